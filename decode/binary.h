@@ -1,0 +1,48 @@
+#pragma once
+// TBinary: the binary frame receiver (link/frame_receiver.h) with the reply handlers. A frame that
+// ends with a matching checksum runs the handler of its message-table row, which stores the decoded
+// values in the navigation record, the reply fields or the program-wide stores, then tells the sink.
+
+#include <cstdint>
+
+#include "decode/receiver_stores.h"
+#include "decode/reply_fields.h"
+#include "decode/reply_sink.h"
+#include "link/frame_receiver.h"
+#include "monitor/nav_record.h"
+
+namespace vetra {
+
+class TBinary {
+ public:
+  explicit TBinary(ReceiverStores& stores, IReplySink* sink = nullptr);
+
+  // At most one frame per call; see TFrameReceiver::Feed.
+  FrameFeed Feed(const uint8_t* bytes, int count);
+
+  void ResetRecord();  // the monitoring restart's record reset
+  void SetSink(IReplySink* sink) { sink_ = sink; }
+
+  TNavRecord& record() { return record_; }
+  const TNavRecord& record() const { return record_; }
+  ReplyFields& replies() { return replies_; }
+  const ReplyFields& replies() const { return replies_; }
+  ReceiverStores& stores() { return stores_; }
+
+  // Health counters.
+  uint64_t framesGood() const { return framesGood_; }
+  uint64_t framesBadChecksum() const { return framesBadChecksum_; }
+
+ private:
+  void Dispatch(int row, std::span<const uint8_t> frame);
+
+  TFrameReceiver receiver_;
+  ReceiverStores& stores_;
+  IReplySink* sink_;
+  TNavRecord record_;
+  ReplyFields replies_;
+  uint64_t framesGood_ = 0;
+  uint64_t framesBadChecksum_ = 0;
+};
+
+}  // namespace vetra

@@ -1,0 +1,45 @@
+#pragma once
+// The split-and-parse path of the monitoring task, shared with `vetra decode`: each run of received
+// bytes is split at '$' (to TNmea) and '%' (to TBinary); every sentence or frame that ends, or that
+// the 3-second deadline cuts off, becomes one echo line.
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "decode/binary.h"
+#include "decode/nmea.h"
+
+namespace vetra {
+
+enum class ParserKind { Nmea, Binary };
+
+struct EchoLine {
+  std::string_view text;  // the line as the NMEA view shows it: last two bytes dropped, cut at NUL
+  ParserKind parser;
+  int result;  // TNmea's result code; for TBinary 1 = checksum matched, 0 = not; 0 when cut off
+};
+
+class TStreamSplitter {
+ public:
+  TStreamSplitter(TNmea& nmea, TBinary& binary) : nmea_(nmea), binary_(binary) {}
+
+  using LineSink = std::function<void(const EchoLine&)>;
+  void Process(const uint8_t* data, int count, int64_t nowSeconds, const LineSink& onLine);
+
+ private:
+  enum Mode { kScan = 0, kBinaryDone = 1, kNmeaDone = 2, kBinaryOpen = 3, kNmeaOpen = 4 };
+  TNmea& nmea_;
+  TBinary& binary_;
+  int mode_ = kScan;
+  int64_t deadline_ = 0;
+  uint8_t line_[256] = {};
+  int lineFill_ = 0;
+};
+
+// The end-of-pass display hand-off: at most one record per pass, TNmea's first. Copies the chosen
+// record into display (clearing its updated flag) and says which one it was.
+enum class DisplaySource { None, Nmea, Binary };
+DisplaySource TakeDisplayUpdate(TNmea& nmea, TBinary& binary, TNavRecord& display);
+
+}  // namespace vetra
