@@ -1,0 +1,40 @@
+// vetra: the receiver tools from a terminal (decode, encode, send, monitor, scan, load, trace,
+// convert, ttff, sim). Exit status: what the subcommand returns; 2 for a usage error.
+#include <algorithm>
+#include <iostream>
+#include <map>
+
+#include "cli/command_registry.h"
+
+namespace vetra::cli {
+std::vector<CommandEntry>& Commands() {
+  static std::vector<CommandEntry> commands;
+  return commands;
+}
+}  // namespace vetra::cli
+
+int main(int argc, char** argv) {
+  using namespace vetra::cli;
+  CLI::App app{"Vetra Viewer from a terminal: decode, encode, send, monitor, scan, load, trace, "
+               "convert, ttff, sim",
+               "vetra"};
+  app.require_subcommand(1);
+  auto& commands = Commands();
+  std::sort(commands.begin(), commands.end(),
+            [](const CommandEntry& a, const CommandEntry& b) { return a.name < b.name; });
+  std::map<CLI::App*, std::function<int()>> runners;
+  for (auto& command : commands) {
+    CLI::App* sub = app.add_subcommand(command.name, command.description);
+    runners[sub] = command.setup(*sub);
+  }
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e);
+    return code == 0 ? 0 : 2;
+  }
+  for (auto& [sub, run] : runners) {
+    if (sub->parsed()) return run();
+  }
+  return 2;
+}
