@@ -52,12 +52,16 @@ PositionView MakePositionView(const TNavRecord& record, int coordinateFormat, in
 std::string FormatCoordinate(float degrees, char hemisphere, int coordinateFormat);
 
 struct MeasurementView {
-  std::string clock, utc, clockBias, timeBias, frequencyBias;  // lbClkOff, edMeasUTC, edCB, edTB, edFB
+  std::string clock, utc, clockBias, timeBias,
+      frequencyBias;  // lbClkOff, edMeasUTC, edCB, edTB, edFB
   // Rows 1..N of sgMeas, columns 1..9; nullopt: the row keeps what it showed.
   std::vector<std::optional<std::array<std::string, 9>>> rows;
 };
 
 MeasurementView MakeMeasurementView(const TNavRecord& record, bool secondChip, int accessLevel);
 std::string HealthText(int healthCode, uint16_t statusWord, bool secondChip, int accessLevel);
+
+// The toolkit's general floating-point text: the shortest form with up to 15 significant digits.
+std::string GeneralFloatText(double value);
 
 }  // namespace vetra

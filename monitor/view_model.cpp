@@ -1,0 +1,198 @@
+#include "monitor/view_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+namespace vetra {
+namespace {
+
+// printf into a std::string; every text of the View page is built with a fixed format.
+[[gnu::format(printf, 1, 2)]] std::string Format(const char* format, ...) {
+  char buffer[128];
+  va_list args;
+  va_start(args, format);
+  const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  if (n < 0) return {};
+  if (static_cast<size_t>(n) < sizeof buffer) return std::string(buffer, static_cast<size_t>(n));
+  std::string text(static_cast<size_t>(n) + 1, '\0');
+  va_start(args, format);
+  std::vsnprintf(text.data(), text.size(), format, args);
+  va_end(args);
+  text.resize(static_cast<size_t>(n));
+  return text;
+}
+
+// Health texts of the second chip's channel reply, by health code 0..31.
+constexpr const char* kStatusTexts[] = {
+    "GOOD",
+    "BAD SVID",
+    "SVID INCONSISTENT",
+    "WAAS",
+    "BAD CHAN STATUS",
+    "IOCU INCONSISTENT",
+    "SEC NOT OK",
+    "BAD ELEVATION",
+    "NO LOCK",
+    "BAD DLI",
+    "DDR NO GOOD",
+    "IPREDICTED TOO LONG",
+    "PR OVER CHIP",
+    "DDR TOO BIG",
+    "TIME NOT OK",
+    "BIT CNT NOT READY 0",
+    "BIT CNT NOT READY 1",
+    "EPHS NOT READY",
+    "DPR TOO BIG",
+    "NO GOOD DR FOR LOW SAT",
+    "NO GOOD DR FOR LOW DLI",
+    "BIG DR AFTER NO FIX",
+    "WRONG PR",
+    "NO GOOD MEAS",
+    "USER BLOCKED",
+    "WRONG WEIGHTING",
+    "DPR OVER HALF MSC",
+    "REMOVE LOW DLI FOR HIGH SPD",
+    "DPR OUT OF AVG.",
+    "BAD SAT HEALTH",
+    "HQ SV",
+    "31-",
+};
+static_assert(std::size(kStatusTexts) == 32, "one status text per health code 0..31");
+
+// The sky view's angle constant: the receiver tool has always used this value of pi, and the
+// truncation of the point coordinates depends on it (azimuth 0 lands at y = 89, not 90).
+constexpr double kPi = 3.1415926;
+
+bool ValidPrn(int32_t prn) { return prn >= 1 && prn <= kSatelliteCount; }
+
+}  // namespace
+
+std::string FormatCoordinate(float degrees, char hemisphere, int coordinateFormat) {
+  const double value = degrees;
+  const int whole = static_cast<int>(value);
+  const double fraction = value - whole;
+  switch (coordinateFormat) {
+    case 1:
+      return Format("%9.4f %c", whole * 100 + fraction * 60, hemisphere);
+    case 2: {
+      const double minutes = fraction * 60;
+      const int wholeMinutes = static_cast<int>(minutes);
+      return Format("%d'%02d''%.1f %c", whole, wholeMinutes, (minutes - wholeMinutes) * 60,
+                    hemisphere);
+    }
+    default:
+      return Format("%.6f %c", value, hemisphere);
+  }
+}
+
+std::string GeneralFloatText(double value) { return Format("%.15g", value); }
+
+PositionView MakePositionView(const TNavRecord& r, int coordinateFormat, int channelCount) {
+  PositionView view;
+  view.time = Format("%d/%d/%d\n%d:%d:%d", r.year, r.month, r.day, r.hour, r.minute, r.second);
+
+  switch (r.fixMode) {
+    case 0:
+      view.fixText = "No fix";
+      view.fixColour = kGrey;
+      break;
+    case 1:
+      view.fixText = "2D";
+      view.fixColour = kGreen;
+      break;
+    case 2:
+      view.fixText = "3D";
+      view.fixColour = kRed;
+      break;
+    case 3:
+      view.fixText = "3D+";
+      view.fixColour = kRed;
+      break;
+    default:
+      break;  // an unknown mode leaves lbFix as it was
+  }
+
+  view.latitude = FormatCoordinate(r.latitudeDeg, r.latitudeHemisphere, coordinateFormat);
+  view.longitude = FormatCoordinate(r.longitudeDeg, r.longitudeHemisphere, coordinateFormat);
+  view.altitude = Format("%d", r.altitudeM);
+  view.pdop = Format("%4.1f", static_cast<double>(r.pdop));
+  view.hdop = Format("%4.1f", static_cast<double>(r.hdop));
+  view.inView = Format("%d", r.satellitesInView);
+  view.used = Format("%d", r.satellitesUsed);
+  view.speed = Format("%d", r.speedKmh);
+  view.heading = Format("N %d", r.headingDeg);
+  view.cn0AxisMax = channelCount;
+
+  int strongest = 0;
+  const int positions = std::clamp(r.satellitesInView, 0, kChannelCount);
+  for (int i = 0; i < positions; ++i) {
+    const int32_t prn = r.prnList[i];
+    if (!ValidPrn(prn)) continue;
+    const TSatellite& sat = r.satellites[prn - 1];
+    const double angle = (90.0 - sat.azimuth) * kPi * (1.0 / 180.0);
+    const double radius = 90.0 - sat.elevation;
+
+    SkyPoint point;
+    point.x = static_cast<int>(std::trunc(std::cos(angle) * radius));
+    point.y = static_cast<int>(std::trunc(std::sin(angle) * radius));
+    point.label = Format("%d", prn);
+    const bool used = sat.used != 0;
+    if ((r.fixMode == 2 || r.fixMode == 3) && used) {
+      point.colour = kGreen;
+    } else if (r.fixMode == 1 && used) {
+      point.colour = kBlue;
+    } else {
+      point.colour = kWhite;
+    }
+    point.fixed = point.colour != kWhite;
+
+    const int cn0 = r.channels[i].cn0;
+    view.bars.push_back(Cn0Bar{cn0, point.label, point.colour});
+    view.points.push_back(std::move(point));
+    strongest = std::max(strongest, cn0);
+  }
+  view.bigSnr = strongest > 0 ? Format("%d", strongest) : std::string();
+  return view;
+}
+
+std::string HealthText(int healthCode, uint16_t statusWord, bool secondChip, int accessLevel) {
+  if (!secondChip || accessLevel < 16) return Format("%d", healthCode);
+  if (healthCode == 255) return {};
+  if (healthCode == 0) return statusWord < 0xFF ? " 0 --GOOD" : "GOOD";
+  // Codes without a status text (32 and up) show the number and the dashes alone.
+  const bool known = healthCode > 0 && healthCode < static_cast<int>(std::size(kStatusTexts));
+  return Format("%2d --%s", healthCode, known ? kStatusTexts[healthCode] : "");
+}
+
+MeasurementView MakeMeasurementView(const TNavRecord& r, bool secondChip, int accessLevel) {
+  MeasurementView view;
+  view.clock = Format("%d", static_cast<unsigned>(r.clockValue));
+  view.utc = GeneralFloatText(r.measurementUtc);
+  view.clockBias = GeneralFloatText(r.clockBias);
+  view.timeBias = GeneralFloatText(r.timeBias);
+  view.frequencyBias = GeneralFloatText(r.frequencyBias);
+
+  const int rows = secondChip ? 16 : 12;
+  view.rows.reserve(rows);
+  for (int row = 1; row <= rows; ++row) {
+    const TChannel& ch = r.channels[row - 1];
+    if (ValidPrn(ch.prn) && row <= r.satellitesInView) {
+      const TSatellite& sat = r.satellites[ch.prn - 1];
+      view.rows.push_back(std::array<std::string, 9>{
+          Format("%d", ch.prn), Format("%X", static_cast<unsigned>(ch.status)),
+          Format("%d", ch.pseudorange), Format("%d", ch.deltaRange), Format("%d", ch.doppler),
+          Format("%d", ch.cn0), Format("%d", sat.elevation), Format("%d", sat.azimuth),
+          HealthText(ch.health, ch.status, secondChip, accessLevel)});
+    } else if (row > r.satellitesInView) {
+      view.rows.push_back(std::array<std::string, 9>{});
+    } else {
+      view.rows.push_back(std::nullopt);  // a channel without a valid PRN keeps its old row
+    }
+  }
+  return view;
+}
+
+}  // namespace vetra
