@@ -1,0 +1,116 @@
+#include "trace/trace_page.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace vetra {
+namespace {
+
+class RecordingPort final : public IPort {
+ public:
+  int rxData(uint8_t*, int) override { return 0; }
+  int txData(const uint8_t* bytes, int count) override {
+    frames.emplace_back(bytes, bytes + count);
+    return count;
+  }
+  bool Reset(int, int, int, int) override { return true; }
+  int baudRate() const override { return 9600; }
+  std::vector<Frame> frames;
+};
+
+class TracePage : public testing::Test {
+ protected:
+  TracePage()
+      : dir_(std::filesystem::temp_directory_path() /
+             ("vetra-trace-page-" +
+              std::string(testing::UnitTest::GetInstance()->current_test_info()->name()))) {
+    std::filesystem::create_directories(dir_);
+  }
+  ~TracePage() override {
+    if (attached_) std::fclose(attached_);
+    std::filesystem::remove_all(dir_);
+  }
+  TTracePage::Hooks Hooks() {
+    return {&port_,
+            [this](std::FILE* f) {
+              if (slotTaken_) return false;
+              attached_ = f;
+              return true;
+            },
+            [this] { closed_++; }, [this](int ms) { slept_ += ms; }, dir_.string()};
+  }
+
+  std::filesystem::path dir_;
+  RecordingPort port_;
+  std::FILE* attached_ = nullptr;
+  bool slotTaken_ = false;
+  int closed_ = 0;
+  int slept_ = 0;
+};
+
+TEST_F(TracePage, RecordLocksTheTreeAndCarriesThePanelValues) {
+  TTracePage page(Hooks());
+  TracePageInputs in;
+  in.lbTrcDistance = "100";
+  in.lbTrcPeriod = "5";
+  page.RecordClick(in);
+  EXPECT_EQ(page.traceMode(), 1);
+  EXPECT_FALSE(page.treeEnabled());
+  EXPECT_STREQ(page.recordCaption(), "Stop");
+  page.RecordClick(in);
+  EXPECT_TRUE(page.treeEnabled());
+  ASSERT_EQ(port_.frames.size(), 2u);
+  EXPECT_EQ(port_.frames[0], TracePageRecordFrame(1, 100, 5, 65535));
+  EXPECT_EQ(port_.frames[0][4], 0x03);  // starting
+  EXPECT_EQ(port_.frames[1][4], 0x02);  // stopping
+}
+
+TEST_F(TracePage, ReadNeedsLoggedRecordsAndTheCaptureSlot) {
+  TTracePage page(Hooks());
+  TracePageInputs in;
+  in.lbTrcLogged = "0";
+  EXPECT_EQ(page.ReadClick(in, 0), TTracePage::ReadStart::NothingLogged);
+  in.lbTrcLogged = "abc";
+  EXPECT_EQ(page.ReadClick(in, 12), TTracePage::ReadStart::NothingLogged);
+  in.lbTrcLogged = "12";
+  slotTaken_ = true;  // a raw log is running
+  EXPECT_EQ(page.ReadClick(in, 12), TTracePage::ReadStart::CaptureUnavailable);
+  EXPECT_TRUE(port_.frames.empty());
+  EXPECT_EQ(page.traceMode(), 0);
+}
+
+TEST_F(TracePage, ReadStartsCaptureAndStopRequestsStatus) {
+  TTracePage page(Hooks());
+  TracePageInputs in;
+  in.lbTrcLogged = "12";
+  in.rdTrcBaud = 3;
+  ASSERT_EQ(page.ReadClick(in, 12), TTracePage::ReadStart::Started);
+  EXPECT_NE(attached_, nullptr);
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "tracelog.tmp"));
+  EXPECT_EQ(page.readProgressMaximum(), 12);
+  EXPECT_FALSE(page.treeEnabled());
+  EXPECT_EQ(page.ReadClick(in, 12), TTracePage::ReadStart::Stopped);
+  EXPECT_EQ(closed_, 1);
+  EXPECT_EQ(slept_, 100);
+  ASSERT_EQ(port_.frames.size(), 3u);
+  EXPECT_EQ(port_.frames[0], TracePageReadFrame(2, true, 0, 3));
+  EXPECT_EQ(port_.frames[1], TracePageRequestFrame());
+  EXPECT_EQ(port_.frames[2], TracePageReadFrame(0, true, 0, 3));
+  EXPECT_TRUE(page.treeEnabled());
+}
+
+TEST_F(TracePage, ChoosingANodeShowsItsPanelAndFollowsTheSetupRate) {
+  TTracePage page(Hooks());
+  TracePageInputs in;
+  page.TraceAction(1, 115200, in);
+  EXPECT_EQ(page.panelIndex(), 2);
+  EXPECT_EQ(page.actionText(), "Read");
+  EXPECT_EQ(in.rdTrcBaud, 3);
+  page.TraceAction(3, 4800, in);
+  EXPECT_EQ(page.actionText(), "Convert");
+  EXPECT_EQ(in.rdTrcBaud, 0);
+}
+
+}  // namespace
+}  // namespace vetra
