@@ -39,8 +39,9 @@ class TFrameReceiver {
   // Consumes bytes up to and including the LF that ends a frame (at most one frame per call).
   FrameFeed Feed(const uint8_t* bytes, int count);
 
-  // The last frame that ended: class byte, id, payload (length() bytes) and its row index.
-  std::span<const uint8_t> frame() const { return {buffer_.data(), static_cast<size_t>(expected_)}; }
+  // The last frame that ended: class byte, id and payload, and its row index (-1 before the first
+  // frame). Valid until the next Feed, which may overwrite the buffer.
+  std::span<const uint8_t> frame() const { return {buffer_.data(), static_cast<size_t>(length_)}; }
   int row() const { return row_; }
   State state() const { return state_; }
 
@@ -49,7 +50,9 @@ class TFrameReceiver {
   int stored_ = 0;
   int expected_ = 0;
   uint8_t receivedChecksum_ = 0;
-  int row_ = -1;
+  int matchedRow_ = -1;  // row of the frame being received
+  int row_ = -1;         // row of the last frame that ended
+  int length_ = 0;       // its length
   std::array<uint8_t, kMaxFrameLength> buffer_{};
 };
 
