@@ -1,0 +1,105 @@
+#include "app/page_rules.h"
+
+#include <cstdio>
+
+#include "app/baud_table.h"
+
+namespace vetra {
+namespace {
+
+constexpr int kCompactWidth = 282;
+constexpr int kOtherWidth = 300;
+constexpr int kWindowHeight = 405;
+constexpr int kGridWidth = 679;
+
+bool MonitoredPage(Page page) { return page == Page::View || page == Page::Trace; }
+
+}  // namespace
+
+std::string PortCaption(int portIndex, const std::string& title) {
+  char caption[160];
+  if (title.empty()) {
+    std::snprintf(caption, sizeof caption, "C%d-VetraViewer", portIndex + 1);
+  } else {
+    std::snprintf(caption, sizeof caption, "C%d-%s", portIndex + 1, title.c_str());
+  }
+  return caption;
+}
+
+void PageRules::SetMonitoring(bool active) {
+  host_.SetMonitoringActive(active);
+  monitoringActive_ = active;
+}
+
+bool PageRules::BeforeChanging(Page to) {
+  if (to == current_) return true;
+  // Whatever the tab, the monitoring task stops reading before anything touches the port.
+  SetMonitoring(false);
+
+  switch (current_) {
+    case Page::Setup: {
+      if (!host_.OpenPort(portIndex_, BaudRateAt(baudIndex_), hostMode_)) {
+        messages_.Show(kWrongComPortText, kOpenComPortTitle);
+        return false;  // Setup stays, without a port (and without monitoring, as before)
+      }
+      portOpen_ = true;
+      const std::string caption = PortCaption(portIndex_, host_.TitleText());
+      host_.SetCaption(caption, caption);
+      break;
+    }
+    case Page::View:
+      host_.SetWindowSize(kCompactWidth, kWindowHeight);
+      host_.ShowExpandButtons(false, false);
+      break;
+    case Page::Upgrade:
+      host_.SetLoaderIdle();
+      break;
+    case Page::Config:
+    case Page::Trace:
+      break;
+  }
+  return true;
+}
+
+void PageRules::Changed(Page to) {
+  if (to == current_) return;
+  current_ = to;
+  host_.ClearStatusMessage();
+
+  if (to == Page::Upgrade) {
+    const bool second = host_.SecondChipSelected();
+    host_.SetUpgradeChipControls(!second, second, second ? "21000000" : "20000000");
+    host_.ResetPort(kLoaderBaud);
+  }
+  if (MonitoredPage(to)) {
+    if (to == Page::View) host_.ShowExpandButtons(true, false);
+    host_.ResetPort(BaudRateAt(baudIndex_));
+    SetMonitoring(true);
+    if (host_.SecondChipSelected()) {
+      host_.SizeMeasurementGrid(17, 293, kGridWidth);
+    } else {
+      host_.SizeMeasurementGrid(13, 225, kGridWidth);
+    }
+  }
+  if (to == Page::Setup) {
+    host_.DiscardPort();
+    portOpen_ = false;
+    host_.SetCaption("", kApplicationTitle);
+    host_.ClearAutoScanStatus();
+  }
+  if (to == Page::View) {
+    host_.ShowExpandButtons(true, false);
+    host_.LeaveExpandedView();
+    host_.SetWindowSize(kCompactWidth, kWindowHeight);
+  } else {
+    host_.SetWindowSize(kOtherWidth, kWindowHeight);
+  }
+}
+
+bool PageRules::ChangePage(Page to) {
+  if (!BeforeChanging(to)) return false;
+  Changed(to);
+  return true;
+}
+
+}  // namespace vetra

@@ -1,0 +1,112 @@
+#pragma once
+// The rules that tie the tabs of the main window (pgCoder) to the life of the current port, the
+// monitoring task and the loader task. The window implements IPageHost and calls ChangePage (or
+// BeforeChanging and Changed) when the user picks a tab; the rules decide the rest.
+//
+//   leaving Setup     create and open the port (port index, baud of the baud index, 8 data bits,
+//                     one stop bit, no parity or even in host mode, 4096-byte queues); refused with
+//                     "Wrong com!" / "Open com port" when it does not open; caption
+//                     "C%d-VetraViewer" or "C%d-<title>"
+//   leaving View      window 282 x 405, btLarge and btSmall hidden
+//   leaving Upgrade   loader back to idle
+//   entering          status message cleared; Upgrade: chip controls, port to 115200;
+//                     View/Trace: port to the chosen rate, monitoring on, measurement grid sized;
+//                     Setup: port closed and gone, caption empty, lbAutoScan cleared;
+//                     View: btLarge shown, compact view, 282 x 405; other tabs 300 x 405
+//
+// One rule is stricter than "monitoring off when View is left": the monitoring task is switched
+// off at the start of EVERY tab change, and SetMonitoringActive(false) returns only once its pass
+// no longer uses the port. It is switched on again only when View or Trace is entered. So the task
+// never reads while the loader uses the port (Upgrade reached from Trace), nor while the port is
+// reset for another tab, replaced or deleted.
+//
+// Do not call ChangePage from inside a task's hand-off: switching the task off waits for its pass,
+// and the pass waits for the hand-off. Post the change (a queued call) instead.
+
+#include <string>
+
+#include "link/messages.h"
+
+namespace vetra {
+
+enum class Page { Setup, View, Upgrade, Config, Trace };
+
+inline constexpr char kWrongComPortText[] = "Wrong com!";
+inline constexpr char kOpenComPortTitle[] = "Open com port";
+inline constexpr char kApplicationTitle[] = "Vetra Viewer";
+
+// The window's side. Every call is made on the window thread.
+class IPageHost {
+ public:
+  virtual ~IPageHost() = default;
+
+  // Creates the current port with these settings (8 data bits, one stop bit, no parity; even in
+  // host mode; 4096-byte queues), opens it and hands it to both tasks. On failure the port is
+  // discarded (there is none afterwards) and false returned; no message (the rules show it).
+  virtual bool OpenPort(int portIndex, int baudRate, bool hostMode) = 0;
+  // Takes the port from both tasks, closes and deletes it; there is none afterwards.
+  virtual void DiscardPort() = 0;
+  // Reset(baudRate, 8, 0, 0) on the current port (even parity in host mode comes from the port).
+  virtual void ResetPort(int baudRate) = 0;
+
+  // false returns only when the monitoring task's pass no longer uses the port.
+  virtual void SetMonitoringActive(bool active) = 0;
+  // Returns when the loader task is idle and no longer uses the port.
+  virtual void SetLoaderIdle() = 0;
+  virtual void LeaveExpandedView() = 0;  // the monitoring task's expanded flag off
+
+  virtual void SetCaption(const std::string& windowCaption,
+                          const std::string& applicationTitle) = 0;
+  virtual void SetWindowSize(int width, int height) = 0;
+  virtual void ShowExpandButtons(bool showLarge, bool showSmall) = 0;  // btLarge, btSmall
+  virtual void ClearStatusMessage() = 0;                               // last panel of sbStatus
+  virtual void ClearAutoScanStatus() = 0;                              // lbAutoScan
+  // sgMeas: row count and height; its first column numbered 1..rows-1; the given width.
+  virtual void SizeMeasurementGrid(int rows, int height, int width) = 0;
+  // Upgrade tab: the "PMON K700" and "PMON K900" check boxes enabled or not, and leLoadAddr.
+  virtual void SetUpgradeChipControls(bool pmonK700Enabled, bool pmonK900Enabled,
+                                      const std::string& loadAddress) = 0;
+
+  virtual bool SecondChipSelected() const = 0;  // rgChip index 1
+  virtual std::string TitleText() const = 0;    // lbTitle on the Setup tab
+};
+
+// "C%d-VetraViewer" with the port number (index + 1) when the title is empty, else "C%d-%s".
+std::string PortCaption(int portIndex, const std::string& title);
+
+class PageRules {
+ public:
+  PageRules(IPageHost& host, IMessages& messages) : host_(host), messages_(messages) {}
+
+  // The Setup tab's choices (cbPort, cbFWbaud, the Host setting).
+  void SetPortIndex(int index) { portIndex_ = index; }
+  void SetBaudIndex(int index) { baudIndex_ = index; }
+  void SetHostMode(bool host) { hostMode_ = host; }
+  int portIndex() const { return portIndex_; }
+  int baudIndex() const { return baudIndex_; }
+
+  Page current() const { return current_; }
+  bool portOpen() const { return portOpen_; }
+  bool monitoringActive() const { return monitoringActive_; }
+
+  // pgBeforeChanging: the current tab is being left for `to`. False refuses the change.
+  bool BeforeChanging(Page to);
+  // pgCoderChange: `to` has become the active tab.
+  void Changed(Page to);
+  // Both in turn; false when the change was refused and the current tab stays.
+  bool ChangePage(Page to);
+
+ private:
+  void SetMonitoring(bool active);
+
+  IPageHost& host_;
+  IMessages& messages_;
+  Page current_ = Page::Setup;
+  int portIndex_ = 0;
+  int baudIndex_ = 1;
+  bool hostMode_ = false;
+  bool portOpen_ = false;
+  bool monitoringActive_ = false;
+};
+
+}  // namespace vetra

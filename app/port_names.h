@@ -1,0 +1,70 @@
+#pragma once
+// The program's forty port names, COM1 to COM40, and the serial device each stands for.
+//
+// The names stay what the user sees (the port list, the settings file, the command line). On this
+// platform each maps to a device path:
+//   - a name pinned in the settings file's [Ports] section (COM3=/dev/ttyUSB1) maps to that path;
+//   - the serial devices found at start-up fill the remaining names from COM1 on, in a stable
+//   order:
+//     /dev/serial/by-id/* (USB devices by their id, so a receiver keeps its name whatever socket it
+//     is in), then /dev/ttyUSB*, /dev/ttyACM*, /dev/ttyS* in number order, each device once, only
+//     devices that open as terminals;
+//   - a device path given where a port name is expected is taken as it is.
+// A user with one USB receiver finds it at COM1 without configuring anything.
+
+#include <array>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vetra {
+
+inline constexpr int kPortCount = 40;
+
+// "COM1" .. "COM40": the port list's entries (index i names COM(i+1)).
+std::string PortName(int index);
+// The device name table the command line is matched against: "COM1" .. "COM9", then
+// "\\.\COM10" .. "\\.\COM40" (ports above 9 in the device-namespace form).
+std::string DeviceName(int index);
+// Index of an exact entry of the device name table; nullopt when none matches.
+std::optional<int> MatchDeviceName(std::string_view name);
+// Index of a port name, "COM1".."COM40" or a device-name-table entry, in any letter case.
+std::optional<int> MatchPortName(std::string_view name);
+// A device path rather than a port name: it contains a '/'.
+bool IsDevicePath(std::string_view text);
+
+// Finds the serial devices under root (normally "/dev") in the order described above. answers
+// tells whether a device opens as a terminal; tests replace it.
+using DeviceProbe = std::function<bool(const std::string& path)>;
+std::vector<std::string> ScanSerialDevices(const std::string& root = "/dev",
+                                           const DeviceProbe& answers = {});
+// The real probe: opens without waiting for carrier and asks for the line settings.
+bool DeviceAnswers(const std::string& path);
+
+class PortMap {
+ public:
+  PortMap() = default;
+  // scanned: the devices found at start-up, in order; pinned: port index -> device path.
+  PortMap(const std::vector<std::string>& scanned, const std::map<int, std::string>& pinned);
+
+  // The device path of a port; empty when the name stands for no device.
+  std::string DevicePath(int index) const;
+  // The port index whose device is path (same file, symbolic links followed); nullopt when none.
+  std::optional<int> IndexOf(const std::string& path) const;
+  // Points a port at a device (the virtual receiver, a path from the command line).
+  void Pin(int index, const std::string& path);
+  // The forty device paths in index order (empty where none), for the port list.
+  std::vector<std::string> DevicePaths() const;
+
+ private:
+  std::array<std::string, kPortCount> paths_{};
+};
+
+// What --port NAME|PATH of the terminal tool names: a device path as given, or the device of a
+// port name (COM1..COM40 or a device-name-table entry, any case). Empty when it names nothing.
+std::string ResolvePortArgument(std::string_view argument, const PortMap& map);
+
+}  // namespace vetra
