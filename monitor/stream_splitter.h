@@ -18,23 +18,38 @@ struct EchoLine {
   std::string_view text;  // the line as the NMEA view shows it: last two bytes dropped, cut at NUL
   ParserKind parser;
   int result;  // TNmea's result code; for TBinary 1 = checksum matched, 0 = not; 0 when cut off
+  // NMEA lines only: up to 6 bytes that followed the last '$' fed to TNmea, i.e. the start of the
+  // sentence that ended ("GPGGA,"). Kept apart from the echo, which may have dropped them.
+  std::string_view sentenceHead;
 };
 
 class TStreamSplitter {
  public:
   TStreamSplitter(TNmea& nmea, TBinary& binary) : nmea_(nmea), binary_(binary) {}
 
+  // Splits one run of received bytes. A line ends (onLine runs) when a parser completes a sentence
+  // or frame, or when one stays open past its deadline (nowSeconds + 3 at its first byte, whole
+  // seconds). The text of an EchoLine is valid only during the call.
   using LineSink = std::function<void(const EchoLine&)>;
   void Process(const uint8_t* data, int count, int64_t nowSeconds, const LineSink& onLine);
 
+  static constexpr int kLineCapacity = 256;  // a line that reaches this many bytes is not echoed
+  static constexpr int kDeadlineSeconds = 3;
+
  private:
   enum Mode { kScan = 0, kBinaryDone = 1, kNmeaDone = 2, kBinaryOpen = 3, kNmeaOpen = 4 };
+  int FeedNmea(const uint8_t* bytes, int count, bool& ended, int& result);
+  int FeedBinary(const uint8_t* bytes, int count, bool& ended, int& result);
+  void TrackSentenceHead(const uint8_t* bytes, int count);
+
   TNmea& nmea_;
   TBinary& binary_;
   int mode_ = kScan;
   int64_t deadline_ = 0;
-  uint8_t line_[256] = {};
+  uint8_t line_[kLineCapacity] = {};
   int lineFill_ = 0;
+  char head_[6] = {};
+  int headFill_ = 0;
 };
 
 // The end-of-pass display hand-off: at most one record per pass, TNmea's first. Copies the chosen

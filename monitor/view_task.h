@@ -7,6 +7,15 @@
 // through the blocking hand-off. The parsers' records are guarded by one mutex that the task holds
 // while it parses and releases around every hand-off, so RestartMonitoring and CopyToDisplay on the
 // window thread never interleave with the task's own use of the records.
+//
+// The port is used (reset, drained, read, written) only while the task holds the port slot, and
+// never across a hand-off. SetActive(false) and PortSlot::Set wait for that part of the pass to
+// end, so they cannot deadlock against a hand-off that waits for the window thread, and once they
+// return the task does not touch the old port again. A pass that has already read its bytes may
+// still hand their lines over afterwards.
+//
+// A read failure (a receiver unplugged) stops the reading: the task switches itself off, closes the
+// raw log with every byte received so far and tells the display once (PortFailed).
 
 #include <atomic>
 #include <cstdio>
@@ -29,7 +38,9 @@ namespace vetra {
 using HandOff = std::function<void(const std::function<void()>& fn)>;
 
 // What the task asks the window thread to show. Every call runs on the window thread, inside the
-// hand-off, while the task waits: the display may read the task's records and reply fields.
+// hand-off, while the task waits: the display may read the task's records and reply fields through
+// nmea(), binary() and sentenceText(). The reply callbacks (IReplySink) also run, with the records
+// guarded, when the window thread itself calls ShowRevision, ShowClockOffset or ShowSelfTest.
 class IViewDisplay : public IReplySink {
  public:
   virtual void SetHeartbeat(const char* text) { (void)text; }  // "X" / "O", status panel 0
@@ -51,6 +62,7 @@ class PortSlot {
   void Set(IPort* port);  // waits until the task is not inside a pass using the old port
   IPort* Acquire();       // task side: the port for this pass, held until Release
   void Release();
+  void WaitIdle();  // returns once nobody holds the port
 
  private:
   std::mutex mutex_;
@@ -62,15 +74,17 @@ class TViewTask {
   struct Options {
     bool hostMode = false;
     int channelCount = 12;
+    bool startThread = true;  // false: tests drive RunPass themselves
   };
   TViewTask(IClock& clock, HandOff handOff, IViewDisplay& display, ReceiverStores& stores,
             Options options);
-  ~TViewTask();  // asks the thread to end and waits for it
+  ~TViewTask();  // asks the thread to end, waits for it, closes an attached log
 
   PortSlot& port() { return port_; }
 
-  void SetActive(bool active);  // takes effect before SetActive returns for `false`: no pass runs
-                                // after it returns until the next SetActive(true)
+  // SetActive(false) returns when the pass in progress no longer uses the port; no pass reads,
+  // writes or resets the port after it returns until the next SetActive(true).
+  void SetActive(bool active);
   bool active() const { return active_; }
   void RestartMonitoring();
   void CopyToDisplay(bool fromBinary);
@@ -85,8 +99,11 @@ class TViewTask {
   bool expanded() const { return expanded_; }
 
   // The capture slot: a raw log or the trace read's file. At most one file at a time.
+  // The task owns an attached file and closes it; a refused file stays the caller's.
   bool AttachLog(std::FILE* file);  // false when a file is attached already
-  void CloseLog();                  // the thread closes the file on its next pass
+  // Closes the attached file once a chunk being written is complete; every received byte is in
+  // the file when CloseLog returns.
+  void CloseLog();
   bool logAttached() const;
 
   // Reply displays the send path refreshes with clear = true before a query.
@@ -103,24 +120,75 @@ class TViewTask {
   // One pass of the loop (public for tests that drive the task without its thread).
   void RunPass();
 
+  static constexpr int kReceiveBufferSize = 2048;
+  static constexpr int kMaxDrainReads =
+      100;  // bounds the drain against a receiver that never pauses
+
  private:
-  class Impl;
-  std::string sentenceText_;
-  TNmea nmea_;
-  std::atomic<bool> active_{false};
-  std::atomic<int> channelCount_{12};
-  std::atomic<bool> closeLogRequest_{false};
-  std::atomic<bool> portResetRequest_{false};
-  std::atomic<bool> expanded_{false};
-  std::unique_ptr<TBinary> binary_;
-  TNavRecord displayCopy_;
+  using RecordsLock = std::unique_lock<std::recursive_mutex>;
+
+  // Forwards the reply handlers' display requests through the hand-off, records unlocked.
+  class ReplyForwarder final : public IReplySink {
+   public:
+    explicit ReplyForwarder(TViewTask& task) : task_(task) {}
+    void onRevision() override;
+    void onSelfTest() override;
+    void onClockOffset() override;
+    void onEphemeris() override;
+    void onAlmanac() override;
+    void onModuleId() override;
+    void onTraceStatusFull() override;
+    void onTraceStatusShort() override;
+    void onNavSettings(std::span<const uint8_t> payload) override;
+    void onSysSettings(std::span<const uint8_t> payload) override;
+    void onAck(uint8_t commandId) override;
+    void onNack(uint8_t commandId) override;
+    void onCustomizedId() override;
+    void onTestResult() override;
+    void onTraceRecord(std::span<const uint8_t> payload) override;
+
+   private:
+    TViewTask& task_;
+  };
+
+  enum class PortRead { NoPort, Read, Failed, Inactive };
+  PortRead ReadPort(int& count, bool& hostAnswered);
+  bool Drain(IPort& port);
+  void StopOnPortFailure();
+  void WriteLog(const uint8_t* bytes, int count);
+  void ParseAndShow(int count);
+  // Runs fn on the window thread; while the task parses, the records are unlocked meanwhile.
+  void HandOffUnlocked(const std::function<void()>& fn);
+  void SleepMs(int milliseconds);
+  void Run(std::stop_token stop);
+
   IClock& clock_;
   HandOff handOff_;
   IViewDisplay& display_;
   Options options_;
+
+  mutable std::recursive_mutex recordsMutex_;
+  RecordsLock* parseLock_ = nullptr;  // the task's hold on the records while it parses
+  std::string sentenceText_;
+  TNmea nmea_;
+  ReplyForwarder forwarder_{*this};
+  std::unique_ptr<TBinary> binary_;
+  TStreamSplitter splitter_;
+  TNavRecord displayCopy_;
+
+  std::atomic<bool> active_{false};
+  std::atomic<bool> portResetRequest_{false};
+  std::atomic<bool> expanded_{false};
+  std::atomic<bool> stopping_{false};
+  std::atomic<int> channelCount_{12};
+  unsigned heartbeat_ = 0;  // task thread only
+
+  mutable std::mutex logMutex_;
+  std::FILE* log_ = nullptr;
+
   PortSlot port_;
-  mutable std::mutex recordsMutex_;
-  std::jthread thread_;
+  uint8_t receiveBuffer_[kReceiveBufferSize] = {};
+  std::jthread thread_;  // last: starts once everything above exists
 };
 
 }  // namespace vetra

@@ -1,0 +1,66 @@
+#pragma once
+// DecodeStream: plays a received byte stream (a raw receive log: NMEA text and binary frames mixed)
+// through the monitoring task's own split-and-parse path and writes what `vetra decode` prints.
+// The stream is cut into runs of runBytes, one run per simulated 100 ms pass, so the 3-second
+// deadline of an open sentence or frame behaves as on the line; at the end of every pass the
+// display hand-off clears the parsers' updated flags as the monitoring task does. How the caller
+// chunks its Feed calls changes nothing: runs are counted from the start of the stream.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "decode/binary.h"
+#include "decode/nmea.h"
+#include "decode/receiver_stores.h"
+#include "monitor/stream_splitter.h"
+
+namespace vetra {
+
+class DecodeStream {
+ public:
+  enum class Format {
+    Json,   // one JSON object per echoed line (monitor/decode_format.h)
+    Brief,  // one plain line per decoded position: a GGA or RMC sentence, a binary fix frame
+  };
+  // Receives the output in chunks of whole lines.
+  using Output = std::function<void(std::string_view text)>;
+
+  static constexpr int kDefaultRunBytes = 1024;
+  static constexpr int kPassMs = 100;
+
+  DecodeStream(Format format, int runBytes, Output output);
+
+  void Feed(const uint8_t* bytes, size_t count);
+  void Finish();  // plays the last, partial run and flushes the output
+
+  const TNmea& nmea() const { return nmea_; }
+  const TBinary& binary() const { return binary_; }
+  uint64_t linesEchoed() const { return linesEchoed_; }
+  uint64_t positions() const { return positions_; }
+
+ private:
+  void PlayRun(const uint8_t* bytes, int count);
+  void OnLine(const EchoLine& line);
+  bool IsPosition(const EchoLine& line) const;
+  void FlushIfFull();
+
+  Format format_;
+  int runBytes_;
+  Output output_;
+  ReceiverStores stores_;
+  TNmea nmea_;
+  TBinary binary_;
+  TStreamSplitter splitter_;
+  TNavRecord display_;
+  std::vector<uint8_t> partialRun_;
+  int64_t passes_ = 0;
+  uint64_t linesEchoed_ = 0;
+  uint64_t positions_ = 0;
+  std::string out_;
+};
+
+}  // namespace vetra

@@ -1,0 +1,136 @@
+#include "monitor/stream_splitter.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vetra {
+
+namespace {
+
+// The first '$' or '%' in the bytes, or nullptr.
+const uint8_t* FindStartMarker(const uint8_t* bytes, int count) {
+  const auto* dollar = static_cast<const uint8_t*>(std::memchr(bytes, '$', count));
+  const int limit = dollar ? static_cast<int>(dollar - bytes) : count;
+  const auto* percent = static_cast<const uint8_t*>(std::memchr(bytes, '%', limit));
+  return percent ? percent : dollar;
+}
+
+const uint8_t* FindLast(const uint8_t* bytes, int count, uint8_t value) {
+  for (const uint8_t* p = bytes + count; p != bytes;) {
+    if (*--p == value) return p;
+  }
+  return nullptr;
+}
+
+// A parser that claims to have consumed nothing, or more than it was given, would stall or
+// overrun the loop; take such a claim as "all of it".
+int CheckedConsumed(int consumed, int count) {
+  return consumed > 0 && consumed <= count ? consumed : count;
+}
+
+}  // namespace
+
+int TStreamSplitter::FeedNmea(const uint8_t* bytes, int count, bool& ended, int& result) {
+  const NmeaFeed feed = nmea_.Feed(bytes, count);
+  const int consumed = CheckedConsumed(feed.consumed, count);
+  TrackSentenceHead(bytes, consumed);
+  ended = feed.result != 0;
+  result = feed.result;
+  return consumed;
+}
+
+int TStreamSplitter::FeedBinary(const uint8_t* bytes, int count, bool& ended, int& result) {
+  const FrameFeed feed = binary_.Feed(bytes, count);
+  ended = feed.ended;
+  result = feed.ended && feed.checksumOk ? 1 : 0;
+  return CheckedConsumed(feed.consumed, count);
+}
+
+// Remembers the first bytes after the last '$' that TNmea has seen, across feeds, so that a
+// consumer can tell which sentence ended even when the echo dropped it.
+void TStreamSplitter::TrackSentenceHead(const uint8_t* bytes, int count) {
+  const int capacity = static_cast<int>(sizeof head_);
+  if (const uint8_t* dollar = FindLast(bytes, count, '$')) {
+    const int after = static_cast<int>(bytes + count - dollar - 1);
+    headFill_ = std::min(after, capacity);
+    std::memcpy(head_, dollar + 1, headFill_);
+  } else if (headFill_ < capacity) {
+    const int more = std::min(count, capacity - headFill_);
+    std::memcpy(head_ + headFill_, bytes, more);
+    headFill_ += more;
+  }
+}
+
+void TStreamSplitter::Process(const uint8_t* data, int count, int64_t nowSeconds,
+                              const LineSink& onLine) {
+  int position = 0;
+  while (position < count) {
+    const uint8_t* bytes = data + position;
+    const int left = count - position;
+    bool ended = false;
+    int result = 0;
+    int consumed = 0;
+    ParserKind parser = ParserKind::Nmea;
+
+    if (mode_ == kBinaryOpen || mode_ == kNmeaOpen) {
+      // An open sentence or frame keeps the bytes until it ends or its time runs out; the parser
+      // keeps its partial state either way.
+      parser = mode_ == kBinaryOpen ? ParserKind::Binary : ParserKind::Nmea;
+      consumed = parser == ParserKind::Binary ? FeedBinary(bytes, left, ended, result)
+                                              : FeedNmea(bytes, left, ended, result);
+      if (ended || nowSeconds >= deadline_)
+        mode_ = parser == ParserKind::Binary ? kBinaryDone : kNmeaDone;
+    } else {
+      const uint8_t* marker = FindStartMarker(bytes, left);
+      if (marker == nullptr) break;  // nothing open and nothing starts: the rest is dropped
+      // The parser is fed from the current position; it skips the bytes before the marker itself.
+      if (*marker == '%') {
+        parser = ParserKind::Binary;
+        consumed = FeedBinary(bytes, left, ended, result);
+        mode_ = ended ? kBinaryDone : kBinaryOpen;
+      } else {
+        parser = ParserKind::Nmea;
+        consumed = FeedNmea(bytes, left, ended, result);
+        mode_ = ended ? kNmeaDone : kNmeaOpen;
+      }
+      if (!ended) deadline_ = nowSeconds + kDeadlineSeconds;
+    }
+
+    // The echo keeps a line only while it fits; an over-long line starts the echo afresh.
+    if (lineFill_ + consumed < kLineCapacity) {
+      std::memcpy(line_ + lineFill_, bytes, consumed);
+      lineFill_ += consumed;
+    } else {
+      lineFill_ = 0;
+    }
+    position += consumed;
+
+    if (mode_ == kBinaryDone || mode_ == kNmeaDone) {
+      // The line ends: its last two bytes (normally CR LF) go, and as text it stops at a NUL.
+      const int kept = std::max(lineFill_ - 2, 0);
+      const auto* nul = static_cast<const uint8_t*>(std::memchr(line_, 0, kept));
+      const size_t length = nul ? static_cast<size_t>(nul - line_) : static_cast<size_t>(kept);
+      lineFill_ = 0;
+      EchoLine line{
+          std::string_view(reinterpret_cast<const char*>(line_), length), parser, result,
+          parser == ParserKind::Nmea ? std::string_view(head_, headFill_) : std::string_view()};
+      onLine(line);
+    }
+  }
+}
+
+DisplaySource TakeDisplayUpdate(TNmea& nmea, TBinary& binary, TNavRecord& display) {
+  if (nmea.record().updated) {
+    nmea.record().updated = 0;
+    display = nmea.record();
+    return DisplaySource::Nmea;
+  }
+  if (binary.record().updated) {
+    binary.record().updated = 0;
+    display = binary.record();
+    return DisplaySource::Binary;
+  }
+  return DisplaySource::None;
+}
+
+}  // namespace vetra
