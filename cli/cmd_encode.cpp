@@ -1,0 +1,62 @@
+// vetra encode COMMAND [NAME=VALUE ...] [--chip k700|k900] [--level N]
+// Prints the frame of one receiver command exactly as the View page's "Command" field echoes it
+// ("%02x " per byte). COMMAND is a catalogue number (1 to 34), a message id ("05h") or the tree
+// text; NAME a control of the command's panel (RSTyear, SetStartMode, edGdop, cbPRN05 ...), VALUE
+// the text typed, a choice's item text or position, or on/off for a check box. Controls not named
+// keep the form's defaults (the Restart date stays 1980-01-01: nothing fills it in here).
+// The access level defaults to 16, where every command and control is offered.
+// Exit status: 0 (also for a command that sends nothing: a note on stderr); 1 when a field does
+// not convert (its message on stderr, nothing else printed); 2 for an unknown command or control
+// or a value the control cannot hold.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/command_registry.h"
+#include "commands/encode_arguments.h"
+
+namespace vetra::cli {
+namespace {
+
+int Run(const EncodeArguments& arguments) {
+  const EncodeReport report = EncodeFromArguments(arguments);
+  switch (report.status) {
+    case EncodeReport::Status::Frame:
+      std::printf("%s\n", report.echo.c_str());
+      return std::fflush(stdout) == 0 ? 0 : 2;
+    case EncodeReport::Status::NothingToSend:
+      std::fprintf(stderr, "vetra encode: %s\n", report.note.c_str());
+      return 0;
+    case EncodeReport::Status::ConversionError:
+      std::fprintf(stderr, "%s\n", report.error.c_str());
+      return 1;
+    case EncodeReport::Status::UsageError:
+      break;
+  }
+  std::fprintf(stderr, "vetra encode: %s\n", report.error.c_str());
+  return 2;
+}
+
+const CommandRegistration kEncode{
+    "encode", "Print the frame of a receiver command as the Send button would echo it",
+    [](CLI::App& sub) -> std::function<int()> {
+      auto arguments = std::make_shared<EncodeArguments>();
+      auto chip = std::make_shared<std::string>("k700");
+      sub.add_option("command", arguments->command,
+                     "Catalogue number 1..34, message id (05h) or tree text")
+          ->required();
+      sub.add_option("controls", arguments->assignments,
+                     "NAME=VALUE: a control of the command's panel and its value");
+      sub.add_option("--chip", *chip, "Chip chosen on the Setup page")
+          ->check(CLI::IsMember({"k700", "k900"}, CLI::ignore_case))
+          ->transform(CLI::IsMember({"k700", "k900"}, CLI::ignore_case));
+      sub.add_option("--level", arguments->accessLevel, "Access level (-1, 0, 1, 5, 6, 8, 16)")
+          ->default_val(16);
+      return [arguments, chip] {
+        arguments->chip = *chip == "k900" ? Chip::K900 : Chip::K700;
+        return Run(*arguments);
+      };
+    }};
+
+}  // namespace
+}  // namespace vetra::cli

@@ -1,0 +1,89 @@
+#include "commands/encode_arguments.h"
+
+#include <gtest/gtest.h>
+
+namespace vetra {
+namespace {
+
+using Status = EncodeReport::Status;
+
+EncodeReport EncodeWith(std::string command, std::vector<std::string> assignments = {},
+                        Chip chip = Chip::K700, int level = 16) {
+  return EncodeFromArguments({std::move(command), std::move(assignments), chip, level});
+}
+
+TEST(EncodeArguments, DefaultsGiveTheFormsFrame) {
+  const EncodeReport report = EncodeWith("1");
+  EXPECT_EQ(report.status, Status::Frame);
+  EXPECT_EQ(report.echo, "25 25 f1 01 00 01 bc 07 01 01 00 00 00 00 39 13 ea cf 00 00 45 0d 0a ");
+  EXPECT_EQ(EncodeWith("05h").echo, "25 25 f1 05 01 01 f4 0d 0a ");
+  EXPECT_EQ(EncodeWith("Query Firmware Revision (05h)").echo, "25 25 f1 05 01 01 f4 0d 0a ");
+}
+
+TEST(EncodeArguments, ChoicesByItemTextOrPosition) {
+  EXPECT_EQ(EncodeWith("0Eh", {"rgID=User Key ID"}).echo, "25 25 f1 0e 01 fe 0d 0a ");
+  EXPECT_EQ(EncodeWith("17", {"rgSelDgps=1"}).echo, "25 25 f1 11 01 00 e1 0d 0a ");
+  EXPECT_EQ(EncodeWith("17", {"rgSelDgps=waas/egnos"}).echo, "25 25 f1 11 01 00 e1 0d 0a ");
+  EXPECT_EQ(EncodeWith("1", {"SetStartMode=COLD Deep"}).echo.substr(12, 5), "01 07");
+  EXPECT_EQ(EncodeWith("1", {"SetStartMode=TEST"}, Chip::K900).echo.substr(12, 5), "01 04");
+  EXPECT_EQ(EncodeWith("1", {"SetStartMode=TEST"}).status, Status::UsageError);  // a K900 mode
+}
+
+TEST(EncodeArguments, TextsAndCheckBoxes) {
+  EXPECT_EQ(EncodeWith("14h", {"lePowerSave=-1", "chbDeepSleep=on"}).echo,
+            "25 25 f1 14 ff ff 01 00 e4 0d 0a ");
+  EXPECT_EQ(EncodeWith("Block Sats(E1h)", {"rgBlkAction=Enable", "cbPRN01=on", "cbPRN32=on"}).echo,
+            "25 25 f1 e1 00 01 00 00 80 91 0d 0a ");
+  EXPECT_EQ(EncodeWith("19h", {"lbZoneHour=8", "lbZoneMinute=30", "rgGMTsign=GMT - (minus)",
+                               "lbDstAdjust=1"})
+                .echo,
+            "25 25 f1 19 00 f8 e2 00 01 f3 0d 0a ");
+}
+
+TEST(EncodeArguments, ConversionFailureCarriesOnlyTheMessage) {
+  const EncodeReport report = EncodeWith("1Bh", {"lbElpA=6378137"});
+  EXPECT_EQ(report.status, Status::ConversionError);
+  EXPECT_EQ(report.error, "'' is not a valid floating point value");
+  EXPECT_EQ(report.echo, "");
+  EXPECT_EQ(EncodeWith("1", {"RSTyear=abc"}).error, "'abc' is not a valid integer value");
+}
+
+TEST(EncodeArguments, UsageErrorsAreClear) {
+  EXPECT_EQ(EncodeWith("99").status, Status::UsageError);
+  EXPECT_EQ(EncodeWith("1Ah").status, Status::UsageError);
+  const EncodeReport unknown = EncodeWith("1", {"edGdop=3"});
+  EXPECT_EQ(unknown.status, Status::UsageError);
+  EXPECT_NE(unknown.error.find("RSTyear"), std::string::npos);  // lists the panel's controls
+  EXPECT_EQ(EncodeWith("1", {"RSTyear"}).status, Status::UsageError);
+  EXPECT_EQ(EncodeWith("20", {"chbDeepSleep=maybe"}).status, Status::UsageError);
+  EXPECT_EQ(EncodeWith("20", {"lePowerSave=12345678"}).status, Status::UsageError);  // 7 characters
+  EXPECT_EQ(EncodeWith("16h", {"rgCID=1", "edCID=" + std::string(33, 'a')}).status,
+            Status::UsageError);
+}
+
+TEST(EncodeArguments, AccessLevelDecidesCommandsAndControls) {
+  EXPECT_EQ(EncodeWith("33", {}, Chip::K700, 8).status, Status::UsageError);  // not listed
+  EXPECT_EQ(EncodeWith("1", {}, Chip::K700, -1).status, Status::Frame);
+  EXPECT_EQ(EncodeWith("1", {"RSTyear=2024"}, Chip::K700, 5).status, Status::UsageError);  // hidden
+  EXPECT_EQ(EncodeWith("13h", {"rgOutputFormat2=Binary"}, Chip::K700, 5).status,
+            Status::UsageError);
+  EXPECT_EQ(EncodeWith("13h", {"rgOutputFormat2=Binary"}).echo, "25 25 f1 13 21 c3 0d 0a ");
+  EXPECT_EQ(EncodeWith("2", {"rgBaud=115200"}, Chip::K700, 0).status, Status::UsageError);
+  EXPECT_EQ(EncodeWith("2", {"rgBaud=115200"}, Chip::K700, 1).echo.substr(12, 5), "00 05");
+  const EncodeReport refused = EncodeWith("0Dh", {"rgID=Production ID"}, Chip::K700, 5);
+  EXPECT_EQ(refused.status, Status::UsageError);
+  EXPECT_EQ(refused.error, "Module ID need preliviledge!");
+  EXPECT_EQ(EncodeWith("0Dh", {"rgID=Production ID"}, Chip::K700, 8).status, Status::Frame);
+}
+
+TEST(EncodeArguments, CommandsWithoutAFrameSayWhy) {
+  for (const char* command : {"15h", "0Ch", "0Ah", "1Dh"}) {
+    const EncodeReport report = EncodeWith(command);
+    EXPECT_EQ(report.status, Status::NothingToSend) << command;
+    EXPECT_FALSE(report.note.empty());
+    EXPECT_EQ(report.echo, "");
+  }
+}
+
+}  // namespace
+}  // namespace vetra
