@@ -91,8 +91,8 @@ int main(int argc, char* argv[]) {
     if (!show.screenshot.isEmpty()) {
       QTimer::singleShot(show.afterMs, &window, [&window, &show] {
         const bool saved = window.grab().save(show.screenshot);
-        if (!saved) std::fprintf(stderr, "vetra-viewer: cannot write %s\n",
-                                 qPrintable(show.screenshot));
+        if (!saved)
+          std::fprintf(stderr, "vetra-viewer: cannot write %s\n", qPrintable(show.screenshot));
         window.close();
         QApplication::exit(saved ? 0 : 1);
       });

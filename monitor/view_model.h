@@ -28,12 +28,14 @@ struct SkyPoint {
   std::string label;
   Rgb colour;
   bool fixed = false;  // true: SatSeries (circles); false: Series1 "Unfixies" (triangles)
+  friend bool operator==(const SkyPoint&, const SkyPoint&) = default;
 };
 
 struct Cn0Bar {
   int value = 0;  // dB-Hz
   std::string label;
   Rgb colour;
+  friend bool operator==(const Cn0Bar&, const Cn0Bar&) = default;
 };
 
 struct PositionView {

@@ -1,0 +1,124 @@
+#pragma once
+// TfmTop: the main window. It reads the settings and the command line at start-up, owns the one
+// serial port, the monitoring task and the pages, and carries out the page rules: the port exists
+// only while a page other than Setup is shown; the monitoring task reads only on View and Trace.
+// Each page's own behaviour lives in its class (SetupPage, ViewPage, UpgradePage, TracePage);
+// this class wires them together.
+
+#include <QLabel>
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/port_names.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "decode/receiver_stores.h"
+#include "link/serial_port.h"
+#include "monitor/view_task.h"
+#include "ui/hand_off.h"
+#include "ui/qt_messages.h"
+#include "ui/view_page.h"
+
+namespace vetra::ui {
+
+class PageControl;
+class SetupPage;
+class UpgradePage;
+class TracePage;
+
+class TfmTop : public QMainWindow, private ViewPageHost {
+  Q_OBJECT
+ public:
+  struct Options {
+    std::string settingsPath;       // the settings file (read at start, written at the end)
+    ViewerOptions viewer;           // the parsed command line
+    std::string currentDirectory;   // empty: the process's
+    bool scanSerialDevices = true;  // false: no device fills COM1.. (tests)
+    IMessages* messages = nullptr;  // nullptr: message boxes
+    IClock* clock = nullptr;        // nullptr: the system clock
+  };
+
+  explicit TfmTop(Options options, QWidget* parent = nullptr);
+  ~TfmTop() override;
+
+  // Points the selected port at a device and selects the rate it talks at (the virtual
+  // receiver of --simulate).
+  void PointSelectedPortAt(const std::string& devicePath, int baudIndex);
+
+  // The log file dialog; tests put a chooser of their own in its place.
+  using FileChooser = std::function<QString(const QString& startFolder)>;
+  void SetLogFileChooser(FileChooser chooser) { chooseLogFile_ = std::move(chooser); }
+
+  void ShowPage(const QString& objectName);  // "tsView" ...: as if the user chose that tab
+  void ToggleWindowSize();
+  void Exit1Click();
+  void About1Click();
+  void WriteSettings();
+
+  int portIndex() const { return portIndex_; }
+  int baudIndex() const { return baudIndex_; }
+  int accessLevel() const override { return startup_.accessLevel; }
+  const std::string& workPathSetting() const { return workPath_; }
+  TViewTask& viewTask() override { return *task_; }
+  bool portOpen() const { return port_ != nullptr; }
+  ViewPage& viewPage() { return *viewPage_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  // ViewPageHost
+  bool secondChip() const override;
+  IMessages& messages() override { return *messages_; }
+  std::string workPath() const override { return workPath_; }
+  void SetWorkPath(const std::string& path) override { workPath_ = path; }
+  void SetStatusPanel(int panel, const QString& text) override;
+  QString ChooseLogFile(const QString& startFolder) override;
+  void EnableHostButton() override;
+  void PortFailed() override;
+  void ShowTraceReport(const TraceReport& report) override;
+  QString shownTraceStatus() const override;
+
+  void BuildMenus();
+  void BuildStatusBar();
+  void ApplyStartup();
+  bool pgBeforeChanging(QWidget* leaving);
+  void pgCoderChange(QWidget* entered);
+  bool OpenPort();
+  void ClosePort();
+  void ResetPort(int baudRate);
+  void SetCaption(const QString& caption, const QString& applicationTitle);
+  void ResizeTo(int width, int height);
+  void StopTasks();
+
+  Options options_;
+  Settings settings_;
+  PortMap ports_;
+  StartupState startup_;
+  int portIndex_ = 0;
+  int baudIndex_ = kStartBaudIndex;
+  std::string fwPath_;
+  std::string workPath_;
+
+  QtMessages qtMessages_;
+  IMessages* messages_;
+  FileChooser chooseLogFile_;
+  ReceiverStores stores_;
+  WindowHandOff handOff_;
+  std::unique_ptr<TSerialPort> port_;
+  std::unique_ptr<TViewTask> task_;
+  bool tasksStopped_ = false;
+
+  PageControl* pgCoder_;
+  SetupPage* setupPage_;
+  ViewPage* viewPage_;
+  UpgradePage* upgradePage_;
+  QWidget* configPage_;
+  TracePage* tracePage_;
+  QLabel* statusPanels_[3];
+};
+
+}  // namespace vetra::ui

@@ -1,0 +1,15 @@
+#include "ui/qt_messages.h"
+
+#include <QMessageBox>
+
+namespace vetra::ui {
+
+void QtMessages::Show(const std::string& text, const std::string& title, Kind kind) {
+  QMessageBox box(kind == Kind::Error ? QMessageBox::Critical : QMessageBox::Information,
+                  QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok,
+                  parent_);
+  box.setWindowModality(Qt::WindowModal);
+  box.exec();
+}
+
+}  // namespace vetra::ui

@@ -1,0 +1,57 @@
+#pragma once
+// The Setup page (tsSetup): port and baud rate of the receiver, the auto-scan, the window title
+// field and the chip choice. No port is open while this page is shown.
+
+#include <QWidget>
+#include <string>
+#include <vector>
+
+class QComboBox;
+class QPushButton;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class QGroupBox;
+
+namespace vetra::ui {
+
+class SetupPage : public QWidget {
+  Q_OBJECT
+ public:
+  explicit SetupPage(QWidget* parent = nullptr);
+
+  // Fills cbPort with COM1..COM40, each with the device path it maps to (empty: none).
+  void SetPortPaths(const std::vector<std::string>& devicePaths);
+  void SetPortIndex(int index);
+  int portIndex() const;
+  void SetBaudIndex(int index);
+  int baudIndex() const;
+  bool secondChip() const;
+  QString titleText() const;
+
+  void SetHostMode(bool host);  // btScan "Host" is visible only in host mode
+  void SetScanStatus(const QString& text, const QColor& colour);  // lbAutoScan
+  void ClearScanStatus();
+  void SetScanRunning(bool running);  // the Scan button stays disabled while a scan runs
+
+  QPushButton* hostButton() const { return btScan_; }
+
+ Q_SIGNALS:
+  void portChanged(int index);
+  void baudChanged(int index);
+  void autoScanClicked();
+  void chipClicked();
+
+ private:
+  QComboBox* cbPort_;
+  QComboBox* cbFWbaud_;
+  QPushButton* buAutoScan_;
+  QLabel* lbAutoScan_;
+  QPushButton* btScan_;
+  QLineEdit* lbTitle_;
+  QGroupBox* rgChip_;
+  QRadioButton* chipK700_;
+  QRadioButton* chipK900_;
+};
+
+}  // namespace vetra::ui

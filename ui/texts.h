@@ -1,0 +1,31 @@
+#pragma once
+// The desktop program's own fixed texts and small tables (captions, titles), in one place so that
+// the screens and the GUI tests read the same strings.
+
+namespace vetra::ui {
+
+inline constexpr int kPortCount = 40;  // COM1..COM40
+inline constexpr const char* kBaudTexts[] = {"2400",  "4800",  "9600",  "19200",
+                                             "38400", "57600", "115200"};
+
+inline constexpr char kApplicationTitle[] = "Vetra Viewer";
+inline constexpr char kAboutTitle[] = "About";
+// Six spaces, the name and version, three line breaks, the credit lines.
+inline constexpr char kAboutText[] =
+    "      Vetra Viewer 1.0.0.6\n\n\n"
+    "Receiver evaluation, configuration and service tool.\n"
+    "Built with Qt and the Vetra receiver core.";
+
+inline constexpr char kLogCaption[] = "Log";
+inline constexpr char kStopLogCaption[] = "Stop log";
+inline constexpr char kLoggedPrefix[] = "Logged: ";
+inline constexpr char kLogFilter[] = "Binary (*.bin)";
+inline constexpr char kWrongFile[] = "Wrong file!";
+inline constexpr char kErrorTitle[] = "Error";
+inline constexpr char kPortFailedText[] =
+    "The receiver's port failed (the receiver may have been unplugged).\n"
+    "Monitoring stopped and the port is closed; every byte received was logged.";
+
+inline constexpr char kNoCommandCaption[] = "Please selelct a command";
+
+}  // namespace vetra::ui

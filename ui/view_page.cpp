@@ -1,0 +1,379 @@
+#include "ui/view_page.h"
+
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "ui/click_label.h"
+#include "ui/cn0_chart.h"
+#include "ui/reply_panels.h"
+#include "ui/sky_view.h"
+#include "ui/texts.h"
+
+namespace vetra::ui {
+namespace {
+
+constexpr const char* kGridHeadings[] = {"CHANNEL", "PRN", "STATUS", "PR", "DR",
+                                         "DOPPLER", "CN0", "ELV",    "AZ", "HEALTH"};
+constexpr int kGridColumns = 10;
+static_assert(std::size(kGridHeadings) == kGridColumns);
+// Column widths in characters of the fixed font: the numbers never change the layout.
+constexpr int kGridColumnChars[kGridColumns] = {8, 4, 6, 11, 9, 8, 4, 4, 4, 20};
+
+QFont FixedFont() { return QFontDatabase::systemFont(QFontDatabase::FixedFont); }
+
+// The form's captions carry leading blanks that right-aligned them; the label keeps the exact
+// text, aligned right and allowed to be narrower than its blanks.
+QLabel* Caption(const char* text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QString(text).trimmed()) + 4);
+  return label;
+}
+
+// A read-out: fixed font, right-aligned, wide enough for its longest value.
+template <typename Label = QLabel>
+Label* Readout(const char* name, int chars, QWidget* parent) {
+  auto* label = new Label(parent);
+  label->setObjectName(name);
+  label->setFont(FixedFont());
+  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  label->setFrameShape(QFrame::StyledPanel);
+  label->setFrameShadow(QFrame::Sunken);
+  label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QString(chars, '0')) + 8);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  return label;
+}
+
+QLineEdit* HiddenEdit(const char* name, QWidget* parent) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(name);
+  edit->setReadOnly(true);
+  edit->setFont(FixedFont());
+  edit->setAlignment(Qt::AlignRight);
+  edit->setVisible(false);
+  return edit;
+}
+
+}  // namespace
+
+ViewPage::ViewPage(ViewPageHost& host, QWidget* parent) : QWidget(parent), host_(host) {
+  setObjectName("tsView");
+
+  auto* instrument = new QWidget(this);
+  BuildInstrument(instrument);
+
+  expandedArea_ = new QWidget(this);
+  auto* expandedLayout = new QVBoxLayout(expandedArea_);
+  expandedLayout->setContentsMargins(0, 0, 0, 0);
+  moNMEA_ = new QPlainTextEdit(expandedArea_);
+  moNMEA_->setObjectName("moNMEA");
+  moNMEA_->setReadOnly(true);
+  moNMEA_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  moNMEA_->setMaximumBlockCount(kNmeaEchoLines);
+  moNMEA_->setFont(FixedFont());
+  moNMEA_->setUndoRedoEnabled(false);
+  expandedLayout->addWidget(BuildCommandArea(), 3);
+  expandedLayout->addWidget(moNMEA_, 2);
+
+  BuildGrid();
+
+  auto* layout = new QGridLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(instrument, 0, 0);
+  layout->addWidget(expandedArea_, 0, 1);
+  layout->addWidget(sgMeas_, 1, 0, 1, 2);
+  layout->setColumnStretch(0, 0);
+  layout->setColumnStretch(1, 1);
+  layout->setRowStretch(0, 1);
+
+  SetExpanded(false);
+  SetClockVisible(false);
+  SizeGridForChip(false);
+}
+
+ViewPage::~ViewPage() = default;
+
+void ViewPage::BuildInstrument(QWidget* area) {
+  lbTime_ = new QLabel(area);
+  lbTime_->setObjectName("lbTime");
+  lbTime_->setFont(FixedFont());
+  lbTime_->setMinimumWidth(lbTime_->fontMetrics().horizontalAdvance("0000/00/00") + 4);
+  lbFix_ = new QLabel(area);
+  lbFix_->setObjectName("lbFix");
+  QFont fixFont = font();
+  fixFont.setBold(true);
+  fixFont.setPointSizeF(fixFont.pointSizeF() * 1.6);
+  lbFix_->setFont(fixFont);
+  lbFix_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+  lbLat_ = Readout<ClickLabel>("lbLat", 14, area);
+  lbLong_ = Readout<ClickLabel>("lbLong", 14, area);
+  lbLat_->setToolTip("Double-click: next coordinate format");
+  lbLong_->setToolTip("Double-click: next coordinate format");
+  lbHigh_ = Readout("lbHigh", 6, area);
+  lpdop_ = Readout("lpdop", 4, area);
+  lhdop_ = Readout("lhdop", 4, area);
+  lvisible_ = Readout("lvisible", 3, area);
+  lbFixNo_ = Readout("lbFixNo", 3, area);
+  leSpeed_ = Readout("leSpeed", 5, area);
+  leDir_ = Readout("leDir", 5, area);
+  lbClkOff_ = Readout("lbClkOff", 5, area);
+  lbClkOffCaption_ = Caption("CLOCK", area);
+  edMeasUTC_ = HiddenEdit("edMeasUTC", area);
+  edCB_ = HiddenEdit("edCB", area);
+  edTB_ = HiddenEdit("edTB", area);
+  edFB_ = HiddenEdit("edFB", area);
+
+  auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(4);
+  grid->setVerticalSpacing(2);
+  grid->addWidget(Caption("                Latitude", area), 0, 0);
+  grid->addWidget(lbLat_, 0, 1, 1, 3);
+  grid->addWidget(Caption("             Longitude", area), 1, 0);
+  grid->addWidget(lbLong_, 1, 1, 1, 3);
+  grid->addWidget(Caption("                 Altitude", area), 2, 0);
+  grid->addWidget(lbHigh_, 2, 1);
+  grid->addWidget(lbClkOffCaption_, 2, 2);
+  grid->addWidget(lbClkOff_, 2, 3);
+  grid->addWidget(Caption("PDOP", area), 3, 0);
+  grid->addWidget(lpdop_, 3, 1);
+  grid->addWidget(Caption("HDOP", area), 3, 2);
+  grid->addWidget(lhdop_, 3, 3);
+  grid->addWidget(Caption("SAT", area), 4, 0);
+  grid->addWidget(lvisible_, 4, 1);
+  grid->addWidget(Caption("FIX", area), 4, 2);
+  grid->addWidget(lbFixNo_, 4, 3);
+  grid->addWidget(Caption("SPEED", area), 5, 0);
+  grid->addWidget(leSpeed_, 5, 1);
+  grid->addWidget(Caption("kmh   ", area), 5, 2);
+  grid->addWidget(leDir_, 5, 3);
+  // The clock solution: kept hidden, as the form has it.
+  const std::pair<const char*, QLineEdit*> clockFields[] = {
+      {"UTC", edMeasUTC_}, {"CB", edCB_}, {"TB", edTB_}, {"FB", edFB_}};
+  int row = 6;
+  for (const auto& [text, edit] : clockFields) {
+    QLabel* caption = Caption(text, area);
+    caption->setVisible(false);
+    caption->setBuddy(edit);
+    grid->addWidget(caption, row, 0);
+    grid->addWidget(edit, row, 1, 1, 3);
+    ++row;
+  }
+  grid->setColumnStretch(1, 1);
+  grid->setColumnStretch(3, 1);
+
+  chSat_ = new SkyView(area);
+  chCn0_ = new Cn0Chart(area);
+  lbBigSNR_ = new QLabel(area);
+  lbBigSNR_->setObjectName("lbBigSNR");
+  QFont bigFont = FixedFont();
+  bigFont.setBold(true);
+  bigFont.setPointSizeF(bigFont.pointSizeF() * 2.2);
+  lbBigSNR_->setFont(bigFont);
+  lbBigSNR_->setAlignment(Qt::AlignCenter);
+  lbBigSNR_->setMinimumWidth(QFontMetrics(bigFont).horizontalAdvance("00") + 6);
+  lbBigSNR_->setVisible(false);
+
+  btLog_ = new QPushButton(kLogCaption, area);
+  btLog_->setObjectName("btLog");
+  btLarge_ = new QPushButton("Larger", area);
+  btLarge_->setObjectName("btLarge");
+  btSmall_ = new QPushButton("Smaller", area);
+  btSmall_->setObjectName("btSmall");
+
+  auto* header = new QHBoxLayout;
+  header->addWidget(lbTime_);
+  header->addWidget(lbFix_, 1);
+  auto* signalRow = new QHBoxLayout;
+  signalRow->addWidget(chCn0_, 1);
+  signalRow->addWidget(lbBigSNR_);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(btLog_);
+  buttons->addStretch();
+  buttons->addWidget(btLarge_);
+  buttons->addWidget(btSmall_);
+
+  auto* layout = new QVBoxLayout(area);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(4);
+  layout->addLayout(header);
+  layout->addLayout(grid);
+  layout->addWidget(chSat_, 3);
+  layout->addLayout(signalRow, 2);
+  layout->addLayout(buttons);
+
+  connect(lbLat_, &ClickLabel::doubleClicked, this, [this] { NextCoordinateFormat(); });
+  connect(lbLong_, &ClickLabel::doubleClicked, this, [this] { NextCoordinateFormat(); });
+  connect(chCn0_, &Cn0Chart::doubleClicked, this,
+          [this] { host_.viewTask().ToggleChannelCount(host_.secondChip()); });
+  connect(btLog_, &QPushButton::clicked, this, &ViewPage::LogClick);
+  connect(btLarge_, &QPushButton::clicked, this, &ViewPage::sizeToggleRequested);
+  connect(btSmall_, &QPushButton::clicked, this, &ViewPage::sizeToggleRequested);
+}
+
+QWidget* ViewPage::BuildCommandArea() {
+  auto* area = new QWidget(expandedArea_);
+  cmdTree_ = new QTreeWidget(area);
+  cmdTree_->setObjectName("CmdTree");
+  cmdTree_->setHeaderHidden(true);
+  cmdTree_->setRootIsDecorated(false);
+  cmdTree_->setMinimumWidth(150);
+
+  lbCmd_ = new QLabel(kNoCommandCaption, area);
+  lbCmd_->setObjectName("lbCmd");
+  QFont bold = lbCmd_->font();
+  bold.setBold(true);
+  lbCmd_->setFont(bold);
+  commandPanels_ = new QStackedWidget(area);
+  commandPanels_->setObjectName("pnParameters");
+  replies_ = std::make_unique<ReplyPanels>(commandPanels_);
+
+  btSend_ = new QPushButton("Send", area);
+  btSend_->setObjectName("btSend");
+  pnAck_ = new QGroupBox(area);
+  pnAck_->setObjectName("pnAck");
+  pnAck_->setEnabled(false);  // display only: the receiver's answer sets it
+  rbACK_ = new QRadioButton("ACK", pnAck_);
+  rbACK_->setObjectName("rbACK");
+  rbNACK_ = new QRadioButton("NACK", pnAck_);
+  rbNACK_->setObjectName("rbNACK");
+  rbACK_->setChecked(true);
+  auto* ackLayout = new QHBoxLayout(pnAck_);
+  ackLayout->setContentsMargins(6, 2, 6, 2);
+  ackLayout->addWidget(rbACK_);
+  ackLayout->addWidget(rbNACK_);
+
+  lbSentence_ = new QLineEdit(area);
+  lbSentence_->setObjectName("lbSentence");
+  lbSentence_->setReadOnly(true);
+  lbSentence_->setFont(FixedFont());
+  auto* sentenceCaption = new QLabel("Command", area);
+  sentenceCaption->setBuddy(lbSentence_);
+
+  auto* sendRow = new QHBoxLayout;
+  sendRow->addWidget(btSend_);
+  sendRow->addWidget(pnAck_);
+  sendRow->addStretch();
+  auto* sentenceRow = new QHBoxLayout;
+  sentenceRow->addWidget(sentenceCaption);
+  sentenceRow->addWidget(lbSentence_, 1);
+
+  auto* right = new QVBoxLayout;
+  right->addWidget(lbCmd_);
+  right->addWidget(commandPanels_, 1);
+  right->addLayout(sendRow);
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(cmdTree_, 2);
+  top->addLayout(right, 3);
+  auto* layout = new QVBoxLayout(area);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addLayout(top, 1);
+  layout->addLayout(sentenceRow);
+
+  connect(btSend_, &QPushButton::clicked, this, &ViewPage::SendClick);
+  return area;
+}
+
+void ViewPage::BuildGrid() {
+  sgMeas_ = new QTableWidget(this);
+  sgMeas_->setObjectName("sgMeas");
+  sgMeas_->setColumnCount(kGridColumns);
+  sgMeas_->horizontalHeader()->setVisible(false);
+  sgMeas_->verticalHeader()->setVisible(false);
+  sgMeas_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  sgMeas_->setSelectionMode(QAbstractItemView::NoSelection);
+  sgMeas_->setFocusPolicy(Qt::NoFocus);
+  sgMeas_->setFont(FixedFont());
+  sgMeas_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  sgMeas_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  sgMeas_->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+  const int charWidth = sgMeas_->fontMetrics().horizontalAdvance('0');
+  for (int c = 0; c < kGridColumns; ++c) {
+    sgMeas_->setColumnWidth(c, kGridColumnChars[c] * charWidth + 10);
+  }
+  sgMeas_->horizontalHeader()->setStretchLastSection(true);
+  sgMeas_->verticalHeader()->setDefaultSectionSize(sgMeas_->fontMetrics().height() + 3);
+}
+
+void ViewPage::SizeGridForChip(bool secondChip) {
+  // Row 0 holds the headings and column 0 the row numbers, as fixed cells.
+  const int rows = secondChip ? 17 : 13;
+  sgMeas_->setRowCount(rows);
+  const QBrush fixedBrush = palette().brush(QPalette::Button);
+  QFont headingFont = sgMeas_->font();
+  headingFont.setBold(true);
+  auto fixedItem = [&](const QString& text, Qt::Alignment alignment) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled);
+    item->setBackground(fixedBrush);
+    item->setFont(headingFont);
+    item->setTextAlignment(alignment | Qt::AlignVCenter);
+    return item;
+  };
+  for (int c = 0; c < kGridColumns; ++c) {
+    sgMeas_->setItem(0, c, fixedItem(kGridHeadings[c], Qt::AlignHCenter));
+  }
+  for (int r = 1; r < rows; ++r) {
+    sgMeas_->setItem(r, 0, fixedItem(QString::number(r), Qt::AlignRight));
+    for (int c = 1; c < kGridColumns; ++c) {
+      if (sgMeas_->item(r, c) != nullptr) continue;
+      auto* item = new QTableWidgetItem;
+      item->setFlags(Qt::ItemIsEnabled);
+      item->setTextAlignment((c == kGridColumns - 1 ? Qt::AlignLeft : Qt::AlignRight) |
+                             Qt::AlignVCenter);
+      sgMeas_->setItem(r, c, item);
+    }
+  }
+  const int height =
+      rows * sgMeas_->verticalHeader()->defaultSectionSize() + 2 * sgMeas_->frameWidth();
+  sgMeas_->setFixedHeight(height);
+}
+
+void ViewPage::ShowSizeButtons(bool larger, bool smaller) {
+  btLarge_->setVisible(larger);
+  btSmall_->setVisible(smaller);
+}
+
+// The grid is shown with binary data (like lbClkOff) and lies in the expanded part of the page.
+void ViewPage::SetExpanded(bool expanded) {
+  expanded_ = expanded;
+  expandedArea_->setVisible(expanded);
+  sgMeas_->setVisible(expanded_ && measurementShown_);
+}
+
+void ViewPage::SetClockVisible(bool visible) {
+  measurementShown_ = visible;
+  lbClkOff_->setVisible(visible);
+  lbClkOffCaption_->setVisible(visible);
+  sgMeas_->setVisible(expanded_ && measurementShown_);
+}
+
+void ViewPage::SetBigSnrVisible(bool visible) { lbBigSNR_->setVisible(visible); }
+
+void ViewPage::NarrowSentenceField() { lbSentence_->setMaximumWidth(281); }
+
+void ViewPage::SendClick() {
+  // Nothing to send until a command is chosen; the answer of the last one is forgotten.
+  rbACK_->setAutoExclusive(false);
+  rbNACK_->setAutoExclusive(false);
+  rbACK_->setChecked(false);
+  rbNACK_->setChecked(false);
+  rbACK_->setAutoExclusive(true);
+  rbNACK_->setAutoExclusive(true);
+}
+
+}  // namespace vetra::ui

@@ -1,0 +1,144 @@
+#pragma once
+// The View page (tsView): what the receiver reports, live. It is the monitoring task's display:
+// every IViewDisplay call runs on the window thread inside the task's hand-off, while the task
+// waits. It also carries the raw log button, the window-size buttons and the command area.
+
+#include <QWidget>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "link/messages.h"
+#include "monitor/reports.h"
+#include "monitor/view_model.h"
+#include "monitor/view_task.h"
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QGroupBox;
+class QTableWidget;
+class QTreeWidget;
+class QStackedWidget;
+
+namespace vetra::ui {
+
+class SkyView;
+class Cn0Chart;
+class ClickLabel;
+class ReplyPanels;
+
+// What the View page needs of the main window.
+class ViewPageHost {
+ public:
+  virtual ~ViewPageHost() = default;
+  virtual TViewTask& viewTask() = 0;
+  virtual bool secondChip() const = 0;
+  virtual int accessLevel() const = 0;
+  virtual int selfTestItem() const { return 0; }  // item sent with the last built-in test
+  virtual IMessages& messages() = 0;
+  virtual std::string workPath() const = 0;
+  virtual void SetWorkPath(const std::string& path) = 0;
+  virtual void SetStatusPanel(int panel, const QString& text) = 0;  // sbStatus panels 0..2
+  // The log file dialog; an empty result means cancelled.
+  virtual QString ChooseLogFile(const QString& startFolder) = 0;
+  virtual void EnableHostButton() = 0;
+  // Called after the hand-off that reported the failure has returned.
+  virtual void PortFailed() = 0;
+  // Trace status fields of the Trace page.
+  virtual void ShowTraceReport(const TraceReport& report) { (void)report; }
+  virtual QString shownTraceStatus() const { return {}; }
+};
+
+class ViewPage : public QWidget, public IViewDisplay {
+  Q_OBJECT
+ public:
+  static constexpr int kNmeaEchoLines = 500;  // moNMEA keeps the newest lines only
+
+  ViewPage(ViewPageHost& host, QWidget* parent = nullptr);
+  ~ViewPage() override;
+
+  // IViewDisplay
+  void SetHeartbeat(const char* text) override;
+  void AppendNmeaLine(std::string_view line) override;
+  void ShowNavigation(const TNavRecord& display, DisplaySource source) override;
+  void EnableHostButton() override;
+  void PortFailed() override;
+  void onRevision() override;
+  void onSelfTest() override;
+  void onClockOffset() override;
+  void onModuleId() override;
+  void onCustomizedId() override;
+  void onNavSettings(std::span<const uint8_t> payload) override;
+  void onSysSettings(std::span<const uint8_t> payload) override;
+  void onTraceStatusFull() override;
+  void onTraceStatusShort() override;
+  void onTestResult() override;
+  void onAck(uint8_t commandId) override;
+  void onNack(uint8_t commandId) override;
+
+  // The position and measurement updates, from a display copy.
+  void ShowPosition(const TNavRecord& record);
+  void ShowMeasurement(const TNavRecord& record);
+
+  int coordinateFormat() const { return coordinateFormat_; }
+  void NextCoordinateFormat() { coordinateFormat_ = (coordinateFormat_ + 1) % 3; }
+
+  // Page rules: the grid's rows and size for the chip; the size buttons; the expanded area.
+  void SizeGridForChip(bool secondChip);
+  void ShowSizeButtons(bool larger, bool smaller);
+  void SetExpanded(bool expanded);
+  void SetBigSnrVisible(bool visible);
+  bool measurementShown() const { return measurementShown_; }
+  void NarrowSentenceField();  // access levels below 16
+
+  // Logging (btLog).
+  bool logging() const { return logFileOwned_; }
+  void LogClick();
+  void StopLog();
+  // The trace read holds the capture slot: the log cannot start meanwhile.
+  void SetCaptureSlotBusy(bool busy);
+
+  ReplyPanels& replyPanels() { return *replies_; }
+
+ Q_SIGNALS:
+  void sizeToggleRequested();  // btLarge, btSmall
+
+ private:
+  void BuildInstrument(QWidget* area);
+  QWidget* BuildCommandArea();
+  void BuildGrid();
+  void SendClick();
+  void SetClockVisible(bool visible);
+
+  ViewPageHost& host_;
+  int coordinateFormat_ = 0;
+  bool logFileOwned_ = false;
+  bool captureBusy_ = false;
+  bool expanded_ = false;
+  bool measurementShown_ = false;  // lbClkOff and sgMeas: the record came from binary replies
+
+  QLabel *lbTime_, *lbFix_, *lbHigh_, *lpdop_, *lhdop_, *lvisible_, *lbFixNo_, *leSpeed_, *leDir_,
+      *lbBigSNR_, *lbClkOff_, *lbClkOffCaption_;
+  ClickLabel *lbLat_, *lbLong_;
+  QLineEdit *edMeasUTC_, *edCB_, *edTB_, *edFB_;
+  SkyView* chSat_;
+  Cn0Chart* chCn0_;
+  QTableWidget* sgMeas_;
+  QPlainTextEdit* moNMEA_;
+  QPushButton *btLog_, *btLarge_, *btSmall_;
+  QWidget* expandedArea_;
+  QTreeWidget* cmdTree_;
+  QLabel* lbCmd_;
+  QStackedWidget* commandPanels_;
+  QPushButton* btSend_;
+  QLineEdit* lbSentence_;
+  QGroupBox* pnAck_;
+  QRadioButton *rbACK_, *rbNACK_;
+  std::unique_ptr<ReplyPanels> replies_;
+};
+
+}  // namespace vetra::ui
