@@ -27,8 +27,13 @@ int TraceIntegerOrZero(const std::string& text) {
 }
 
 int TraceSpeedField(int kmh) {
-  // The receiver's factor lies a little below 1/3.6; the truncation keeps 36 km/h at 99.
-  return static_cast<int>(kmh * 10 * 0.27777777777777777092);
+  // The field is km/h x 10 x 0.27777777777777777092, truncated toward zero. That factor lies a
+  // little below 1/3.6 (a double would round it up to above 5/18), so whole km/h give
+  // floor((50 k - 1) / 18): 36 km/h is 99, not 100. Integer arithmetic keeps it exact.
+  if (kmh == 0) return 0;
+  const long long k = kmh < 0 ? -static_cast<long long>(kmh) : kmh;
+  const auto field = static_cast<int>((50 * k - 1) / 18);
+  return kmh < 0 ? -field : field;
 }
 
 Frame EncodeTraceRecord(const TraceRecordPanel& panel) {

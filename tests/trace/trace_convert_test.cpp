@@ -51,7 +51,7 @@ TEST_F(TraceConvert, RecordAcrossBlockBoundaryIsConverted) {
       {[&](int64_t t) { total = t; }, [&] { ++blocks; }, [&](int64_t done) { last = done; }});
   EXPECT_EQ(result.status, TraceConvertStatus::Ok);
   EXPECT_EQ(result.records, 1u);
-  EXPECT_EQ(ReadOutput(), "2009/1/1, 10:0:0, 1, 2, 3, 261, 1, 1, -3\n");
+  EXPECT_EQ(ReadOutput(), "2009/1/1, 10:0:0, 1, 2, 3, 5, 1, 1, -3\n");
   EXPECT_EQ(total, static_cast<int64_t>(input.size()));
   EXPECT_EQ(last, total);
   EXPECT_EQ(blocks, 3);  // two blocks and the empty read that ends the loop

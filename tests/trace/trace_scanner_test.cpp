@@ -36,8 +36,10 @@ TEST(TraceScanner, FindsRecordsAmongOtherOutputInAnyPieces) {
   BuildFrame(kClassReply, 0x89, std::vector<uint8_t>(18, 0x25), status);
   Append(stream, status);
   Append(stream, TraceFrame(SampleRecord(101)));
-  Append(stream, {0x25, 0x25, 0x25});             // "%%%" ...
-  Append(stream, TraceFrame(SampleRecord(102)));  // ... loses the record right behind it
+  // A stray '%' makes "%%%" with the record's own "%%": the third is taken as the class byte and
+  // the record is lost.
+  Append(stream, {0x25});
+  Append(stream, TraceFrame(SampleRecord(102)));
   Append(stream, TraceFrame(SampleRecord(103)));
 
   for (size_t piece : {size_t{1}, size_t{7}, size_t{1024}, stream.size()}) {
