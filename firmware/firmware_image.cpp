@@ -1,0 +1,85 @@
+#include "firmware/firmware_image.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+namespace vetra {
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a regular file for binary reading; a directory or a device is no image.
+File OpenRegularFile(const std::string& path, long& length) {
+  File file(std::fopen(path.c_str(), "rb"));
+  if (!file) return nullptr;
+  struct stat info {};
+  if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+  length = static_cast<long>(info.st_size);
+  return file;
+}
+
+}  // namespace
+
+std::string FolderOf(const std::string& path) {
+  return std::filesystem::path(path).parent_path().string();
+}
+
+bool ReadImageFile(const std::string& path, FirmwareImage& image, ImageFileView& view) {
+  long length = 0;
+  File file = OpenRegularFile(path, length);
+  if (!file) return false;
+  if (length > kImageCapacity) return false;
+
+  // A shorter image after a longer one must leave no trace of it.
+  std::fill(image.buffer().begin(), image.buffer().end(), uint8_t{0xFF});
+
+  const long blocks = (length + kImageBlock - 1) / kImageBlock;
+  bool read = false;
+  for (long i = 0; i < blocks; ++i) {
+    // A short read is not reported: the rest of the block keeps its FFh.
+    (void)std::fread(image.buffer().data() + i * kImageBlock, 1, kImageBlock, file.get());
+    const int32_t size = static_cast<int32_t>(blocks * kImageBlock);
+    image.set_size(size);
+    view.loadSizeText = std::to_string(size / kImageBlock);
+    read = true;
+  }
+  file.reset();
+  view.filePath = path;
+  view.lastFolder = FolderOf(path);
+  return read;
+}
+
+std::string MonitorFilePath(bool k900, const std::string& startDirectory) {
+  const char* name = k900 ? "mpdK900.srec" : "mpd.srec";
+  return (std::filesystem::path(startDirectory) / name).string();
+}
+
+bool ReadMonitorFile(bool k900, const std::string& startDirectory, MonitorImage& monitor) {
+  long length = 0;
+  File file = OpenRegularFile(MonitorFilePath(k900, startDirectory), length);
+  if (!file) {
+    monitor.set_size(0);
+    return false;
+  }
+  const size_t count = std::fread(monitor.buffer().data(), 1, kMonitorCapacity, file.get());
+  monitor.set_size(static_cast<int32_t>(count));
+  return monitor.ready();
+}
+
+uint16_t ImageXorSum(const FirmwareImage& image) {
+  const auto bytes = image.data();
+  uint16_t sum = 0;
+  for (size_t k = 0; k + 1 < bytes.size(); k += 2) {
+    sum ^= static_cast<uint16_t>(bytes[k] | (bytes[k + 1] << 8));
+  }
+  return sum;
+}
+
+}  // namespace vetra
