@@ -168,7 +168,11 @@ void TViewTask::RunPass() {
     case PortRead::Read:
       break;
   }
-  if (count <= 0) return;
+  if (count == 0) {
+    // Nothing new, but a record that was held back last pass (both parsers had news) is shown.
+    ParseAndShow(0);
+    return;
+  }
 
   const char* beat = heartbeat_ % 2 == 0 ? "X" : "O";
   ++heartbeat_;
