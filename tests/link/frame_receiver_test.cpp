@@ -208,28 +208,5 @@ TEST(MessageTable, RowsSelectTheirHandlers) {
   EXPECT_EQ(kMessageTable[3].length, 124);
 }
 
-// Whatever the bytes, the receiver keeps consuming and never reports a frame it did not see end.
-TEST(FrameReceiver, LongNoiseNeverOverrunsTheBuffer) {
-  Bytes noise(20000);
-  uint32_t seed = 12345;
-  for (auto& b : noise) {
-    seed = seed * 1103515245u + 12345u;
-    b = static_cast<uint8_t>(seed >> 16);
-    if ((seed & 0x700) == 0) b = 0x25;
-  }
-  TFrameReceiver rx;
-  size_t at = 0;
-  while (at < noise.size()) {
-    const FrameFeed fed = rx.Feed(noise.data() + at, static_cast<int>(noise.size() - at));
-    ASSERT_GT(fed.consumed, 0);
-    if (fed.ended) {
-      EXPECT_EQ(noise[at + fed.consumed - 1], 0x0A);
-      EXPECT_LE(rx.frame().size(), static_cast<size_t>(kMaxFrameLength));
-    }
-    at += static_cast<size_t>(fed.consumed);
-  }
-  EXPECT_EQ(at, noise.size());
-}
-
 }  // namespace
 }  // namespace vetra
