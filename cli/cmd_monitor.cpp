@@ -1,0 +1,104 @@
+// vetra monitor --port NAME|PATH [--baud N] [--log FILE] [--json] [--echo] [--host]
+// The monitoring task without a window: one line per display update (the position as
+// `vetra decode --brief` writes it, or with --json the decoded record), until Ctrl-C.
+// --log writes every byte received, unchanged (the raw receive log). --baud is the line rate
+// (default 4800, the program's own start rate; `vetra scan` finds the receiver's).
+// Exit status: 0 after Ctrl-C; 1 when the port does not open or fails (the receiver unplugged:
+// the log then holds every byte received); 2 for a usage error.
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/receiver_port.h"
+#include "app/terminal_monitor.h"
+#include "cli/command_registry.h"
+#include "cli/port_argument.h"
+
+namespace vetra::cli {
+namespace {
+
+struct MonitorArgs {
+  std::string port;
+  int baud = 4800;
+  std::string log;
+  bool json = false;
+  bool echo = false;
+  bool host = false;
+};
+
+int Monitor(const MonitorArgs& args) {
+  const std::string device = DevicePathForArgument(args.port);
+  if (device.empty()) {
+    std::fprintf(stderr, "vetra monitor: '%s' names no serial device\n", args.port.c_str());
+    return 2;
+  }
+  ConsoleMessages messages("vetra monitor");
+  std::FILE* log = nullptr;
+  if (!args.log.empty()) {
+    log = std::fopen(args.log.c_str(), "wb");
+    if (log == nullptr) {
+      std::fprintf(stderr, "vetra monitor: cannot write '%s': %s\n", args.log.c_str(),
+                   std::strerror(errno));
+      return 2;
+    }
+  }
+  auto port = OpenReceiverPort(device, args.baud, args.host, messages);
+  if (!port) {
+    messages.Show("Wrong com!", "Open com port", IMessages::Kind::Error);
+    if (log != nullptr) std::fclose(log);
+    return 1;
+  }
+
+  // Ctrl-C, a termination request and the port's failure all end the wait below. The signals
+  // are blocked before the task's thread exists, so only sigwait here receives them.
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGUSR1);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+  TerminalMonitor::Options options;
+  options.json = args.json;
+  options.echo = args.echo;
+  options.hostMode = args.host;
+  TerminalMonitor monitor(options, [](std::string_view lines) {
+    std::fwrite(lines.data(), 1, lines.size(), stdout);
+    std::fflush(stdout);
+  });
+  monitor.SetFailureCallback([] { ::kill(::getpid(), SIGUSR1); });
+  if (log != nullptr && !monitor.AttachLog(log)) std::fclose(log);
+  monitor.Start(*port);
+
+  int received = 0;
+  sigwait(&signals, &received);
+  monitor.Stop();
+  if (monitor.portFailed()) {
+    std::fprintf(stderr, "vetra monitor: the receiver's port failed (unplugged?)%s\n",
+                 args.log.empty() ? "" : "; the log holds every byte received");
+    return 1;
+  }
+  return 0;
+}
+
+const CommandRegistration kMonitor{
+    "monitor", "follow the receiver's output without a window, one line per update",
+    [](CLI::App& sub) {
+      auto args = std::make_shared<MonitorArgs>();
+      sub.add_option("--port", args->port, "port name (COM1..COM40) or device path")->required();
+      sub.add_option("--baud", args->baud, "line rate (default 4800)")
+          ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
+      sub.add_option("--log", args->log, "write every byte received to this file");
+      sub.add_flag("--json", args->json, "one JSON object per update");
+      sub.add_flag("--echo", args->echo, "also print every sentence and frame received");
+      sub.add_flag("--host", args->host, "host mode: even parity, answer the receiver's 'U'");
+      return [args] { return Monitor(*args); };
+    }};
+
+}  // namespace
+}  // namespace vetra::cli
