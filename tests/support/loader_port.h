@@ -66,7 +66,7 @@ class LoaderPort final : public IPort {
     int index = 0;
     {
       std::lock_guard lock(mutex_);
-      index = static_cast<int>(writes_.size());
+      index = txCalls_++;
       if (index == throwAtWrite) throw PortWriteError("WriteFile Failed 1.");
       if (index == shortAtWrite && count > 0) data.pop_back();
       writes_.push_back(data);
@@ -105,8 +105,8 @@ class LoaderPort final : public IPort {
   // Called after each recorded write with the bytes the port took (outside the port's lock, so
   // it may queue reads).
   std::function<void(const std::vector<uint8_t>&)> onWrite;
-  int throwAtWrite = -1;  // this write (0-based) throws PortWriteError
-  int shortAtWrite = -1;  // this write takes one byte less than it was given
+  int throwAtWrite = -1;  // this txData call (0-based) throws PortWriteError
+  int shortAtWrite = -1;  // this txData call takes one byte less than it was given
 
  private:
   mutable std::mutex mutex_;
@@ -115,6 +115,7 @@ class LoaderPort final : public IPort {
   std::vector<std::vector<uint8_t>> writes_;
   std::vector<int> resets_;
   int rxCalls_ = 0;
+  int txCalls_ = 0;
   int baud_ = 4800;
 };
 

@@ -1,0 +1,201 @@
+#include "ttff/ttff_test.h"
+
+#include <algorithm>
+#include <charconv>
+#include <exception>
+
+namespace vetra {
+namespace {
+
+constexpr std::array<std::string_view, 3> kModeCaptions = {"Hot", "Warm", "Cold"};
+constexpr std::array<std::string_view, 3> kModeLabels = {"Hot:", "Warm:", "Cold:"};
+
+// A spin edit's value: its text as a whole number within [low, high], or fallback when the text
+// is not a number.
+int SpinValue(std::string_view text, int fallback, int low, int high) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  long value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return fallback;
+  return static_cast<int>(std::clamp<long>(value, low, high));
+}
+
+}  // namespace
+
+int TtffTest::CyclesFromText(std::string_view text) { return SpinValue(text, 1, 1, 10'000); }
+
+int TtffTest::WaitTimeFromText(std::string_view text) { return SpinValue(text, 3, 3, 20); }
+
+void TtffTest::ButtonClicked(TestType type) {
+  if (panel_.timerRunning) {
+    // Stop: results so far stay in their field; a fix not yet ended by its pause is left out.
+    panel_.timerRunning = false;
+    panel_.gpsStatus.clear();
+    panel_.testStatus.clear();
+    panel_.ttffMode.clear();
+    panel_.captions[Index(type_)] = std::string(kModeCaptions[Index(type_)]);
+    panel_.visible = {true, true, true};
+    if (TtffCycle* current = Current(); current && current->outcome == CycleOutcome::Pending) {
+      current->outcome = CycleOutcome::Stopped;
+    }
+    return;
+  }
+  type_ = type;
+  panel_.timerRunning = true;
+  state_ = 0;
+  const int i = Index(type);
+  panel_.results[i].clear();
+  panel_.captions[i] = "Stop";
+  panel_.ttffMode = std::string(kModeLabels[i]);
+  for (int other = 0; other < 3; ++other) panel_.visible[other] = other == i;
+  cycles_.clear();
+}
+
+void TtffTest::Tick() {
+  if (!panel_.timerRunning) return;
+  bool again = true;
+  while (again) {  // some states continue at once with the next one in the same tick
+    again = false;
+    switch (state_) {
+      case 0:
+        seconds_ = 0;
+        totalSeconds_ = 0;
+        cycle_ = 1;
+        state_ = 1;
+        again = true;
+        break;
+      case 1:
+        Restart();
+        break;
+      case 2:
+        monitor_.CopyToDisplay();
+        if (monitor_.DisplayCopy().restartCounter != 0) {
+          state_ = 3;
+          again = true;
+        } else if (++seconds_ > kRevisionTicks) {
+          state_ = 1;  // the restart is repeated on the next tick
+          if (TtffCycle* current = Current(); current->outcome == CycleOutcome::Pending) {
+            current->outcome = CycleOutcome::NoRevision;
+          }
+        }
+        break;
+      case 3:
+        monitor_.CopyToDisplay();
+        if (monitor_.DisplayCopy().speedKmh != -1) {
+          monitor_.RestartMonitoring();
+          panel_.gpsStatus = "Fixing.....";
+          seconds_ = 1;
+          state_ = 4;
+        }
+        break;
+      case 4:
+        CountTick();
+        break;
+      case 5:
+        if (++waitCount_ >= WaitTimeFromText(panel_.waitTimeText)) {
+          state_ = 6;
+          again = true;
+        }
+        break;
+      case 6:
+        EndCycle();
+        break;
+      default:
+        state_ = 0;
+        break;
+    }
+  }
+}
+
+void TtffTest::Restart() {
+  panel_.gpsStatusColour = TextColour::Green;
+  panel_.testStatusColour = TextColour::Green;
+  state_ = 2;
+  panel_.gpsStatus = "Restart.....";
+  panel_.testStatus = "0";
+  panel_.testCycle = "Cycle " + std::to_string(cycle_);
+  seconds_ = 0;
+  monitor_.SetDisplayRestartCounter(0);
+  TtffCycle record;
+  record.cycle = cycle_;
+  record.mode = type_;
+  record.restartUtc = clock_.nowSeconds();
+  if (!SendTestRestart(type_)) {
+    record.outcome = CycleOutcome::NotSent;
+    record.detail = panel_.lastSendError;
+  }
+  cycles_.push_back(record);
+  monitor_.RestartMonitoring();
+}
+
+void TtffTest::CountTick() {
+  ++seconds_;
+  monitor_.CopyToDisplay();
+  const TNavRecord display = monitor_.DisplayCopy();
+  if (display.fixIndicator != 5) {
+    TtffCycle* current = Current();
+    current->firstFixSeconds = seconds_;
+    current->latitudeDeg = display.latitudeDeg;
+    current->latitudeHemisphere = display.latitudeHemisphere;
+    current->longitudeDeg = display.longitudeDeg;
+    current->longitudeHemisphere = display.longitudeHemisphere;
+    if (seconds_ >= kEarlyFixSeconds || type_ == TestType::Hot) {
+      panel_.gpsStatusColour = TextColour::Red;
+      panel_.gpsStatus = "Fix";
+      totalSeconds_ += seconds_;
+      waitCount_ = 0;
+      state_ = 5;
+    } else {
+      // Too early to be a warm or cold start: the same cycle starts again.
+      if (current->outcome == CycleOutcome::Pending) current->outcome = CycleOutcome::EarlyFix;
+      state_ = 1;
+    }
+  }
+  panel_.testStatus = std::to_string(seconds_);
+}
+
+void TtffTest::EndCycle() {
+  Current()->outcome = CycleOutcome::Counted;
+  if (cycle_ < CyclesFromText(panel_.cyclesText)) {
+    state_ = 1;
+  } else {
+    panel_.visible = {true, true, true};
+    panel_.enabled = {true, true, true};
+    for (int i = 0; i < 3; ++i) panel_.captions[i] = std::string(kModeCaptions[i]);
+    panel_.timerRunning = false;
+  }
+  panel_.gpsStatus.clear();
+  panel_.testStatus.clear();
+  panel_.ttffMode.clear();
+  panel_.results[Index(type_)] =
+      FormatSeconds(static_cast<double>(totalSeconds_) / static_cast<double>(cycle_));
+  ++cycle_;
+}
+
+bool TtffTest::SendTestRestart(TestType type) {
+  const TNavRecord display = monitor_.DisplayCopy();
+  const auto frame =
+      BuildTestRestartFrame(type, clock_.nowSeconds(), display.latitudeDeg, display.longitudeDeg);
+  clock_.sleepMs(kSendDelayMs);
+  panel_.lastSendError.clear();
+  if (port_ == nullptr) {
+    panel_.lastSendError = "no port";
+    return false;
+  }
+  int written = 0;
+  try {
+    written = port_->txData(frame.data(), static_cast<int>(frame.size()));
+  } catch (const std::exception& error) {
+    panel_.lastSendError = error.what();
+    return false;
+  }
+  if (written != static_cast<int>(frame.size())) {
+    panel_.lastSendError = "written in part";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vetra

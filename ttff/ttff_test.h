@@ -1,0 +1,120 @@
+#pragma once
+// The start-up time test: restarts the receiver hot, warm or cold again and again and times each
+// first fix in whole seconds, stepped once a second by the window's timer.
+//
+// One cycle, tick by tick (TestState):
+//   0 begin       counters to zero, cycle 1; on at once to 1
+//   1 restart     "Restart....." in green, the display copy's restart counter to 0, the restart
+//                 frame (300 ms after it was built), then the monitoring restart
+//   2 revision    waits for the receiver's revision sentence; after four ticks without one the
+//                 restart is repeated (a frame every five ticks)
+//   3 first RMC   waits for a speed; then "Fixing.....", Seconds := 1
+//   4 counting    Seconds + 1 a tick until a fix: it counts when hot or at 10 s and more ("Fix" in
+//                 red); a warm or cold fix under 10 s is not counted and the cycle starts again
+//   5 pause       csWaitTime ticks
+//   6 cycle end   the mode's field shows the running mean ("%5.1fs"); the next cycle or the end
+//
+// The test runs on the window thread and reaches the monitoring task only through ITtffMonitor.
+// Beyond the mean it keeps every restart (first-fix time or why it did not count) for the
+// statistics and the CSV of ttff_statistics.h.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/clock.h"
+#include "link/port.h"
+#include "monitor/nav_record.h"
+#include "ttff/restart_frame.h"
+#include "ttff/ttff_statistics.h"
+
+namespace vetra {
+
+// What the test needs of the monitoring task. The calls never interleave with the task's own use
+// of its records (TViewTask guards them).
+class ITtffMonitor {
+ public:
+  virtual ~ITtffMonitor() = default;
+  virtual TNavRecord DisplayCopy() = 0;
+  virtual void CopyToDisplay() = 0;  // the NMEA parser's record into the display copy
+  virtual void RestartMonitoring() = 0;
+  virtual void SetDisplayRestartCounter(int32_t value) = 0;
+};
+
+enum class TextColour { Default, Green, Red };
+
+// What the test panel pnTest shows; index 0, 1, 2 = hot, warm, cold.
+struct TtffPanel {
+  std::string gpsStatus;  // lbGPSstatus
+  TextColour gpsStatusColour = TextColour::Default;
+  std::string testStatus;  // lbTestStatus: seconds
+  TextColour testStatusColour = TextColour::Default;
+  std::string testCycle;                                                     // lbTestCycle
+  std::string ttffMode;                                                      // lbTTFF
+  std::array<std::string, 3> results{"     Hot", "     Warm", "     Cold"};  // edTestAvg*
+  std::array<std::string, 3> captions{"Hot", "Warm", "Cold"};                // btHotStart ...
+  std::array<bool, 3> visible{true, true, true};
+  std::array<bool, 3> enabled{true, true, true};
+  bool timerRunning = false;       // tmrTest
+  std::string cyclesText = "1";    // csTestCycles, 1 to 10,000
+  std::string waitTimeText = "3";  // csWaitTime, 3 to 20
+  std::string lastSendError;       // why the last restart frame did not go out ("" when it did)
+};
+
+class TtffTest {
+ public:
+  static constexpr int kEarlyFixSeconds = 10;
+  static constexpr int kRevisionTicks = 3;  // Seconds above this: restart again
+  static constexpr int kSendDelayMs = 300;
+
+  TtffTest(ITtffMonitor& monitor, IClock& clock) : monitor_(monitor), clock_(clock) {}
+
+  void SetPort(IPort* port) { port_ = port; }
+
+  // btHotStartClick, btWarmStartClick, btColdStartClick: start a test of the mode or stop the one
+  // that runs.
+  void ButtonClicked(TestType type);
+  // tmrTestTimer: one step.
+  void Tick();
+
+  // Builds the restart frame, waits 300 ms and writes it. False when it could not be written
+  // (no port, a failed or partial write); the panel's lastSendError says why.
+  bool SendTestRestart(TestType type);
+
+  TtffPanel& panel() { return panel_; }
+  const TtffPanel& panel() const { return panel_; }
+  int state() const { return state_; }
+  int seconds() const { return seconds_; }
+  int cycle() const { return cycle_; }
+  TestType testType() const { return type_; }
+  // Every restart of the current (or last) test, in order.
+  const std::vector<TtffCycle>& cycles() const { return cycles_; }
+  TtffStatistics statistics() const { return Summarise(cycles_); }
+
+  // The spin edits' values: their text as a number within the limits, the default otherwise.
+  static int CyclesFromText(std::string_view text);
+  static int WaitTimeFromText(std::string_view text);
+
+ private:
+  static int Index(TestType type) { return static_cast<int>(type) - 1; }
+  void Restart();
+  void CountTick();
+  void EndCycle();
+  TtffCycle* Current() { return cycles_.empty() ? nullptr : &cycles_.back(); }
+
+  ITtffMonitor& monitor_;
+  IClock& clock_;
+  IPort* port_ = nullptr;
+  TtffPanel panel_;
+  TestType type_ = TestType::Hot;
+  int state_ = 0;
+  int seconds_ = 0;
+  int cycle_ = 1;
+  int totalSeconds_ = 0;
+  int waitCount_ = 0;
+  std::vector<TtffCycle> cycles_;
+};
+
+}  // namespace vetra
