@@ -1,0 +1,84 @@
+// vetra sim: a virtual receiver on a pseudo-terminal until Ctrl-C (SIGINT) or SIGTERM.
+// The first line of standard output is the device path to open (the --link path when given).
+// The module talks at its own rate (--baud, 9600 by default); open the device at that rate, or
+// the host receives garbage as from a real module at another rate.
+#include <signal.h>
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "cli/command_registry.h"
+#include "sim/virtual_receiver.h"
+
+namespace vetra::cli {
+namespace {
+
+struct SimArguments {
+  int baud = 9600;
+  std::string chip = "k700";
+  bool binary = false;
+  std::string link;
+  bool host = false;
+  std::string replay;
+  bool loop = false;
+  bool bootMonitor = false;
+  uint32_t seed = 1;
+};
+
+int RunSim(const SimArguments& a) {
+  sim::SimOptions options;
+  options.baud = a.baud;
+  options.chip = a.chip == "k900" ? sim::Chip::K900 : sim::Chip::K700;
+  options.binaryOutput = a.binary;
+  options.linkPath = a.link;
+  options.hostMode = a.host;
+  options.replayPath = a.replay;
+  options.replayLoop = a.loop;
+  options.bootMonitor = a.bootMonitor;
+  options.seed = a.seed;
+
+  // Block the stop signals before the receiver's thread starts, so that only sigwait sees them.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+  sim::VirtualReceiver receiver(options);
+  if (!receiver.Start()) {
+    std::cerr << "vetra sim: " << receiver.error() << "\n";
+    return 1;
+  }
+  std::cout << receiver.devicePath() << std::endl;
+  std::cerr << "virtual " << (a.chip == "k900" ? "K900" : "K700") << " receiver at " << a.baud
+            << " baud on " << receiver.slavePath() << "; Ctrl-C stops it\n";
+  int signal = 0;
+  sigwait(&stopSignals, &signal);
+  receiver.Stop();
+  return 0;
+}
+
+const CommandRegistration registration{
+    "sim", "Play a GPS receiver module on a pseudo-terminal (prints the device path)",
+    [](CLI::App& sub) {
+      auto a = std::make_shared<SimArguments>();
+      sub.add_option("--baud", a->baud, "The module's line rate (default 9600)")
+          ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
+      sub.add_option("--chip", a->chip, "k700 (12 channels) or k900 (16 channels)")
+          ->check(CLI::IsMember({"k700", "k900"}, CLI::ignore_case));
+      sub.add_flag("--binary", a->binary, "Binary navigation frames instead of NMEA");
+      sub.add_option("--link", a->link, "Also make this path a symlink to the device");
+      sub.add_flag("--host", a->host, "Host mode: offer 'U' until the host answers with 'U'");
+      sub.add_option("--replay", a->replay, "Play this raw receive log instead")
+          ->check(CLI::ExistingFile);
+      sub.add_flag("--loop", a->loop, "With --replay: start the log again at its end");
+      sub.add_flag("--boot-monitor", a->bootMonitor,
+                   "Start in the ROM loader at 115200 baud, waiting for a boot monitor");
+      sub.add_option("--seed", a->seed, "Sky and noise repeat for the same seed (default 1)");
+      return [a] { return RunSim(*a); };
+    }};
+
+}  // namespace
+}  // namespace vetra::cli
