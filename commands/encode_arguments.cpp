@@ -39,28 +39,32 @@ class RefusalRecorder final : public IMessages {
 
 }  // namespace
 
-EncodeReport EncodeFromArguments(const EncodeArguments& arguments) {
+PreparedCommand PrepareCommand(const EncodeArguments& arguments) {
+  PreparedCommand prepared;
+  auto fail = [&prepared](std::string text) {
+    prepared.error = Usage(std::move(text));
+    return std::move(prepared);
+  };
   const auto number = FindCommand(arguments.command);
   if (!number) {
-    return Usage("unknown command '" + arguments.command +
-                 "': give a catalogue number 1 to 34, a message id such as 05h, or the tree text");
+    return fail("unknown command '" + arguments.command +
+                "': give a catalogue number 1 to 34, a message id such as 05h, or the tree text");
   }
+  prepared.number = *number;
   const CatalogueEntry& entry = CatalogueEntryOf(*number);
   if (entry.minLevel > arguments.accessLevel) {
-    return Usage("'" + std::string(entry.treeText) + "' is not listed at access level " +
-                 std::to_string(arguments.accessLevel));
+    return fail("'" + std::string(entry.treeText) + "' is not listed at access level " +
+                std::to_string(arguments.accessLevel));
   }
 
-  Panels panels;
+  Panels& panels = prepared.panels;
   ApplyAccessLevel(panels, arguments.accessLevel);
   if (arguments.chip != Chip::K700) ApplyChip(panels, arguments.chip);
 
   const std::vector<ControlRef> controls = PanelControls(panels, *number, arguments.accessLevel);
   for (const std::string& assignment : arguments.assignments) {
     const size_t equals = assignment.find('=');
-    if (equals == std::string::npos) {
-      return Usage("'" + assignment + "' is not NAME=VALUE");
-    }
+    if (equals == std::string::npos) return fail("'" + assignment + "' is not NAME=VALUE");
     const std::string name = assignment.substr(0, equals);
     const std::string_view value = std::string_view(assignment).substr(equals + 1);
     const ControlRef* control = nullptr;
@@ -68,24 +72,46 @@ EncodeReport EncodeFromArguments(const EncodeArguments& arguments) {
       if (c.name == name) control = &c;
     }
     if (!control) {
-      return Usage("'" + std::string(entry.treeText) + "' has no control '" + name +
-                   "'; its controls: " + ControlNames(controls));
+      return fail("'" + std::string(entry.treeText) + "' has no control '" + name +
+                  "'; its controls: " + ControlNames(controls));
     }
     if (control->hidden) {
-      return Usage("control '" + name + "' is not shown for '" + std::string(entry.treeText) +
-                   "' at access level " + std::to_string(arguments.accessLevel));
+      return fail("control '" + name + "' is not shown for '" + std::string(entry.treeText) +
+                  "' at access level " + std::to_string(arguments.accessLevel));
     }
-    if (auto error = SetControl(*control, value)) return Usage(*error);
+    if (auto error = SetControl(*control, value)) return fail(*error);
   }
   if (entry.panel == PanelId::pnID) {
     RefusalRecorder refusal;
-    if (ApplyIdKindRule(panels.pnID, arguments.accessLevel, refusal)) return Usage(refusal.refused);
+    if (ApplyIdKindRule(panels.pnID, arguments.accessLevel, refusal)) return fail(refusal.refused);
   }
+  return prepared;
+}
+
+std::string NothingToSendNote(int number) {
+  const CatalogueEntry& entry = CatalogueEntryOf(number);
+  const std::string name = "'" + std::string(entry.treeText) + "'";
+  if (number == kCmdLoadEphemeris) {
+    return name + " sends one frame per valid slot of the ephemeris store, which is empty here";
+  }
+  if (entry.panel == PanelId::pnTraceRecord || entry.panel == PanelId::pnTraceRead ||
+      entry.panel == PanelId::pnMaintainTrace) {
+    return name + " is built by the trace logger, which is not available here";
+  }
+  return name + " sends nothing";
+}
+
+EncodeReport EncodeFromArguments(const EncodeArguments& arguments) {
+  PreparedCommand prepared = PrepareCommand(arguments);
+  if (prepared.error) return *prepared.error;
+  const int number = prepared.number;
+  Panels& panels = prepared.panels;
+  const CatalogueEntry& entry = CatalogueEntryOf(number);
 
   EncodeReport report;
   if (!entry.encode) {
     report.status = EncodeReport::Status::NothingToSend;
-    report.note = "'" + std::string(entry.treeText) + "' sends nothing";
+    report.note = NothingToSendNote(number);
     return report;
   }
   EncodeContext context;
@@ -95,7 +121,7 @@ EncodeReport EncodeFromArguments(const EncodeArguments& arguments) {
   std::array<uint8_t, kMaxFrameSize> frame{};
   size_t length = 0;
   try {
-    length = entry.encode(*number, panels, context, frame);
+    length = entry.encode(number, panels, context, frame);
   } catch (const ConversionError& e) {
     report.status = EncodeReport::Status::ConversionError;
     report.error = e.what();
@@ -103,18 +129,7 @@ EncodeReport EncodeFromArguments(const EncodeArguments& arguments) {
   }
   if (length == 0) {
     report.status = EncodeReport::Status::NothingToSend;
-    if (*number == kCmdLoadEphemeris) {
-      report.note =
-          "'Load Ephemeris (0Ah)' sends one frame per valid slot of the ephemeris store, "
-          "which is empty here";
-    } else if (entry.panel == PanelId::pnTraceRecord || entry.panel == PanelId::pnTraceRead ||
-               entry.panel == PanelId::pnMaintainTrace) {
-      report.note = "'" + std::string(entry.treeText) +
-                    "' is built by the trace logger, which "
-                    "is not available here";
-    } else {
-      report.note = "'" + std::string(entry.treeText) + "' sends nothing";
-    }
+    report.note = NothingToSendNote(number);
     return report;
   }
   report.status = EncodeReport::Status::Frame;

@@ -3,6 +3,7 @@
 // tree text, and its panel's controls set from NAME=VALUE texts, starting from the form's defaults.
 // The frame comes back as the Send button would echo it.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,18 @@ struct EncodeReport {
   std::string note;
   std::string error;
 };
+
+// The command and its panels with the arguments applied; error holds a UsageError report when the
+// command or a control is unknown, hidden at the access level, or cannot hold its value.
+struct PreparedCommand {
+  int number = 0;
+  Panels panels;
+  std::optional<EncodeReport> error;
+};
+PreparedCommand PrepareCommand(const EncodeArguments& arguments);
+
+// Why a command builds no frame in the terminal (it sends nothing, or needs what is missing here).
+std::string NothingToSendNote(int number);
 
 EncodeReport EncodeFromArguments(const EncodeArguments& arguments);
 
