@@ -1,14 +1,21 @@
 #include "decode/nmea.h"
 
+#include "decode/nmea_internal.h"
+
 #include <algorithm>
 #include <array>
-#include <charconv>
-#include <cmath>
+#include <bit>
 #include <cstring>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vetra {
 namespace {
+
+using nmea_internal::HexByte;
 
 // Byte classes: everything that is not a delimiter is a data character.
 enum ByteClass : uint8_t { kData = 0, kDollar, kComma, kStar, kCr, kLf };
@@ -24,117 +31,39 @@ constexpr std::array<uint8_t, 256> MakeClassTable() {
 }
 constexpr std::array<uint8_t, 256> kClass = MakeClassTable();
 
-// The four characters compared for each sentence type (the index is the type).
+// The four characters compared for each sentence type (the index is the type, SentenceType).
 constexpr char kTags[][5] = {"PGGA", "PGLL", "PGSA", "PGSV", "PRMC", "PVTG", "PZDA", "MXTR"};
 constexpr int kTagCount = sizeof(kTags) / sizeof(kTags[0]);
 static_assert(kTagCount == 8, "eight sentence types");
-enum SentenceType { kGga = 0, kGll, kGsa, kGsv, kRmc, kVtg, kZda, kProprietary };
 
 constexpr int kMaxFieldCount = 127;  // the field count is a signed 8-bit count
-constexpr int kMaxFractionDigits = 8;
-constexpr double kPow10[kMaxFractionDigits + 1] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
+#if defined(__SSE2__)
+// Bit k is set when byte k of the block is a delimiter.
+inline unsigned DelimiterMask(__m128i block) {
+  auto is = [block](char c) { return _mm_cmpeq_epi8(block, _mm_set1_epi8(c)); };
+  const __m128i found = _mm_or_si128(
+      _mm_or_si128(_mm_or_si128(is(','), is('*')), _mm_or_si128(is('$'), is('\r'))), is('\n'));
+  return static_cast<unsigned>(_mm_movemask_epi8(found));
 }
 
-// Two hexadecimal digits of either case; -1 when either is not one.
-int HexByte(char high, char low) {
-  const int h = HexDigit(high);
-  const int l = HexDigit(low);
-  return (h < 0 || l < 0) ? -1 : h * 16 + l;
+// Bytes 0..n-1 all ones, the others zero (n from 0 to 16).
+inline __m128i PrefixMask(int n) {
+  alignas(16) static constexpr uint8_t kOnesThenZeros[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                             0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                             0xFF, 0xFF, 0xFF, 0xFF};
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(kOnesThenZeros + 16 - n));
 }
 
-int TwoDigits(const char* p) { return (p[0] - '0') * 10 + (p[1] - '0'); }
-
-bool LeadingDigits(std::string_view f, size_t count) {
-  if (f.size() < count) return false;
-  for (size_t i = 0; i < count; ++i) {
-    if (!IsDigit(f[i])) return false;
-  }
-  return true;
+// XOR of the 16 bytes.
+inline uint8_t HorizontalXor(__m128i v) {
+  v = _mm_xor_si128(v, _mm_srli_si128(v, 8));
+  v = _mm_xor_si128(v, _mm_srli_si128(v, 4));
+  v = _mm_xor_si128(v, _mm_srli_si128(v, 2));
+  v = _mm_xor_si128(v, _mm_srli_si128(v, 1));
+  return static_cast<uint8_t>(_mm_cvtsi128_si32(v));
 }
-
-// A "decimal" field: its leading integer ("08" -> 8, "-3" -> -3, "1.5" -> 1); 0 when empty,
-// unreadable or out of the int range.
-int ReadDecimal(std::string_view f) {
-  if (f.empty()) return 0;
-  int value = 0;
-  const auto [end, ec] = std::from_chars(f.data(), f.data() + f.size(), value);
-  return ec == std::errc() ? value : 0;
-}
-
-// A decimal number with a fraction ("1.64"); 0 when empty, unreadable or not finite.
-float ReadReal(std::string_view f) {
-  if (f.empty()) return 0;
-  float value = 0;
-  const auto [end, ec] = std::from_chars(f.data(), f.data() + f.size(), value);
-  return (ec == std::errc() && std::isfinite(value)) ? value : 0;
-}
-
-// The integer part of "integer '.' fraction" ("1127.7" -> 1127); 0 when unreadable.
-int64_t ReadWholePart(std::string_view f) {
-  int64_t value = 0;
-  const auto [end, ec] = std::from_chars(f.data(), f.data() + f.size(), value);
-  return ec == std::errc() ? value : 0;
-}
-
-int16_t ClampToInt16(int64_t v) {
-  return static_cast<int16_t>(std::clamp<int64_t>(v, std::numeric_limits<int16_t>::min(),
-                                                  std::numeric_limits<int16_t>::max()));
-}
-
-// "hhmmss[.sss]": hour, minute and second; milliseconds are dropped. False (and nothing
-// written) unless the field starts with six digits.
-bool ReadTime(std::string_view f, TNavRecord& r) {
-  if (!LeadingDigits(f, 6)) return false;
-  r.hour = TwoDigits(f.data());
-  r.minute = TwoDigits(f.data() + 2);
-  r.second = TwoDigits(f.data() + 4);
-  return true;
-}
-
-// "ddmmyy": day, month and year 2000 + yy. False (and nothing written) unless six digits lead.
-bool ReadDate(std::string_view f, TNavRecord& r) {
-  if (!LeadingDigits(f, 6)) return false;
-  r.day = TwoDigits(f.data());
-  r.month = TwoDigits(f.data() + 2);
-  r.year = 2000 + TwoDigits(f.data() + 4);
-  return true;
-}
-
-// Degrees and minutes run together: degreeDigits digits of degrees, two of whole minutes, then
-// optionally '.' and a fraction of a minute of which the first 8 digits count.
-// "4913.5000" with 2 degree digits -> 49.225. False (and nothing written) unless the degree and
-// whole-minute digits are there.
-bool ReadAngle(std::string_view f, size_t degreeDigits, float& degrees) {
-  if (!LeadingDigits(f, degreeDigits + 2)) return false;
-  int whole = 0;
-  for (size_t i = 0; i < degreeDigits; ++i) whole = whole * 10 + (f[i] - '0');
-  const int minutes = TwoDigits(f.data() + degreeDigits);
-  uint32_t fraction = 0;
-  int fractionDigits = 0;
-  size_t i = degreeDigits + 2;
-  if (i < f.size() && f[i] == '.') {
-    for (++i; i < f.size() && IsDigit(f[i]); ++i) {
-      if (fractionDigits == kMaxFractionDigits) continue;  // further digits are ignored
-      fraction = fraction * 10 + static_cast<uint32_t>(f[i] - '0');
-      ++fractionDigits;
-    }
-  }
-  const double minuteValue = minutes + fraction / kPow10[fractionDigits];
-  degrees = static_cast<float>(whole + minuteValue / 60.0);
-  return true;
-}
-
-void ReadHemisphere(std::string_view f, char& hemisphere) {
-  if (!f.empty()) hemisphere = f[0];
-}
+#endif
 
 }  // namespace
 
@@ -157,20 +86,23 @@ NmeaFeed TNmea::Feed(const uint8_t* bytes, int count) {
   if (bytes == nullptr || count <= 0) return {};
   int i = 0;
   for (;;) {
+    if (state_ == State::kFields) i = ScanFields(bytes, i, count);
     // A run of data characters. In the idle and line-end states nothing ever reads the token,
     // so the run is only skipped.
-    int j = i;
     if (state_ == State::kIdle || state_ == State::kLineEnd) {
-      while (j < count && kClass[bytes[j]] == kData) ++j;
+      while (i < count && kClass[bytes[i]] == kData) ++i;
     } else {
-      uint8_t runXor = 0;
-      while (j < count && kClass[bytes[j]] == kData) runXor ^= bytes[j++];
-      if (j > i) AppendRun(bytes + i, j - i, runXor);
+      i = ReadToken(bytes, i, count);
     }
-    if (j == count) return {count, 0};
-    i = j;
+    if (i == count) return {count, 0};
 
-    const int result = HandleDelimiter(bytes[i]);
+    const uint8_t c = bytes[i];
+    int result = 0;
+    if (state_ == State::kFields && c == ',') {
+      StoreField();  // by far the most frequent delimiter
+    } else {
+      result = HandleDelimiter(c);
+    }
     tokenLength_ = 0;
     tokenXor_ = 0;
     // The receiver's sentences are at most 82 characters; a delimiter further into one call's
@@ -185,27 +117,106 @@ NmeaFeed TNmea::Feed(const uint8_t* bytes, int count) {
   }
 }
 
+// The fields state's common case, many fields per call: data characters and ',' while at least
+// 16 bytes are left, the token stays within 32 characters and the field store has room. It does
+// exactly what the byte loop in Feed does for those bytes, 16 bytes at a time, and leaves
+// everything else (the other delimiters, a token that starts over, the last bytes) to that loop.
+int TNmea::ScanFields(const uint8_t* bytes, int i, int count) {
+#if defined(__SSE2__)
+  // Hot state in locals: stores into the field slots may alias the members.
+  int fieldCount = fieldCount_;
+  int tokenLength = tokenLength_;
+  int sentenceLength = sentenceLength_;
+  uint32_t errors = errorCount_;
+  // The XOR of the token's characters (those read before this call are in byte 0) and of the
+  // characters of the fields stored here, folded to one byte on the way out.
+  __m128i tokenData = _mm_cvtsi32_si128(tokenXor_);
+  __m128i storedData = _mm_setzero_si128();
+  const int fieldsBefore = fieldCount;
+  bool sentenceTooLong = false;
+
+  // The delimiter mask of the 16 bytes from blockStart; several fields are read from one mask.
+  int blockStart = i;
+  int blockEnd = i;  // empty: computed on the first pass
+  unsigned blockDelimiters = 0;
+  const int lastBlockStart = count - 16;
+  while (i <= lastBlockStart && fieldCount < kFieldCapacity) {
+    if (i >= blockEnd) {
+      blockStart = i;
+      blockEnd = i + 16;
+      blockDelimiters =
+          DelimiterMask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + blockStart)));
+    }
+    const unsigned ahead = blockDelimiters >> (i - blockStart);
+    const int taken = ahead == 0 ? blockEnd - i : std::countr_zero(ahead);
+    if (tokenLength + taken > kTokenSize) break;
+    // The slot has room for 16 bytes behind the token; only `taken` of them count.
+    const __m128i data = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+    char* slot = fields_[fieldCount];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(slot + tokenLength), data);
+    tokenData = _mm_xor_si128(tokenData, _mm_and_si128(data, PrefixMask(taken)));
+    tokenLength += taken;
+    i += taken;
+    if (ahead == 0) continue;  // the token goes on in the next block
+    if (bytes[i] != ',') break;
+
+    // Store the field (see StoreField; its ',' goes into the checksum on the way out), then the
+    // checks that follow every delimiter.
+    storedData = _mm_xor_si128(storedData, tokenData);
+    tokenData = _mm_setzero_si128();
+    slot[tokenLength] = '\0';
+    fieldLength_[fieldCount] = static_cast<uint8_t>(tokenLength);
+    ++fieldCount;
+    sentenceLength += tokenLength + 1;
+    tokenLength = 0;
+    errors += i > kMaxDelimiterPosition;
+    ++i;
+    if (sentenceLength > kMaxSentenceLength) {
+      ++errors;
+      sentenceTooLong = true;
+      break;
+    }
+  }
+
+  const bool oddFieldsStored = ((fieldCount - fieldsBefore) & 1) != 0;
+  checksum_ ^= HorizontalXor(storedData) ^ (oddFieldsStored ? ',' : 0);
+  tokenXor_ = HorizontalXor(tokenData);
+  fieldCount_ = fieldCount;
+  tokenLength_ = tokenLength;
+  sentenceLength_ = sentenceLength;
+  errorCount_ = errors;
+  if (sentenceTooLong) state_ = State::kIdle;
+#else
+  (void)bytes;
+  (void)count;
+#endif
+  return i;
+}
+
 int TNmea::TokenSlot() const {
   return (state_ == State::kFields && fieldCount_ < kFieldCapacity) ? fieldCount_ : kScratchSlot;
 }
 
-void TNmea::AppendRun(const uint8_t* run, int length, uint8_t runXor) {
+// Appends the data characters from bytes[i] on to the token and returns the index of the first
+// byte that is not one (or count). A full token starts over, so that it keeps the characters
+// after its last full 32.
+int TNmea::ReadToken(const uint8_t* bytes, int i, int count) {
   char* slot = fields_[TokenSlot()];
-  const int64_t total = int64_t{tokenLength_} + length;
-  if (total <= kTokenSize) {
-    std::memcpy(slot + tokenLength_, run, static_cast<size_t>(length));
-    tokenLength_ = static_cast<int>(total);
-    tokenXor_ ^= runXor;
-    return;
+  int length = tokenLength_;  // locals: stores through slot may alias the members
+  uint8_t x = tokenXor_;
+  for (; i < count; ++i) {
+    const uint8_t c = bytes[i];
+    if (kClass[c] != kData) break;
+    if (length == kTokenSize) {
+      length = 0;
+      x = 0;
+    }
+    slot[length++] = static_cast<char>(c);
+    x ^= c;
   }
-  // A full token starts over: what stays are the characters after the last full 32, and as the
-  // token held at most 32 before this run they all come from the run's tail.
-  const int keep = static_cast<int>((total - 1) % kTokenSize) + 1;
-  std::memcpy(slot, run + (length - keep), static_cast<size_t>(keep));
-  tokenLength_ = keep;
-  uint8_t x = 0;
-  for (int k = 0; k < keep; ++k) x ^= static_cast<uint8_t>(slot[k]);
+  tokenLength_ = length;
   tokenXor_ = x;
+  return i;
 }
 
 // The token already lies in the field's slot (see TokenSlot); a field after the 32nd is only
@@ -310,200 +321,6 @@ void TNmea::CheckChecksum(uint8_t c) {
   }
   state_ = State::kIdle;
   ++errorCount_;
-}
-
-std::string_view TNmea::Field(int index) const {
-  if (index < 0 || index >= std::min(fieldCount_, kFieldCapacity)) return {};
-  return {fields_[index], fieldLength_[index]};
-}
-
-int TNmea::Decode() {
-  int result = 0;
-  switch (sentenceType_) {
-    case kGga:
-      result = DecodeGga();
-      break;
-    case kGsa:
-      result = DecodeGsa();
-      break;
-    case kGsv:
-      result = DecodeGsv();
-      break;
-    case kRmc:
-      result = DecodeRmc();
-      break;
-    case kProprietary:
-      result = DecodeProprietary();
-      break;
-    default:  // GLL, VTG, ZDA: accepted, not decoded
-      result = kNmeaAccepted;
-      break;
-  }
-  if (result != 0) record_.updated = 1;
-  return result;
-}
-
-// $GPGGA,202640.000,4404.1306,N,12118.8515,W,2,10,0.98,1127.7,M,-19.6,M,0000,0000*6C
-//   0 time hhmmss.sss  1 latitude ddmm.f  2 N/S  3 longitude dddmm.f  4 E/W  5 quality
-//   6 satellites used  7 HDOP  8 altitude  9 'M'  10 geoid separation  11 'M'
-//   12 age of differential data  13 station id
-int TNmea::DecodeGga() {
-  if (fieldCount_ != 14) return 0;
-  ReadTime(Field(0), record_);
-  ReadAngle(Field(1), 2, record_.latitudeDeg);
-  ReadHemisphere(Field(2), record_.latitudeHemisphere);
-  ReadAngle(Field(3), 3, record_.longitudeDeg);
-  ReadHemisphere(Field(4), record_.longitudeHemisphere);
-  record_.satellitesUsed = ReadDecimal(Field(6));
-  switch (ReadDecimal(Field(5))) {
-    case 0:
-      record_.fixIndicator = 5;
-      record_.fixMode = 0;
-      break;
-    case 1:
-      record_.fixIndicator = 0;
-      record_.fixMode = record_.satellitesUsed > 3 ? 2 : 1;
-      break;
-    case 2:
-      record_.fixIndicator = 1;
-      record_.fixMode = 3;
-      break;
-    default:  // other qualities (estimated, simulated ...) leave both as they were
-      break;
-  }
-  const std::string_view altitude = Field(8);
-  record_.altitudeM = altitude.empty() ? 0 : ClampToInt16(ReadWholePart(altitude));
-  return kNmeaAccepted;
-}
-
-// $GPGSA,A,3,20,16,09,03,07,10,23,19,27,30,,,1.64,0.98,1.31*05
-//   0 selection mode  1 fix (1 none, 2 2D, 3 3D)  2..13 PRNs  14 PDOP  15 HDOP  16 VDOP
-// A receiver with 16 channels sends 16 PRN fields (2..17) and the DOPs in 18..20.
-int TNmea::DecodeGsa() {
-  const std::string_view mode = Field(0);
-  const std::string_view fix = Field(1);
-  if (mode.size() != 1 || fix.size() != 1) return 0;
-  const bool sixteenChannels = fieldCount_ >= 19;
-  const int lastPrnField = sixteenChannels ? 17 : 13;
-  const int firstDopField = sixteenChannels ? 18 : 14;
-
-  record_.satellitesUsed = 0;
-  usedLow_ = 0;
-  usedHigh_ = 0;
-  for (int f = 2; f <= lastPrnField; ++f) {
-    const std::string_view field = Field(f);
-    if (field.empty()) continue;
-    const int prn = ReadDecimal(field);
-    if (prn <= 0) continue;
-    ++record_.satellitesUsed;
-    if (prn <= 32) {
-      usedLow_ |= uint32_t{1} << (prn - 1);
-    } else if (prn <= 64) {
-      usedHigh_ |= uint32_t{1} << (prn - 33);
-    }
-  }
-  record_.status = mode[0];
-  record_.fixMode = ReadDecimal(fix) - 1;
-  if (record_.fixIndicator == 1) record_.fixMode = 3;
-  record_.pdop = ReadReal(Field(firstDopField));
-  record_.hdop = ReadReal(Field(firstDopField + 1));
-  record_.vdop = ReadReal(Field(firstDopField + 2));
-  return kNmeaAccepted;
-}
-
-// $GPGSV,3,1,12,03,21,140,31,04,34,036,30,09,32,348,32,15,73,243,53*7F
-//   0 messages in the group  1 this message's number  2 satellites in view
-//   then per satellite (up to four): PRN, elevation, azimuth, SNR (C/N0)
-// The group's PRNs are staged and reach the PRN list only with its last message, so the display
-// never shows half a group; the C/N0 values go to the channel entries as they arrive.
-int TNmea::DecodeGsv() {
-  const int total = ReadDecimal(Field(0));
-  const int number = ReadDecimal(Field(1));
-  if (number == 1) {
-    channelFill_ = 0;
-    std::fill(std::begin(staging_), std::end(staging_), 0);
-  }
-  const int inView = ReadDecimal(Field(2));
-  record_.satellitesInView = inView;
-  int64_t slot = (int64_t{number} - 1) * 4;
-  for (int i = 0; i < 4 && slot < inView; ++i, ++slot) {
-    const int prn = ReadDecimal(Field(3 + 4 * i));
-    const int elevation = ReadDecimal(Field(4 + 4 * i));
-    const int azimuth = ReadDecimal(Field(5 + 4 * i));
-    const int snr = ReadDecimal(Field(6 + 4 * i));
-    if (prn >= 1 && prn <= kSatelliteCount) {
-      TSatellite& satellite = record_.satellites[prn - 1];
-      satellite.elevation = elevation;
-      satellite.azimuth = azimuth;
-      satellite.used = static_cast<int32_t>(prn <= 32 ? (usedLow_ >> (prn - 1)) & 1u
-                                                      : (usedHigh_ >> (prn - 33)) & 1u);
-    }
-    if (channelFill_ < kChannelCount) record_.channels[channelFill_++].cn0 = snr;
-    if (slot >= 0 && slot < kChannelCount) staging_[slot] = prn;
-  }
-  if (number == total) std::copy(std::begin(staging_), std::end(staging_), record_.prnList);
-  return total >= number ? kNmeaAccepted : 0;
-}
-
-// $GPRMC,202640.000,A,4404.1306,N,12118.8515,W,0.03,225.97,130415,,,D*73
-//   0 time  1 status (A valid, V warning)  2 latitude  3 N/S  4 longitude  5 E/W
-//   6 speed in knots  7 course in degrees  8 date ddmmyy  9.. magnetic variation, mode
-int TNmea::DecodeRmc() {
-  ReadTime(Field(0), record_);
-  const std::string_view status = Field(1);
-  if (!status.empty() && status[0] == 'A') {
-    record_.fixMode = record_.satellitesUsed > 3 ? 2 : 1;
-  } else {
-    record_.fixMode = 0;
-  }
-  ReadAngle(Field(2), 2, record_.latitudeDeg);
-  ReadHemisphere(Field(3), record_.latitudeHemisphere);
-  ReadAngle(Field(4), 3, record_.longitudeDeg);
-  ReadHemisphere(Field(5), record_.longitudeHemisphere);
-  ReadDate(Field(8), record_);
-  const std::string_view course = Field(7);
-  record_.headingDeg = course.empty() ? 0 : ClampToInt16(ReadWholePart(course));
-  // Whole knots times 1.852, truncated towards zero: 10.9 kn gives 10 x 1.852 = 18.52 -> 18.
-  const std::string_view knots = Field(6);
-  const int64_t wholeKnots = std::clamp<int64_t>(ReadWholePart(knots), -1000000, 1000000);
-  record_.speedKmh = knots.empty() ? 0 : ClampToInt16(wholeKnots * 1852 / 1000);
-  return kNmeaAccepted;
-}
-
-// $MXTR,4D,21,HELLO*hh   $MXTR,4D,21,DATARQST*hh   $MXTR,41,72*hh   $MXTR,REV,...*hh
-//   0, 1 two hexadecimal codes (or 0 "REV": the receiver has restarted)  2 text
-int TNmea::DecodeProprietary() {
-  if (fieldCount_ < 2) return 0;
-  const std::string_view first = Field(0);
-  const std::string_view second = Field(1);
-  if (first.size() == 2 && second.size() == 2) {
-    const int a = HexByte(first[0], first[1]);
-    const int b = HexByte(second[0], second[1]);
-    if (a < 0 || b < 0) return 0;
-    switch (a << 8 | b) {
-      case 0x4D21: {
-        const std::string_view text = Field(2);
-        if (text == "HELLO") return kNmeaHello;
-        if (text == "DATARQST") return kNmeaDataRequest;
-        return 0;
-      }
-      case 0x4D20:
-        return kNmea4D20;
-      case 0x4172:
-        return kNmeaStartAck;
-      case 0x4E72:
-        return kNmeaStartRefused;
-      case 0x4173:
-        return kNmeaEraseDone;
-      default:
-        return 0;
-    }
-  }
-  if (first == "REV") {
-    ++record_.restartCounter;
-    return kNmeaRevision;
-  }
-  return 0;
 }
 
 }  // namespace vetra

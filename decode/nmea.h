@@ -83,7 +83,8 @@ class TNmea {
   // The slot the current token's characters go to: in the fields state the field it will become
   // (so storing it copies nothing), otherwise the scratch slot.
   int TokenSlot() const;
-  void AppendRun(const uint8_t* run, int length, uint8_t runXor);
+  int ReadToken(const uint8_t* bytes, int i, int count);
+  int ScanFields(const uint8_t* bytes, int i, int count);
   void StoreField();
   int HandleDelimiter(uint8_t c);  // the decode result, 0 when nothing was decoded
   void MatchAddress();
@@ -91,6 +92,7 @@ class TNmea {
 
   // Field index of the current sentence; empty when the sentence stored no such field.
   std::string_view Field(int index) const;
+  const char* FieldText(int index) const;  // the same, NUL-terminated
 
   int Decode();
   int DecodeGga();
@@ -112,7 +114,10 @@ class TNmea {
   int channelFill_ = 0;
   int32_t staging_[kChannelCount] = {};  // PRNs of the satellites-in-view group so far
   uint8_t fieldLength_[kFieldCapacity + 1] = {};
-  char fields_[kFieldCapacity + 1][kTokenSize + 1] = {};  // + scratch slot; each NUL-terminated
+  // The stored fields and the scratch slot, each NUL-terminated. A slot has room for a 16-byte
+  // block behind a full token, so that runs of data characters are copied a block at a time.
+  static constexpr int kSlotSize = kTokenSize + 16;
+  char fields_[kFieldCapacity + 1][kSlotSize] = {};
   TNavRecord record_;
 };
 

@@ -1,0 +1,311 @@
+// The decoders of TNmea: the field readers and what each sentence kind writes into the record.
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "decode/nmea.h"
+#include "decode/nmea_internal.h"
+
+namespace vetra {
+namespace {
+
+using nmea_internal::HexByte;
+using nmea_internal::IsDigit;
+
+constexpr int kMaxFractionDigits = 8;
+constexpr double kPow10[kMaxFractionDigits + 1] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+
+int TwoDigits(const char* p) { return (p[0] - '0') * 10 + (p[1] - '0'); }
+
+bool LeadingDigits(std::string_view f, size_t count) {
+  if (f.size() < count) return false;
+  for (size_t i = 0; i < count; ++i) {
+    if (!IsDigit(f[i])) return false;
+  }
+  return true;
+}
+
+// A "decimal" field: its leading integer ("08" -> 8, "-3" -> -3, "1.5" -> 1); 0 when empty,
+// unreadable or out of the int range. The text is NUL-terminated: the digit loop stops there.
+int ReadDecimal(const char* p) {
+  const bool negative = *p == '-';
+  if (negative) ++p;
+  if (!IsDigit(*p)) return 0;
+  const uint64_t limit = negative ? uint64_t{1} << 31 : (uint64_t{1} << 31) - 1;
+  uint64_t value = 0;
+  do {
+    value = value * 10 + static_cast<uint64_t>(*p++ - '0');
+    if (value > limit) return 0;
+  } while (IsDigit(*p));
+  return static_cast<int>(negative ? -static_cast<int64_t>(value) : static_cast<int64_t>(value));
+}
+
+// A decimal number with a fraction ("1.64"); 0 when empty, unreadable or not finite.
+float ReadReal(std::string_view f) {
+  if (f.empty()) return 0;
+  float value = 0;
+  const auto [end, ec] = std::from_chars(f.data(), f.data() + f.size(), value);
+  return (ec == std::errc() && std::isfinite(value)) ? value : 0;
+}
+
+// The integer part of "integer '.' fraction" ("1127.7" -> 1127); 0 when unreadable.
+int64_t ReadWholePart(std::string_view f) {
+  int64_t value = 0;
+  const auto [end, ec] = std::from_chars(f.data(), f.data() + f.size(), value);
+  return ec == std::errc() ? value : 0;
+}
+
+int16_t ClampToInt16(int64_t v) {
+  return static_cast<int16_t>(std::clamp<int64_t>(v, std::numeric_limits<int16_t>::min(),
+                                                  std::numeric_limits<int16_t>::max()));
+}
+
+// "hhmmss[.sss]": hour, minute and second; milliseconds are dropped. False (and nothing
+// written) unless the field starts with six digits.
+bool ReadTime(std::string_view f, TNavRecord& r) {
+  if (!LeadingDigits(f, 6)) return false;
+  r.hour = TwoDigits(f.data());
+  r.minute = TwoDigits(f.data() + 2);
+  r.second = TwoDigits(f.data() + 4);
+  return true;
+}
+
+// "ddmmyy": day, month and year 2000 + yy. False (and nothing written) unless six digits lead.
+bool ReadDate(std::string_view f, TNavRecord& r) {
+  if (!LeadingDigits(f, 6)) return false;
+  r.day = TwoDigits(f.data());
+  r.month = TwoDigits(f.data() + 2);
+  r.year = 2000 + TwoDigits(f.data() + 4);
+  return true;
+}
+
+// Degrees and minutes run together: degreeDigits digits of degrees, two of whole minutes, then
+// optionally '.' and a fraction of a minute of which the first 8 digits count.
+// "4913.5000" with 2 degree digits -> 49.225. False (and nothing written) unless the degree and
+// whole-minute digits are there.
+bool ReadAngle(std::string_view f, size_t degreeDigits, float& degrees) {
+  if (!LeadingDigits(f, degreeDigits + 2)) return false;
+  int whole = 0;
+  for (size_t i = 0; i < degreeDigits; ++i) whole = whole * 10 + (f[i] - '0');
+  const int minutes = TwoDigits(f.data() + degreeDigits);
+  uint32_t fraction = 0;
+  int fractionDigits = 0;
+  size_t i = degreeDigits + 2;
+  if (i < f.size() && f[i] == '.') {
+    for (++i; i < f.size() && IsDigit(f[i]); ++i) {
+      if (fractionDigits == kMaxFractionDigits) continue;  // further digits are ignored
+      fraction = fraction * 10 + static_cast<uint32_t>(f[i] - '0');
+      ++fractionDigits;
+    }
+  }
+  const double minuteValue = minutes + fraction / kPow10[fractionDigits];
+  degrees = static_cast<float>(whole + minuteValue / 60.0);
+  return true;
+}
+
+void ReadHemisphere(std::string_view f, char& hemisphere) {
+  if (!f.empty()) hemisphere = f[0];
+}
+
+}  // namespace
+
+const char* TNmea::FieldText(int index) const {
+  if (index < 0 || index >= std::min(fieldCount_, kFieldCapacity)) return "";
+  return fields_[index];
+}
+
+std::string_view TNmea::Field(int index) const {
+  if (index < 0 || index >= std::min(fieldCount_, kFieldCapacity)) return {};
+  return {fields_[index], fieldLength_[index]};
+}
+
+int TNmea::Decode() {
+  int result = 0;
+  switch (sentenceType_) {
+    case nmea_internal::kGga:
+      result = DecodeGga();
+      break;
+    case nmea_internal::kGsa:
+      result = DecodeGsa();
+      break;
+    case nmea_internal::kGsv:
+      result = DecodeGsv();
+      break;
+    case nmea_internal::kRmc:
+      result = DecodeRmc();
+      break;
+    case nmea_internal::kProprietary:
+      result = DecodeProprietary();
+      break;
+    default:  // GLL, VTG, ZDA: accepted, not decoded
+      result = kNmeaAccepted;
+      break;
+  }
+  if (result != 0) record_.updated = 1;
+  return result;
+}
+
+// $GPGGA,202640.000,4404.1306,N,12118.8515,W,2,10,0.98,1127.7,M,-19.6,M,0000,0000*6C
+//   0 time hhmmss.sss  1 latitude ddmm.f  2 N/S  3 longitude dddmm.f  4 E/W  5 quality
+//   6 satellites used  7 HDOP  8 altitude  9 'M'  10 geoid separation  11 'M'
+//   12 age of differential data  13 station id
+int TNmea::DecodeGga() {
+  if (fieldCount_ != 14) return 0;
+  ReadTime(Field(0), record_);
+  ReadAngle(Field(1), 2, record_.latitudeDeg);
+  ReadHemisphere(Field(2), record_.latitudeHemisphere);
+  ReadAngle(Field(3), 3, record_.longitudeDeg);
+  ReadHemisphere(Field(4), record_.longitudeHemisphere);
+  record_.satellitesUsed = ReadDecimal(FieldText(6));
+  switch (ReadDecimal(FieldText(5))) {
+    case 0:
+      record_.fixIndicator = 5;
+      record_.fixMode = 0;
+      break;
+    case 1:
+      record_.fixIndicator = 0;
+      record_.fixMode = record_.satellitesUsed > 3 ? 2 : 1;
+      break;
+    case 2:
+      record_.fixIndicator = 1;
+      record_.fixMode = 3;
+      break;
+    default:  // other qualities (estimated, simulated ...) leave both as they were
+      break;
+  }
+  const std::string_view altitude = Field(8);
+  record_.altitudeM = altitude.empty() ? 0 : ClampToInt16(ReadWholePart(altitude));
+  return kNmeaAccepted;
+}
+
+// $GPGSA,A,3,20,16,09,03,07,10,23,19,27,30,,,1.64,0.98,1.31*05
+//   0 selection mode  1 fix (1 none, 2 2D, 3 3D)  2..13 PRNs  14 PDOP  15 HDOP  16 VDOP
+// A receiver with 16 channels sends 16 PRN fields (2..17) and the DOPs in 18..20.
+int TNmea::DecodeGsa() {
+  const std::string_view mode = Field(0);
+  const std::string_view fix = Field(1);
+  if (mode.size() != 1 || fix.size() != 1) return 0;
+  const bool sixteenChannels = fieldCount_ >= 19;
+  const int lastPrnField = sixteenChannels ? 17 : 13;
+  const int firstDopField = sixteenChannels ? 18 : 14;
+
+  record_.satellitesUsed = 0;
+  usedLow_ = 0;
+  usedHigh_ = 0;
+  for (int f = 2; f <= lastPrnField; ++f) {
+    const int prn = ReadDecimal(FieldText(f));  // an empty field reads 0
+    if (prn <= 0) continue;
+    ++record_.satellitesUsed;
+    if (prn <= 32) {
+      usedLow_ |= uint32_t{1} << (prn - 1);
+    } else if (prn <= 64) {
+      usedHigh_ |= uint32_t{1} << (prn - 33);
+    }
+  }
+  record_.status = mode[0];
+  record_.fixMode = ReadDecimal(FieldText(1)) - 1;
+  if (record_.fixIndicator == 1) record_.fixMode = 3;
+  record_.pdop = ReadReal(Field(firstDopField));
+  record_.hdop = ReadReal(Field(firstDopField + 1));
+  record_.vdop = ReadReal(Field(firstDopField + 2));
+  return kNmeaAccepted;
+}
+
+// $GPGSV,3,1,12,03,21,140,31,04,34,036,30,09,32,348,32,15,73,243,53*7F
+//   0 messages in the group  1 this message's number  2 satellites in view
+//   then per satellite (up to four): PRN, elevation, azimuth, SNR (C/N0)
+// The group's PRNs are staged and reach the PRN list only with its last message, so the display
+// never shows half a group; the C/N0 values go to the channel entries as they arrive.
+int TNmea::DecodeGsv() {
+  const int total = ReadDecimal(FieldText(0));
+  const int number = ReadDecimal(FieldText(1));
+  if (number == 1) {
+    channelFill_ = 0;
+    std::fill(std::begin(staging_), std::end(staging_), 0);
+  }
+  const int inView = ReadDecimal(FieldText(2));
+  record_.satellitesInView = inView;
+  int64_t slot = (int64_t{number} - 1) * 4;
+  for (int i = 0; i < 4 && slot < inView; ++i, ++slot) {
+    const int prn = ReadDecimal(FieldText(3 + 4 * i));
+    const int elevation = ReadDecimal(FieldText(4 + 4 * i));
+    const int azimuth = ReadDecimal(FieldText(5 + 4 * i));
+    const int snr = ReadDecimal(FieldText(6 + 4 * i));
+    if (prn >= 1 && prn <= kSatelliteCount) {
+      TSatellite& satellite = record_.satellites[prn - 1];
+      satellite.elevation = elevation;
+      satellite.azimuth = azimuth;
+      satellite.used = static_cast<int32_t>(prn <= 32 ? (usedLow_ >> (prn - 1)) & 1u
+                                                      : (usedHigh_ >> (prn - 33)) & 1u);
+    }
+    if (channelFill_ < kChannelCount) record_.channels[channelFill_++].cn0 = snr;
+    if (slot >= 0 && slot < kChannelCount) staging_[slot] = prn;
+  }
+  if (number == total) std::copy(std::begin(staging_), std::end(staging_), record_.prnList);
+  return total >= number ? kNmeaAccepted : 0;
+}
+
+// $GPRMC,202640.000,A,4404.1306,N,12118.8515,W,0.03,225.97,130415,,,D*73
+//   0 time  1 status (A valid, V warning)  2 latitude  3 N/S  4 longitude  5 E/W
+//   6 speed in knots  7 course in degrees  8 date ddmmyy  9.. magnetic variation, mode
+int TNmea::DecodeRmc() {
+  ReadTime(Field(0), record_);
+  const std::string_view status = Field(1);
+  if (!status.empty() && status[0] == 'A') {
+    record_.fixMode = record_.satellitesUsed > 3 ? 2 : 1;
+  } else {
+    record_.fixMode = 0;
+  }
+  ReadAngle(Field(2), 2, record_.latitudeDeg);
+  ReadHemisphere(Field(3), record_.latitudeHemisphere);
+  ReadAngle(Field(4), 3, record_.longitudeDeg);
+  ReadHemisphere(Field(5), record_.longitudeHemisphere);
+  ReadDate(Field(8), record_);
+  const std::string_view course = Field(7);
+  record_.headingDeg = course.empty() ? 0 : ClampToInt16(ReadWholePart(course));
+  // Whole knots times 1.852, truncated towards zero: 10.9 kn gives 10 x 1.852 = 18.52 -> 18.
+  const std::string_view knots = Field(6);
+  const int64_t wholeKnots = std::clamp<int64_t>(ReadWholePart(knots), -1000000, 1000000);
+  record_.speedKmh = knots.empty() ? 0 : ClampToInt16(wholeKnots * 1852 / 1000);
+  return kNmeaAccepted;
+}
+
+// $MXTR,4D,21,HELLO*hh   $MXTR,4D,21,DATARQST*hh   $MXTR,41,72*hh   $MXTR,REV,...*hh
+//   0, 1 two hexadecimal codes (or 0 "REV": the receiver has restarted)  2 text
+int TNmea::DecodeProprietary() {
+  if (fieldCount_ < 2) return 0;
+  const std::string_view first = Field(0);
+  const std::string_view second = Field(1);
+  if (first.size() == 2 && second.size() == 2) {
+    const int a = HexByte(first[0], first[1]);
+    const int b = HexByte(second[0], second[1]);
+    if (a < 0 || b < 0) return 0;
+    switch (a << 8 | b) {
+      case 0x4D21: {
+        const std::string_view text = Field(2);
+        if (text == "HELLO") return kNmeaHello;
+        if (text == "DATARQST") return kNmeaDataRequest;
+        return 0;
+      }
+      case 0x4D20:
+        return kNmea4D20;
+      case 0x4172:
+        return kNmeaStartAck;
+      case 0x4E72:
+        return kNmeaStartRefused;
+      case 0x4173:
+        return kNmeaEraseDone;
+      default:
+        return 0;
+    }
+  }
+  if (first == "REV") {
+    ++record_.restartCounter;
+    return kNmeaRevision;
+  }
+  return 0;
+}
+
+}  // namespace vetra
