@@ -1,0 +1,221 @@
+// vetra load --port NAME|PATH [--pmon k700|k900] [--baud N] [--address HEX] IMAGE
+// Loads a firmware image into the receiver with the same loader task as the Upgrade page: through
+// the chip's boot monitor ("mpd.srec" / "mpdK900.srec" in the current directory, at 115,200 baud)
+// with --pmon, otherwise through the running firmware, which is addressed at --baud (default 4800)
+// and then loads at 115,200. Prints each state text, a progress bar on a terminal, and the verdict.
+// Exit status: 0 on "PASS!"; 1 with the failure text otherwise (also for a port that does not
+// open, a missing boot monitor and Ctrl-C, which stops the load); 2 for a bad image file
+// ("Wrong file!") or a usage error.
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "app/receiver_port.h"
+#include "cli/command_registry.h"
+#include "cli/port_argument.h"
+#include "firmware/chip_selection.h"
+#include "firmware/load_frames.h"
+#include "firmware/upgrade_actions.h"
+#include "link/clock.h"
+
+namespace vetra::cli {
+namespace {
+
+struct LoadArgs {
+  std::string port;
+  std::string pmon;  // "", "k700" or "k900"
+  int baud = 4800;
+  std::string address;
+  std::string image;
+};
+
+std::atomic<bool> gInterrupted{false};
+void OnInterrupt(int) { gInterrupted = true; }
+
+// The Upgrade page on a terminal: state texts as lines, the progress bar redrawn in place.
+class TerminalLoadDisplay final : public ILoadDisplay {
+ public:
+  explicit TerminalLoadDisplay(bool bar) : bar_(bar) {}
+
+  void StateChanged(const LoadStateView& view) override {
+    std::lock_guard lock(mutex_);
+    if (view.shownChanged) {
+      EndBar();
+      std::printf("%.*s\n", static_cast<int>(view.statusText.size()), view.statusText.data());
+      std::fflush(stdout);
+    }
+    state_ = view.state;
+    if (view.state > kLoadReady) started_ = true;
+    changed_.notify_all();
+  }
+  void InitProgress(int maximum) override {
+    std::lock_guard lock(mutex_);
+    maximum_ = maximum;
+    position_ = 0;
+  }
+  void StepProgress() override {
+    std::lock_guard lock(mutex_);
+    if (position_ < maximum_) ++position_;
+    DrawBar();
+  }
+  void ShowResult(std::string_view text, ResultColour) override {
+    std::lock_guard lock(mutex_);
+    verdict_ = std::string(text);
+    changed_.notify_all();
+  }
+  void ClearResult() override {
+    std::lock_guard lock(mutex_);
+    verdict_.reset();
+  }
+
+  // Waits until the load has ended (a verdict, the loader back in state 1 or stopped), or until
+  // an interruption is seen. Returns the verdict ("" when none).
+  std::string WaitForEnd(TLoadTask& task) {
+    std::unique_lock lock(mutex_);
+    bool stopping = false;
+    while (true) {
+      const bool idle = state_ == kLoadReady || state_ == kLoadStopped;
+      if (started_ && idle && (verdict_ || state_ == kLoadStopped)) break;
+      if (gInterrupted && !stopping) {
+        stopping = true;
+        lock.unlock();
+        task.SetActive(false);  // the next pass shows "STOP!"
+        lock.lock();
+      }
+      changed_.wait_for(lock, std::chrono::milliseconds(200));
+    }
+    EndBar();
+    if (state_ == kLoadStopped) return "STOP!";
+    return verdict_.value_or("");
+  }
+
+ private:
+  void DrawBar() {
+    if (!bar_ || maximum_ <= 0) return;
+    constexpr int kWidth = 40;
+    const int filled = position_ * kWidth / maximum_;
+    std::fprintf(stderr, "\r  [%s%s] %3d%%", std::string(static_cast<size_t>(filled), '#').c_str(),
+                 std::string(static_cast<size_t>(kWidth - filled), ' ').c_str(),
+                 position_ * 100 / maximum_);
+    drawn_ = true;
+  }
+  void EndBar() {
+    if (drawn_) std::fputc('\n', stderr);
+    drawn_ = false;
+  }
+
+  const bool bar_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int state_ = kLoadNeedSetup;
+  bool started_ = false;
+  int maximum_ = 0;
+  int position_ = 0;
+  bool drawn_ = false;
+  std::optional<std::string> verdict_;
+};
+
+int Load(const LoadArgs& args) {
+  const bool monitorMode = !args.pmon.empty();
+  const Chip chip = args.pmon == "k900" ? Chip::K900 : Chip::K700;
+  uint32_t loadAddress = chip == Chip::K900 ? kLoadAddressK900 : kLoadAddressK700;
+  if (!args.address.empty()) {
+    const auto parsed = ParseLoadAddress(args.address);
+    if (!parsed) {
+      std::fprintf(stderr, "vetra load: '%s' is no hexadecimal address\n", args.address.c_str());
+      return 2;
+    }
+    loadAddress = *parsed;
+  }
+  const std::string device = DevicePathForArgument(args.port);
+  if (device.empty()) {
+    std::fprintf(stderr, "vetra load: '%s' names no serial device\n", args.port.c_str());
+    return 2;
+  }
+
+  FirmwareImage image;
+  ImageFileView view;
+  if (!ReadImageFile(args.image, image, view)) {
+    std::fprintf(stderr, "Error: Wrong file!\n");
+    return 2;
+  }
+  MonitorImage monitor;
+  if (monitorMode) {
+    const std::string start = std::filesystem::current_path().string();
+    if (!ReadMonitorFile(chip == Chip::K900, start, monitor)) {
+      std::printf("%s\n", MonitorBoxCaption(chip, MonitorFileStatus::NotReady).c_str());
+      std::fprintf(stderr, "vetra load: no boot monitor '%s'\n",
+                   MonitorFilePath(chip == Chip::K900, start).c_str());
+      return 1;
+    }
+    std::printf("%s\n", MonitorBoxCaption(chip, MonitorFileStatus::Ready).c_str());
+  }
+  std::printf("%s: %s K bytes\n", args.image.c_str(), view.loadSizeText.c_str());
+
+  ConsoleMessages messages("vetra load");
+  const int openRate = monitorMode ? kMonitorBaud : args.baud;
+  auto port = OpenReceiverPort(device, openRate, false, messages);
+  if (!port) {
+    messages.Show("Wrong com!", "Open com port", IMessages::Kind::Error);
+    return 1;
+  }
+
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+
+  TerminalLoadDisplay display(::isatty(STDERR_FILENO) != 0);
+  TLoadTask task(
+      image, monitor, SystemClock::instance(), [](const std::function<void()>& fn) { fn(); },
+      display);
+  task.SetPort(port.get());
+  task.SetStateQuiet(kLoadReady);
+
+  GoRequest request;
+  request.imagePath = args.image;
+  request.monitorMode = monitorMode;
+  request.firmwareBaud = args.baud;
+  request.loadAddress = loadAddress;
+  if (GoClick(request, image, view, task, port.get(), SystemClock::instance()) !=
+      GoResult::Started) {
+    std::fprintf(stderr, "Error: Wrong file!\n");
+    return 2;
+  }
+  const std::string verdict = display.WaitForEnd(task);
+  task.SetActive(false);
+  task.SetPort(nullptr);
+  if (verdict == kVerdictPass) {
+    std::printf("%s\n", verdict.c_str());
+    return 0;
+  }
+  std::printf("%s\n", verdict.empty() ? "LOAD FAIL!" : verdict.c_str());
+  return 1;
+}
+
+const CommandRegistration kLoad{
+    "load", "write a firmware image into the receiver (boot monitor or running firmware)",
+    [](CLI::App& sub) {
+      auto args = std::make_shared<LoadArgs>();
+      sub.add_option("--port", args->port, "port name (COM1..COM40) or device path")->required();
+      sub.add_option("--pmon", args->pmon,
+                     "load through this chip's boot monitor (mpd.srec / mpdK900.srec here)")
+          ->check(CLI::IsMember({"k700", "k900"}));
+      sub.add_option("--baud", args->baud, "the running firmware's line rate (default 4800)")
+          ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
+      sub.add_option("--address", args->address,
+                     "load address in hexadecimal (default 20000000, K900 21000000)");
+      sub.add_option("IMAGE", args->image, "the firmware image (1 to 524,288 bytes)")->required();
+      return [args] { return Load(*args); };
+    }};
+
+}  // namespace
+}  // namespace vetra::cli
