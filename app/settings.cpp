@@ -28,7 +28,8 @@ void Prepare(IniFile& ini) {
   ini.SetUnicode(true);
   ini.SetMultiKey(false);
   ini.SetMultiLine(false);
-  ini.SetQuotes(true);  // a value in double quotes reads without them, as in a Windows profile
+  ini.SetSpaces(false);  // "Key=value", as Windows writes it
+  ini.SetQuotes(true);   // a value in double quotes reads without them, as in a Windows profile
 }
 
 std::string Text(const IniFile& ini, const char* key, const char* fallback) {
