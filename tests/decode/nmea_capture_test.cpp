@@ -16,9 +16,10 @@ namespace vetra {
 namespace {
 
 using testing::Describe;
-using testing::FeedInPieces;
 using testing::FeedLineByLine;
+using testing::FeedStream;
 using testing::FeedText;
+using testing::FeedTranscript;
 using testing::ReadCapture;
 
 std::vector<std::string> CaptureNames() {
@@ -61,20 +62,24 @@ TEST(NmeaCaptures, AllThereAndNonEmpty) {
 }
 
 // Fed whole, in 1-byte and in 7-byte pieces (each piece fed again on its remainder, as the
-// monitoring task does): the same results in the same order and the same final record.
+// monitoring task does): the same results in the same order and the same final record. The
+// error count differs only by the delimiters that lay beyond position 82 of their call. Whole
+// calls run the 16-byte block scan, 1-byte and 7-byte pieces only the byte loop.
 TEST(NmeaCaptures, ChunkingChangesNothing) {
   for (const std::string& name : CaptureNames()) {
     const std::string stream = ReadCapture(name);
     TNmea whole;
-    bool ok = false;
-    const std::vector<int> expected = FeedInPieces(whole, stream, 0, &ok);
-    ASSERT_TRUE(ok) << name;
+    const FeedTranscript expected = FeedStream(whole, stream);
+    ASSERT_TRUE(expected.consumedOk) << name;
     for (size_t piece : {size_t{1}, size_t{7}}) {
       TNmea pieces;
-      const std::vector<int> results = FeedInPieces(pieces, stream, piece, &ok);
-      ASSERT_TRUE(ok) << name << " in pieces of " << piece;
-      EXPECT_EQ(results, expected) << name << " in pieces of " << piece;
+      const FeedTranscript got = FeedStream(pieces, stream, piece);
+      ASSERT_TRUE(got.consumedOk) << name << " in pieces of " << piece;
+      EXPECT_EQ(got.results, expected.results) << name << " in pieces of " << piece;
       EXPECT_EQ(Describe(pieces.record()), Describe(whole.record()))
+          << name << " in pieces of " << piece;
+      EXPECT_EQ(pieces.errorCount() - got.positionErrors,
+                whole.errorCount() - expected.positionErrors)
           << name << " in pieces of " << piece;
     }
   }
@@ -89,7 +94,7 @@ TEST(NmeaCaptures, ResultsOfCleanStreams) {
   const Case cases[] = {{"navika-100-fix.log", 180}, {"nd-1005.log", 89}, {"mt3339.log", 108}};
   for (const Case& c : cases) {
     TNmea nmea;
-    const std::vector<int> results = FeedInPieces(nmea, ReadCapture(c.name), 0);
+    const std::vector<int> results = FeedStream(nmea, ReadCapture(c.name)).results;
     EXPECT_EQ(results.size(), c.results) << c.name;
     EXPECT_TRUE(std::all_of(results.begin(), results.end(), [](int r) { return r == 1; }));
   }
@@ -212,8 +217,10 @@ TEST(NmeaCaptures, LfOnlyStreamGivesNothing) {
 
   // Fed whole, the same, plus one error for every delimiter beyond position 82 of the call.
   TNmea whole;
-  EXPECT_TRUE(FeedInPieces(whole, stream, 0).empty());
-  EXPECT_GT(whole.errorCount(), static_cast<uint32_t>(sentences));
+  const FeedTranscript fedWhole = FeedStream(whole, stream);
+  EXPECT_TRUE(fedWhole.results.empty());
+  EXPECT_EQ(whole.errorCount(), sentences + fedWhole.positionErrors);
+  EXPECT_GT(fedWhole.positionErrors, 0u);
 
   // With CR LF line ends the same sentences decode:
   // $GPGGA,112257.00,3844.24011,N,00908.43828,W,1,03,10.5,,,,,,*72

@@ -32,27 +32,38 @@ inline NmeaFeed FeedText(TNmea& nmea, std::string_view text) {
 // Feeds text whole and returns the result code of the one call.
 inline int ResultOf(TNmea& nmea, std::string_view text) { return FeedText(nmea, text).result; }
 
+struct FeedTranscript {
+  std::vector<int> results;     // every non-zero result, in order
+  bool consumedOk = true;       // each call consumed at least one byte and no more than given
+  uint32_t positionErrors = 0;  // delimiters beyond position 82 of the call they were fed in
+};
+
+inline bool IsDelimiter(char c) {
+  return c == '$' || c == ',' || c == '*' || c == '\r' || c == '\n';
+}
+
 // Feeds the stream in pieces of `piece` bytes (0: whole); each piece is fed again on its
-// remainder until used up. Returns every non-zero result in order, and checks that each call
-// consumed at least one byte and no more than it was given.
-inline std::vector<int> FeedInPieces(TNmea& nmea, std::string_view stream, size_t piece,
-                                     bool* consumedOk = nullptr) {
-  std::vector<int> results;
-  if (consumedOk != nullptr) *consumedOk = true;
+// remainder until used up, as the monitoring task does.
+inline FeedTranscript FeedStream(TNmea& nmea, std::string_view stream, size_t piece = 0) {
+  FeedTranscript t;
   if (piece == 0) piece = stream.size();
   for (size_t start = 0; start < stream.size(); start += piece) {
     std::string_view rest = stream.substr(start, piece);
     while (!rest.empty()) {
       const NmeaFeed fed = FeedText(nmea, rest);
       if (fed.consumed <= 0 || static_cast<size_t>(fed.consumed) > rest.size()) {
-        if (consumedOk != nullptr) *consumedOk = false;
-        return results;
+        t.consumedOk = false;
+        return t;
       }
-      if (fed.result != 0) results.push_back(fed.result);
+      for (size_t k = TNmea::kMaxDelimiterPosition + 1; k < static_cast<size_t>(fed.consumed);
+           ++k) {
+        t.positionErrors += IsDelimiter(rest[k]);
+      }
+      if (fed.result != 0) t.results.push_back(fed.result);
       rest.remove_prefix(static_cast<size_t>(fed.consumed));
     }
   }
-  return results;
+  return t;
 }
 
 // Feeds each line (LF included) on its own, so that no delimiter lies beyond the 82nd position of
