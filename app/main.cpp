@@ -1,22 +1,27 @@
 // vetra-viewer: the desktop program.
 //
-//   vetra-viewer [--simulate] [--settings FILE] [--page setup|view|upgrade|trace] [--expanded]
-//                [--screenshot FILE --after-ms N] [PORT [FIRMWARE]]
+//   vetra-viewer [--simulate [--sim-baud N] [--sim-chip k700|k900] [--sim-binary]]
+//                [--settings FILE] [--page setup|view|upgrade|trace] [--expanded]
+//                [--screenshot FILE [--after-ms N]] [PORT [FIRMWARE]]
 //
-// --simulate starts the built-in virtual receiver and points the selected port at it.
-// --page, --expanded and --screenshot serve the documentation's screenshots: open a page, wait,
-// write the window's picture and end.
+// --simulate starts the built-in virtual receiver in this process and points the selected port at
+// it, at the receiver's rate (9600 unless --sim-baud says otherwise). --page and --expanded open a
+// page as if the user had chosen it; --screenshot writes the window's picture after N ms (3000)
+// and ends the program (the documentation's screenshots).
 
 #include <QApplication>
 #include <QStyleFactory>
 #include <QTimer>
 #include <cstdio>
 #include <exception>
+#include <memory>
 
+#include "app/baud_table.h"
 #include "app/command_line.h"
+#include "app/page_rules.h"
 #include "app/settings.h"
+#include "sim/virtual_receiver.h"
 #include "ui/main_window.h"
-#include "ui/texts.h"
 
 namespace {
 
@@ -25,15 +30,22 @@ struct ShowOptions {
   bool expanded = false;
   QString screenshot;
   int afterMs = 3000;
+  vetra::sim::SimOptions sim;
+  std::string error;
 };
 
-// Takes the display options out of args; the rest is the viewer's command line.
+// Takes this program's display and simulation options out of args; the rest is the viewer's
+// command line (app/command_line.h).
 ShowOptions TakeShowOptions(std::vector<std::string>& args) {
   ShowOptions show;
   std::vector<std::string> rest;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    auto value = [&]() -> std::string { return i + 1 < args.size() ? args[++i] : std::string(); };
+    auto value = [&]() -> std::string {
+      if (i + 1 < args.size()) return args[++i];
+      show.error = arg + " needs a value";
+      return {};
+    };
     if (arg == "--page") {
       show.page = QString::fromStdString(value());
     } else if (arg == "--expanded") {
@@ -42,6 +54,18 @@ ShowOptions TakeShowOptions(std::vector<std::string>& args) {
       show.screenshot = QString::fromStdString(value());
     } else if (arg == "--after-ms") {
       show.afterMs = std::atoi(value().c_str());
+    } else if (arg == "--sim-baud") {
+      show.sim.baud = std::atoi(value().c_str());
+      if (vetra::BaudIndexOf(show.sim.baud) < 0) show.error = "--sim-baud: not a rate of the list";
+    } else if (arg == "--sim-chip") {
+      const std::string chip = value();
+      if (chip == "k900") {
+        show.sim.chip = vetra::sim::Chip::K900;
+      } else if (chip != "k700") {
+        show.error = "--sim-chip: k700 or k900";
+      }
+    } else if (arg == "--sim-binary") {
+      show.sim.binaryOutput = true;
     } else {
       rest.push_back(arg);
     }
@@ -63,18 +87,28 @@ int main(int argc, char* argv[]) {
   QApplication::setStyle(QStyleFactory::create("Fusion"));
   QApplication app(argc, argv);
   QApplication::setApplicationName("vetra-viewer");
-  QApplication::setApplicationDisplayName(vetra::ui::kApplicationTitle);
+  QApplication::setApplicationDisplayName(vetra::kApplicationTitle);
 
   std::vector<std::string> args;
   for (const QString& arg : QApplication::arguments().mid(1)) args.push_back(arg.toStdString());
-  const ShowOptions show = TakeShowOptions(args);
-  vetra::ViewerOptions viewer = vetra::ParseViewerOptions(args);
-  if (!viewer.error.empty()) {
-    std::fprintf(stderr, "vetra-viewer: %s\n", viewer.error.c_str());
+  ShowOptions show = TakeShowOptions(args);
+  const vetra::ViewerOptions viewer = vetra::ParseViewerOptions(args);
+  const std::string& error = show.error.empty() ? viewer.error : show.error;
+  if (!error.empty()) {
+    std::fprintf(stderr, "vetra-viewer: %s\n", error.c_str());
     return 2;
   }
 
   try {
+    std::unique_ptr<vetra::sim::VirtualReceiver> receiver;
+    if (viewer.simulate) {
+      receiver = std::make_unique<vetra::sim::VirtualReceiver>(show.sim);
+      if (!receiver->Start()) {
+        std::fprintf(stderr, "vetra-viewer: virtual receiver: %s\n", receiver->error().c_str());
+        return 1;
+      }
+    }
+
     vetra::ui::TfmTop::Options options;
     options.settingsPath =
         viewer.settingsFile.empty()
@@ -82,6 +116,10 @@ int main(int argc, char* argv[]) {
             : viewer.settingsFile;
     options.viewer = viewer;
     vetra::ui::TfmTop window(std::move(options));
+    if (receiver) {
+      window.PointSelectedPortAt(receiver->devicePath(), vetra::BaudIndexOf(show.sim.baud));
+      window.SelectSecondChip(show.sim.chip == vetra::sim::Chip::K900);
+    }
     window.show();
 
     if (!show.page.isEmpty()) {
@@ -91,15 +129,17 @@ int main(int argc, char* argv[]) {
     if (!show.screenshot.isEmpty()) {
       QTimer::singleShot(show.afterMs, &window, [&window, &show] {
         const bool saved = window.grab().save(show.screenshot);
-        if (!saved)
+        if (!saved) {
           std::fprintf(stderr, "vetra-viewer: cannot write %s\n", qPrintable(show.screenshot));
+        }
         window.close();
         QApplication::exit(saved ? 0 : 1);
       });
     }
-    return app.exec();
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "vetra-viewer: %s\n", error.what());
+    const int status = app.exec();
+    return status;
+  } catch (const std::exception& exception) {
+    std::fprintf(stderr, "vetra-viewer: %s\n", exception.what());
     return 1;
   }
 }

@@ -40,11 +40,14 @@ void Cn0Chart::paintEvent(QPaintEvent*) {
                    std::max(1, height() - 2 * fm.height() - 6));
   auto yOf = [&](double dbHz) { return plot.bottom() - dbHz * plot.height() / kMaxDbHz; };
 
-  // dB-Hz scale: a line every 10, labelled on the left; the unit above the scale.
+  // dB-Hz scale: a line every 10, labelled on the left (every 20 when the chart is low); the
+  // unit above the scale.
+  const int labelStep = plot.height() / 6 < fm.height() ? 20 : 10;
   for (int level = 0; level <= kMaxDbHz; level += 10) {
     const int y = static_cast<int>(yOf(level));
     p.setPen(QPen(kPlotGrid, 1, level == 0 ? Qt::SolidLine : Qt::DotLine));
     p.drawLine(plot.left(), y, plot.right(), y);
+    if (level % labelStep != 0) continue;
     p.setPen(kPlotText);
     p.drawText(QRect(0, y - fm.height() / 2, scaleWidth - 3, fm.height()),
                Qt::AlignRight | Qt::AlignVCenter, QString::number(level));

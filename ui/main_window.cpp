@@ -10,9 +10,13 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTabBar>
+#include <QTimer>
 #include <cstdlib>
 
 #include "app/baud_table.h"
+#include "app/receiver_port.h"
+#include "ui/chart_style.h"
 #include "ui/page_control.h"
 #include "ui/setup_page.h"
 #include "ui/texts.h"
@@ -22,10 +26,12 @@
 namespace vetra::ui {
 namespace {
 
-constexpr int kQueueSize = 4096;
 constexpr int kCompactWidth = 282, kCompactHeight = 405;
-constexpr int kOtherPageWidth = 300;
 constexpr int kExpandedWidth = 720, kExpandedHeightK700 = 645, kExpandedHeightK900 = 713;
+
+IClock& ClockOf(const TfmTop::Options& options) {
+  return options.clock != nullptr ? *options.clock : SystemClock::instance();
+}
 
 }  // namespace
 
@@ -34,7 +40,11 @@ TfmTop::TfmTop(Options options, QWidget* parent)
       options_(std::move(options)),
       qtMessages_(this),
       messages_(options_.messages != nullptr ? options_.messages : &qtMessages_),
-      handOff_(this) {
+      handOff_(this),
+      rules_(*this, *messages_),
+      capture_([this](std::FILE* file) { return task_->AttachLog(file); },
+               [this] { task_->CloseLog(); }),
+      scan_(ClockOf(options_), *messages_) {
   setObjectName("fmTop");
 
   // Settings, command line and the derived start state.
@@ -45,12 +55,13 @@ TfmTop::TfmTop(Options options, QWidget* parent)
                                            ? QDir::currentPath().toStdString()
                                            : options_.currentDirectory;
   startup_ = DeriveStartup(settings_, options_.viewer, currentDirectory, ports_);
-  portIndex_ = startup_.portIndex;
-  baudIndex_ = startup_.baudIndex;
   fwPath_ = startup_.firmwarePath;
   workPath_ = startup_.workPath;
+  rules_.SetPortIndex(startup_.portIndex);
+  rules_.SetBaudIndex(startup_.baudIndex);
+  rules_.SetHostMode(startup_.hostMode);
 
-  // The window: page control with its sheets; the Config sheet exists but is never shown.
+  // The window: the page control with its sheets; the Config sheet exists but is never shown.
   pgCoder_ = new PageControl(this);
   setupPage_ = new SetupPage(pgCoder_);
   viewPage_ = new ViewPage(*this, pgCoder_);
@@ -65,28 +76,36 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   pgCoder_->setTabVisible(pgCoder_->indexOf(configPage_), false);
   pgCoder_->addTab(tracePage_, "&Trace");
   pgCoder_->setCurrentWidget(setupPage_);
-  pgCoder_->SetHooks([this](QWidget* leaving) { return pgBeforeChanging(leaving); },
-                     [this](QWidget* entered) { pgCoderChange(entered); });
+  pgCoder_->SetHooks(
+      [this](QWidget*, QWidget* entering) { return rules_.BeforeChanging(PageOf(entering)); },
+      [this](QWidget* entered) { rules_.Changed(PageOf(entered)); });
   setCentralWidget(pgCoder_);
   BuildMenus();
   BuildStatusBar();
 
-  // The monitoring task: running, inactive, until View or Trace is entered.
+  // The monitoring task: running and inactive until View or Trace is entered.
   TViewTask::Options taskOptions;
   taskOptions.hostMode = startup_.hostMode;
-  task_ = std::make_unique<TViewTask>(
-      options_.clock != nullptr ? *options_.clock : SystemClock::instance(), handOff_.function(),
-      *viewPage_, stores_, taskOptions);
+  task_ = std::make_unique<TViewTask>(ClockOf(options_), handOff_.function(), *viewPage_, stores_,
+                                      taskOptions);
+  capture_.SetListener([this](CaptureUser holder) { viewPage_->CaptureSlotChanged(holder); });
+
+  scanTimer_ = new QTimer(this);
+  scanTimer_->setSingleShot(true);
+  connect(scanTimer_, &QTimer::timeout, this, &TfmTop::AutoScanStep);
 
   ApplyStartup();
 
-  connect(setupPage_, &SetupPage::portChanged, this, [this](int index) { portIndex_ = index; });
-  connect(setupPage_, &SetupPage::baudChanged, this, [this](int index) { baudIndex_ = index; });
+  connect(setupPage_, &SetupPage::portChanged, this,
+          [this](int index) { rules_.SetPortIndex(index); });
+  connect(setupPage_, &SetupPage::baudChanged, this,
+          [this](int index) { rules_.SetBaudIndex(index); });
+  connect(setupPage_, &SetupPage::autoScanClicked, this, &TfmTop::AutoScanClick);
   connect(setupPage_, &SetupPage::chipClicked, this,
           [this] { task_->ToggleChannelCount(secondChip()); });
   connect(viewPage_, &ViewPage::sizeToggleRequested, this, &TfmTop::ToggleWindowSize);
 
-  ResizeTo(kCompactWidth, kCompactHeight);
+  SetWindowSize(kCompactWidth, kCompactHeight);
 }
 
 TfmTop::~TfmTop() { StopTasks(); }
@@ -94,15 +113,15 @@ TfmTop::~TfmTop() { StopTasks(); }
 void TfmTop::ApplyStartup() {
   setupPage_->SetHostMode(startup_.hostMode);
   setupPage_->SetPortPaths(ports_.DevicePaths());
-  setupPage_->SetPortIndex(portIndex_);
-  setupPage_->SetBaudIndex(baudIndex_);
+  setupPage_->SetPortIndex(startup_.portIndex);
+  setupPage_->SetBaudIndex(startup_.baudIndex);
   viewPage_->SetBigSnrVisible(startup_.controls.showBigSnr);
   if (startup_.controls.sentenceWidth > 0) viewPage_->NarrowSentenceField();
   tracePage_->SetTraceLoggerShown(startup_.traceOn);
   pgCoder_->setTabText(pgCoder_->indexOf(tracePage_),
                        QString::fromStdString(startup_.traceTabCaption));
   viewPage_->ShowSizeButtons(false, false);
-  SetCaption(QString(), kApplicationTitle);
+  SetCaption("", kApplicationTitle);
   if (startup_.wrongCom) messages_->Show(kWrongComText, kWrongComTitle);
 }
 
@@ -120,16 +139,15 @@ void TfmTop::BuildMenus() {
 void TfmTop::BuildStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setObjectName("sbStatus");
-  bar->setSizeGripEnabled(true);
   for (int i = 0; i < 3; ++i) {
     statusPanels_[i] = new QLabel(bar);
     statusPanels_[i]->setObjectName(QString("sbStatusPanel%1").arg(i));
   }
-  // Panel 0: the receive indicator ("X"/"O"), a fixed-width cell; panel 1 is not written;
+  // Panel 0: the receive indicator ("X"/"O") in a fixed cell; panel 1 is not written;
   // panel 2: the messages of logging, loading and the trace read.
   statusPanels_[0]->setFixedWidth(statusPanels_[0]->fontMetrics().horizontalAdvance("XX") + 8);
   statusPanels_[0]->setAlignment(Qt::AlignCenter);
-  statusPanels_[1]->setFixedWidth(40);
+  statusPanels_[1]->setFixedWidth(statusPanels_[0]->width());
   bar->addWidget(statusPanels_[0]);
   bar->addWidget(statusPanels_[1]);
   bar->addWidget(statusPanels_[2], 1);
@@ -141,92 +159,33 @@ void TfmTop::SetStatusPanel(int panel, const QString& text) {
 }
 
 bool TfmTop::secondChip() const { return setupPage_->secondChip(); }
+std::string TfmTop::TitleText() const { return setupPage_->titleText().toStdString(); }
 
-void TfmTop::SetCaption(const QString& caption, const QString& applicationTitle) {
-  setWindowTitle(caption);
-  QGuiApplication::setApplicationDisplayName(applicationTitle);
+// --- Pages and the port -------------------------------------------------------------------------
+
+Page TfmTop::PageOf(QWidget* page) const {
+  if (page == viewPage_) return Page::View;
+  if (page == upgradePage_) return Page::Upgrade;
+  if (page == configPage_) return Page::Config;
+  if (page == tracePage_) return Page::Trace;
+  return Page::Setup;
 }
 
-void TfmTop::ResizeTo(int width, int height) {
-  // The layouts settle their minimum sizes first, so that a smaller size can be taken at once.
-  if (centralWidget()->layout() != nullptr) centralWidget()->layout()->activate();
-  if (layout() != nullptr) layout()->activate();
-  resize(width, height);
-}
-
-// --- Pages --------------------------------------------------------------------------------------
-
-void TfmTop::ShowPage(const QString& objectName) {
+bool TfmTop::ShowPage(const QString& objectName) {
   for (int i = 0; i < pgCoder_->count(); ++i) {
     if (pgCoder_->widget(i)->objectName() == objectName) pgCoder_->setCurrentIndex(i);
   }
+  return pgCoder_->currentWidget()->objectName() == objectName;
 }
 
-bool TfmTop::pgBeforeChanging(QWidget* leaving) {
-  // The monitoring task stops reading on every page change and is started again on entering View
-  // or Trace: it never reads while the loader uses the port or while the port is replaced.
-  task_->SetActive(false);
-  if (leaving == setupPage_) {
-    if (!OpenPort()) {
-      messages_->Show("Wrong com!", "Open com port");
-      return false;
-    }
-    const int portNumber = portIndex_ + 1;
-    const QString title = setupPage_->titleText();
-    const QString caption = title.isEmpty() ? QString("C%1-VetraViewer").arg(portNumber)
-                                            : QString("C%1-%2").arg(portNumber).arg(title);
-    SetCaption(caption, caption);
-  } else if (leaving == viewPage_) {
-    task_->SetExpanded(false);
-    viewPage_->SetExpanded(false);
-    ResizeTo(kCompactWidth, kCompactHeight);
-    viewPage_->ShowSizeButtons(false, false);
-  }
-  return true;
-}
-
-void TfmTop::pgCoderChange(QWidget* entered) {
-  SetStatusPanel(2, QString());
-  if (entered == upgradePage_) {
-    upgradePage_->EnterForChip(secondChip());
-    ResetPort(kLoaderBaud);
-  }
-  if (entered == viewPage_ || entered == tracePage_) {
-    if (entered == viewPage_) viewPage_->ShowSizeButtons(true, false);
-    ResetPort(BaudRateAt(baudIndex_));
-    task_->SetActive(true);
-    viewPage_->SizeGridForChip(secondChip());
-  }
-  if (entered == setupPage_) {
-    ClosePort();
-    SetCaption(QString(), kApplicationTitle);
-    setupPage_->ClearScanStatus();
-  }
-  if (entered == viewPage_) {
-    viewPage_->ShowSizeButtons(true, false);
-    task_->SetExpanded(false);
-    viewPage_->SetExpanded(false);
-    ResizeTo(kCompactWidth, kCompactHeight);
-  } else {
-    ResizeTo(kOtherPageWidth, kCompactHeight);
-  }
-}
-
-bool TfmTop::OpenPort() {
-  const std::string path = ports_.DevicePath(portIndex_);
-  if (path.empty()) return false;  // the name stands for no device here
-  auto port =
-      std::make_unique<TSerialPort>(startup_.hostMode, path, BaudRateAt(baudIndex_), 8, kOneStopBit,
-                                    kParityNone, kQueueSize, kQueueSize, *messages_);
-  if (!port->Open()) return false;
-  port_ = std::move(port);
+bool TfmTop::OpenPort(int portIndex, int baudRate, bool hostMode) {
+  port_ = OpenReceiverPort(ports_.DevicePath(portIndex), baudRate, hostMode, *messages_);
   task_->port().Set(port_.get());
-  return true;
+  return port_ != nullptr;
 }
 
-void TfmTop::ClosePort() {
-  task_->SetActive(false);
-  task_->port().Set(nullptr);  // waits until the task no longer uses it
+void TfmTop::DiscardPort() {
+  task_->port().Set(nullptr);  // returns once the task no longer uses the old port
   port_.reset();
 }
 
@@ -234,11 +193,82 @@ void TfmTop::ResetPort(int baudRate) {
   if (port_ != nullptr) port_->Reset(baudRate, 8, kOneStopBit, kParityNone);
 }
 
+void TfmTop::SetMonitoringActive(bool active) { task_->SetActive(active); }
+
+void TfmTop::LeaveExpandedView() {
+  task_->SetExpanded(false);
+  viewPage_->SetExpanded(false);
+}
+
+void TfmTop::SetCaption(const std::string& windowCaption, const std::string& applicationTitle) {
+  setWindowTitle(QString::fromStdString(windowCaption));
+  QGuiApplication::setApplicationDisplayName(QString::fromStdString(applicationTitle));
+}
+
+void TfmTop::SetWindowSize(int width, int height) {
+  // The layouts settle their minimum sizes first, so that a smaller size is taken at once; where
+  // the contents need more (large fonts), the window keeps what they need.
+  pgCoder_->currentWidget()->updateGeometry();
+  if (layout() != nullptr) layout()->activate();
+  resize(width, height);
+}
+
+void TfmTop::ShowExpandButtons(bool showLarge, bool showSmall) {
+  viewPage_->ShowSizeButtons(showLarge, showSmall);
+}
+
+void TfmTop::ClearAutoScanStatus() { setupPage_->ClearScanStatus(); }
+
+void TfmTop::SizeMeasurementGrid(int rows, int, int) {
+  // Heights and width in pixels are the form's; here the grid takes what its rows need.
+  viewPage_->SizeGridForChip(rows > 13);
+}
+
+void TfmTop::SetUpgradeChipControls(bool pmonK700Enabled, bool, const std::string&) {
+  upgradePage_->EnterForChip(!pmonK700Enabled);
+}
+
 void TfmTop::PointSelectedPortAt(const std::string& devicePath, int baudIndex) {
-  ports_.Pin(portIndex_, devicePath);
+  ports_.Pin(rules_.portIndex(), devicePath);
   setupPage_->SetPortPaths(ports_.DevicePaths());
   setupPage_->SetBaudIndex(baudIndex);
-  baudIndex_ = baudIndex;
+}
+
+void TfmTop::SelectSecondChip(bool second) { setupPage_->SetSecondChip(second); }
+
+// --- Auto-scan ----------------------------------------------------------------------------------
+
+void TfmTop::AutoScanClick() {
+  if (scan_.running() || port_ != nullptr) return;
+  const std::string path = ports_.DevicePath(rules_.portIndex());
+  const bool host = startup_.hostMode;
+  auto factory = [this, path, host](int baudRate) -> std::unique_ptr<IPort> {
+    return OpenReceiverPort(path, baudRate, host, *messages_);
+  };
+  auto status = [this](const std::string& text, Rgb colour) {
+    setupPage_->SetScanStatus(QString::fromStdString(text), ToQColor(colour));
+  };
+  if (!scan_.Start(factory, status)) return;
+  // No second scan, no other port or rate, no other page while it runs.
+  setupPage_->SetScanRunning(true);
+  pgCoder_->tabBar()->setEnabled(false);
+  AutoScanStep();
+}
+
+void TfmTop::AutoScanStep() {
+  const int waitMs = scan_.Step();
+  if (waitMs >= 0) {
+    scanTimer_->start(waitMs);
+    return;
+  }
+  AutoScanFinished();
+}
+
+void TfmTop::AutoScanFinished() {
+  const AutoScan::Result& result = scan_.result();
+  if (result.outcome == AutoScan::Outcome::Found) setupPage_->SetBaudIndex(result.baudIndex);
+  setupPage_->SetScanRunning(false);
+  pgCoder_->tabBar()->setEnabled(true);
 }
 
 // --- View options -------------------------------------------------------------------------------
@@ -249,9 +279,9 @@ void TfmTop::ToggleWindowSize() {
   viewPage_->SetExpanded(expanded);
   viewPage_->ShowSizeButtons(!expanded, expanded);
   if (expanded) {
-    ResizeTo(kExpandedWidth, secondChip() ? kExpandedHeightK900 : kExpandedHeightK700);
+    SetWindowSize(kExpandedWidth, secondChip() ? kExpandedHeightK900 : kExpandedHeightK700);
   } else {
-    ResizeTo(kCompactWidth, kCompactHeight);
+    SetWindowSize(kCompactWidth, kCompactHeight);
   }
 }
 
@@ -271,9 +301,9 @@ QString TfmTop::ChooseLogFile(const QString& startFolder) {
 void TfmTop::EnableHostButton() { setupPage_->hostButton()->setEnabled(true); }
 
 void TfmTop::PortFailed() {
-  // The task has stopped reading and closed the raw log; the window forgets the log, tells the
-  // user once and goes back to Setup, which closes the port.
-  viewPage_->StopLog();
+  // The task has stopped reading and closed the capture file with every byte received; the
+  // window frees the slot, tells the user once and goes back to Setup, which closes the port.
+  capture_.Released();
   messages_->Show(kPortFailedText, kErrorTitle);
   pgCoder_->setCurrentWidget(setupPage_);
 }
@@ -284,12 +314,13 @@ QString TfmTop::shownTraceStatus() const { return tracePage_->shownTraceStatus()
 // --- End of the run -----------------------------------------------------------------------------
 
 void TfmTop::WriteSettings() {
-  WriteBackSettings(options_.settingsPath, portIndex_, fwPath_, workPath_);
+  WriteBackSettings(options_.settingsPath, rules_.portIndex(), fwPath_, workPath_);
 }
 
 void TfmTop::StopTasks() {
   if (tasksStopped_) return;
   tasksStopped_ = true;
+  scanTimer_->stop();
   handOff_.Shutdown();  // no task waits on the window from here on
   task_.reset();        // asks the thread to end and waits for it; closes an attached log
   port_.reset();

@@ -1,9 +1,8 @@
 #pragma once
 // TfmTop: the main window. It reads the settings and the command line at start-up, owns the one
-// serial port, the monitoring task and the pages, and carries out the page rules: the port exists
-// only while a page other than Setup is shown; the monitoring task reads only on View and Trace.
-// Each page's own behaviour lives in its class (SetupPage, ViewPage, UpgradePage, TracePage);
-// this class wires them together.
+// serial port, the monitoring task, the capture slot and the pages, and lets the page rules
+// (app/page_rules.h) decide what a tab change does to them. Each page's own behaviour lives in its
+// class (SetupPage, ViewPage, UpgradePage, TracePage); this class wires them together.
 
 #include <QLabel>
 #include <QMainWindow>
@@ -11,6 +10,9 @@
 #include <memory>
 #include <string>
 
+#include "app/auto_scan.h"
+#include "app/capture_slot.h"
+#include "app/page_rules.h"
 #include "app/port_names.h"
 #include "app/settings.h"
 #include "app/startup.h"
@@ -21,6 +23,8 @@
 #include "ui/qt_messages.h"
 #include "ui/view_page.h"
 
+class QTimer;
+
 namespace vetra::ui {
 
 class PageControl;
@@ -28,7 +32,7 @@ class SetupPage;
 class UpgradePage;
 class TracePage;
 
-class TfmTop : public QMainWindow, private ViewPageHost {
+class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   Q_OBJECT
  public:
   struct Options {
@@ -46,23 +50,26 @@ class TfmTop : public QMainWindow, private ViewPageHost {
   // Points the selected port at a device and selects the rate it talks at (the virtual
   // receiver of --simulate).
   void PointSelectedPortAt(const std::string& devicePath, int baudIndex);
+  void SelectSecondChip(bool second);
 
   // The log file dialog; tests put a chooser of their own in its place.
   using FileChooser = std::function<QString(const QString& startFolder)>;
   void SetLogFileChooser(FileChooser chooser) { chooseLogFile_ = std::move(chooser); }
 
-  void ShowPage(const QString& objectName);  // "tsView" ...: as if the user chose that tab
+  bool ShowPage(const QString& objectName);  // "tsView" ...: as if the user chose that tab
   void ToggleWindowSize();
+  void AutoScanClick();
   void Exit1Click();
   void About1Click();
   void WriteSettings();
 
-  int portIndex() const { return portIndex_; }
-  int baudIndex() const { return baudIndex_; }
+  int portIndex() const { return rules_.portIndex(); }
+  int baudIndex() const { return rules_.baudIndex(); }
   int accessLevel() const override { return startup_.accessLevel; }
   const std::string& workPathSetting() const { return workPath_; }
   TViewTask& viewTask() override { return *task_; }
   bool portOpen() const { return port_ != nullptr; }
+  bool autoScanRunning() const { return scan_.running(); }
   ViewPage& viewPage() { return *viewPage_; }
 
  protected:
@@ -73,6 +80,7 @@ class TfmTop : public QMainWindow, private ViewPageHost {
   // ViewPageHost
   bool secondChip() const override;
   IMessages& messages() override { return *messages_; }
+  CaptureSlot& captureSlot() override { return capture_; }
   std::string workPath() const override { return workPath_; }
   void SetWorkPath(const std::string& path) override { workPath_ = path; }
   void SetStatusPanel(int panel, const QString& text) override;
@@ -82,24 +90,36 @@ class TfmTop : public QMainWindow, private ViewPageHost {
   void ShowTraceReport(const TraceReport& report) override;
   QString shownTraceStatus() const override;
 
+  // IPageHost
+  bool OpenPort(int portIndex, int baudRate, bool hostMode) override;
+  void DiscardPort() override;
+  void ResetPort(int baudRate) override;
+  void SetMonitoringActive(bool active) override;
+  void SetLoaderIdle() override {}
+  void LeaveExpandedView() override;
+  void SetCaption(const std::string& windowCaption, const std::string& applicationTitle) override;
+  void SetWindowSize(int width, int height) override;
+  void ShowExpandButtons(bool showLarge, bool showSmall) override;
+  void ClearStatusMessage() override { SetStatusPanel(2, QString()); }
+  void ClearAutoScanStatus() override;
+  void SizeMeasurementGrid(int rows, int height, int width) override;
+  void SetUpgradeChipControls(bool pmonK700Enabled, bool pmonK900Enabled,
+                              const std::string& loadAddress) override;
+  bool SecondChipSelected() const override { return secondChip(); }
+  std::string TitleText() const override;
+
   void BuildMenus();
   void BuildStatusBar();
   void ApplyStartup();
-  bool pgBeforeChanging(QWidget* leaving);
-  void pgCoderChange(QWidget* entered);
-  bool OpenPort();
-  void ClosePort();
-  void ResetPort(int baudRate);
-  void SetCaption(const QString& caption, const QString& applicationTitle);
-  void ResizeTo(int width, int height);
+  Page PageOf(QWidget* page) const;
+  void AutoScanStep();
+  void AutoScanFinished();
   void StopTasks();
 
   Options options_;
   Settings settings_;
   PortMap ports_;
   StartupState startup_;
-  int portIndex_ = 0;
-  int baudIndex_ = kStartBaudIndex;
   std::string fwPath_;
   std::string workPath_;
 
@@ -111,6 +131,10 @@ class TfmTop : public QMainWindow, private ViewPageHost {
   std::unique_ptr<TSerialPort> port_;
   std::unique_ptr<TViewTask> task_;
   bool tasksStopped_ = false;
+  PageRules rules_;
+  CaptureSlot capture_;
+  AutoScan scan_;
+  QTimer* scanTimer_;
 
   PageControl* pgCoder_;
   SetupPage* setupPage_;

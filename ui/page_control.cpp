@@ -11,6 +11,15 @@ void PageControl::SetHooks(BeforeChanging before, AfterChange after) {
   before_ = std::move(before);
   after_ = std::move(after);
   shown_ = currentIndex();
+  LetOnlyCurrentPageCount();
+}
+
+void PageControl::LetOnlyCurrentPageCount() {
+  for (int i = 0; i < count(); ++i) {
+    const bool current = i == currentIndex();
+    widget(i)->setSizePolicy(current ? QSizePolicy::Preferred : QSizePolicy::Ignored,
+                             current ? QSizePolicy::Preferred : QSizePolicy::Ignored);
+  }
 }
 
 void PageControl::OnCurrentChanged(int index) {
@@ -19,10 +28,11 @@ void PageControl::OnCurrentChanged(int index) {
   // Put the old page back while the hook decides, so that it is what the user sees meanwhile.
   const int wanted = index;
   setCurrentIndex(shown_);
-  const bool allowed = !before_ || before_(widget(shown_));
+  const bool allowed = !before_ || before_(widget(shown_), widget(wanted));
   if (allowed) {
     shown_ = wanted;
     setCurrentIndex(wanted);
+    LetOnlyCurrentPageCount();
   }
   changing_ = false;
   if (allowed && after_) after_(widget(wanted));

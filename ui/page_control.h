@@ -2,6 +2,9 @@
 // pgCoder: a tab widget whose page changes can be refused. Before a change the "before" hook runs
 // while the old page is still the current one (it may show a message box meanwhile); when it
 // allows the change the new page becomes current and the "after" hook runs.
+//
+// Only the current page counts for the window's minimum size (the others are laid out with an
+// ignored size policy), so that the compact View page is not held wide by another page.
 
 #include <QTabWidget>
 #include <functional>
@@ -11,7 +14,7 @@ namespace vetra::ui {
 class PageControl : public QTabWidget {
   Q_OBJECT
  public:
-  using BeforeChanging = std::function<bool(QWidget* leaving)>;
+  using BeforeChanging = std::function<bool(QWidget* leaving, QWidget* entering)>;
   using AfterChange = std::function<void(QWidget* entered)>;
 
   explicit PageControl(QWidget* parent = nullptr);
@@ -19,6 +22,7 @@ class PageControl : public QTabWidget {
 
  private:
   void OnCurrentChanged(int index);
+  void LetOnlyCurrentPageCount();
 
   BeforeChanging before_;
   AfterChange after_;

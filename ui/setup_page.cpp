@@ -96,6 +96,12 @@ int SetupPage::portIndex() const { return cbPort_->currentIndex(); }
 void SetupPage::SetBaudIndex(int index) { cbFWbaud_->setCurrentIndex(index); }
 int SetupPage::baudIndex() const { return cbFWbaud_->currentIndex(); }
 bool SetupPage::secondChip() const { return chipK900_->isChecked(); }
+
+void SetupPage::SetSecondChip(bool second) {
+  if (second == secondChip()) return;
+  (second ? chipK900_ : chipK700_)->setChecked(true);
+  Q_EMIT chipClicked();
+}
 QString SetupPage::titleText() const { return lbTitle_->text(); }
 
 void SetupPage::SetHostMode(bool host) { btScan_->setVisible(host); }

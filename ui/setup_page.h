@@ -27,6 +27,7 @@ class SetupPage : public QWidget {
   void SetBaudIndex(int index);
   int baudIndex() const;
   bool secondChip() const;
+  void SetSecondChip(bool second);  // as if the user chose it
   QString titleText() const;
 
   void SetHostMode(bool host);  // btScan "Host" is visible only in host mode

@@ -10,7 +10,6 @@ namespace vetra::ui {
 
 SkyView::SkyView(QWidget* parent) : QWidget(parent) {
   setObjectName("chSat");
-  setAttribute(Qt::WA_OpaquePaintEvent);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
@@ -24,14 +23,16 @@ void SkyView::paintEvent(QPaintEvent*) {
   ++paintCount_;
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
-  p.fillRect(rect(), kPlotBackground);
-
   const QFont font = ChartFont(this->font());
   p.setFont(font);
   const QFontMetrics fm(font);
   const int margin = fm.height() + 2;  // room for the N/E/S/W marks outside the horizon
   const double side = std::max(10, std::min(width(), height()) - 2 * margin);
   const QPointF centre(width() / 2.0, height() / 2.0);
+  // The dark plot is the square around the horizon; the rest of the widget shows the page.
+  const QRectF plotArea(centre.x() - side / 2 - margin, centre.y() - side / 2 - margin,
+                        side + 2 * margin, side + 2 * margin);
+  p.fillRect(plotArea, kPlotBackground);
   const double scale = side / 180.0;  // pixels per axis unit (-90..90)
   auto toPixel = [&](double x, double y) {
     return QPointF(centre.x() + x * scale, centre.y() - y * scale);

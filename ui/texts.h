@@ -8,7 +8,6 @@ inline constexpr int kPortCount = 40;  // COM1..COM40
 inline constexpr const char* kBaudTexts[] = {"2400",  "4800",  "9600",  "19200",
                                              "38400", "57600", "115200"};
 
-inline constexpr char kApplicationTitle[] = "Vetra Viewer";
 inline constexpr char kAboutTitle[] = "About";
 // Six spaces, the name and version, three line breaks, the credit lines.
 inline constexpr char kAboutText[] =

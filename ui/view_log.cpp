@@ -1,5 +1,6 @@
 // The raw receive log of the View page (btLog): the window opens the file and hands it to the
-// monitoring task, which writes every received byte to it and closes it when asked.
+// monitoring task through the capture slot; the task writes every received byte to it and closes
+// it when asked.
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,12 +12,14 @@
 
 namespace vetra::ui {
 
+bool ViewPage::logging() const { return host_.captureSlot().heldBy(CaptureUser::RawLog); }
+
 void ViewPage::LogClick() {
-  if (logFileOwned_) {
+  if (logging()) {
     StopLog();
     return;
   }
-  if (captureBusy_) return;  // the trace read holds the capture slot
+  if (!host_.captureSlot().free()) return;  // the trace read holds it (the button is disabled)
 
   const QString chosen = host_.ChooseLogFile(QString::fromStdString(host_.workPath()));
   if (chosen.isEmpty()) return;
@@ -26,12 +29,14 @@ void ViewPage::LogClick() {
     host_.messages().Show(kWrongFile, kErrorTitle);
     return;
   }
-  if (!host_.viewTask().AttachLog(file)) {
-    std::fclose(file);  // the slot was taken meanwhile: nothing is logged, nothing is cut off
+  // Unbuffered: each pass's chunk reaches the file when the task writes it, so a crash or a
+  // look at the file while logging finds every byte received so far.
+  std::setvbuf(file, nullptr, _IONBF, 0);
+  if (!host_.captureSlot().Take(CaptureUser::RawLog, file)) {
+    std::fclose(file);  // refused: nothing is logged, no other capture is cut off
     host_.messages().Show(kWrongFile, kErrorTitle);
     return;
   }
-  logFileOwned_ = true;
   btLog_->setText(kStopLogCaption);
   host_.SetStatusPanel(2, kLoggedPrefix + QDir::toNativeSeparators(info.absoluteFilePath()));
   // The next dialog starts in this folder, and it is saved as the work path at exit.
@@ -39,16 +44,18 @@ void ViewPage::LogClick() {
 }
 
 void ViewPage::StopLog() {
-  if (!logFileOwned_) return;
-  host_.viewTask().CloseLog();
-  logFileOwned_ = false;
+  if (!host_.captureSlot().Give(CaptureUser::RawLog)) return;
   btLog_->setText(kLogCaption);
   host_.SetStatusPanel(2, QString());
 }
 
-void ViewPage::SetCaptureSlotBusy(bool busy) {
-  captureBusy_ = busy;
-  btLog_->setEnabled(logFileOwned_ || !busy);
+void ViewPage::CaptureSlotChanged(CaptureUser holder) {
+  btLog_->setEnabled(holder != CaptureUser::TraceRead);
+  if (holder != CaptureUser::RawLog && btLog_->text() != kLogCaption) {
+    // The log ended without the button (the port failed and the task closed the file).
+    btLog_->setText(kLogCaption);
+    host_.SetStatusPanel(2, QString());
+  }
 }
 
 }  // namespace vetra::ui

@@ -27,19 +27,18 @@ namespace {
 constexpr const char* kGridHeadings[] = {"CHANNEL", "PRN", "STATUS", "PR", "DR",
                                          "DOPPLER", "CN0", "ELV",    "AZ", "HEALTH"};
 constexpr int kGridColumns = 10;
+constexpr int kSignalBoxPosition = 3;  // in the instrument column: after the sky view
 static_assert(std::size(kGridHeadings) == kGridColumns);
 // Column widths in characters of the fixed font: the numbers never change the layout.
 constexpr int kGridColumnChars[kGridColumns] = {8, 4, 6, 11, 9, 8, 4, 4, 4, 20};
 
 QFont FixedFont() { return QFontDatabase::systemFont(QFontDatabase::FixedFont); }
 
-// The form's captions carry leading blanks that right-aligned them; the label keeps the exact
-// text, aligned right and allowed to be narrower than its blanks.
+// The form's captions ("                Latitude", "kmh   ") carry blanks that only aligned them
+// in a fixed layout; here the layout aligns them, so they are shown without the blanks.
 QLabel* Caption(const char* text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
+  auto* label = new QLabel(QString(text).trimmed(), parent);
   label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QString(text).trimmed()) + 4);
   return label;
 }
 
@@ -76,8 +75,8 @@ ViewPage::ViewPage(ViewPageHost& host, QWidget* parent) : QWidget(parent), host_
   BuildInstrument(instrument);
 
   expandedArea_ = new QWidget(this);
-  auto* expandedLayout = new QVBoxLayout(expandedArea_);
-  expandedLayout->setContentsMargins(0, 0, 0, 0);
+  expandedLayout_ = new QVBoxLayout(expandedArea_);
+  expandedLayout_->setContentsMargins(0, 0, 0, 0);
   moNMEA_ = new QPlainTextEdit(expandedArea_);
   moNMEA_->setObjectName("moNMEA");
   moNMEA_->setReadOnly(true);
@@ -85,8 +84,8 @@ ViewPage::ViewPage(ViewPageHost& host, QWidget* parent) : QWidget(parent), host_
   moNMEA_->setMaximumBlockCount(kNmeaEchoLines);
   moNMEA_->setFont(FixedFont());
   moNMEA_->setUndoRedoEnabled(false);
-  expandedLayout->addWidget(BuildCommandArea(), 3);
-  expandedLayout->addWidget(moNMEA_, 2);
+  expandedLayout_->addWidget(BuildCommandArea(), 3);
+  expandedLayout_->addWidget(moNMEA_, 4);
 
   BuildGrid();
 
@@ -95,8 +94,9 @@ ViewPage::ViewPage(ViewPageHost& host, QWidget* parent) : QWidget(parent), host_
   layout->addWidget(instrument, 0, 0);
   layout->addWidget(expandedArea_, 0, 1);
   layout->addWidget(sgMeas_, 1, 0, 1, 2);
-  layout->setColumnStretch(0, 0);
-  layout->setColumnStretch(1, 1);
+  // Expanded, the instrument column keeps about the compact window's width.
+  layout->setColumnStretch(0, 2);
+  layout->setColumnStretch(1, 3);
   layout->setRowStretch(0, 1);
 
   SetExpanded(false);
@@ -197,7 +197,9 @@ void ViewPage::BuildInstrument(QWidget* area) {
   auto* header = new QHBoxLayout;
   header->addWidget(lbTime_);
   header->addWidget(lbFix_, 1);
-  auto* signalRow = new QHBoxLayout;
+  signalBox_ = new QWidget(area);
+  auto* signalRow = new QHBoxLayout(signalBox_);
+  signalRow->setContentsMargins(0, 0, 0, 0);
   signalRow->addWidget(chCn0_, 1);
   signalRow->addWidget(lbBigSNR_);
   auto* buttons = new QHBoxLayout;
@@ -206,14 +208,14 @@ void ViewPage::BuildInstrument(QWidget* area) {
   buttons->addWidget(btLarge_);
   buttons->addWidget(btSmall_);
 
-  auto* layout = new QVBoxLayout(area);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(4);
-  layout->addLayout(header);
-  layout->addLayout(grid);
-  layout->addWidget(chSat_, 3);
-  layout->addLayout(signalRow, 2);
-  layout->addLayout(buttons);
+  instrumentLayout_ = new QVBoxLayout(area);
+  instrumentLayout_->setContentsMargins(0, 0, 0, 0);
+  instrumentLayout_->setSpacing(4);
+  instrumentLayout_->addLayout(header);
+  instrumentLayout_->addLayout(grid);
+  instrumentLayout_->addWidget(chSat_, 3);
+  instrumentLayout_->addWidget(signalBox_, 2);
+  instrumentLayout_->addLayout(buttons);
 
   connect(lbLat_, &ClickLabel::doubleClicked, this, [this] { NextCoordinateFormat(); });
   connect(lbLong_, &ClickLabel::doubleClicked, this, [this] { NextCoordinateFormat(); });
@@ -349,7 +351,19 @@ void ViewPage::ShowSizeButtons(bool larger, bool smaller) {
 }
 
 // The grid is shown with binary data (like lbClkOff) and lies in the expanded part of the page.
+//
+// Compact, the C/N0 chart sits under the sky view; expanded, it moves to the top of the wider
+// right-hand side, where its bars have room and the sky view takes the left column's height.
 void ViewPage::SetExpanded(bool expanded) {
+  if (expanded != expanded_) {
+    if (expanded) {
+      instrumentLayout_->removeWidget(signalBox_);
+      expandedLayout_->insertWidget(0, signalBox_, 2);
+    } else {
+      expandedLayout_->removeWidget(signalBox_);
+      instrumentLayout_->insertWidget(kSignalBoxPosition, signalBox_, 2);
+    }
+  }
   expanded_ = expanded;
   expandedArea_->setVisible(expanded);
   sgMeas_->setVisible(expanded_ && measurementShown_);

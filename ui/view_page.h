@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/capture_slot.h"
 #include "link/messages.h"
 #include "monitor/reports.h"
 #include "monitor/view_model.h"
@@ -23,6 +24,7 @@ class QGroupBox;
 class QTableWidget;
 class QTreeWidget;
 class QStackedWidget;
+class QVBoxLayout;
 
 namespace vetra::ui {
 
@@ -40,6 +42,7 @@ class ViewPageHost {
   virtual int accessLevel() const = 0;
   virtual int selfTestItem() const { return 0; }  // item sent with the last built-in test
   virtual IMessages& messages() = 0;
+  virtual CaptureSlot& captureSlot() = 0;  // shared with the trace read
   virtual std::string workPath() const = 0;
   virtual void SetWorkPath(const std::string& path) = 0;
   virtual void SetStatusPanel(int panel, const QString& text) = 0;  // sbStatus panels 0..2
@@ -96,11 +99,11 @@ class ViewPage : public QWidget, public IViewDisplay {
   void NarrowSentenceField();  // access levels below 16
 
   // Logging (btLog).
-  bool logging() const { return logFileOwned_; }
+  bool logging() const;
   void LogClick();
   void StopLog();
-  // The trace read holds the capture slot: the log cannot start meanwhile.
-  void SetCaptureSlotBusy(bool busy);
+  // The capture slot changed hands: btLog is disabled while the trace read holds it.
+  void CaptureSlotChanged(CaptureUser holder);
 
   ReplyPanels& replyPanels() { return *replies_; }
 
@@ -116,8 +119,6 @@ class ViewPage : public QWidget, public IViewDisplay {
 
   ViewPageHost& host_;
   int coordinateFormat_ = 0;
-  bool logFileOwned_ = false;
-  bool captureBusy_ = false;
   bool expanded_ = false;
   bool measurementShown_ = false;  // lbClkOff and sgMeas: the record came from binary replies
 
@@ -131,6 +132,9 @@ class ViewPage : public QWidget, public IViewDisplay {
   QPlainTextEdit* moNMEA_;
   QPushButton *btLog_, *btLarge_, *btSmall_;
   QWidget* expandedArea_;
+  QWidget* signalBox_;  // chCn0 and lbBigSNR
+  QVBoxLayout* instrumentLayout_;
+  QVBoxLayout* expandedLayout_;
   QTreeWidget* cmdTree_;
   QLabel* lbCmd_;
   QStackedWidget* commandPanels_;

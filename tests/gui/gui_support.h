@@ -1,0 +1,65 @@
+#pragma once
+// Shared pieces of the desktop program's tests: one QApplication for the whole program (offscreen
+// when no platform is chosen), messages that are recorded instead of shown, waiting on a
+// condition with a deadline while the window's events run, and a settings file in a temp folder.
+
+#include <QApplication>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "link/messages.h"
+
+namespace vetra::test {
+
+inline QApplication& App() {
+  static int argc = 1;
+  static char name[] = "test_gui";
+  static char* argv[] = {name, nullptr};
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
+}
+
+class RecordingMessages final : public IMessages {
+ public:
+  void Show(const std::string& text, const std::string& title, Kind) override {
+    shown.emplace_back(text, title);
+  }
+  bool Saw(const std::string& text, const std::string& title) const {
+    for (const auto& [t, ti] : shown) {
+      if (t == text && ti == title) return true;
+    }
+    return false;
+  }
+  std::vector<std::pair<std::string, std::string>> shown;
+};
+
+// Runs the window's events until pred holds or the deadline passes.
+template <typename Pred>
+bool WaitFor(Pred pred, int timeoutMs = 10000) {
+  return QTest::qWaitFor(pred, timeoutMs);
+}
+
+// A settings file with the given lines in a folder of its own.
+class TempSettings {
+ public:
+  explicit TempSettings(const std::string& content = "") {
+    path = dir.filePath("vetra-viewer.INI").toStdString();
+    if (!content.empty()) std::ofstream(path) << content;
+  }
+  std::string folder() const { return dir.path().toStdString(); }
+  QTemporaryDir dir;
+  std::string path;
+};
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace vetra::test
