@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/command_registry.h"
+#include "cli/trace_command_extension.h"
 #include "commands/encode_arguments.h"
 
 namespace vetra::cli {
@@ -54,6 +55,8 @@ const CommandRegistration kEncode{
           ->default_val(16);
       return [arguments, chip] {
         arguments->chip = *chip == "k900" ? Chip::K900 : Chip::K700;
+        TraceCommandExtension trace;
+        arguments->extension = &trace;
         return Run(*arguments);
       };
     }};

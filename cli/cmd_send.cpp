@@ -17,6 +17,7 @@
 #include "app/receiver_port.h"
 #include "cli/command_registry.h"
 #include "cli/port_argument.h"
+#include "cli/trace_command_extension.h"
 #include "commands/catalogue.h"
 #include "commands/encode_arguments.h"
 #include "commands/reply_wait.h"
@@ -201,6 +202,8 @@ const CommandRegistration kSend{
                      "NAME=VALUE: a control of the command's panel and its value");
       return [args, chip] {
         args->command.chip = *chip == "k900" ? Chip::K900 : Chip::K700;
+        TraceCommandExtension trace;
+        args->command.extension = &trace;
         return Send(*args);
       };
     }};

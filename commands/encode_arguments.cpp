@@ -61,7 +61,13 @@ PreparedCommand PrepareCommand(const EncodeArguments& arguments) {
   ApplyAccessLevel(panels, arguments.accessLevel);
   if (arguments.chip != Chip::K700) ApplyChip(panels, arguments.chip);
 
-  const std::vector<ControlRef> controls = PanelControls(panels, *number, arguments.accessLevel);
+  const bool external =
+      entry.encode != nullptr && arguments.extension != nullptr &&
+      (entry.panel == PanelId::pnTraceRecord || entry.panel == PanelId::pnTraceRead ||
+       entry.panel == PanelId::pnMaintainTrace);
+  const std::vector<ControlRef> controls =
+      external ? arguments.extension->Controls(*number)
+               : PanelControls(panels, *number, arguments.accessLevel);
   for (const std::string& assignment : arguments.assignments) {
     const size_t equals = assignment.find('=');
     if (equals == std::string::npos) return fail("'" + assignment + "' is not NAME=VALUE");

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <span>
 
+#include "commands/panel_controls.h"
 #include "commands/panels.h"
 #include "decode/receiver_stores.h"
 #include "link/port.h"
@@ -26,6 +27,11 @@ class ICommandExtension {
   virtual ~ICommandExtension() = default;
   // Builds the frame of catalogue command `number` into out; its length, 0 for nothing to send.
   virtual size_t Encode(int number, std::span<uint8_t> out) = 0;
+  // The named controls of the command's panel, for NAME=VALUE arguments (none by default).
+  virtual std::vector<ControlRef> Controls(int number) {
+    (void)number;
+    return {};
+  }
 };
 
 struct EncodeContext {

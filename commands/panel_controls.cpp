@@ -47,6 +47,13 @@ std::string Lower(std::string_view s) {
   return out;
 }
 
+// Some item texts end in a blank ("Clear log "); nobody types it.
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
+}
+
 }  // namespace
 
 std::vector<ControlRef> PanelControls(Panels& panels, int number, int accessLevel) {
@@ -200,8 +207,9 @@ std::optional<std::string> SetControl(const ControlRef& control, std::string_vie
       const auto& items = control.items;
       auto found = std::find(items.begin(), items.end(), value);
       if (found == items.end()) {
-        found = std::find_if(items.begin(), items.end(),
-                             [&](const std::string& item) { return Lower(item) == Lower(value); });
+        found = std::find_if(items.begin(), items.end(), [&](const std::string& item) {
+          return Lower(Trim(item)) == Lower(Trim(value));
+        });
       }
       if (found != items.end()) {
         *control.choice = static_cast<int>(found - items.begin());

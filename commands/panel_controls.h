@@ -30,8 +30,8 @@ struct ControlRef {
 std::vector<ControlRef> PanelControls(Panels& panels, int number, int accessLevel);
 
 // Sets a control from a text: the text typed (Text), an item text or position (Choice: exact item
-// text, then without regard to case, then a position), on/off (Check; also 1/0, true/false).
-// Returns an error text, or nullopt on success.
+// text, then without regard to case and surrounding blanks, then a position), on/off (Check; also
+// 1/0, true/false). Returns an error text, or nullopt on success.
 std::optional<std::string> SetControl(const ControlRef& control, std::string_view value);
 
 }  // namespace vetra

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "link/frame.h"
+
 namespace vetra {
 namespace {
 
@@ -83,6 +85,39 @@ TEST(EncodeArguments, CommandsWithoutAFrameSayWhy) {
     EXPECT_FALSE(report.note.empty());
     EXPECT_EQ(report.echo, "");
   }
+}
+
+}  // namespace
+}  // namespace vetra
+
+namespace vetra {
+namespace {
+
+// The trace commands' panels live with the trace logger; their controls come through the hook.
+class OneChoiceExtension final : public ICommandExtension {
+ public:
+  size_t Encode(int number, std::span<uint8_t> out) override {
+    const uint8_t payload[] = {static_cast<uint8_t>(action)};
+    return number == 28 ? BuildFrame(kClassCommand, 0x1D, payload, out) : 0;
+  }
+  std::vector<ControlRef> Controls(int number) override {
+    if (number != 28) return {};
+    ControlRef c;
+    c.name = "rgTraceRecordAction";
+    c.kind = ControlKind::Choice;
+    c.choice = &action;
+    c.items = {"Stop log", "Start log"};
+    return {c};
+  }
+  int action = 1;
+};
+
+TEST(EncodeArguments, TraceCommandsTakeTheirControlsFromTheExtension) {
+  OneChoiceExtension extension;
+  EncodeArguments arguments{"1Dh", {"rgTraceRecordAction=stop log"}, Chip::K700, 16, &extension};
+  EXPECT_EQ(EncodeFromArguments(arguments).echo, "25 25 f1 1d 00 ec 0d 0a ");
+  arguments.assignments = {"rgTraceBaud=1"};
+  EXPECT_EQ(EncodeFromArguments(arguments).status, EncodeReport::Status::UsageError);
 }
 
 }  // namespace
