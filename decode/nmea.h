@@ -6,9 +6,14 @@
 // Shape of a sentence as the receiver sends it:
 //   $GPGGA,202640.000,4404.1306,N,12118.8515,W,2,10,0.98,1127.7,M,-19.6,M,0000,0000*6C<CR><LF>
 // The address is 4 characters ("MXTR", or "PGGA" ...) or 5 starting with 'G' ("GPGGA": its last
-// four are compared), so other talkers ("$GNGGA", "$GLGSV") count an error. A sentence reaches
-// its decoder only at an LF that follows CR: LF-only streams are never decoded. The checksum is
-// two hexadecimal digits of either case; a sentence ended by CR without '*' is taken unchecked.
+// four are compared), so other talkers ("$GNGGA", "$GLGSV") count an error, and so does
+// "$PMXTR": the proprietary sentence is "$MXTR,...". A sentence reaches its decoder only at an LF
+// that follows CR: LF-only streams are never decoded. The checksum is two hexadecimal digits of
+// either case (anything else does not match); a sentence ended by CR without '*' is taken
+// unchecked. The length estimate counts the characters up to and with the CR and drops a
+// sentence above 80, so one of 80 characters before its CR (the most NMEA 0183 allows) is dropped
+// too; each delimiter beyond position 82 of the bytes of one Feed call counts an error, so feed
+// from the '$' of a sentence.
 //
 // Bounds that the wire cannot move:
 // - a token keeps at most 32 characters (only those after its last full 32);
@@ -17,7 +22,9 @@
 //   the checksum, but are not stored; decoders read every field that was not stored in the
 //   current sentence as empty, never as a left-over of an earlier sentence;
 // - a satellites-in-view group fills at most 16 staging slots and 16 channel entries, and writes
-//   satellite entries only for PRNs 1..64 (other PRNs still take their slot in the PRN list);
+//   satellite entries only for PRNs 1..64 (other PRNs still take their slot in the PRN list, which
+//   readers check); a message adds no satellite once its slot has reached satellites in view.
+//   Each parser has its own staging list (the monitoring and loader tasks each own a parser);
 // - fraction digits of a minute beyond the 8th are ignored.
 //
 // What the record holds after fields that are empty or cannot be read:
