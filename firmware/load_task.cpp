@@ -37,10 +37,13 @@ TLoadTask::TLoadTask(const FirmwareImage& image, const MonitorImage& monitor, IC
 }
 
 TLoadTask::~TLoadTask() {
-  if (thread_.joinable()) {
-    thread_.request_stop();
-    thread_.join();
-  }
+  RequestStop();
+  if (thread_.joinable()) thread_.join();
+}
+
+void TLoadTask::RequestStop() {
+  stopping_ = true;
+  thread_.request_stop();
 }
 
 void TLoadTask::Execute(std::stop_token stop) {
@@ -93,6 +96,8 @@ void TLoadTask::TakeStartRequest() {
 
 void TLoadTask::Notify(const std::function<void()>& fn) {
   // The window thread may want the port meanwhile (it waits in SetPort): never hold it across.
+  // Once the thread is asked to end, the window may be waiting for it: hand nothing over.
+  if (stopping_) return;
   const bool held = passLock_.owns_lock();
   if (held) passLock_.unlock();
   handOff_(fn);
@@ -170,7 +175,12 @@ void TLoadTask::RunPass() {
   }
   clock_.sleepMs(sleepMs_);
   if (!active_) {
-    if (state > kLoadReady) SetState(kLoadStopped, 0);
+    // Re-entering "STOP!" changes nothing on the screen: only the first entry is handed over.
+    if (state > kLoadReady && state != kLoadStopped) SetState(kLoadStopped, 0);
+    if (state == kLoadStopped) {
+      deadline_ = 0;
+      timedOut_ = false;
+    }
     clock_.sleepMs(kIdleSleepMs);
     return;
   }

@@ -80,6 +80,11 @@ class TLoadTask {
   TLoadTask(const FirmwareImage& image, const MonitorImage& monitor, IClock& clock, HandOff handOff,
             ILoadDisplay& display, Threading threading = Threading::OwnThread);
   ~TLoadTask();  // asks the thread to end and waits for it
+  // Asks the thread to end without waiting. From then on no call is handed to the window, so a
+  // window that waits for the thread (the destructor) never waits on a hand-off it cannot run;
+  // a hand-off already under way must still be served (the window keeps handling its events
+  // until the thread has ended).
+  void RequestStop();
   TLoadTask(const TLoadTask&) = delete;
   TLoadTask& operator=(const TLoadTask&) = delete;
 
@@ -132,6 +137,7 @@ class TLoadTask {
   const MonitorImage& windowMonitor_;
 
   std::atomic<bool> active_{false};
+  std::atomic<bool> stopping_{false};
   std::atomic<int> state_{kLoadNeedSetup};
   std::atomic<int> lastShown_{kLoadNeedSetup};
 

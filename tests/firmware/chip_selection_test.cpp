@@ -106,11 +106,5 @@ TEST(MonitorBoxes, ReadinessRuleAfterAnImageRead) {
   EXPECT_TRUE(ReadyAfterImageRead(choice, monitor));
 }
 
-TEST(MonitorBoxes, Captions) {
-  EXPECT_EQ(MonitorBoxCaption(Chip::K700, MonitorFileStatus::Unknown), "PMON K700");
-  EXPECT_EQ(MonitorBoxCaption(Chip::K900, MonitorFileStatus::Ready), "PMON K900(ready)");
-  EXPECT_EQ(MonitorBoxCaption(Chip::K900, MonitorFileStatus::NotReady), "PMON K900(not ready)");
-}
-
 }  // namespace
 }  // namespace vetra

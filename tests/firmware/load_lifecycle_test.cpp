@@ -2,6 +2,8 @@
 // "STOP!"), the "&File" button, and the task on its own thread.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "firmware/upgrade_actions.h"
 #include "load_harness.h"
 #include "temp_files.h"
@@ -85,10 +87,26 @@ TEST(WriteButtonPress, DuringProgramOkStopsTheTask) {
   EXPECT_EQ(w.h.task.GetState(), kLoadStopped);
   EXPECT_EQ(w.h.display.pageText, "STOP!");
   EXPECT_EQ(w.h.display.statusText, "STOP!");
-  // Stopped stays stopped while inactive: no time-out takes it back.
+  // Stopped stays stopped while inactive: no time-out takes it back, and re-entering "STOP!" on
+  // every pass hands nothing more to the window.
   w.h.clock.advanceSeconds(30);
   w.h.Passes(10);
   EXPECT_EQ(w.h.task.GetState(), kLoadStopped);
+  const auto& states = w.h.display.states;
+  EXPECT_EQ(std::count(states.begin(), states.end(), kLoadStopped), 1);
+}
+
+TEST(LoaderThread, AfterAStopRequestNothingIsHandedToTheWindow) {
+  LoaderHarness h;
+  test::FillImage(h.image, 1024);
+  FirmwareReceiver receiver(h.port, {});
+  h.task.Start(false);
+  h.Passes(1);
+  const size_t shown = h.display.states.size();
+  h.task.RequestStop();  // the window is closing and will wait for the thread
+  h.Passes(20);
+  EXPECT_EQ(h.display.states.size(), shown);
+  EXPECT_TRUE(h.display.results.empty());
 }
 
 TEST(WriteButtonPress, AfterStopStartsANewLoadFromStandby) {
