@@ -42,6 +42,10 @@ class TTracePage {
 
   explicit TTracePage(Hooks hooks) : hooks_(std::move(hooks)) {}
 
+  // The port the frames go to from now on (the window creates and deletes its port as the user
+  // moves between pages); nullptr while none exists.
+  void SetPort(IPort* port) { hooks_.port = port; }
+
   // A node of tvTraceCmd was chosen: the panel index becomes node + 1; lbTrace shows the node's
   // text; the read rate follows the Setup page's rate.
   void TraceAction(int node, int setupBaudRate, TracePageInputs& inputs);

@@ -65,10 +65,29 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   pgCoder_ = new PageControl(this);
   setupPage_ = new SetupPage(pgCoder_);
   viewPage_ = new ViewPage(*this, pgCoder_);
-  upgradePage_ = new UpgradePage(pgCoder_);
+  UpgradePage::Hooks upgradeHooks;
+  upgradeHooks.handOff = handOff_.function();
+  upgradeHooks.clock = options_.clock;
+  upgradeHooks.messages = messages_;
+  upgradeHooks.port = [this]() -> IPort* { return port_.get(); };
+  upgradeHooks.firmwareBaud = [this] { return BaudRateAt(rules_.baudIndex()); };
+  upgradeHooks.startDirectory = startup_.startDirectory;
+  upgradeHooks.imagePath = [this]() -> std::string& { return fwPath_; };
+  upgradeHooks.setPagesEnabled = [this](bool enabled) { pgCoder_->tabBar()->setEnabled(enabled); };
+  upgradeHooks.showStatus = [this](const QString& text) { SetStatusPanel(2, text); };
+  upgradePage_ = new UpgradePage(std::move(upgradeHooks), pgCoder_);
   configPage_ = new QWidget(pgCoder_);
   configPage_->setObjectName("tsConfig");
-  tracePage_ = new TracePage(pgCoder_);
+  TracePage::Hooks traceHooks;
+  traceHooks.port = [this]() -> IPort* { return port_.get(); };
+  traceHooks.viewTask = [this]() -> TViewTask& { return *task_; };
+  traceHooks.capture = &capture_;
+  traceHooks.clock = options_.clock;
+  traceHooks.messages = messages_;
+  traceHooks.setupBaudRate = [this] { return BaudRateAt(rules_.baudIndex()); };
+  if (!options_.currentDirectory.empty()) traceHooks.folder = options_.currentDirectory;
+  traceHooks.showStatus = [this](const QString& text) { SetStatusPanel(2, text); };
+  tracePage_ = new TracePage(std::move(traceHooks), pgCoder_);
   pgCoder_->addTab(setupPage_, "&Setup");
   pgCoder_->addTab(viewPage_, "&View");
   pgCoder_->addTab(upgradePage_, "&Upgrade");
@@ -88,7 +107,10 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   taskOptions.hostMode = startup_.hostMode;
   task_ = std::make_unique<TViewTask>(ClockOf(options_), handOff_.function(), *viewPage_, stores_,
                                       taskOptions);
-  capture_.SetListener([this](CaptureUser holder) { viewPage_->CaptureSlotChanged(holder); });
+  capture_.SetListener([this](CaptureUser holder) {
+    viewPage_->CaptureSlotChanged(holder);
+    tracePage_->CaptureSlotChanged(holder);
+  });
 
   scanTimer_ = new QTimer(this);
   scanTimer_->setSingleShot(true);
@@ -228,6 +250,8 @@ void TfmTop::SetUpgradeChipControls(bool pmonK700Enabled, bool, const std::strin
   upgradePage_->EnterForChip(!pmonK700Enabled);
 }
 
+void TfmTop::SetLoaderIdle() { upgradePage_->SetLoaderIdle(); }
+
 void TfmTop::PointSelectedPortAt(const std::string& devicePath, int baudIndex) {
   ports_.Pin(rules_.portIndex(), devicePath);
   setupPage_->SetPortPaths(ports_.DevicePaths());
@@ -322,7 +346,8 @@ void TfmTop::StopTasks() {
   tasksStopped_ = true;
   scanTimer_->stop();
   handOff_.Shutdown();  // no task waits on the window from here on
-  task_.reset();        // asks the thread to end and waits for it; closes an attached log
+  upgradePage_->StopLoader();
+  task_.reset();  // asks the thread to end and waits for it; closes an attached log
   port_.reset();
 }
 

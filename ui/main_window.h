@@ -95,7 +95,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   void DiscardPort() override;
   void ResetPort(int baudRate) override;
   void SetMonitoringActive(bool active) override;
-  void SetLoaderIdle() override {}
+  void SetLoaderIdle() override;
   void LeaveExpandedView() override;
   void SetCaption(const std::string& windowCaption, const std::string& applicationTitle) override;
   void SetWindowSize(int width, int height) override;

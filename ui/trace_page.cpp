@@ -1,196 +1,254 @@
 #include "ui/trace_page.h"
 
 #include <QButtonGroup>
-#include <QFontDatabase>
-#include <QFormLayout>
-#include <QGroupBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QTreeWidget>
-#include <QVBoxLayout>
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <filesystem>
 
+#include "trace/trace_convert.h"
+#include "ui/texts.h"
 #include "ui/ttff_panel.h"
 #include "ui/widget_text.h"
 
 namespace vetra::ui {
 namespace {
 
-QLabel* StatusField(const char* name, QWidget* parent) {
-  auto* label = new QLabel(parent);
-  label->setObjectName(name);
-  label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  label->setFrameShape(QFrame::StyledPanel);
-  label->setFrameShadow(QFrame::Sunken);
-  return label;
-}
-
-QLineEdit* NumberEdit(const char* name, const char* text, QWidget* parent) {
-  auto* edit = new QLineEdit(text, parent);
-  edit->setObjectName(name);
-  edit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  edit->setAlignment(Qt::AlignRight);
-  return edit;
-}
-
-QGroupBox* RadioGroup(const char* name, const char* title, const QStringList& items, int checked,
-                      QWidget* parent) {
-  auto* group = new QGroupBox(title, parent);
-  group->setObjectName(name);
-  auto* buttons = new QButtonGroup(group);
-  auto* layout = new QVBoxLayout(group);
-  for (int i = 0; i < items.size(); ++i) {
-    auto* button = new QRadioButton(items[i], group);
-    buttons->addButton(button, i);
-    layout->addWidget(button);
-    if (i == checked) button->setChecked(true);
-  }
-  return group;
+int IntegerOr(const std::string& text, int fallback) {
+  int value = fallback;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc{} && end == text.data() + text.size() ? value : fallback;
 }
 
 }  // namespace
 
-TracePage::TracePage(QWidget* parent) : QWidget(parent) {
+TracePage::TracePage(Hooks hooks, QWidget* parent) : QWidget(parent), hooks_(std::move(hooks)) {
   setObjectName("tsTrace");
-  pnTrace_ = BuildTracePanel();
-  ttff_ = new TtffPanel(this);
+  TTracePage::Hooks logger;
+  logger.attachCapture = [this](std::FILE* file) {
+    return hooks_.capture != nullptr && hooks_.capture->Take(CaptureUser::TraceRead, file);
+  };
+  logger.closeCapture = [this] {
+    if (hooks_.capture != nullptr) hooks_.capture->Give(CaptureUser::TraceRead);
+  };
+  logger.sleepMs = [this](int ms) { clock().sleepMs(ms); };
+  logger.captureDirectory = hooks_.folder;
+  logger_ = std::make_unique<TTracePage>(std::move(logger));
+
+  ui_ = BuildTracePanels(this);
+  TtffPanel::Hooks ttff;
+  ttff.port = hooks_.port;
+  ttff.viewTask = hooks_.viewTask;
+  ttff.clock = hooks_.clock;
+  ttff.messages = hooks_.messages;
+  ttff.showStatus = hooks_.showStatus;
+  ttff_ = new TtffPanel(std::move(ttff), this);
+
+  // With the logger shown, the test lies to its right: reachable by widening the window, without
+  // holding the window wide.
+  testArea_ = new QScrollArea(this);
+  testArea_->setObjectName("pnTestArea");
+  testArea_->setFrameShape(QFrame::NoFrame);
+  testArea_->setWidgetResizable(true);
+  testArea_->setMinimumWidth(0);
+  testArea_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
   auto* layout = new QHBoxLayout(this);
-  layout->addWidget(pnTrace_, 1);
-  layout->addWidget(ttff_);
+  layout->addWidget(ui_.pnTrace);
+  layout->addWidget(testArea_, 1);
+  layout->addWidget(ttff_, 1);
+
+  connect(ui_.tvTraceCmd, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+    if (item != nullptr) TraceAction(ui_.tvTraceCmd->indexOfTopLevelItem(item));
+  });
+  connect(ui_.btTrcRecord, &QPushButton::clicked, this, &TracePage::RecordClick);
+  connect(ui_.btTrcRead, &QPushButton::clicked, this, &TracePage::ReadClick);
+  connect(ui_.btClear, &QPushButton::clicked, this, &TracePage::ClearClick);
+  connect(ui_.Button1, &QPushButton::clicked, this, &TracePage::RequestClick);
+  connect(ui_.btConvert, &QPushButton::clicked, this, &TracePage::ConvertClick);
+  connect(ui_.rgSelCvt, &QButtonGroup::idClicked, this, &TracePage::SelCvtClick);
+
   SetTraceLoggerShown(false);
 }
 
-QWidget* TracePage::AddPanel(const char* name) {
-  auto* panel = new QWidget(panels_);
-  panel->setObjectName(name);
-  panels_->addWidget(panel);
-  return panel;
+TracePage::~TracePage() = default;
+
+IClock& TracePage::clock() const {
+  return hooks_.clock != nullptr ? *hooks_.clock : SystemClock::instance();
 }
 
-QWidget* TracePage::BuildTracePanel() {
-  auto* panel = new QWidget(this);
-  panel->setObjectName("pnTrace");
-
-  tvTraceCmd_ = new QTreeWidget(panel);
-  tvTraceCmd_->setObjectName("tvTraceCmd");
-  tvTraceCmd_->setHeaderHidden(true);
-  tvTraceCmd_->setRootIsDecorated(false);
-  for (const char* node : {"Clear", "Read", "Record", "Convert"}) {
-    tvTraceCmd_->addTopLevelItem(new QTreeWidgetItem(QStringList{node}));
-  }
-  tvTraceCmd_->setMaximumWidth(110);
-
-  lbTrace_ = new QLabel("no action", panel);
-  lbTrace_->setObjectName("lbTrace");
-  lbTrcStatus_ = StatusField("lbTrcStatus", panel);
-  lbTrcPct_ = StatusField("lbTrcPct", panel);
-  lbTrcLogged_ = StatusField("lbTrcLogged", panel);
-  lbTrcReadPos_ = StatusField("lbTrcReadPos", panel);
-  auto* request = new QPushButton("Request", panel);
-  request->setObjectName("Button1");
-
-  panels_ = new QStackedWidget(panel);
-  AddPanel("pnTrcNothing");
-  {
-    QWidget* clear = AddPanel("pnTrcClear");
-    auto* layout = new QVBoxLayout(clear);
-    auto* button = new QPushButton("Clear", clear);
-    button->setObjectName("btClear");
-    layout->addWidget(button);
-    layout->addStretch();
-  }
-  {
-    QWidget* read = AddPanel("pnTrcRead");
-    auto* layout = new QVBoxLayout(read);
-    layout->addWidget(RadioGroup("rdTrcFormat", "Format", {"Binary", "NMEA"}, 0, read));
-    layout->addWidget(
-        RadioGroup("rdTrcBaud", "Baud rate", {"4800", "9600", "19200", "38400"}, 0, read));
-    auto* form = new QFormLayout;
-    form->addRow("Start Poisition", NumberEdit("lbStartPos", "0", read));
-    auto* progressText = new QLabel("0", read);
-    progressText->setObjectName("lbProgress");
-    form->addRow("Progress", progressText);
-    layout->addLayout(form);
-    auto* progress = new QProgressBar(read);
-    progress->setObjectName("pbReadProgress");
-    progress->setValue(0);
-    layout->addWidget(progress);
-    auto* button = new QPushButton("Start", read);
-    button->setObjectName("btTrcRead");
-    layout->addWidget(button);
-    layout->addStretch();
-  }
-  {
-    QWidget* record = AddPanel("pnTrcRecord");
-    auto* layout = new QVBoxLayout(record);
-    auto* form = new QFormLayout;
-    form->addRow("Distance (Meter)", NumberEdit("lbTrcDistance", "0", record));
-    form->addRow("Time period (Second)", NumberEdit("lbTrcPeriod", "0", record));
-    form->addRow("Time to log", NumberEdit("lbTrcTime", "65535", record));
-    layout->addLayout(form);
-    auto* button = new QPushButton("Start", record);
-    button->setObjectName("btTrcRecord");
-    layout->addWidget(button);
-    layout->addStretch();
-  }
-  {
-    QWidget* convert = AddPanel("pnTrcConvert");
-    auto* layout = new QVBoxLayout(convert);
-    layout->addWidget(RadioGroup(
-        "rgSelCvt", "Convert type",
-        {"ECEF(x,y,z) in ASCII", "Geodetic in ASCII", "GGA record", "RMC record"}, 0, convert));
-    auto* progress = new QProgressBar(convert);
-    progress->setObjectName("pbConvert");
-    progress->setValue(0);
-    layout->addWidget(progress);
-    auto* button = new QPushButton("Start", convert);
-    button->setObjectName("btConvert");
-    layout->addWidget(button);
-    layout->addStretch();
-  }
-
-  auto* status = new QFormLayout;
-  status->addRow("Status", lbTrcStatus_);
-  status->addRow("Percentage", lbTrcPct_);
-  status->addRow("Logged", lbTrcLogged_);
-  status->addRow("Read position", lbTrcReadPos_);
-  status->addRow(request);
-
-  auto* left = new QVBoxLayout;
-  left->addWidget(tvTraceCmd_, 1);
-  left->addLayout(status);
-  auto* right = new QVBoxLayout;
-  right->addWidget(lbTrace_);
-  right->addWidget(panels_, 1);
-  auto* layout = new QHBoxLayout(panel);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addLayout(left);
-  layout->addLayout(right, 1);
-
-  connect(tvTraceCmd_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-    if (item == nullptr) return;
-    panels_->setCurrentIndex(tvTraceCmd_->indexOfTopLevelItem(item) + 1);
-    lbTrace_->setText(item->text(0));
-    QPalette palette = lbTrace_->palette();
-    palette.setColor(QPalette::WindowText, palette.color(QPalette::Highlight));
-    lbTrace_->setPalette(palette);
-  });
-  return panel;
+std::string TracePage::PathOf(const char* name) const {
+  return (std::filesystem::path(hooks_.folder) / name).string();
 }
 
-void TracePage::SetTraceLoggerShown(bool shown) { pnTrace_->setVisible(shown); }
+void TracePage::SetTraceLoggerShown(bool shown) {
+  ui_.pnTrace->setVisible(shown);
+  QHBoxLayout* layout = static_cast<QHBoxLayout*>(this->layout());
+  if (shown && testArea_->widget() != ttff_) {
+    layout->removeWidget(ttff_);
+    testArea_->setWidget(ttff_);
+  } else if (!shown && testArea_->widget() == ttff_) {
+    testArea_->takeWidget();
+    ttff_->setParent(this);
+    layout->addWidget(ttff_, 1);
+  }
+  testArea_->setVisible(shown);
+  ttff_->show();
+}
+
+// --- Status --------------------------------------------------------------------------------------
 
 void TracePage::ShowTraceReport(const TraceReport& report) {
-  SetText(lbTrcStatus_, report.trcStatus);
-  SetText(lbTrcPct_, report.usedPercent);
-  SetText(lbTrcLogged_, report.recordsLogged);
+  SetText(ui_.lbTrcStatus, report.trcStatus);
+  SetText(ui_.lbTrcPct, report.usedPercent);
+  SetText(ui_.lbTrcLogged, report.recordsLogged);
+  recordsLogged_ = IntegerOr(report.recordsLogged, 0);
 }
 
-QString TracePage::shownTraceStatus() const { return lbTrcStatus_->text(); }
+QString TracePage::shownTraceStatus() const { return ui_.lbTrcStatus->text(); }
+
+void TracePage::TraceRecordArrived() {
+  if (logger_->traceMode() != 2) return;
+  ++recordsReceived_;
+  ui_.pbReadProgress->setValue(std::min(recordsReceived_, ui_.pbReadProgress->maximum()));
+  SetText(ui_.lbProgress, QString::number(recordsReceived_));
+  SetText(ui_.lbTrcReadPos, QString::number(readStart_ + recordsReceived_));
+}
+
+void TracePage::CaptureSlotChanged(CaptureUser holder) {
+  ui_.btTrcRead->setEnabled(holder != CaptureUser::RawLog);
+  ui_.btTrcRead->setToolTip(holder == CaptureUser::RawLog
+                                ? "The raw log holds the capture: stop it on the View page first"
+                                : QString());
+}
+
+// --- Handlers ------------------------------------------------------------------------------------
+
+TracePageInputs TracePage::Inputs() const {
+  TracePageInputs in;
+  in.lbTrcDistance = ui_.lbTrcDistance->text().toStdString();
+  in.lbTrcPeriod = ui_.lbTrcPeriod->text().toStdString();
+  in.lbTrcTime = ui_.lbTrcTime->text().toStdString();
+  in.rdTrcFormat = std::max(0, ui_.rdTrcFormat->checkedId());
+  in.lbStartPos = ui_.lbStartPos->text().toStdString();
+  in.rdTrcBaud = std::max(0, ui_.rdTrcBaud->checkedId());
+  in.lbTrcLogged = ui_.lbTrcLogged->text().toStdString();
+  return in;
+}
+
+void TracePage::ShowLoggerState() {
+  ui_.tvTraceCmd->setEnabled(logger_->treeEnabled());
+  ui_.btTrcRecord->setText(logger_->recordCaption());
+  ui_.btTrcRead->setText(logger_->readCaption());
+}
+
+// A failed write (the receiver unplugged) reaches the user as the port's own message.
+void TracePage::Guarded(const std::function<void()>& send) {
+  logger_->SetPort(hooks_.port ? hooks_.port() : nullptr);
+  try {
+    send();
+  } catch (const PortWriteError& error) {
+    if (hooks_.messages != nullptr) hooks_.messages->Show(error.what(), kErrorTitle);
+  }
+  ShowLoggerState();
+}
+
+void TracePage::TraceAction(int node) {
+  TracePageInputs in = Inputs();
+  logger_->TraceAction(node, hooks_.setupBaudRate ? hooks_.setupBaudRate() : 4800, in);
+  ui_.panels->setCurrentIndex(logger_->panelIndex());
+  SetText(ui_.lbTrace, logger_->actionText());
+  SetTextColour(ui_.lbTrace, palette().color(QPalette::Highlight));
+  if (QAbstractButton* baud = ui_.rdTrcBaud->button(in.rdTrcBaud)) baud->setChecked(true);
+}
+
+void TracePage::RecordClick() {
+  const TracePageInputs in = Inputs();
+  Guarded([&] { logger_->RecordClick(in); });
+}
+
+void TracePage::ReadClick() {
+  const TracePageInputs in = Inputs();
+  auto result = TTracePage::ReadStart::NothingLogged;
+  Guarded([&] { result = logger_->ReadClick(in, recordsLogged_); });
+  switch (result) {
+    case TTracePage::ReadStart::Started:
+      recordsReceived_ = 0;
+      readStart_ = IntegerOr(in.lbStartPos, 0);
+      ui_.pbReadProgress->setRange(0, std::max(1, logger_->readProgressMaximum()));
+      ui_.pbReadProgress->setValue(0);
+      SetText(ui_.lbProgress, QString("0"));
+      break;
+    case TTracePage::ReadStart::Stopped:
+      ui_.pbReadProgress->setValue(0);
+      SetText(ui_.lbProgress, QString("0"));
+      break;
+    default:  // nothing logged, no capture file: the button does nothing
+      break;
+  }
+}
+
+void TracePage::ClearClick() {
+  Guarded([&] { logger_->ClearClick(); });
+}
+
+void TracePage::RequestClick() {
+  Guarded([&] { logger_->RequestClick(); });
+}
+
+void TracePage::SelCvtClick() { ui_.pbConvert->setValue(0); }
+
+const char* TracePage::OutputFileName(TraceFormat format) {
+  switch (format) {
+    case TraceFormat::Gpx:
+      return "tracedata.gpx";
+    case TraceFormat::Kml:
+      return "tracedata.kml";
+    default:
+      return kTraceTextFile;
+  }
+}
+
+void TracePage::ConvertClick() {
+  if (converting_) return;
+  converting_ = true;
+  // The window handles its events during the conversion: no second one, no change of type.
+  ui_.btConvert->setEnabled(false);
+  ui_.rgSelCvtBox->setEnabled(false);
+  const auto format = static_cast<TraceFormat>(std::max(0, ui_.rgSelCvt->checkedId()));
+  const std::string output = PathOf(OutputFileName(format));
+  QProgressBar* bar = ui_.pbConvert;
+  int64_t scale = 1;  // the bar counts in ints; a capture above 2 GB counts in larger steps
+  TraceConvertCallbacks callbacks;
+  callbacks.started = [&](int64_t total) {
+    scale = total / INT_MAX + 1;
+    bar->setRange(0, static_cast<int>(total / scale));
+    bar->setValue(0);
+  };
+  callbacks.beforeBlock = [] { QCoreApplication::processEvents(); };
+  callbacks.progress = [&](int64_t read) { bar->setValue(static_cast<int>(read / scale)); };
+  const TraceConvertResult result =
+      ConvertTraceFile(PathOf(kTraceCaptureFile), output, format, callbacks);
+  // A missing capture or an output that cannot be created changes nothing and says nothing.
+  if (result.status == TraceConvertStatus::Ok || result.status == TraceConvertStatus::WriteFailed) {
+    bar->setValue(bar->maximum());
+  }
+  if (result.status == TraceConvertStatus::WriteFailed && hooks_.messages != nullptr) {
+    // Not every line reached the disk: the file must not pass for a whole conversion.
+    hooks_.messages->Show("Could not write all of " + output + ".", kErrorTitle);
+  }
+  ui_.btConvert->setEnabled(true);
+  ui_.rgSelCvtBox->setEnabled(true);
+  converting_ = false;
+}
 
 }  // namespace vetra::ui

@@ -1,20 +1,31 @@
 #pragma once
-// The Trace page (tsTrace): the receiver's position logger (pnTrace, shown when the settings say
+// The Trace page (tsTrace): the receiver's trace logger (pnTrace, shown when the settings say
 // "Trace" = "ON") and the time-to-first-fix test (pnTest, TtffPanel). Without the logger the page
-// is captioned "&TTFF" and shows the test alone.
+// is captioned "&TTFF" and shows the test alone; with it the test sits to the right of the logger,
+// beyond the window's width until the user widens the window.
+//
+// The logger's rules are the core's (trace/trace_page.h): the tree, the trace mode that locks the
+// tree while recording or reading, the frames of each button. The read captures into
+// "tracelog.tmp" through the monitoring task's one capture slot, so it cannot start while a raw
+// log holds the slot (its button is disabled then). The conversion runs on the window thread and
+// lets the window handle its events before each block.
 
 #include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
 
+#include "app/capture_slot.h"
+#include "link/clock.h"
+#include "link/messages.h"
+#include "link/port.h"
 #include "monitor/reports.h"
+#include "monitor/view_task.h"
+#include "trace/trace_format.h"
+#include "trace/trace_page.h"
+#include "ui/trace_panels.h"
 
-class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
-class QRadioButton;
-class QStackedWidget;
-class QTreeWidget;
-class QGroupBox;
+class QScrollArea;
 
 namespace vetra::ui {
 
@@ -23,24 +34,63 @@ class TtffPanel;
 class TracePage : public QWidget {
   Q_OBJECT
  public:
-  explicit TracePage(QWidget* parent = nullptr);
+  // What the page needs of the main window.
+  struct Hooks {
+    std::function<IPort*()> port;          // the current port, or nullptr
+    std::function<TViewTask&()> viewTask;  // the monitoring task (made after the pages)
+    CaptureSlot* capture = nullptr;        // shared with the raw log of the View page
+    IClock* clock = nullptr;               // nullptr: the system clock
+    IMessages* messages = nullptr;
+    std::function<int()> setupBaudRate;              // the rate chosen in cbFWbaud
+    std::string folder = ".";                        // where tracelog.tmp and tracedata.gps are
+    std::function<void(const QString&)> showStatus;  // the last panel of sbStatus
+  };
+
+  explicit TracePage(Hooks hooks, QWidget* parent = nullptr);
+  ~TracePage() override;
 
   void SetTraceLoggerShown(bool shown);  // pnTrace visible or not
   TtffPanel& ttff() { return *ttff_; }
 
-  // The status fields of the logger (lbTrcStatus, lbTrcPct, lbTrcLogged).
+  // The status fields of the logger (lbTrcStatus, lbTrcPct, lbTrcLogged), from the monitoring
+  // task's trace status replies.
   void ShowTraceReport(const TraceReport& report);
   QString shownTraceStatus() const;
+  // A trace record arrived while the monitoring task listens: the read's progress.
+  void TraceRecordArrived();
+  // The capture slot changed hands: the read cannot start while the raw log holds it.
+  void CaptureSlotChanged(CaptureUser holder);
+
+  // The handlers, as the user triggers them.
+  void TraceAction(int node);
+  void RecordClick();
+  void ReadClick();
+  void ClearClick();
+  void RequestClick();
+  void ConvertClick();
+  void SelCvtClick();
+
+  int traceMode() const { return logger_->traceMode(); }
+  // The conversion's output: "tracedata.gps" for the text forms, ".gpx" and ".kml" for the tracks
+  // so that mapping tools open them directly.
+  static const char* OutputFileName(TraceFormat format);
 
  private:
-  QWidget* BuildTracePanel();
-  QWidget* AddPanel(const char* name);
+  TracePageInputs Inputs() const;
+  void ShowLoggerState();
+  void Guarded(const std::function<void()>& send);
+  std::string PathOf(const char* name) const;
+  IClock& clock() const;
 
-  QWidget* pnTrace_;
-  QTreeWidget* tvTraceCmd_;
-  QStackedWidget* panels_;
-  QLabel *lbTrace_, *lbTrcStatus_, *lbTrcPct_, *lbTrcLogged_, *lbTrcReadPos_;
+  Hooks hooks_;
+  std::unique_ptr<TTracePage> logger_;
+  TracePanels ui_;
+  QScrollArea* testArea_;
   TtffPanel* ttff_;
+  int recordsLogged_ = 0;    // from the last status reply: the read's progress maximum
+  int recordsReceived_ = 0;  // during the read that runs
+  int readStart_ = 0;
+  bool converting_ = false;
 };
 
 }  // namespace vetra::ui

@@ -1,8 +1,22 @@
 #pragma once
-// pnTest: the time-to-first-fix test's controls: a button per restart mode, the phase, seconds
-// and cycle labels, the cycle count and wait time, and one average per mode.
+// pnTest: the time-to-first-fix test. A button per restart mode (its own caption turns "Stop"
+// while its test runs, the other two hide), the phase, seconds and cycle labels, the cycle count
+// and wait time, the running mean per mode, and beside it the spread of the last test: minimum,
+// median, maximum, standard deviation, the valid count "L of M", a plot of the cycles and a CSV
+// export.
+//
+// The test's rules are the core's (ttff/ttff_test.h). tmrTest steps it once a second on the
+// window thread; tests switch the timer off and call Tick themselves.
 
 #include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "link/clock.h"
+#include "link/messages.h"
+#include "link/port.h"
+#include "monitor/view_task.h"
+#include "ttff/ttff_test.h"
 
 class QLabel;
 class QLineEdit;
@@ -12,16 +26,55 @@ class QTimer;
 
 namespace vetra::ui {
 
+class TtffPlot;
+
 class TtffPanel : public QWidget {
   Q_OBJECT
  public:
-  explicit TtffPanel(QWidget* parent = nullptr);
+  struct Hooks {
+    std::function<IPort*()> port;          // the current port, or nullptr
+    std::function<TViewTask&()> viewTask;  // the monitoring task
+    IClock* clock = nullptr;               // nullptr: the system clock
+    IMessages* messages = nullptr;
+    std::function<void(const QString&)> showStatus;  // the last panel of sbStatus
+  };
+
+  explicit TtffPanel(Hooks hooks, QWidget* parent = nullptr);
+  ~TtffPanel() override;
+
+  // btHotStartClick, btWarmStartClick, btColdStartClick.
+  void ModeClick(TestType type);
+  // tmrTestTimer: one step of the test.
+  void Tick();
+  void ExportClick();
+
+  // Tests: the timer is never started; they step the test with Tick.
+  void UseManualTicks(bool manual);
+  using FileChooser = std::function<QString(const QString& suggested)>;
+  void SetCsvFileChooser(FileChooser chooser) { chooseCsv_ = std::move(chooser); }
+
+  const TtffTest& test() const { return *test_; }
 
  private:
-  QPushButton *btHotStart_, *btWarmStart_, *btColdStart_;
+  class Monitor;
+  void BuildControls();
+  void Show();
+  void ShowStatistics();
+  void SyncTimer();
+
+  Hooks hooks_;
+  std::unique_ptr<Monitor> monitor_;
+  std::unique_ptr<TtffTest> test_;
+  FileChooser chooseCsv_;
+  bool manualTicks_ = false;
+
+  QPushButton* buttons_[3];  // btHotStart, btWarmStart, btColdStart
   QLabel *lbGPSstatus_, *lbTestStatus_, *lbTestCycle_, *lbTTFF_;
   QSpinBox *csTestCycles_, *csWaitTime_;
-  QLineEdit *edTestAvgHot_, *edTestAvgWarm_, *edTestAvgCold_;
+  QLineEdit* averages_[3];  // edTestAvgHot, edTestAvgWarm, edTestAvgCold
+  QLabel *lbTestMin_, *lbTestMedian_, *lbTestMax_, *lbTestStdDev_, *lbTestValid_;
+  TtffPlot* pbTestPlot_;
+  QPushButton* btTestExport_;
   QTimer* tmrTest_;
 };
 

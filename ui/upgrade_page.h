@@ -1,8 +1,27 @@
 #pragma once
-// The Upgrade page (tsReload): firmware image, boot-monitor choice, load address and the Write
-// button with the loader's state, result and progress.
+// The Upgrade page (tsReload): the firmware image ("&File"), the boot-monitor boxes, the load
+// address and the Write button with the loader's state, verdict and progress.
+//
+// The page owns the image and monitor buffers and the loader task (TLoadTask); the rules are the
+// core's (firmware/upgrade_actions.h, firmware/chip_selection.h). The page is the loader's
+// display: its calls arrive on the window thread through the blocking hand-off while the loader
+// waits.
+//
+// The loader holds the port only from a Write press until the page is left (SetLoaderIdle), so the
+// window thread touches the port (the box clicks' and Write's rate changes) only while no loader
+// pass can use it.
 
 #include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "firmware/chip_selection.h"
+#include "firmware/firmware_image.h"
+#include "firmware/load_task.h"
+#include "link/clock.h"
+#include "link/messages.h"
+#include "link/port.h"
 
 class QCheckBox;
 class QLabel;
@@ -12,15 +31,73 @@ class QPushButton;
 
 namespace vetra::ui {
 
-class UpgradePage : public QWidget {
+class UpgradePage : public QWidget, private ILoadDisplay {
   Q_OBJECT
  public:
-  explicit UpgradePage(QWidget* parent = nullptr);
+  // What the page needs of the main window.
+  struct Hooks {
+    HandOff handOff;                                 // onto the window thread, blocking
+    IClock* clock = nullptr;                         // nullptr: the system clock
+    IMessages* messages = nullptr;                   // "Wrong file!" / "Error"
+    std::function<IPort*()> port;                    // the current port, or nullptr
+    std::function<int()> firmwareBaud;               // the rate chosen in cbFWbaud
+    std::string startDirectory;                      // where "mpd.srec" and "mpdK900.srec" lie
+    std::function<std::string&()> imagePath;         // the "FWPath" setting
+    std::function<void(bool)> setPagesEnabled;       // pgCoder's tabs
+    std::function<void(const QString&)> showStatus;  // the last panel of sbStatus
+  };
 
-  // Page entry: only the chosen chip's monitor box is enabled; its load address is shown.
+  explicit UpgradePage(Hooks hooks, QWidget* parent = nullptr);
+  ~UpgradePage() override;
+
+  // Page entry: only the chosen chip's boot-monitor box is enabled; the chip's load address is
+  // shown, whatever was typed there before.
   void EnterForChip(bool secondChip);
+  // Leaving the page: the loader stops (a load that runs ends with "STOP!") and lets the port go.
+  void SetLoaderIdle();
+  // The window closes: as SetLoaderIdle; call after the hand-off has been shut down.
+  void StopLoader() { SetLoaderIdle(); }
+
+  // bbBrowseClick / Load1Click and the other handlers, as the user triggers them.
+  void BrowseClick();
+  void GoClick();
+  void PmonClick(Chip box);
+  void ResultClick();
+
+  // The file dialog; tests put a chooser of their own in its place. Empty: cancelled.
+  using FileChooser = std::function<QString(const QString& startFolder)>;
+  void SetImageFileChooser(FileChooser chooser) { chooseImage_ = std::move(chooser); }
+
+  TLoadTask& loader() { return *loader_; }
+  const FirmwareImage& image() const { return image_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // ILoadDisplay: the loader's notifications, on the window thread.
+  void StateChanged(const LoadStateView& view) override;
+  void InitProgress(int maximum) override;
+  void StepProgress() override;
+  void ShowResult(std::string_view text, ResultColour colour) override;
+  void ClearResult() override;
+
+  void BuildControls();
+  void ShowImageView();
+  void ShowChoice();
+  void SetIdleControlsEnabled(bool enabled);
+  void ReleaseLoaderPort();
+  IPort* currentPort() const { return hooks_.port ? hooks_.port() : nullptr; }
+  IClock& clock() const;
+
+  Hooks hooks_;
+  FileChooser chooseImage_;
+  FirmwareImage image_;
+  MonitorImage monitor_;
+  ImageFileView view_;
+  UpgradeChoice choice_;
+  std::unique_ptr<TLoadTask> loader_;
+
   QPushButton* bbBrowse_;
   QLineEdit* edFilePath_;
   QLineEdit* leLoadSize_;
