@@ -1,0 +1,168 @@
+// The View page as the monitoring task's display, fed directly with records and replies (the
+// window thread is the caller here, as inside a hand-off).
+
+#include <gtest/gtest.h>
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+
+#include "gui_support.h"
+#include "ui/main_window.h"
+#include "ui/sky_view.h"
+
+namespace vetra::ui {
+namespace {
+
+class ViewPageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::App();
+    settings_ = std::make_unique<test::TempSettings>("[Setup]\nEngineer=BRAMBLEX\n");
+    TfmTop::Options options;
+    options.settingsPath = settings_->path;
+    options.scanSerialDevices = false;
+    options.messages = &messages_;
+    window_ = std::make_unique<TfmTop>(std::move(options));
+  }
+
+  template <typename T = QLabel>
+  T* Find(const char* name) {
+    T* found = window_->findChild<T*>(name);
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+  QString Text(const char* name) { return Find(name)->text(); }
+
+  static TNavRecord BinaryRecord() {
+    TNavRecord r{};
+    r.year = 2008;
+    r.month = 7;
+    r.day = 12;
+    r.hour = 15;
+    r.minute = 3;
+    r.second = 9;
+    r.fixMode = 1;
+    r.latitudeDeg = 24.5f;
+    r.latitudeHemisphere = 'N';
+    r.longitudeDeg = 121.25f;
+    r.longitudeHemisphere = 'E';
+    r.headingDeg = 123;
+    r.satellitesInView = 2;
+    r.prnList[0] = 3;
+    r.prnList[1] = 17;
+    r.satellites[2] = {0, 90, 0, 1, 0};
+    r.satellites[16] = {0, 0, 90, 0, 1};
+    r.channels[0] = TChannel{0x0001, 41, 3, 2000000, -5, -77, 3};
+    r.channels[1] = TChannel{0x0100, 22, 17, 2100000, 6, 88, 0};
+    r.clockValue = 4321;
+    return r;
+  }
+
+  test::RecordingMessages messages_;
+  std::unique_ptr<test::TempSettings> settings_;
+  std::unique_ptr<TfmTop> window_;
+};
+
+TEST_F(ViewPageTest, PositionUpdateWritesTheTextsAndCharts) {
+  window_->viewPage().ShowNavigation(BinaryRecord(), DisplaySource::Nmea);
+  EXPECT_EQ(Text("lbTime"), "2008/7/12\n15:3:9");
+  EXPECT_EQ(Text("lbFix"), "2D");
+  EXPECT_EQ(Find("lbFix")->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+  EXPECT_EQ(Text("lbLat"), "24.500000 N");
+  EXPECT_EQ(Text("leDir"), "N 123");
+  EXPECT_EQ(Text("lbBigSNR"), "41");
+  const auto& points = Find<SkyView>("chSat")->points();
+  ASSERT_EQ(points.size(), 2u);
+  EXPECT_EQ(points[0].x, 0);
+  EXPECT_EQ(points[0].colour, kBlue);
+  EXPECT_EQ(points[1].x, 90);
+  EXPECT_EQ(points[1].colour, kWhite);
+  // NMEA data hides the clock and the grid.
+  EXPECT_TRUE(Find("lbClkOff")->isHidden());
+  EXPECT_TRUE(Find<QTableWidget>("sgMeas")->isHidden());
+
+  // An unknown fix mode leaves lbFix as it was.
+  TNavRecord odd = BinaryRecord();
+  odd.fixMode = 9;
+  window_->viewPage().ShowNavigation(odd, DisplaySource::Nmea);
+  EXPECT_EQ(Text("lbFix"), "2D");
+}
+
+TEST_F(ViewPageTest, MeasurementUpdateFillsTheGridForTheChip) {
+  window_->SelectSecondChip(true);
+  window_->viewPage().SizeGridForChip(true);
+  window_->viewPage().ShowNavigation(BinaryRecord(), DisplaySource::Binary);
+  EXPECT_FALSE(Find("lbClkOff")->isHidden());
+  EXPECT_EQ(Text("lbClkOff"), "4321");
+  auto* grid = Find<QTableWidget>("sgMeas");
+  ASSERT_EQ(grid->rowCount(), 17);
+  EXPECT_EQ(grid->item(1, 1)->text(), "3");
+  EXPECT_EQ(grid->item(1, 2)->text(), "1");
+  EXPECT_EQ(grid->item(1, 5)->text(), "-77");
+  EXPECT_EQ(grid->item(1, 7)->text(), "90");
+  EXPECT_EQ(grid->item(1, 9)->text(), " 3 --WAAS");
+  EXPECT_EQ(grid->item(2, 9)->text(), "GOOD");  // code 0 with status word 0x100
+  EXPECT_EQ(grid->item(3, 1)->text(), "");      // beyond the satellites in view
+  EXPECT_EQ(grid->item(0, 3)->text(), "PR");    // headings stay
+  EXPECT_EQ(grid->item(16, 0)->text(), "16");
+}
+
+TEST_F(ViewPageTest, EchoKeepsTheNewestLinesAndShowsControlBytesAsDots) {
+  ViewPage& page = window_->viewPage();
+  for (int i = 0; i < ViewPage::kNmeaEchoLines + 100; ++i) {
+    page.AppendNmeaLine("$GPGGA," + std::to_string(i));
+  }
+  auto* echo = Find<QPlainTextEdit>("moNMEA");
+  EXPECT_EQ(echo->blockCount(), ViewPage::kNmeaEchoLines);
+  EXPECT_TRUE(
+      echo->toPlainText().endsWith("$GPGGA," + QString::number(ViewPage::kNmeaEchoLines + 99)));
+  page.AppendNmeaLine(std::string_view("%%\xf2\x01\x0d\x0a!", 7));
+  EXPECT_TRUE(echo->toPlainText().endsWith(QString::fromLatin1("%%\xf2...!")));
+}
+
+TEST_F(ViewPageTest, AcknowledgementsAndSendClearing) {
+  ViewPage& page = window_->viewPage();
+  auto* ack = Find<QRadioButton>("rbACK");
+  auto* nack = Find<QRadioButton>("rbNACK");
+  page.onNack(0x02);
+  EXPECT_TRUE(nack->isChecked());
+  EXPECT_FALSE(ack->isChecked());
+  QTest::mouseClick(Find<QPushButton>("btSend"), Qt::LeftButton);
+  EXPECT_FALSE(ack->isChecked());
+  EXPECT_FALSE(nack->isChecked());
+  page.onAck(0x02);
+  EXPECT_TRUE(ack->isChecked());
+}
+
+TEST_F(ViewPageTest, RepliesAreShownInTheirFields) {
+  ViewPage& page = window_->viewPage();
+  ReplyFields& replies = window_->viewTask().binary().replies();
+  replies.revision.date = 0x00120708;  // bytes 08 07 12 00
+  replies.revision.time = 0x00153045;
+  replies.revision.crc = 0xBEEF;
+  page.onRevision();
+  EXPECT_EQ(Text("lbRevDate"), "12/07/08");
+  EXPECT_EQ(Text("lbRevTime"), "15:30:45");
+  EXPECT_EQ(Text("lbCRC"), "beef");
+  window_->viewTask().ShowRevision(true);  // the send path's clear
+  EXPECT_EQ(Text("lbRevDate"), "");
+
+  replies.clockOffset = 0;
+  page.onClockOffset();
+  EXPECT_EQ(Text("lbClockOffSet"), "");
+
+  const uint8_t nav[18] = {1, 7, 0, 0, 0, 5, 7, 1, 2, 5, 0xFF, 0xFF};
+  page.onNavSettings(nav);
+  const QString report = Find<QPlainTextEdit>("moShowText")->toPlainText();
+  EXPECT_TRUE(report.contains("DGPS= Unknown"));
+  EXPECT_TRUE(report.contains("Pulse Width= 100 us"));
+  EXPECT_TRUE(report.contains("Power save = sleep"));
+
+  page.SetHeartbeat("X");
+  EXPECT_EQ(Text("sbStatusPanel0"), "X");
+}
+
+}  // namespace
+}  // namespace vetra::ui
