@@ -214,7 +214,7 @@ void ViewPage::BuildInstrument(QWidget* area) {
   instrumentLayout_->addLayout(header);
   instrumentLayout_->addLayout(grid);
   instrumentLayout_->addWidget(chSat_, 3);
-  instrumentLayout_->addWidget(signalBox_, 2);
+  instrumentLayout_->addWidget(signalBox_, 1);
   instrumentLayout_->addLayout(buttons);
 
   connect(lbLat_, &ClickLabel::doubleClicked, this, [this] { NextCoordinateFormat(); });
@@ -361,7 +361,7 @@ void ViewPage::SetExpanded(bool expanded) {
       expandedLayout_->insertWidget(0, signalBox_, 2);
     } else {
       expandedLayout_->removeWidget(signalBox_);
-      instrumentLayout_->insertWidget(kSignalBoxPosition, signalBox_, 2);
+      instrumentLayout_->insertWidget(kSignalBoxPosition, signalBox_, 1);
     }
   }
   expanded_ = expanded;
