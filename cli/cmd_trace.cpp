@@ -1,0 +1,354 @@
+// vetra trace --port NAME|PATH [--baud N] [--timeout S] ACTION
+// The receiver's position log (trace memory) from a terminal, with the frames the screen sends:
+//   status   asks for the status with configuration (the maintain command, "Read status &
+//            configuration") and prints the full report as the Trace page shows it
+//   start    starts logging: "Record Trace (1Dh)" with "Start log", which keeps the rules set by
+//            setup; with --distance, --interval or --time-to-log the Trace page's Record frame,
+//            which carries those three fields
+//   stop     stops logging: "Record Trace (1Dh)" with "Stop log"
+//   clear    the Trace page's Clear frame
+//   setup    the maintain command's Setup with the panel's fields (their defaults are the panel's:
+//            stop on full and power-on logging on, extended off, distance, interval, speed 0)
+//   test     the maintain command's Test: "TEST OK!" or "TEST FAIL!"
+//   read     asks for the status (the number of records logged), starts the Trace page's read,
+//            writes every byte received into --out (default "tracelog.tmp") until that many trace
+//            records have arrived, with a progress bar on stderr, then stops the read as the
+//            page's Stop does (the Request frame, then the read frame). `vetra convert` turns the
+//            file into text.
+// Every action prints "ACK" or "NACK" as the indicators show it; start, stop, clear and setup then
+// print the status report the receiver gives afterwards.
+// Exit status: 0 on success; 1 on NACK, on silence (no answer within --timeout seconds, default
+// 5; during a read, no new record for that long), when nothing is logged for a read, when the
+// port does not open or fails, or the capture file cannot be written; 2 for a usage error;
+// 130 when Ctrl-C ended a read (the file keeps every byte received; the read is stopped).
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/command_registry.h"
+#include "cli/receiver_session.h"
+#include "monitor/reports.h"
+#include "trace/trace_convert.h"
+#include "trace/trace_frames.h"
+#include "trace/trace_page.h"
+
+namespace vetra::cli {
+namespace {
+
+constexpr const char* kProgram = "vetra trace";
+constexpr int kMaintainReadStatusAndConfiguration = 2;
+constexpr int kMaintainTest = 4;
+
+struct TraceArgs {
+  std::string port;
+  int baud = 4800;
+  int timeoutSeconds = 5;
+  // setup
+  MaintainTracePanel setup{.rgTraceStatus = kTraceSetupAction};
+  int setupDistance = 0;
+  int setupInterval = 0;
+  int setupSpeed = 0;
+  // start
+  std::optional<int> startDistance, startInterval, startTimeToLog;
+  // read
+  std::string out = kTraceCaptureFile;
+};
+
+std::chrono::milliseconds Timeout(const TraceArgs& args) {
+  return std::chrono::seconds(args.timeoutSeconds);
+}
+
+void PrintReport(const TraceReport& report, int state) {
+  if (report.trcStatus.empty()) {
+    std::printf("Status: state %d\n", state);
+  } else {
+    std::printf("Status: %s\n", report.trcStatus.c_str());
+  }
+  std::printf("Percentage: %s\n", report.usedPercent.c_str());
+  std::printf("Logged: %s\n", report.recordsLogged.c_str());
+  if (report.config) {
+    for (const std::string& line : *report.config) std::printf("%s\n", line.c_str());
+  }
+  std::fflush(stdout);
+}
+
+// Says why a command got no (full) answer; returns the exit status for it.
+int AnswerFailure(const CommandAnswer& answer, const TraceArgs& args, const char* awaited) {
+  switch (answer.outcome) {
+    case CommandAnswer::Outcome::Answered:
+      return 0;
+    case CommandAnswer::Outcome::Nack:
+      std::printf("NACK\n");
+      std::fprintf(stderr, "%s: the receiver refused the command\n", kProgram);
+      return 1;
+    case CommandAnswer::Outcome::AckedOnly:
+      std::printf("ACK\n");
+      std::fprintf(stderr, "%s: acknowledged, but no %s within %d s\n", kProgram, awaited,
+                   args.timeoutSeconds);
+      return 1;
+    case CommandAnswer::Outcome::Silence:
+      std::fprintf(stderr, "%s: no answer within %d s\n", kProgram, args.timeoutSeconds);
+      return 1;
+    case CommandAnswer::Outcome::Interrupted:
+      std::fprintf(stderr, "%s: interrupted\n", kProgram);
+      return kExitInterrupted;
+    case CommandAnswer::Outcome::PortFailed:
+      std::fprintf(stderr, "%s: the receiver's port failed (unplugged?)\n", kProgram);
+      return 1;
+    case CommandAnswer::Outcome::NotSent:
+      return 1;
+  }
+  return 1;
+}
+
+CommandAnswer QueryStatus(ReceiverSession& session, const TraceArgs& args) {
+  MaintainTracePanel panel;
+  panel.rgTraceStatus = kMaintainReadStatusAndConfiguration;
+  return session.SendAndWait(EncodeTraceMaintain(panel), kTraceMaintainCommand,
+                             ReceiverEvent::Kind::TraceStatusFull, Timeout(args));
+}
+
+// Prints the full status report; the exit status.
+int Status(ReceiverSession& session, const TraceArgs& args) {
+  const CommandAnswer answer = QueryStatus(session, args);
+  if (answer.outcome != CommandAnswer::Outcome::Answered) {
+    return AnswerFailure(answer, args, "status report");
+  }
+  PrintReport(MakeFullTraceReport(answer.reply->trace, ""), answer.reply->trace.state);
+  return 0;
+}
+
+// Sends a command answered by ACK, then shows the status it left.
+int Act(ReceiverSession& session, const TraceArgs& args, const Frame& frame, uint8_t commandId) {
+  const CommandAnswer answer = session.SendAndWait(frame, commandId, std::nullopt, Timeout(args));
+  if (answer.outcome != CommandAnswer::Outcome::Answered) {
+    return AnswerFailure(answer, args, "acknowledgement");
+  }
+  std::printf("ACK\n");
+  std::fflush(stdout);
+  return Status(session, args);
+}
+
+int Start(ReceiverSession& session, const TraceArgs& args) {
+  if (!args.startDistance && !args.startInterval && !args.startTimeToLog) {
+    return Act(session, args, EncodeTraceRecord({.rgTraceRecordAction = 1}), kTraceRecordCommand);
+  }
+  const TracePageInputs defaults;
+  const auto field = [](const std::optional<int>& given, const std::string& fallback) {
+    return static_cast<uint16_t>(given ? *given : TraceIntegerOrZero(fallback));
+  };
+  const int recording = 1;
+  return Act(session, args,
+             TracePageRecordFrame(recording, field(args.startDistance, defaults.lbTrcDistance),
+                                  field(args.startInterval, defaults.lbTrcPeriod),
+                                  field(args.startTimeToLog, defaults.lbTrcTime)),
+             kTraceRecordCommand);
+}
+
+int Setup(ReceiverSession& session, const TraceArgs& args) {
+  MaintainTracePanel panel = args.setup;
+  panel.rgTraceStatus = kTraceSetupAction;
+  panel.lbTraceDistance = std::to_string(args.setupDistance);
+  panel.lbTracePeriod = std::to_string(args.setupInterval);
+  panel.lbTraceSpeed = std::to_string(args.setupSpeed);
+  return Act(session, args, EncodeTraceMaintain(panel), kTraceMaintainCommand);
+}
+
+int Test(ReceiverSession& session, const TraceArgs& args) {
+  MaintainTracePanel panel;
+  panel.rgTraceStatus = kMaintainTest;
+  const CommandAnswer answer =
+      session.SendAndWait(EncodeTraceMaintain(panel), kTraceMaintainCommand,
+                          ReceiverEvent::Kind::TestResult, Timeout(args));
+  if (answer.outcome != CommandAnswer::Outcome::Answered) {
+    return AnswerFailure(answer, args, "test result");
+  }
+  const TestResultView view = MakeTestResultView(answer.reply->testFailed);
+  std::printf("%s\n", view.text.c_str());
+  return answer.reply->testFailed ? 1 : 0;
+}
+
+// The page's Stop after the capture was closed (every byte in it): the Request frame, then the
+// read frame. Where the page pauses 100 ms between the two, this waits for the Request's ACK (on
+// a line busy with records that can take a second). Ctrl-C no longer cuts these waits short; a
+// second Ctrl-C ends the program.
+void StopRead(ReceiverSession& session, const TraceArgs& args, int baudIndex) {
+  session.ClearInterrupt();
+  session.SendAndWait(TracePageRequestFrame(), kTraceMaintainCommand, std::nullopt, Timeout(args));
+  const int idle = 0;
+  const CommandAnswer stopped = session.SendAndWait(TracePageReadFrame(idle, true, 0, baudIndex),
+                                                    kTraceReadCommand, std::nullopt, Timeout(args));
+  if (stopped.outcome == CommandAnswer::Outcome::Nack ||
+      stopped.outcome == CommandAnswer::Outcome::Silence) {
+    std::fprintf(stderr, "%s: the receiver did not acknowledge the end of the read\n", kProgram);
+  }
+}
+
+int Read(ReceiverSession& session, const TraceArgs& args) {
+  const CommandAnswer status = QueryStatus(session, args);
+  if (status.outcome != CommandAnswer::Outcome::Answered) {
+    return AnswerFailure(status, args, "status report");
+  }
+  const TraceStatus& trace = status.reply->trace;
+  PrintReport(MakeFullTraceReport(trace, ""), trace.state);
+  if (trace.recordsLogged <= 0) {
+    std::fprintf(stderr, "%s: the receiver has logged no records; nothing to read\n", kProgram);
+    return 1;
+  }
+  const auto total = static_cast<uint64_t>(trace.recordsLogged);
+
+  std::string error;
+  if (!session.StartCapture(args.out, error)) {
+    std::fprintf(stderr, "%s: cannot write '%s': %s\n", kProgram, args.out.c_str(), error.c_str());
+    return 1;
+  }
+  const int baudIndex = TracePageBaudIndex(args.baud);
+  const int reading = 2;
+  const CommandAnswer started = session.SendAndWait(TracePageReadFrame(reading, true, 0, baudIndex),
+                                                    kTraceReadCommand, std::nullopt, Timeout(args));
+  if (started.outcome == CommandAnswer::Outcome::Nack ||
+      started.outcome == CommandAnswer::Outcome::NotSent ||
+      started.outcome == CommandAnswer::Outcome::PortFailed) {
+    session.StopCapture();
+    return AnswerFailure(started, args, "acknowledgement");
+  }
+  // Silence here is judged below: records may flow without an ACK; Ctrl-C is judged below too.
+
+  ProgressBar bar("records", total);
+  bar.Show(0);
+  uint64_t records = 0;
+  bool writeFailed = false;
+  ReceiverSession::WaitResult result = ReceiverSession::WaitResult::Done;
+  Clock::time_point lastRecord = Clock::now();
+  while (records < total && !writeFailed) {
+    uint64_t seen = records;
+    result = session.WaitUntil(
+        [&](const SessionState& s) {
+          seen = s.capturedRecords;
+          writeFailed = s.captureFailed;
+          return seen != records || writeFailed;
+        },
+        lastRecord + Timeout(args));
+    if (result != ReceiverSession::WaitResult::Done) break;
+    if (seen != records) lastRecord = Clock::now();
+    records = seen;
+    bar.Show(records);
+  }
+  bar.Finish();
+
+  if (result == ReceiverSession::WaitResult::PortFailed) {
+    session.StopCapture();
+    std::fprintf(stderr,
+                 "%s: the receiver's port failed (unplugged?) after %llu of %llu records; '%s' "
+                 "holds every byte received\n",
+                 kProgram, static_cast<unsigned long long>(records),
+                 static_cast<unsigned long long>(total), args.out.c_str());
+    return 1;
+  }
+  const bool written = session.StopCapture();
+  StopRead(session, args, baudIndex);
+  const SessionState end = session.Snapshot();
+  records = end.capturedRecords;
+  if (!written || writeFailed) {
+    std::fprintf(stderr, "%s: writing '%s' failed after %llu records\n", kProgram, args.out.c_str(),
+                 static_cast<unsigned long long>(records));
+    return 1;
+  }
+  if (result == ReceiverSession::WaitResult::Interrupted) {
+    std::fprintf(stderr,
+                 "%s: interrupted after %llu of %llu records; '%s' holds every byte "
+                 "received\n",
+                 kProgram, static_cast<unsigned long long>(records),
+                 static_cast<unsigned long long>(total), args.out.c_str());
+    return kExitInterrupted;
+  }
+  if (result == ReceiverSession::WaitResult::TimedOut) {
+    std::fprintf(stderr,
+                 "%s: no record for %d s after %llu of %llu records; '%s' holds what "
+                 "arrived\n",
+                 kProgram, args.timeoutSeconds, static_cast<unsigned long long>(records),
+                 static_cast<unsigned long long>(total), args.out.c_str());
+    return 1;
+  }
+  std::printf("Read %llu records (%llu bytes) into %s\n", static_cast<unsigned long long>(records),
+              static_cast<unsigned long long>(end.capturedBytes), args.out.c_str());
+  return 0;
+}
+
+using Action = int (*)(ReceiverSession&, const TraceArgs&);
+
+int Run(const TraceArgs& args, Action action) {
+  ReceiverSession session(kProgram);
+  if (const int opened = session.Open(args.port, args.baud); opened != 0) return opened;
+  return action(session, args);
+}
+
+CLI::Option* OnOff(CLI::App& app, const std::string& name, bool& flag, const std::string& help) {
+  return app
+      .add_option_function<std::string>(
+          name, [&flag](const std::string& value) { flag = value == "on"; }, help)
+      ->check(CLI::IsMember({"on", "off"}))
+      ->default_str(flag ? "on" : "off");
+}
+
+const CommandRegistration kTrace{
+    "trace", "the receiver's position log: status, start, stop, clear, setup, test, read",
+    [](CLI::App& sub) -> std::function<int()> {
+      auto args = std::make_shared<TraceArgs>();
+      auto action = std::make_shared<Action>(nullptr);
+      sub.add_option("--port", args->port, "port name (COM1..COM40) or device path")->required();
+      sub.add_option("--baud", args->baud, "line rate (default 4800)")
+          ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
+      sub.add_option("--timeout", args->timeoutSeconds,
+                     "seconds to wait for an answer, and during a read for the next record "
+                     "(default 5)")
+          ->check(CLI::Range(1, 600));
+      sub.require_subcommand(1);
+      sub.fallthrough();  // --port and the rest may follow the action too
+
+      const auto add = [&](const char* name, const char* help, Action run) {
+        CLI::App* app = sub.add_subcommand(name, help);
+        app->callback([action, run] { *action = run; });
+        return app;
+      };
+      add("status", "print the status and configuration report", &Status);
+      CLI::App* start = add("start", "start logging", &Start);
+      start
+          ->add_option("--distance", args->startDistance,
+                       "with the Trace page's Record frame: distance in metres")
+          ->check(CLI::Range(0, 65535));
+      start
+          ->add_option("--interval", args->startInterval,
+                       "with the Trace page's Record frame: time period in seconds")
+          ->check(CLI::Range(0, 65535));
+      start
+          ->add_option("--time-to-log", args->startTimeToLog,
+                       "with the Trace page's Record frame: seconds to log (65535: no limit)")
+          ->check(CLI::Range(0, 65535));
+      add("stop", "stop logging", [](ReceiverSession& s, const TraceArgs& a) {
+        return Act(s, a, EncodeTraceRecord({.rgTraceRecordAction = 0}), kTraceRecordCommand);
+      });
+      add("clear", "clear the log", [](ReceiverSession& s, const TraceArgs& a) {
+        return Act(s, a, TracePageClearFrame(), kTraceMaintainCommand);
+      });
+      CLI::App* setup = add("setup", "set the logging rules", &Setup);
+      setup->add_option("--distance", args->setupDistance, "minimum distance in metres (0)")
+          ->check(CLI::Range(0, 65535));
+      setup->add_option("--interval", args->setupInterval, "time interval in seconds (0)")
+          ->check(CLI::Range(0, 65535));
+      // The largest speed whose field (0.1 m/s) still fits its 16 bits.
+      setup->add_option("--speed", args->setupSpeed, "minimum speed in km/h (0)")
+          ->check(CLI::Range(0, 23592));
+      OnOff(*setup, "--stop-on-full", args->setup.chStopOnFull, "stop logging when full");
+      OnOff(*setup, "--power-on-log", args->setup.chPowerOnLog, "start logging at power-on");
+      OnOff(*setup, "--extended", args->setup.chExtended, "extended records");
+      add("test", "run the log memory's test", &Test);
+      CLI::App* read = add("read", "read the log back into a capture file", &Read);
+      read->add_option("--out", args->out, "capture file (default tracelog.tmp)");
+      return [args, action] { return *action ? Run(*args, *action) : 2; };
+    }};
+
+}  // namespace
+}  // namespace vetra::cli

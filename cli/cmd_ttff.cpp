@@ -1,0 +1,169 @@
+// vetra ttff --port NAME|PATH [--baud N] --mode hot|warm|cold --cycles N [--wait S] [--csv FILE]
+// The start-up time test of the TTFF tab from a terminal: the same state machine, stepped once a
+// second against the monitoring task. One line per restart that ended (counted, repeated, not
+// sent), then the summary: the mean as the tab's result field shows it ("%5.1fs"), minimum,
+// median, maximum, sample standard deviation and the valid count. --csv writes every restart
+// (cycle, mode, restart time, first-fix seconds, counted or why not, position at the fix).
+// On a terminal, stderr shows the tab's live status ("Cycle 1  Fixing.....  12").
+// Exit status: 0 when all cycles ended; 1 when the port does not open or fails, or the CSV cannot
+// be written; 2 for a usage error; 130 when Ctrl-C stopped the test (as the Stop button does: the
+// summary and the CSV hold the cycles finished before).
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "cli/command_registry.h"
+#include "cli/receiver_session.h"
+#include "link/clock.h"
+#include "ttff/ttff_test.h"
+#include "ttff/view_task_monitor.h"
+
+namespace vetra::cli {
+namespace {
+
+constexpr const char* kProgram = "vetra ttff";
+
+struct TtffArgs {
+  std::string port;
+  int baud = 4800;
+  std::string mode;
+  int cycles = 1;
+  int waitSeconds = 3;
+  std::string csv;
+};
+
+TestType ModeOf(const std::string& name) {
+  if (name == "warm") return TestType::Warm;
+  if (name == "cold") return TestType::Cold;
+  return TestType::Hot;
+}
+
+// One line for a restart that ended.
+std::string CycleLine(const TtffCycle& cycle, const std::string& meanText) {
+  std::string line = "Cycle " + std::to_string(cycle.cycle) + ": ";
+  const bool fixSeen = cycle.firstFixSeconds >= 0;
+  if (fixSeen) line += "first fix " + std::to_string(cycle.firstFixSeconds) + " s, ";
+  line += OutcomeText(cycle.outcome, fixSeen);
+  if (!cycle.detail.empty()) line += ": " + cycle.detail;
+  if (cycle.outcome == CycleOutcome::Counted) line += ", mean " + meanText;
+  return line;
+}
+
+// The tab's live labels on one redrawn stderr line, on a terminal only.
+class LiveStatus {
+ public:
+  LiveStatus() : terminal_(::isatty(STDERR_FILENO)) {}
+  void Show(const TtffPanel& panel) {
+    if (!terminal_) return;
+    const std::string text = panel.testCycle + "  " + panel.gpsStatus + "  " + panel.testStatus;
+    if (text == shown_) return;
+    std::fprintf(stderr, "\r%-40s", text.c_str());
+    std::fflush(stderr);
+    shown_ = text;
+  }
+  // Clears the line so that a result line can be printed.
+  void Clear() {
+    if (!terminal_ || shown_.empty()) return;
+    std::fprintf(stderr, "\r%-40s\r", "");
+    std::fflush(stderr);
+    shown_.clear();
+  }
+
+ private:
+  bool terminal_;
+  std::string shown_;
+};
+
+int RunTtff(const TtffArgs& args) {
+  ReceiverSession session(kProgram);
+  if (const int opened = session.Open(args.port, args.baud); opened != 0) return opened;
+
+  ViewTaskTtffMonitor monitor(session.task());
+  TtffTest test(monitor, SystemClock::instance());
+  test.SetPort(&session.port());
+  test.panel().cyclesText = std::to_string(args.cycles);
+  test.panel().waitTimeText = std::to_string(args.waitSeconds);
+  const TestType type = ModeOf(args.mode);
+  const int index = static_cast<int>(type) - 1;
+  test.ButtonClicked(type);
+  const std::string label = test.panel().ttffMode;  // "Hot:", "Warm:", "Cold:"
+  std::printf("%s %d cycle%s\n", label.c_str(), args.cycles, args.cycles == 1 ? "" : "s");
+  std::fflush(stdout);
+
+  LiveStatus live;
+  size_t reported = 0;
+  const auto reportEnded = [&] {
+    const auto& cycles = test.cycles();
+    while (reported < cycles.size() && cycles[reported].outcome != CycleOutcome::Pending) {
+      live.Clear();
+      std::printf("%s\n", CycleLine(cycles[reported], test.panel().results[index]).c_str());
+      ++reported;
+    }
+    std::fflush(stdout);
+  };
+
+  // The tab's one-second timer: ticks on a steady schedule, so a slow tick (the restart frame
+  // waits 300 ms) does not shift the ones after it.
+  bool interrupted = false;
+  bool portFailed = false;
+  Clock::time_point next = Clock::now();
+  while (test.panel().timerRunning) {
+    next += std::chrono::seconds(1);
+    if (!session.PauseUntil(next)) {
+      interrupted = session.interrupted();
+      portFailed = !interrupted;
+      test.ButtonClicked(type);  // Stop
+      break;
+    }
+    test.Tick();
+    reportEnded();
+    live.Show(test.panel());
+  }
+  reportEnded();
+  live.Clear();
+
+  // The tab's result field, then the spread.
+  std::printf("%s%s\n%s", label.c_str(), test.panel().results[index].c_str(),
+              SummaryText(test.statistics()).c_str());
+  std::fflush(stdout);
+  int status = 0;
+  if (!args.csv.empty() && !WriteCsv(args.csv, test.cycles())) {
+    std::fprintf(stderr, "%s: cannot write '%s'\n", kProgram, args.csv.c_str());
+    status = 1;
+  }
+  if (portFailed) {
+    std::fprintf(stderr, "%s: the receiver's port failed (unplugged?)\n", kProgram);
+    return 1;
+  }
+  if (interrupted) {
+    std::fprintf(stderr, "%s: stopped\n", kProgram);
+    return kExitInterrupted;
+  }
+  return status;
+}
+
+const CommandRegistration kTtff{
+    "ttff", "time the first fix after repeated hot, warm or cold restarts",
+    [](CLI::App& sub) -> std::function<int()> {
+      auto args = std::make_shared<TtffArgs>();
+      sub.add_option("--port", args->port, "port name (COM1..COM40) or device path")->required();
+      sub.add_option("--baud", args->baud, "line rate (default 4800)")
+          ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
+      sub.add_option("--mode", args->mode, "restart mode")
+          ->required()
+          ->check(CLI::IsMember({"hot", "warm", "cold"}, CLI::ignore_case))
+          ->transform(CLI::IsMember({"hot", "warm", "cold"}, CLI::ignore_case));
+      sub.add_option("--cycles", args->cycles, "cycles to time, 1 to 10000")
+          ->required()
+          ->check(CLI::Range(1, 10000));
+      sub.add_option("--wait", args->waitSeconds, "seconds to wait after each fix, 3 to 20 (3)")
+          ->check(CLI::Range(3, 20));
+      sub.add_option("--csv", args->csv, "write every restart to this CSV file");
+      return [args] { return RunTtff(*args); };
+    }};
+
+}  // namespace
+}  // namespace vetra::cli
