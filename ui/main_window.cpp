@@ -334,6 +334,7 @@ void TfmTop::PortFailed() {
 
 void TfmTop::ShowTraceReport(const TraceReport& report) { tracePage_->ShowTraceReport(report); }
 QString TfmTop::shownTraceStatus() const { return tracePage_->shownTraceStatus(); }
+void TfmTop::TraceRecordArrived() { tracePage_->TraceRecordArrived(); }
 
 // --- End of the run -----------------------------------------------------------------------------
 

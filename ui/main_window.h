@@ -89,6 +89,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   void PortFailed() override;
   void ShowTraceReport(const TraceReport& report) override;
   QString shownTraceStatus() const override;
+  void TraceRecordArrived() override;
 
   // IPageHost
   bool OpenPort(int portIndex, int baudRate, bool hostMode) override;

@@ -146,6 +146,8 @@ void ViewPage::onTestResult() {
   replies_->ShowTestResult(MakeTestResultView(host_.viewTask().binary().stores().testFailed()));
 }
 
+void ViewPage::onTraceRecord(std::span<const uint8_t>) { host_.TraceRecordArrived(); }
+
 void ViewPage::onAck(uint8_t) { rbACK_->setChecked(true); }
 void ViewPage::onNack(uint8_t) { rbNACK_->setChecked(true); }
 

@@ -54,6 +54,8 @@ class ViewPageHost {
   // Trace status fields of the Trace page.
   virtual void ShowTraceReport(const TraceReport& report) { (void)report; }
   virtual QString shownTraceStatus() const { return {}; }
+  // A trace record (F2 88) arrived: the Trace page counts the records of its read.
+  virtual void TraceRecordArrived() {}
 };
 
 class ViewPage : public QWidget, public IViewDisplay {
@@ -80,6 +82,7 @@ class ViewPage : public QWidget, public IViewDisplay {
   void onTraceStatusFull() override;
   void onTraceStatusShort() override;
   void onTestResult() override;
+  void onTraceRecord(std::span<const uint8_t> payload) override;
   void onAck(uint8_t commandId) override;
   void onNack(uint8_t commandId) override;
 
