@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <memory>
@@ -352,6 +353,30 @@ TEST_F(MainWindowTest, BinaryOutputShowsTheClockAndTheMeasurementGrid) {
   ASSERT_TRUE(WaitFor([&] { return !grid->item(1, 1)->text().isEmpty(); }));
   EXPECT_FALSE(Text(*window, "lbClkOff").isEmpty());
   EXPECT_FALSE(Text(*window, "lbBigSNR").isEmpty());
+}
+
+TEST_F(MainWindowTest, AutoScanFindsTheReceiversRateWhileTheControlsWait) {
+  auto window = MakeWindow();
+  AttachReceiver(*window);  // talks at 9600; the list starts at 4800
+  auto* baud = Find<QComboBox>(*window, "cbFWbaud");
+  baud->setCurrentIndex(1);
+  auto* scan = Find<QPushButton>(*window, "buAutoScan");
+  QTest::mouseClick(scan, Qt::LeftButton);
+  EXPECT_TRUE(window->autoScanRunning());
+  EXPECT_FALSE(scan->isEnabled());
+  EXPECT_EQ(Text(*window, "lbAutoScan"), "Scan...");
+  // No other page while the scan holds the port.
+  EXPECT_FALSE(Find<QTabWidget>(*window, "pgCoder")->tabBar()->isEnabled());
+
+  ASSERT_TRUE(WaitFor([&] { return !window->autoScanRunning(); }, 15000));
+  EXPECT_EQ(Text(*window, "lbAutoScan"), "Found!");
+  EXPECT_EQ(baud->currentText(), "9600");
+  EXPECT_EQ(window->baudIndex(), 2);
+  EXPECT_TRUE(scan->isEnabled());
+  EXPECT_FALSE(window->portOpen());
+  // Leaving Setup now opens the port at the rate found.
+  ASSERT_TRUE(window->ShowPage("tsView"));
+  EXPECT_TRUE(WaitFor([&] { return !Text(*window, "lbLat").isEmpty(); }));
 }
 
 TEST_F(MainWindowTest, UnpluggedReceiverStopsMonitoringAndReturnsToSetup) {
