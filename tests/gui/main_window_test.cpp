@@ -62,8 +62,9 @@ class MainWindowTest : public ::testing::Test {
     EXPECT_NE(found, nullptr) << name;
     return found;
   }
+  // Labels and line edits alike: the control's "text" property.
   static QString Text(TfmTop& window, const char* name) {
-    return Find<QLabel>(window, name)->text();
+    return Find<QWidget>(window, name)->property("text").toString();
   }
   static QString CurrentPage(TfmTop& window) {
     return Find<QTabWidget>(window, "pgCoder")->currentWidget()->objectName();

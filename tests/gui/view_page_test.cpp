@@ -33,7 +33,8 @@ class ViewPageTest : public ::testing::Test {
     EXPECT_NE(found, nullptr) << name;
     return found;
   }
-  QString Text(const char* name) { return Find(name)->text(); }
+  // Labels and line edits alike: the control's "text" property.
+  QString Text(const char* name) { return Find<QWidget>(name)->property("text").toString(); }
 
   static TNavRecord BinaryRecord() {
     TNavRecord r{};
@@ -155,7 +156,7 @@ TEST_F(ViewPageTest, RepliesAreShownInTheirFields) {
 
   const uint8_t nav[18] = {1, 7, 0, 0, 0, 5, 7, 1, 2, 5, 0xFF, 0xFF};
   page.onNavSettings(nav);
-  const QString report = Find<QPlainTextEdit>("moShowText")->toPlainText();
+  const QString report = Find<QWidget>("moShowText")->property("plainText").toString();
   EXPECT_TRUE(report.contains("DGPS= Unknown"));
   EXPECT_TRUE(report.contains("Pulse Width= 100 us"));
   EXPECT_TRUE(report.contains("Power save = sleep"));
