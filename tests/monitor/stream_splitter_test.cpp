@@ -192,14 +192,6 @@ TEST_F(Splitter, EchoEndsAtTheFirstZeroByte) {
   EXPECT_EQ(lines[0].result, 1);
 }
 
-TEST_F(Splitter, TwoFramesBackToBackGiveTwoLines) {
-  const std::string ack = "\x25\x25\x06\x09\x0F\r\n";
-  const auto lines = Run(ack + kClockOffset);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0].text, "%%\x06\x09\x0F");
-  EXPECT_EQ(lines[1].text, WithoutLineEnd(kClockOffset));
-}
-
 TEST(TakeDisplayUpdate, NmeaFirstThenBinaryThenNothing) {
   ReceiverStores stores;
   TNmea nmea;

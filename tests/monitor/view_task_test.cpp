@@ -366,7 +366,7 @@ TEST_F(ViewTaskPass, HandOffsLeaveTheRecordsAndThePortFree) {
   EXPECT_FALSE(task->active());
 }
 
-TEST_F(ViewTaskPass, WindowOperationsOnTheSmallValues) {
+TEST_F(ViewTaskPass, ChannelCountAndReplyClears) {
   Start();
   EXPECT_EQ(task->channelCount(), 12);
   task->ToggleChannelCount(false);
@@ -376,9 +376,6 @@ TEST_F(ViewTaskPass, WindowOperationsOnTheSmallValues) {
   task->ToggleChannelCount(true);
   task->ToggleChannelCount(true);
   EXPECT_EQ(task->channelCount(), 16);  // the second chip keeps 16
-
-  EXPECT_TRUE(task->ToggleWindowSize());
-  EXPECT_FALSE(task->ToggleWindowSize());
 
   task->binary().replies().clockOffset = 77;
   task->ShowClockOffset(false);
@@ -391,9 +388,6 @@ TEST_F(ViewTaskPass, WindowOperationsOnTheSmallValues) {
   task->binary().replies().revision.date = 20240101;
   task->ShowRevision(true);
   EXPECT_EQ(task->binary().replies().revision.date, 0u);
-
-  task->SetDisplayRestartCounter(4);
-  EXPECT_EQ(task->DisplayCopy().restartCounter, 4);
 }
 
 // --- The task's own thread -----------------------------------------------------------------------
