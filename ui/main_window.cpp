@@ -17,6 +17,7 @@
 #include "app/baud_table.h"
 #include "app/receiver_port.h"
 #include "ui/chart_style.h"
+#include "ui/command_area.h"
 #include "ui/page_control.h"
 #include "ui/setup_page.h"
 #include "ui/texts.h"
@@ -123,8 +124,10 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   connect(setupPage_, &SetupPage::baudChanged, this,
           [this](int index) { rules_.SetBaudIndex(index); });
   connect(setupPage_, &SetupPage::autoScanClicked, this, &TfmTop::AutoScanClick);
-  connect(setupPage_, &SetupPage::chipClicked, this,
-          [this] { task_->ToggleChannelCount(secondChip()); });
+  connect(setupPage_, &SetupPage::chipClicked, this, [this] {
+    task_->ToggleChannelCount(secondChip());
+    viewPage_->commandArea().ChipClicked(secondChip());
+  });
   connect(viewPage_, &ViewPage::sizeToggleRequested, this, &TfmTop::ToggleWindowSize);
 
   SetWindowSize(kCompactWidth, kCompactHeight);

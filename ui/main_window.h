@@ -81,6 +81,8 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   bool secondChip() const override;
   IMessages& messages() override { return *messages_; }
   CaptureSlot& captureSlot() override { return capture_; }
+  IPort* receiverPort() override { return port_.get(); }
+  int setupBaudIndex() const override { return rules_.baudIndex(); }
   std::string workPath() const override { return workPath_; }
   void SetWorkPath(const std::string& path) override { workPath_ = path; }
   void SetStatusPanel(int panel, const QString& text) override;

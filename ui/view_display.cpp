@@ -7,10 +7,11 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "commands/store_files.h"
 #include "ui/chart_style.h"
 #include "ui/click_label.h"
 #include "ui/cn0_chart.h"
-#include "ui/reply_panels.h"
+#include "ui/command_area.h"
 #include "ui/sky_view.h"
 #include "ui/view_page.h"
 #include "ui/widget_text.h"
@@ -98,57 +99,66 @@ void ViewPage::PortFailed() {
 }
 
 void ViewPage::onRevision() {
-  replies_->ShowRevision(
+  commands_->ShowRevision(
       MakeRevisionView(host_.viewTask().binary().replies().revision, host_.secondChip()));
 }
 
 void ViewPage::onClockOffset() {
-  replies_->ShowClockOffset(MakeClockOffsetText(host_.viewTask().binary().replies().clockOffset));
+  commands_->ShowClockOffset(MakeClockOffsetText(host_.viewTask().binary().replies().clockOffset));
 }
 
 void ViewPage::onSelfTest() {
-  replies_->ShowSelfTest(
-      MakeSelfTestView(host_.viewTask().binary().replies().selfTest, host_.selfTestItem()));
+  commands_->ShowSelfTest(
+      MakeSelfTestView(host_.viewTask().binary().replies().selfTest, commands_->keptTestItem()));
+}
+
+void ViewPage::onEphemeris() {
+  commands_->ShowEphsProgress(
+      EphemerisProgress(host_.viewTask().binary().stores().ephemeris.Get()));
+}
+
+void ViewPage::onAlmanac() {
+  commands_->ShowAlmcProgress(AlmanacProgress(host_.viewTask().binary().stores().almanac.Get()));
 }
 
 void ViewPage::onModuleId() {
-  replies_->ShowModuleId(
-      MakeModuleIdText(host_.viewTask().binary().stores(), replies_->idChoice()));
+  commands_->ShowModuleId(
+      MakeModuleIdText(host_.viewTask().binary().stores(), commands_->idChoice()));
 }
 
 void ViewPage::onCustomizedId() {
-  replies_->ShowCustomizedId(MakeCustomizedIdText(host_.viewTask().binary().stores()));
+  commands_->ShowCustomizedId(MakeCustomizedIdText(host_.viewTask().binary().stores()));
 }
 
 void ViewPage::onNavSettings(std::span<const uint8_t> payload) {
-  replies_->ShowReport(MakeNavSettingsReport(payload));
+  commands_->ShowReport(MakeNavSettingsReport(payload));
 }
 
 void ViewPage::onSysSettings(std::span<const uint8_t> payload) {
-  replies_->ShowReport(MakeSysSettingsReport(payload));
+  commands_->ShowReport(MakeSysSettingsReport(payload));
 }
 
 void ViewPage::onTraceStatusFull() {
   const TraceReport report = MakeFullTraceReport(host_.viewTask().binary().replies().trace,
                                                  host_.shownTraceStatus().toStdString());
-  replies_->ShowTraceReport(report);
+  commands_->ShowTraceReport(report);
   host_.ShowTraceReport(report);
 }
 
 void ViewPage::onTraceStatusShort() {
   const TraceReport report = MakeShortTraceReport(host_.viewTask().binary().replies().trace,
                                                   host_.shownTraceStatus().toStdString());
-  replies_->ShowTraceReport(report);
+  commands_->ShowTraceReport(report);
   host_.ShowTraceReport(report);
 }
 
 void ViewPage::onTestResult() {
-  replies_->ShowTestResult(MakeTestResultView(host_.viewTask().binary().stores().testFailed()));
+  commands_->ShowTestResult(MakeTestResultView(host_.viewTask().binary().stores().testFailed()));
 }
 
 void ViewPage::onTraceRecord(std::span<const uint8_t>) { host_.TraceRecordArrived(); }
 
-void ViewPage::onAck(uint8_t) { rbACK_->setChecked(true); }
-void ViewPage::onNack(uint8_t) { rbNACK_->setChecked(true); }
+void ViewPage::onAck(uint8_t) { commands_->ShowAcknowledgement(true); }
+void ViewPage::onNack(uint8_t) { commands_->ShowAcknowledgement(false); }
 
 }  // namespace vetra::ui

@@ -9,15 +9,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QStackedWidget>
 #include <QTableWidget>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "ui/click_label.h"
 #include "ui/cn0_chart.h"
-#include "ui/reply_panels.h"
+#include "ui/command_area.h"
 #include "ui/sky_view.h"
 #include "ui/texts.h"
 
@@ -84,7 +81,8 @@ ViewPage::ViewPage(ViewPageHost& host, QWidget* parent) : QWidget(parent), host_
   moNMEA_->setMaximumBlockCount(kNmeaEchoLines);
   moNMEA_->setFont(FixedFont());
   moNMEA_->setUndoRedoEnabled(false);
-  expandedLayout_->addWidget(BuildCommandArea(), 3);
+  commands_ = new CommandArea(host_, expandedArea_);
+  expandedLayout_->addWidget(commands_, 3);
   expandedLayout_->addWidget(moNMEA_, 4);
 
   BuildGrid();
@@ -226,70 +224,6 @@ void ViewPage::BuildInstrument(QWidget* area) {
   connect(btSmall_, &QPushButton::clicked, this, &ViewPage::sizeToggleRequested);
 }
 
-QWidget* ViewPage::BuildCommandArea() {
-  auto* area = new QWidget(expandedArea_);
-  cmdTree_ = new QTreeWidget(area);
-  cmdTree_->setObjectName("CmdTree");
-  cmdTree_->setHeaderHidden(true);
-  cmdTree_->setRootIsDecorated(false);
-  cmdTree_->setMinimumWidth(150);
-
-  lbCmd_ = new QLabel(kNoCommandCaption, area);
-  lbCmd_->setObjectName("lbCmd");
-  QFont bold = lbCmd_->font();
-  bold.setBold(true);
-  lbCmd_->setFont(bold);
-  commandPanels_ = new QStackedWidget(area);
-  commandPanels_->setObjectName("pnParameters");
-  replies_ = std::make_unique<ReplyPanels>(commandPanels_);
-
-  btSend_ = new QPushButton("Send", area);
-  btSend_->setObjectName("btSend");
-  pnAck_ = new QGroupBox(area);
-  pnAck_->setObjectName("pnAck");
-  pnAck_->setEnabled(false);  // display only: the receiver's answer sets it
-  rbACK_ = new QRadioButton("ACK", pnAck_);
-  rbACK_->setObjectName("rbACK");
-  rbNACK_ = new QRadioButton("NACK", pnAck_);
-  rbNACK_->setObjectName("rbNACK");
-  rbACK_->setChecked(true);
-  auto* ackLayout = new QHBoxLayout(pnAck_);
-  ackLayout->setContentsMargins(6, 2, 6, 2);
-  ackLayout->addWidget(rbACK_);
-  ackLayout->addWidget(rbNACK_);
-
-  lbSentence_ = new QLineEdit(area);
-  lbSentence_->setObjectName("lbSentence");
-  lbSentence_->setReadOnly(true);
-  lbSentence_->setFont(FixedFont());
-  auto* sentenceCaption = new QLabel("Command", area);
-  sentenceCaption->setBuddy(lbSentence_);
-
-  auto* sendRow = new QHBoxLayout;
-  sendRow->addWidget(btSend_);
-  sendRow->addWidget(pnAck_);
-  sendRow->addStretch();
-  auto* sentenceRow = new QHBoxLayout;
-  sentenceRow->addWidget(sentenceCaption);
-  sentenceRow->addWidget(lbSentence_, 1);
-
-  auto* right = new QVBoxLayout;
-  right->addWidget(lbCmd_);
-  right->addWidget(commandPanels_, 1);
-  right->addLayout(sendRow);
-
-  auto* top = new QHBoxLayout;
-  top->addWidget(cmdTree_, 2);
-  top->addLayout(right, 3);
-  auto* layout = new QVBoxLayout(area);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addLayout(top, 1);
-  layout->addLayout(sentenceRow);
-
-  connect(btSend_, &QPushButton::clicked, this, &ViewPage::SendClick);
-  return area;
-}
-
 void ViewPage::BuildGrid() {
   sgMeas_ = new QTableWidget(this);
   sgMeas_->setObjectName("sgMeas");
@@ -378,16 +312,6 @@ void ViewPage::SetClockVisible(bool visible) {
 
 void ViewPage::SetBigSnrVisible(bool visible) { lbBigSNR_->setVisible(visible); }
 
-void ViewPage::NarrowSentenceField() { lbSentence_->setMaximumWidth(281); }
-
-void ViewPage::SendClick() {
-  // Nothing to send until a command is chosen; the answer of the last one is forgotten.
-  rbACK_->setAutoExclusive(false);
-  rbNACK_->setAutoExclusive(false);
-  rbACK_->setChecked(false);
-  rbNACK_->setChecked(false);
-  rbACK_->setAutoExclusive(true);
-  rbNACK_->setAutoExclusive(true);
-}
+void ViewPage::NarrowSentenceField() { commands_->NarrowSentenceField(); }
 
 }  // namespace vetra::ui

@@ -31,7 +31,7 @@ namespace vetra::ui {
 class SkyView;
 class Cn0Chart;
 class ClickLabel;
-class ReplyPanels;
+class CommandArea;
 
 // What the View page needs of the main window.
 class ViewPageHost {
@@ -40,9 +40,11 @@ class ViewPageHost {
   virtual TViewTask& viewTask() = 0;
   virtual bool secondChip() const = 0;
   virtual int accessLevel() const = 0;
-  virtual int selfTestItem() const { return 0; }  // item sent with the last built-in test
   virtual IMessages& messages() = 0;
   virtual CaptureSlot& captureSlot() = 0;  // shared with the trace read
+  // The command area: the open port (nullptr when there is none) and cbFWbaud's position.
+  virtual IPort* receiverPort() { return nullptr; }
+  virtual int setupBaudIndex() const { return 1; }
   virtual std::string workPath() const = 0;
   virtual void SetWorkPath(const std::string& path) = 0;
   virtual void SetStatusPanel(int panel, const QString& text) = 0;  // sbStatus panels 0..2
@@ -75,6 +77,8 @@ class ViewPage : public QWidget, public IViewDisplay {
   void onRevision() override;
   void onSelfTest() override;
   void onClockOffset() override;
+  void onEphemeris() override;
+  void onAlmanac() override;
   void onModuleId() override;
   void onCustomizedId() override;
   void onNavSettings(std::span<const uint8_t> payload) override;
@@ -108,16 +112,14 @@ class ViewPage : public QWidget, public IViewDisplay {
   // The capture slot changed hands: btLog is disabled while the trace read holds it.
   void CaptureSlotChanged(CaptureUser holder);
 
-  ReplyPanels& replyPanels() { return *replies_; }
+  CommandArea& commandArea() { return *commands_; }
 
  Q_SIGNALS:
   void sizeToggleRequested();  // btLarge, btSmall
 
  private:
   void BuildInstrument(QWidget* area);
-  QWidget* BuildCommandArea();
   void BuildGrid();
-  void SendClick();
   void SetClockVisible(bool visible);
 
   ViewPageHost& host_;
@@ -138,14 +140,7 @@ class ViewPage : public QWidget, public IViewDisplay {
   QWidget* signalBox_;  // chCn0 and lbBigSNR
   QVBoxLayout* instrumentLayout_;
   QVBoxLayout* expandedLayout_;
-  QTreeWidget* cmdTree_;
-  QLabel* lbCmd_;
-  QStackedWidget* commandPanels_;
-  QPushButton* btSend_;
-  QLineEdit* lbSentence_;
-  QGroupBox* pnAck_;
-  QRadioButton *rbACK_, *rbNACK_;
-  std::unique_ptr<ReplyPanels> replies_;
+  CommandArea* commands_;  // CmdTree, the command panels, btSend, pnAck, lbSentence
 };
 
 }  // namespace vetra::ui

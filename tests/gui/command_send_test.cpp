@@ -1,0 +1,155 @@
+// Send on the View page against the virtual receiver: the frame echoed and written, the reply in
+// its panel, and the Sends that write nothing (a field that does not convert, no port, no
+// command).
+
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+
+#include "command_test_fixture.h"
+#include "commands/send_path.h"
+
+namespace vetra::ui {
+namespace {
+
+using test::WaitFor;
+
+TEST_F(CommandAreaTest, QueryRevisionFillsTheRevisionFields) {
+  MakeWindow();
+  ShowViewWithReceiver();
+  Choose("Query Firmware Revision (05h)");
+  Send();
+  EXPECT_EQ(EditText("lbSentence"), "25 25 f1 05 01 01 f4 0d 0a ");
+  EXPECT_FALSE(Find<QRadioButton>("rbACK")->isChecked());
+  EXPECT_FALSE(Find<QRadioButton>("rbNACK")->isChecked());
+  EXPECT_EQ(LabelText("lbRevision"), "");  // cleared until the reply arrives
+
+  const sim::FirmwareRevision revision = receiver_->revision();
+  ASSERT_TRUE(WaitFor([&] { return !LabelText("lbRevision").isEmpty(); }));
+  EXPECT_EQ(LabelText("lbRevision"), QString::fromStdString(revision.label));
+  EXPECT_EQ(LabelText("lbCRC"), QString::asprintf("%04x", revision.crc));
+  EXPECT_TRUE(QRegularExpression(R"(^\d\d/\d\d/\d\d$)").match(LabelText("lbRevDate")).hasMatch())
+      << LabelText("lbRevDate").toStdString();
+  EXPECT_TRUE(QRegularExpression(R"(^\d\d:\d\d:\d\d$)").match(LabelText("lbRevTime")).hasMatch());
+  EXPECT_TRUE(WaitFor([&] { return Find<QRadioButton>("rbACK")->isChecked(); }));
+}
+
+TEST_F(CommandAreaTest, StrictFieldLeftEmptyShowsTheErrorAndSendsNothing) {
+  MakeWindow("Engineer=BRAMBLEX");
+  ShowViewWithReceiver();
+  Choose("Restart(01h)");
+  Find<QLineEdit>("RSTyear")->clear();
+  Send();
+  EXPECT_TRUE(messages_.Saw("'' is not a valid integer value", "Vetra Viewer"));
+  EXPECT_EQ(EditText("lbSentence"), "");
+  EXPECT_FALSE(Find<QRadioButton>("rbACK")->isChecked());
+  EXPECT_FALSE(Find<QRadioButton>("rbNACK")->isChecked());
+
+  // A command sent afterwards is the first the receiver takes: the restart never left.
+  Choose("Query Navigation Setting (17h)");
+  Send();
+  ASSERT_TRUE(ReceiverTook(1));
+  const auto commands = receiver_->commands();
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(commands[0].id, 0x17);
+  // Its report reaches the memo.
+  ASSERT_TRUE(WaitFor([&] {
+    return Find<QPlainTextEdit>("moShowText")->toPlainText().startsWith("Position Update Rate=");
+  }));
+  EXPECT_TRUE(Find<QPlainTextEdit>("moShowText")->toPlainText().contains("Elevation Mask= "));
+}
+
+TEST_F(CommandAreaTest, BlockSatsColoursTheSatellitesSent) {
+  MakeWindow("Engineer=BRAMBLEX");
+  ShowViewWithReceiver();
+  Choose("Block Sats(E1h)");
+  auto* prn1 = Find<QCheckBox>("cbPRN01");
+  auto* prn2 = Find<QCheckBox>("cbPRN02");
+  auto* prn32 = Find<QCheckBox>("cbPRN32");
+  const QColor normal = prn2->palette().color(QPalette::WindowText);
+  const QColor red(255, 0, 0);
+  prn1->setChecked(true);
+  prn32->setChecked(true);
+  ClickItem("rgBlkAction", 2);  // "Disable"
+  Send();
+  EXPECT_EQ(EditText("lbSentence"), "25 25 f1 e1 02 01 00 00 80 93 0d 0a ");
+  EXPECT_FALSE(prn1->isChecked());
+  EXPECT_FALSE(prn32->isChecked());
+  EXPECT_EQ(prn1->palette().color(QPalette::WindowText), red);
+  EXPECT_EQ(prn32->palette().color(QPalette::WindowText), red);
+  EXPECT_EQ(prn2->palette().color(QPalette::WindowText), normal);
+  ASSERT_TRUE(ReceiverTook(1));
+  EXPECT_EQ(receiver_->commands().back().id, 0xE1);
+
+  // Enabling PRN 1 again turns it back; PRN 32, not sent, stays red.
+  prn1->setChecked(true);
+  ClickItem("rgBlkAction", 0);
+  Send();
+  EXPECT_EQ(prn1->palette().color(QPalette::WindowText), normal);
+  EXPECT_EQ(prn32->palette().color(QPalette::WindowText), red);
+  EXPECT_TRUE(WaitFor([&] { return Find<QRadioButton>("rbACK")->isChecked(); }));
+}
+
+TEST_F(CommandAreaTest, BuiltInTestShowsTheWordsAndTheVerdict) {
+  MakeWindow("Engineer=BRAMBLEX");
+  ShowViewWithReceiver();
+  Choose("Perform Built-In-Test (07h)");
+  Send();  // item 2, the connection test
+  EXPECT_EQ(EditText("lbSentence"), "25 25 f1 07 02 f4 0d 0a ");
+  ASSERT_TRUE(WaitFor([&] { return !LabelText("lbResult1").isEmpty(); }));
+  EXPECT_EQ(LabelText("lbResult1"), "100");
+  EXPECT_EQ(LabelText("lbResult3"), "87");
+  EXPECT_EQ(LabelText("lbBitResult"), "Connection OK");
+  EXPECT_EQ(Find<QLabel>("lbBitResult")->palette().color(QPalette::Window), QColor(0, 128, 0));
+
+  // Query ID: the reply's ID of the chosen kind lands in edModuleID.
+  Choose("Set ID (0Dh)");
+  Find<QLineEdit>("edModuleID")->setText("4711");
+  Send();
+  Choose("Query ID (0Eh)");
+  Find<QLineEdit>("edModuleID")->clear();
+  Send();
+  EXPECT_TRUE(WaitFor([&] { return EditText("edModuleID") == "4711"; }));
+}
+
+TEST_F(CommandAreaTest, ReadEphemerisFillsTheProgressAndTheStore) {
+  MakeWindow("Engineer=BRAMBLEX");
+  ShowViewWithReceiver();
+  auto* bar = Find<QProgressBar>("pbReadEphs");
+  // The receiver sends the satellites it tracks: wait for its fix first.
+  ASSERT_TRUE(WaitFor([&] { return !LabelText("lbLat").isEmpty(); }));
+  Choose("Read Ephemeris (09h)");
+  Send();
+  EXPECT_EQ(EditText("lbSentence"), "25 25 f1 09 00 f8 0d 0a ");
+  ASSERT_TRUE(WaitFor([&] { return bar->value() > 0 && bar->value() == bar->maximum(); }));
+  EXPECT_EQ(LabelText("lbReadEphs"), QString("%1 / %1").arg(bar->value()));
+  EXPECT_FALSE(LabelText("lbEphsSV").isEmpty());
+  const auto store = window_->viewTask().binary().stores().ephemeris.Get();
+  EXPECT_EQ(store.receivedCount(), bar->value());
+}
+
+TEST_F(CommandAreaTest, SendWithoutPortOrCommandWritesNothing) {
+  MakeWindow();
+  // No command chosen: the acknowledgement is cleared, nothing else happens.
+  EXPECT_EQ(area().SendClick().status, SendOutcome::Status::NothingToSend);
+  EXPECT_FALSE(Find<QRadioButton>("rbACK")->isChecked());
+  EXPECT_TRUE(messages_.shown.empty());
+
+  // The Setup page is shown: no port exists.
+  Choose("Query Firmware Revision (05h)");
+  EXPECT_EQ(area().SendClick().status, SendOutcome::Status::NoPort);
+  EXPECT_TRUE(messages_.Saw(kNoPortText, "Vetra Viewer"));
+  EXPECT_EQ(EditText("lbSentence"), "");
+
+  // Adjust Week Number has no frame and keeps the last echo.
+  MakeWindow("Engineer=BRAMBLEX");
+  ShowViewWithReceiver();
+  Choose("Usr Command 1(E2h)");
+  Send();
+  EXPECT_EQ(EditText("lbSentence"), "25 25 f3 e2 11 0d 0a ");
+  Choose("Adjust Week Number (15h)");
+  EXPECT_EQ(area().SendClick().status, SendOutcome::Status::NothingToSend);
+  EXPECT_EQ(EditText("lbSentence"), "25 25 f3 e2 11 0d 0a ");
+}
+
+}  // namespace
+}  // namespace vetra::ui

@@ -1,0 +1,455 @@
+#include "ui/command_area.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/access_level.h"
+#include "app/page_rules.h"
+#include "commands/catalogue.h"
+#include "commands/panel_rules.h"
+#include "link/clock.h"
+#include "ui/chart_style.h"
+#include "ui/command_binding.h"
+#include "ui/command_panels.h"
+#include "ui/texts.h"
+#include "ui/view_page.h"
+#include "ui/widget_text.h"
+
+namespace vetra::ui {
+namespace {
+
+constexpr char kSaveDialogFilter[] = "Binary (*.bin)";
+const QColor kBlockedColour{255, 0, 0};
+
+// The first catalogue command that shows a panel (the one whose rules the panel follows).
+int CommandOf(PanelId panel) {
+  for (int n = 1; n <= kCommandCount; ++n) {
+    if (CatalogueEntryOf(n).panel == panel) return n;
+  }
+  return 0;
+}
+
+// Positions are kept as magnitudes with a hemisphere letter; the Sync button wants signed degrees.
+double SignedDegrees(float magnitude, char hemisphere) {
+  const double degrees = magnitude;
+  return hemisphere == 'S' || hemisphere == 'W' ? -degrees : degrees;
+}
+
+int64_t UtcNow() { return SystemClock::instance().nowSeconds(); }
+
+}  // namespace
+
+CommandArea::CommandArea(ViewPageHost& host, QWidget* parent) : QWidget(parent), host_(host) {
+  setObjectName("pnCommandArea");
+  cmdTree_ = new QTreeWidget(this);
+  cmdTree_->setObjectName("CmdTree");
+  cmdTree_->setHeaderHidden(true);
+  cmdTree_->setRootIsDecorated(false);
+  cmdTree_->setUniformRowHeights(true);
+  cmdTree_->setMinimumWidth(cmdTree_->fontMetrics().horizontalAdvance("Set Elevation Mask (10h)"));
+
+  lbCmd_ = new QLabel(vetra::kNoCommandCaption, this);
+  lbCmd_->setObjectName("lbCmd");
+  QFont bold = lbCmd_->font();
+  bold.setBold(true);
+  lbCmd_->setFont(bold);
+
+  // The parameter area scrolls when a panel needs more height than the window gives it.
+  parameterArea_ = new QWidget;
+  parameterArea_->setObjectName("pnParameters");
+  panels_ = std::make_unique<CommandPanels>(parameterArea_);
+  auto* scroll = new QScrollArea(this);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll->setWidget(parameterArea_);
+
+  btSend_ = new QPushButton("Send", this);
+  btSend_->setObjectName("btSend");
+  pnAck_ = new QGroupBox(this);
+  pnAck_->setObjectName("pnAck");
+  pnAck_->setEnabled(false);  // display only: the receiver's answer sets it
+  rbACK_ = new QRadioButton("ACK", pnAck_);
+  rbACK_->setObjectName("rbACK");
+  rbNACK_ = new QRadioButton("NACK", pnAck_);
+  rbNACK_->setObjectName("rbNACK");
+  rbACK_->setChecked(true);  // as the form defines it
+  auto* ackLayout = new QHBoxLayout(pnAck_);
+  ackLayout->setContentsMargins(6, 2, 6, 2);
+  ackLayout->addWidget(rbACK_);
+  ackLayout->addWidget(rbNACK_);
+
+  lbSentence_ = new QLineEdit(this);
+  lbSentence_->setObjectName("lbSentence");
+  lbSentence_->setReadOnly(true);
+  lbSentence_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  auto* sentenceCaption = new QLabel("Command", this);
+  sentenceCaption->setBuddy(lbSentence_);
+
+  auto* sendRow = new QHBoxLayout;
+  sendRow->addWidget(btSend_);
+  sendRow->addWidget(pnAck_);
+  sendRow->addStretch();
+  auto* right = new QVBoxLayout;
+  right->addWidget(lbCmd_);
+  right->addWidget(scroll, 1);
+  right->addLayout(sendRow);
+  auto* top = new QHBoxLayout;
+  top->addWidget(cmdTree_, 2);
+  top->addLayout(right, 3);
+  auto* sentenceRow = new QHBoxLayout;
+  sentenceRow->addWidget(sentenceCaption);
+  sentenceRow->addWidget(lbSentence_, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addLayout(top, 1);
+  layout->addLayout(sentenceRow);
+
+  const CommandPanels& p = *panels_;
+  connect(cmdTree_, &QTreeWidget::currentItemChanged, this,
+          [this](QTreeWidgetItem* current) { TreeItemChanged(current); });
+  connect(btSend_, &QPushButton::clicked, this, [this] { SendClick(); });
+  connect(p.btSyncTime, &QPushButton::clicked, this, &CommandArea::SyncTimeClick);
+  connect(p.rgID, &ChoiceGroup::clicked, this, &CommandArea::IdKindClick);
+  connect(p.rgCID, &ChoiceGroup::clicked, this, &CommandArea::IdKindClick);
+  connect(p.rgCustomizedLED, &ChoiceGroup::clicked, this, &CommandArea::LedClick);
+  connect(p.btSelectAll, &QPushButton::clicked, this, [this] { SelectAllClick(true); });
+  connect(p.btUnSelectAll, &QPushButton::clicked, this, [this] { SelectAllClick(false); });
+  connect(p.rgTraceStatus, &ChoiceGroup::clicked, this, &CommandArea::TraceStatusClick);
+  connect(p.btEphsSave, &QPushButton::clicked, this, [this] { SaveClick(true); });
+  connect(p.btSaveAlmc, &QPushButton::clicked, this, [this] { SaveClick(false); });
+  trace_.clearMaintainStatus = [this] {
+    panels_->lbTraceStatus->clear();
+    panels_->lbTraceNum->clear();
+    panels_->lbTraceUsed->clear();
+    panels_->moTraceCfg->clear();
+  };
+
+  context_.chip = host_.secondChip() ? Chip::K900 : Chip::K700;
+  context_.extension = &trace_;
+  InitCommandTree(host_.accessLevel());
+}
+
+CommandArea::~CommandArea() = default;
+
+// --- The tree -----------------------------------------------------------------------------------
+
+void CommandArea::InitCommandTree(int accessLevel) {
+  accessLevel_ = accessLevel;
+  context_.accessLevel = accessLevel;
+  tree_ = BuildCommandTree(accessLevel);
+  state_ = {};
+  {
+    const QSignalBlocker blocker(cmdTree_);
+    cmdTree_->clear();
+    for (int k = 0; k < tree_.nodeCount; ++k) {
+      const std::string_view text = tree_.nodeText(k);
+      new QTreeWidgetItem(cmdTree_,
+                          {QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))});
+    }
+  }
+  ApplyAccessLevel(values_, accessLevel);
+  ApplyAccessLevelToWidgets(accessLevel);
+  for (int n = 1; n <= kCommandCount; ++n) WritePanel(n);
+  TraceStatusClick(trace_.maintain.rgTraceStatus);
+  panels_->Show(PanelId::pnNothing);
+  lbCmd_->setText(vetra::kNoCommandCaption);
+}
+
+void CommandArea::ApplyAccessLevelToWidgets(int accessLevel) {
+  CommandPanels& p = *panels_;
+  p.rgBaud->SetItems(values_.pnCfgIO.rgBaudItems, 2);
+  RebuildChipLists();
+  // Hidden for good below the top level; what the restart boxes hold is still sent.
+  const AccessControls controls = ControlsForLevel(accessLevel);
+  for (const Field& field : p.restartFields) field.SetVisible(!controls.hideRestartTimeFields);
+  p.btSyncTime->setVisible(!controls.hideRestartTimeFields);
+  p.rgOutputFormat2->setVisible(!controls.hideOutputFormat2);
+  p.lbOutput2->setVisible(!controls.hideOutputFormat2);
+  if (controls.sentenceWidth > 0) NarrowSentenceField();
+}
+
+void CommandArea::NarrowSentenceField() { lbSentence_->setMaximumWidth(kNarrowSentenceWidth); }
+
+void CommandArea::TreeItemChanged(QTreeWidgetItem* current) {
+  if (current != nullptr) CmdTreeChange(cmdTree_->indexOfTopLevelItem(current));
+}
+
+void CommandArea::CmdTreeChange(int node) {
+  // The restart boxes may be filled on the panel's first placement: keep what was typed so far.
+  ReadPanel(kCmdRestart);
+  const auto selection =
+      vetra::SelectCommand(state_, tree_, node, values_, host_.setupBaudIndex(), UtcNow());
+  if (!selection) return;
+  CommandPanels& p = *panels_;
+  if (selection->show == PanelId::pnRestart) WritePanel(kCmdRestart);
+  if (selection->show == PanelId::pnSetDatum) {
+    p.lbEdIdx.SetVisible(selection->showEllipsoidIndex);
+    p.lbElpA.SetVisible(selection->showEllipsoidShape);
+    p.lbElpF.SetVisible(selection->showEllipsoidShape);
+  }
+  if (selection->traceBaudPosition) p.rgTraceBaud->SetPosition(*selection->traceBaudPosition);
+  p.Show(selection->show);
+
+  lbCmd_->setText(QString::fromLatin1(selection->caption.data(),
+                                      static_cast<qsizetype>(selection->caption.size())));
+  SetTextColour(lbCmd_, palette().color(QPalette::Highlight));
+}
+
+bool CommandArea::SelectCommand(int number) {
+  for (int k = 0; k < tree_.nodeCount; ++k) {
+    if (tree_.nodeMap[k] != number) continue;
+    cmdTree_->setCurrentItem(cmdTree_->topLevelItem(k));
+    return true;
+  }
+  return false;
+}
+
+// --- Panel values -------------------------------------------------------------------------------
+
+std::vector<ControlRef> CommandArea::Controls(int number) {
+  std::vector<ControlRef> controls = PanelControls(values_, number, accessLevel_);
+  for (ControlRef& control : trace_.Controls(number)) controls.push_back(std::move(control));
+  return controls;
+}
+
+void CommandArea::ReadPanel(int number) {
+  ReadControls(panels_->panel(CatalogueEntryOf(number).panel), Controls(number));
+}
+
+void CommandArea::WritePanel(int number) {
+  WriteControls(panels_->panel(CatalogueEntryOf(number).panel), Controls(number));
+}
+
+void CommandArea::RebuildChipLists() {
+  CommandPanels& p = *panels_;
+  p.SetStartMode->SetItems(values_.pnRestart.SetStartModeItems,
+                           RestartModeColumns(values_.pnRestart));
+  p.rgBlkAction->SetItems(values_.pnBlkSats.rgBlkActionItems, 2);
+  WritePanel(kCmdRestart);
+  WritePanel(CommandOf(PanelId::pnBlkSats));
+}
+
+void CommandArea::ChipClicked(bool secondChip) {
+  ReadPanel(kCmdRestart);
+  ReadPanel(CommandOf(PanelId::pnBlkSats));
+  context_.chip = secondChip ? Chip::K900 : Chip::K700;
+  ApplyChip(values_, context_.chip);
+  RebuildChipLists();
+}
+
+// --- Send ---------------------------------------------------------------------------------------
+
+SendOutcome CommandArea::SendClick() {
+  const int command = state_.current;
+  if (command != 0) ReadPanel(command);
+  context_.chip = host_.secondChip() ? Chip::K900 : Chip::K700;
+  context_.stores = &host_.viewTask().binary().stores();
+  context_.port = host_.receiverPort();
+  SendOutcome outcome;
+  try {
+    outcome = SendCommand(command, values_, context_, *this);
+  } catch (const std::exception& e) {  // nothing may escape a click
+    outcome = {SendOutcome::Status::WriteFailed, 0, e.what()};
+  }
+  if (command != 0) WritePanel(command);  // encoders that change their panel
+  if (CatalogueEntryOf(command).panel == PanelId::pnBlkSats) ShowSatelliteColours();
+  Report(outcome);
+  return outcome;
+}
+
+void CommandArea::Report(const SendOutcome& outcome) {
+  using Status = SendOutcome::Status;
+  switch (outcome.status) {
+    case Status::ConversionFailed:
+      host_.messages().Show(outcome.message, kApplicationTitle);
+      break;
+    case Status::NoPort:
+      host_.messages().Show(outcome.message, kApplicationTitle, IMessages::Kind::Information);
+      break;
+    case Status::WriteFailed:
+      host_.messages().Show(outcome.message, kErrorTitle);
+      break;
+    case Status::Sent:
+    case Status::NothingToSend:
+      break;
+  }
+}
+
+void CommandArea::UncheckAcknowledgement() {
+  // Radio buttons of one group keep one checked; both are cleared until the next answer.
+  for (QRadioButton* button : {rbACK_, rbNACK_}) {
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(true);
+  }
+}
+
+void CommandArea::ShowSentence(const std::string& text) { SetText(lbSentence_, text); }
+void CommandArea::ClearRevision() { host_.viewTask().ShowRevision(true); }
+void CommandArea::ClearClockOffset() { host_.viewTask().ShowClockOffset(true); }
+void CommandArea::ClearSelfTest() { host_.viewTask().ShowSelfTest(true); }
+
+void CommandArea::ShowSatelliteColours() {
+  const QColor normal = QApplication::palette(panels_->cbPRN[0]).color(QPalette::WindowText);
+  for (int i = 0; i < kSatelliteBoxes; ++i) {
+    SetTextColour(panels_->cbPRN[i], values_.pnBlkSats.cbPRNRed[i] ? kBlockedColour : normal);
+  }
+}
+
+// --- Panel events -------------------------------------------------------------------------------
+
+void CommandArea::SyncTimeClick() {
+  ReadPanel(kCmdRestart);
+  const TNavRecord position = host_.viewTask().DisplayCopy();
+  SyncRestart(values_.pnRestart, UtcNow(),
+              SignedDegrees(position.latitudeDeg, position.latitudeHemisphere),
+              SignedDegrees(position.longitudeDeg, position.longitudeHemisphere));
+  WritePanel(kCmdRestart);
+}
+
+void CommandArea::IdKindClick() {
+  const int command = CommandOf(PanelId::pnID);
+  ReadPanel(command);
+  ApplyIdKindRule(values_.pnID, accessLevel_, host_.messages());
+  WritePanel(command);
+}
+
+void CommandArea::LedClick() {
+  const int command = CommandOf(PanelId::pnCustomizedLED);
+  ReadPanel(command);
+  ApplyLedPreset(values_.pnCustomizedLED);
+  WritePanel(command);
+}
+
+void CommandArea::SelectAllClick(bool select) {
+  const int command = CommandOf(PanelId::pnBlkSats);
+  ReadPanel(command);
+  select ? SelectAllSatellites(values_.pnBlkSats) : UnselectAllSatellites(values_.pnBlkSats);
+  WritePanel(command);
+}
+
+void CommandArea::TraceStatusClick(int action) {
+  CommandPanels& p = *panels_;
+  p.gbTrcStatus->hide();
+  p.gbTrcSetup->hide();
+  p.moTraceCfg->hide();
+  if (action == kTraceSetupAction) {
+    p.gbTrcSetup->show();
+  } else if (action != 1) {  // "Clear log " has nothing to show
+    p.gbTrcStatus->show();
+    p.moTraceCfg->show();
+  }
+}
+
+void CommandArea::SaveClick(bool ephemeris) {
+  const QString startFolder = QString::fromStdString(host_.workPath());
+  const QString path = chooseSaveFile_ ? chooseSaveFile_(startFolder)
+                                       : QFileDialog::getSaveFileName(
+                                             this, ephemeris ? "Save Ephemeris" : "Save Almanac",
+                                             startFolder, kSaveDialogFilter);
+  if (path.isEmpty()) return;
+  const std::string file = QFile::encodeName(path).toStdString();
+  ReceiverStores& stores = host_.viewTask().binary().stores();
+  if (ephemeris) {
+    SaveEphemeris(stores.ephemeris, file, host_.messages());
+  } else {
+    SaveAlmanac(stores.almanac, file, host_.messages());
+  }
+}
+
+// --- Reply displays -----------------------------------------------------------------------------
+
+void CommandArea::ShowRevision(const RevisionView& view) {
+  SetText(panels_->lbRevision, view.revision);
+  SetText(panels_->lbRevDate, view.date);
+  SetText(panels_->lbRevTime, view.time);
+  SetText(panels_->lbCRC, view.crc);
+}
+
+void CommandArea::ShowClockOffset(const std::string& text) {
+  SetText(panels_->lbClockOffSet, text);
+}
+
+void CommandArea::ShowSelfTest(const SelfTestView& view) {
+  for (int i = 0; i < 4; ++i) SetText(panels_->lbResult[i], view.results[i]);
+  if (!view.verdict) return;
+  // Green or red with white text; otherwise the system's own window colours.
+  QLabel* verdict = panels_->lbBitResult;
+  QPalette palette = QApplication::palette(verdict);
+  if (view.verdict->background) {
+    palette.setColor(QPalette::Window, ToQColor(*view.verdict->background));
+    palette.setColor(QPalette::WindowText, Qt::white);
+  }
+  verdict->setPalette(palette);
+  SetText(verdict, view.verdict->text);
+}
+
+int CommandArea::idChoice() const { return panels_->rgID->position(); }
+
+void CommandArea::ShowModuleId(const std::string& text) { SetText(panels_->edModuleID, text); }
+
+void CommandArea::ShowCustomizedId(const std::string& text) { SetText(panels_->edCID, text); }
+
+void CommandArea::ShowReport(const std::vector<std::string>& lines) {
+  SetLines(panels_->moShowText, lines);
+}
+
+void CommandArea::ShowTraceReport(const TraceReport& report) {
+  CommandPanels& p = *panels_;
+  if (report.traceStatusFont) SetTextColour(p.lbTraceStatus, ToQColor(*report.traceStatusFont));
+  SetText(p.lbTraceStatus, report.traceStatus);
+  SetText(p.lbTraceUsed, report.usedPercent);
+  SetText(p.lbTraceNum, report.recordsLogged);
+  if (report.config) SetLines(p.moTraceCfg, *report.config);
+}
+
+void CommandArea::ShowTestResult(const TestResultView& view) {
+  SetTextColour(panels_->lbTraceStatus, ToQColor(view.font));
+  SetText(panels_->lbTraceStatus, view.text);
+}
+
+namespace {
+
+void ShowProgress(const StoreProgress& progress, QProgressBar* bar, QLabel* count, QLabel* sv,
+                  QLabel* week, QLabel* toe) {
+  // A bar whose maximum is 0 would show Qt's busy animation, and one below the position would
+  // refuse the position: the maximum is at least 1 and at least the replies received.
+  bar->setRange(0, std::max({progress.maximum, progress.position, 1}));
+  bar->setValue(progress.position);
+  SetText(count, progress.count);
+  if (progress.sv) SetText(sv, *progress.sv);
+  if (progress.weekNumber) SetText(week, *progress.weekNumber);
+  if (toe != nullptr && progress.toe) SetText(toe, *progress.toe);
+}
+
+}  // namespace
+
+void CommandArea::ShowEphsProgress(const StoreProgress& progress) {
+  const CommandPanels& p = *panels_;
+  ShowProgress(progress, p.pbReadEphs, p.lbReadEphs, p.lbEphsSV, p.lbEphsWn, p.lbEphsToe);
+}
+
+void CommandArea::ShowAlmcProgress(const StoreProgress& progress) {
+  const CommandPanels& p = *panels_;
+  ShowProgress(progress, p.pbReadAlmc, p.lbReadAlmc, p.lbAlmcSV, p.lbAlmcWn, nullptr);
+}
+
+void CommandArea::ShowAcknowledgement(bool ack) { (ack ? rbACK_ : rbNACK_)->setChecked(true); }
+
+}  // namespace vetra::ui

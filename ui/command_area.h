@@ -1,0 +1,137 @@
+#pragma once
+// The command area of the View page: the command tree CmdTree, the caption lbCmd, the parameter
+// area with one panel per command, btSend with the acknowledgement display pnAck (rbACK, rbNACK)
+// and the echo of the last frame sent, lbSentence.
+//
+// The rules are the core's: the catalogue and tree (commands/command_tree.h), the send path
+// (commands/send_path.h) with its encoders, the panel rules by access level and chip
+// (commands/panel_rules.h), the store progress and files (commands/store_files.h) and the report
+// texts (monitor/reports.h). This class copies the widgets into the core's panel structs and back,
+// and shows what comes back from the receiver in the panels' reply fields.
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "commands/command_tree.h"
+#include "commands/encoders.h"
+#include "commands/panels.h"
+#include "commands/send_path.h"
+#include "commands/store_files.h"
+#include "monitor/reports.h"
+#include "ui/command_trace.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QGroupBox;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace vetra::ui {
+
+class ViewPageHost;
+struct CommandPanels;
+
+class CommandArea : public QWidget, private ISendView {
+  Q_OBJECT
+ public:
+  // Builds the area and its tree for the host's access level (InitCommandTree).
+  CommandArea(ViewPageHost& host, QWidget* parent = nullptr);
+  ~CommandArea() override;
+
+  // InitCommandTree: the commands the access level lists, in catalogue order, and the panels'
+  // choices and hidden controls for that level.
+  void InitCommandTree(int accessLevel);
+  const CommandTree& tree() const { return tree_; }
+  int currentCommand() const { return state_.current; }
+
+  // CmdTreeChange for node k of the tree; SelectCommand for a catalogue number (false when the
+  // access level does not list it).
+  void CmdTreeChange(int node);
+  bool SelectCommand(int number);
+
+  // btSendClick. Tells the user when nothing could be sent (no port, a field that does not
+  // convert, a failed write); never throws.
+  SendOutcome SendClick();
+
+  // rgChipClick on the Setup page: the restart modes and block actions of the chip.
+  void ChipClicked(bool secondChip);
+  void NarrowSentenceField();  // access levels below 16
+
+  // Reply displays (window thread, inside the monitoring task's hand-off or the send path).
+  void ShowRevision(const RevisionView& view);
+  void ShowClockOffset(const std::string& text);
+  void ShowSelfTest(const SelfTestView& view);
+  int idChoice() const;  // rgID: 0 "Production ID", 1 "User Key ID"
+  void ShowModuleId(const std::string& text);
+  void ShowCustomizedId(const std::string& text);
+  void ShowReport(const std::vector<std::string>& lines);  // moShowText
+  void ShowTraceReport(const TraceReport& report);         // pnMaintainTrace's status fields
+  void ShowTestResult(const TestResultView& view);
+  void ShowEphsProgress(const StoreProgress& progress);
+  void ShowAlmcProgress(const StoreProgress& progress);
+  void ShowAcknowledgement(bool ack);  // rbACK or rbNACK
+  // The item sent with the last built-in test; its verdict depends on it.
+  int keptTestItem() const { return context_.keptTestItem; }
+
+  // The Save buttons' file dialog; tests put a chooser of their own in its place. An empty
+  // result means cancelled.
+  using FileChooser = std::function<QString(const QString& startFolder)>;
+  void SetSaveFileChooser(FileChooser chooser) { chooseSaveFile_ = std::move(chooser); }
+
+  const CommandPanels& widgets() const { return *panels_; }
+  Panels& panelValues() { return values_; }
+  TraceCommands& traceValues() { return trace_; }
+  // The named controls of a command's panel (core names and the trace panels' names).
+  std::vector<ControlRef> Controls(int number);
+
+ private:
+  // ISendView
+  void UncheckAcknowledgement() override;
+  void ShowSentence(const std::string& text) override;
+  void ClearRevision() override;
+  void ClearClockOffset() override;
+  void ClearSelfTest() override;
+
+  // Widgets -> panel struct, and back after a rule or an encoder changed it.
+  void ReadPanel(int number);
+  void WritePanel(int number);
+  void ApplyAccessLevelToWidgets(int accessLevel);
+  void RebuildChipLists();
+  void ShowSatelliteColours();
+
+  // Panel events.
+  void SyncTimeClick();
+  void IdKindClick();
+  void LedClick();
+  void SelectAllClick(bool select);
+  void TraceStatusClick(int action);
+  void SaveClick(bool ephemeris);
+
+  void TreeItemChanged(QTreeWidgetItem* current);
+  void Report(const SendOutcome& outcome);
+
+  ViewPageHost& host_;
+  int accessLevel_ = 0;
+  Panels values_;
+  TraceCommands trace_;
+  EncodeContext context_;
+  CommandTree tree_;
+  CommandTreeState state_;
+  FileChooser chooseSaveFile_;
+
+  QTreeWidget* cmdTree_;
+  QLabel* lbCmd_;
+  QWidget* parameterArea_;
+  std::unique_ptr<CommandPanels> panels_;
+  QPushButton* btSend_;
+  QGroupBox* pnAck_;
+  QRadioButton *rbACK_, *rbNACK_;
+  QLineEdit* lbSentence_;
+};
+
+}  // namespace vetra::ui
