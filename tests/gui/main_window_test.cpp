@@ -166,7 +166,6 @@ TEST_F(MainWindowTest, RefusesToLeaveSetupOnAMissingPort) {
   // A port name that stands for no device at all is refused the same way.
   messages_.shown.clear();
   auto none = MakeWindow();
-  EXPECT_FALSE(none->ShowPage("tsUpgrade"));
   EXPECT_FALSE(none->ShowPage("tsReload"));
   EXPECT_TRUE(messages_.Saw("Wrong com!", "Open com port"));
 }
