@@ -141,10 +141,10 @@ class CaptureFile {
 // --- Session -------------------------------------------------------------------------------------
 
 ReceiverSession::ReceiverSession(std::string program)
-    : program_(std::move(program)),
-      watcher_(std::make_unique<InterruptWatcher>([this] { Interrupt(); })),
-      messages_(program_) {
+    : program_(std::move(program)), messages_(program_) {
   state_.lastActivity = Clock::now();
+  // Once everything Interrupt() touches exists, and before the task's thread does.
+  watcher_ = std::make_unique<InterruptWatcher>([this] { Interrupt(); });
 }
 
 ReceiverSession::~ReceiverSession() {

@@ -146,7 +146,8 @@ class ReceiverSession final : private IViewDisplay {
   void onTestResult() override;
 
   std::string program_;
-  std::unique_ptr<InterruptWatcher> watcher_;  // first: signals are taken before any thread exists
+  std::unique_ptr<InterruptWatcher> watcher_;  // made before the task's thread, which inherits
+                                               // the blocked signals
   ConsoleMessages messages_;
   ReceiverStores stores_;
 
