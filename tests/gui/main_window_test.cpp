@@ -388,13 +388,18 @@ TEST_F(MainWindowTest, UnpluggedReceiverStopsMonitoringAndReturnsToSetup) {
   ASSERT_TRUE(window->ShowPage("tsView"));
   QTest::mouseClick(Find<QPushButton>(*window, "btLog"), Qt::LeftButton);
   ASSERT_TRUE(WaitFor([&] { return !Text(*window, "lbLat").isEmpty(); }));
+  ASSERT_TRUE(WaitFor(
+      [&] { return test::ReadFile(logPath.toStdString()).find("$GPGGA") != std::string::npos; }));
+  const size_t loggedBeforeDrop = test::ReadFile(logPath.toStdString()).size();
 
   receiver_->DropLine();
   ASSERT_TRUE(WaitFor([&] { return CurrentPage(*window) == "tsSetup"; }));
   EXPECT_EQ(messages_.shown.size(), 1u);
   EXPECT_FALSE(window->portOpen());
   EXPECT_EQ(Find<QPushButton>(*window, "btLog")->text(), "Log");
-  EXPECT_NE(test::ReadFile(logPath.toStdString()).find("$GP"), std::string::npos);
+  EXPECT_GE(test::ReadFile(logPath.toStdString()).size(), loggedBeforeDrop);
+  // The window stays usable: the log can start again once a port is open.
+  EXPECT_TRUE(Find<QPushButton>(*window, "btLog")->isEnabled());
 }
 
 }  // namespace
