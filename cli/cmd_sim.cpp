@@ -28,9 +28,10 @@ struct SimArguments {
 };
 
 int RunSim(const SimArguments& a) {
+  const bool k900 = a.chip == "k900" || a.chip == "K900";
   sim::SimOptions options;
   options.baud = a.baud;
-  options.chip = a.chip == "k900" ? sim::Chip::K900 : sim::Chip::K700;
+  options.chip = k900 ? sim::Chip::K900 : sim::Chip::K700;
   options.binaryOutput = a.binary;
   options.linkPath = a.link;
   options.hostMode = a.host;
@@ -52,8 +53,8 @@ int RunSim(const SimArguments& a) {
     return 1;
   }
   std::cout << receiver.devicePath() << std::endl;
-  std::cerr << "virtual " << (a.chip == "k900" ? "K900" : "K700") << " receiver at " << a.baud
-            << " baud on " << receiver.slavePath() << "; Ctrl-C stops it\n";
+  std::cerr << "virtual " << (k900 ? "K900" : "K700") << " receiver at " << a.baud << " baud on "
+            << receiver.slavePath() << "; Ctrl-C stops it\n";
   int signal = 0;
   sigwait(&stopSignals, &signal);
   receiver.Stop();

@@ -161,6 +161,7 @@ void ReceiverModule::ReceiveLoading(std::span<const uint8_t> bytes, double nowS,
       if (incoming_.size() == expectedImageSize_) {
         flash_ = std::move(incoming_);
         incoming_.clear();
+        if (options_.onFlashWritten) options_.onFlashWritten(flash_);
         FinishLoad(nowS);
       }
       return;
@@ -189,6 +190,7 @@ void ReceiverModule::AdvanceLoading(double nowS) {
         SendMonitorReply(text);
         flash_ = std::move(incoming_);  // written while it arrived
         incoming_.clear();
+        if (options_.onFlashWritten) options_.onFlashWritten(flash_);
         mode_ = Mode::MonitorDone;
       }
       return;

@@ -7,7 +7,9 @@
 // monitoring at 4800, so whoever starts both sets the program's rate to the module's.
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace vetra::sim {
 
@@ -43,6 +45,10 @@ struct SimOptions {
   double restartFixSeconds[3] = {-1.0, -1.0, -1.0};
   // Seconds from a restart command to the revision sentence ($MXTR,REV), the module's reboot.
   double rebootSeconds = 1.0;
+
+  // Called on the wire's thread, with the module's lock held, whenever a load has written an image
+  // into flash (the bytes exactly as received), so that a test can wait for it instead of polling.
+  std::function<void(const std::vector<uint8_t>&)> onFlashWritten;
 };
 
 }  // namespace vetra::sim
