@@ -242,7 +242,9 @@ void ViewPage::BuildGrid() {
     sgMeas_->setColumnWidth(c, kGridColumnChars[c] * charWidth + 10);
   }
   sgMeas_->horizontalHeader()->setStretchLastSection(true);
-  sgMeas_->verticalHeader()->setDefaultSectionSize(sgMeas_->fontMetrics().height() + 3);
+  const int rowHeight = sgMeas_->fontMetrics().height() + 3;
+  sgMeas_->verticalHeader()->setMinimumSectionSize(rowHeight);
+  sgMeas_->verticalHeader()->setDefaultSectionSize(rowHeight);
 }
 
 void ViewPage::SizeGridForChip(bool secondChip) {
@@ -274,8 +276,9 @@ void ViewPage::SizeGridForChip(bool secondChip) {
       sgMeas_->setItem(r, c, item);
     }
   }
-  const int height =
-      rows * sgMeas_->verticalHeader()->defaultSectionSize() + 2 * sgMeas_->frameWidth();
+  // Every row shows: the rows' real heights (the style may keep them above the default).
+  int height = 2 * sgMeas_->frameWidth();
+  for (int r = 0; r < rows; ++r) height += sgMeas_->rowHeight(r);
   sgMeas_->setFixedHeight(height);
 }
 
