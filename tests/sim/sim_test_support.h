@@ -222,6 +222,14 @@ class HostPort {
   }
   bool failed() const { return failed_; }
 
+  // Takes whatever the line has delivered so far, without waiting.
+  void ReadAvailable() {
+    uint8_t buffer[4096];
+    ssize_t n = 0;
+    while ((n = ::read(fd_, buffer, sizeof buffer)) > 0)
+      received.insert(received.end(), buffer, buffer + n);
+  }
+
   std::vector<uint8_t> received;
 
  private:
