@@ -29,6 +29,11 @@ bool Contains(const Bytes& bytes, const std::string& text) {
   return std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) != bytes.end();
 }
 
+// A path of this process's own, so that test programs running side by side never meet.
+std::string TempPath(const std::string& name) {
+  return ::testing::TempDir() + "/" + std::to_string(::getpid()) + "_" + name;
+}
+
 SimOptions Fast() {
   SimOptions o;
   o.baud = 115200;
@@ -159,7 +164,7 @@ TEST(VirtualReceiver, BinaryFramesOfTheK900) {
 }
 
 TEST(VirtualReceiver, ReplaysALogExactly) {
-  const std::string path = ::testing::TempDir() + "/sim_replay.log";
+  const std::string path = TempPath("sim_replay.log");
   Bytes log;
   for (int i = 0; i < 40; ++i) {
     const std::string s = "$GPGGA,replayed line " + std::to_string(i) + "\r\n";
@@ -191,7 +196,7 @@ TEST(VirtualReceiver, AMissingReplayLogIsAnError) {
 }
 
 TEST(VirtualReceiver, StableLinkSurvivesHostReopening) {
-  const std::string link = ::testing::TempDir() + "/vetra_sim_link";
+  const std::string link = TempPath("vetra_sim_link");
   SimOptions options = Fast();
   options.linkPath = link;
   {
@@ -212,7 +217,7 @@ TEST(VirtualReceiver, StableLinkSurvivesHostReopening) {
 }
 
 TEST(VirtualReceiver, RefusesToReplaceAFileWithItsLink) {
-  const std::string path = ::testing::TempDir() + "/vetra_sim_not_a_link";
+  const std::string path = TempPath("vetra_sim_not_a_link");
   std::ofstream(path) << "keep me";
   SimOptions options;
   options.linkPath = path;
