@@ -8,6 +8,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/command_registry.h"
 #include "sim/virtual_receiver.h"
@@ -39,6 +40,10 @@ int RunSim(const SimArguments& a) {
   options.replayLoop = a.loop;
   options.bootMonitor = a.bootMonitor;
   options.seed = a.seed;
+  // Whoever loads firmware into the module sees here when the image has landed in its flash.
+  options.onFlashWritten = [](const std::vector<uint8_t>& image) {
+    std::cerr << "flash written: " << image.size() << " bytes" << std::endl;
+  };
 
   // Block the stop signals before the receiver's thread starts, so that only sigwait sees them.
   sigset_t stopSignals;
