@@ -191,9 +191,13 @@ TracePanels BuildTracePanels(QWidget* parent) {
   for (const char* node : kTraceTreeNodes) {
     t.tvTraceCmd->addTopLevelItem(new QTreeWidgetItem(QStringList{node}));
   }
-  const int rowHeight = t.tvTraceCmd->fontMetrics().height() + 6;
-  t.tvTraceCmd->setFixedHeight(rowHeight * static_cast<int>(kTraceTreeNodes.size()) + 6);
-  t.tvTraceCmd->setFixedWidth(t.tvTraceCmd->fontMetrics().horizontalAdvance("Convert") + 40);
+  // Four nodes, always all in view: no scroll bars, the height of the four rows.
+  t.tvTraceCmd->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  t.tvTraceCmd->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  const int rows = static_cast<int>(kTraceTreeNodes.size());
+  const int frame = 2 * t.tvTraceCmd->frameWidth();
+  t.tvTraceCmd->setFixedHeight(t.tvTraceCmd->sizeHintForRow(0) * rows + frame + 2);
+  t.tvTraceCmd->setFixedWidth(t.tvTraceCmd->fontMetrics().horizontalAdvance("Convert") + 36);
 
   t.lbTrace = new QLabel("no action", t.pnTrace);
   t.lbTrace->setObjectName("lbTrace");

@@ -132,6 +132,7 @@ void TtffPanel::BuildControls() {
 
   // The mean of each mode ("%5.1fs"); the field holds the mode's name until its first result.
   auto* means = new QHBoxLayout;
+  means->addWidget(new QLabel("Mean", this));
   for (int i = 0; i < 3; ++i) {
     averages_[i] = new QLineEdit(QString::fromStdString(model.results[i]), this);
     averages_[i]->setObjectName(kAverageNames[i]);

@@ -8,6 +8,8 @@
 namespace vetra::ui {
 namespace {
 
+constexpr double kMaxSlot = 18.0;  // pixels per cycle at most
+
 // Scale steps that keep the labels round: 10 s, 20 s, 30 s, 60 s, then whole minutes.
 int RoundedUp(int seconds) {
   for (int step : {10, 20, 30, 60, 120, 300, 600}) {
@@ -69,9 +71,11 @@ void TtffPlot::paintEvent(QPaintEvent*) {
     return;
   }
 
-  // At most one pixel of gap; many cycles make thin bars rather than leaving the plot.
-  const double slot = static_cast<double>(plot.width()) / static_cast<double>(bars_.size());
-  const double barWidth = std::max(1.0, slot - std::min(2.0, slot / 4));
+  // Many cycles make thin bars rather than leaving the plot; a few stay narrow, one beside the
+  // other from the left, so that each reads as one cycle.
+  const double slot =
+      std::min(kMaxSlot, static_cast<double>(plot.width()) / static_cast<double>(bars_.size()));
+  const double barWidth = std::max(1.0, slot - std::min(3.0, slot / 4));
   const QColor counted = LightShade(kGreen);
   const QColor other = ToQColor(kGrey);
   for (size_t i = 0; i < bars_.size(); ++i) {

@@ -56,6 +56,14 @@ class PagesWindowTest : public ::testing::Test {
   std::string Folder() const { return settings_->folder(); }
   std::string PathIn(const std::string& name) const { return settings_->folder() + "/" + name; }
 
+  // The documentation's pictures of the pages at work: scripts/screenshot sets
+  // VETRA_SCREENSHOT_DIR and runs these tests; otherwise nothing is written.
+  void SaveScreenshot(const char* name) {
+    const QString folder = qEnvironmentVariable("VETRA_SCREENSHOT_DIR");
+    if (folder.isEmpty()) return;
+    EXPECT_TRUE(window_->grab().save(folder + "/" + name)) << name;
+  }
+
   test::RecordingMessages messages_;
   std::unique_ptr<test::TempSettings> settings_;
   std::unique_ptr<TfmTop> window_;

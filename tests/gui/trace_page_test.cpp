@@ -163,6 +163,7 @@ TEST_F(TracePageTest, RecordReadAndConvertMakeTheRoundTrip) {
     EXPECT_NE(line.find(", 49.2"), std::string::npos) << line;
   }
   EXPECT_EQ(count, logged);
+  SaveScreenshot("trace.png");
 
   // Another type resets the bar; a GPX track goes to its own file.
   types->button(4)->click();

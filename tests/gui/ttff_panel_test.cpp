@@ -129,6 +129,7 @@ TEST_F(TtffPanelTest, TwoHotCyclesFromTheTtffTab) {
   EXPECT_EQ(Text("lbTestMax"), "2.0s");
   EXPECT_EQ(Text("lbTestStdDev"), "0.0s");
   EXPECT_EQ(Find<TtffPlot>("pbTestPlot")->barCount(), sent);
+  SaveScreenshot("ttff.png");
   const std::string csv = PathIn("ttff.csv");
   panel_->SetCsvFileChooser([&](const QString&) { return QString::fromStdString(csv); });
   QTest::mouseClick(Find<QPushButton>("btTestExport"), Qt::LeftButton);

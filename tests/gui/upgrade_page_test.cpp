@@ -77,6 +77,8 @@ TEST_F(UpgradePageTest, RunningFirmwareLoadEndsInPass) {
   ASSERT_TRUE(WaitFor([&] { return Text("lbResult") == "PASS!"; }, 30000))
       << Text("lbState").toStdString() << " / " << Text("lbResult").toStdString();
   EXPECT_EQ(ResultColour(), QColor(0, 128, 0));
+  // "Program OK!" for a second, then ready for the next load.
+  if (WaitFor([&] { return Text("lbState") == "Program OK!"; })) SaveScreenshot("upgrade.png");
   ASSERT_TRUE(WaitFor([&] { return Text("lbState") == "Standby"; }));
   EXPECT_FALSE(write->isChecked());
   EXPECT_TRUE(tabs()->isEnabled());
