@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTreeWidget>
 #include <chrono>
@@ -207,6 +208,46 @@ TEST_F(TracePageTest, WithoutTheLoggerTheTabIsTheTtffTab) {
   EXPECT_FALSE(Find("pnTest")->isHidden());
   EXPECT_EQ(TracePage::OutputFileName(TraceFormat::Rmc), std::string("tracedata.gps"));
   EXPECT_EQ(TracePage::OutputFileName(TraceFormat::Kml), std::string("tracedata.kml"));
+}
+
+}  // namespace
+}  // namespace vetra::ui
+
+namespace vetra::ui {
+namespace {
+
+TEST_F(PagesWindowTest, EveryNamedControlOfTheUpgradeTraceAndTtffPagesExists) {
+  MakeWindow("[Setup]\nTrace=ON\n");
+  const char* names[] = {
+      // Upgrade
+      "tsReload", "bbBrowse", "edFilePath", "leLoadSize", "leLoadAddr", "chPmonK700", "chPmonK900",
+      "sbGo", "lbState", "lbResult", "brProgress",
+      // Trace logger
+      "tsTrace", "pnTrace", "tvTraceCmd", "lbTrace", "lbTrcStatus", "lbTrcPct", "lbTrcLogged",
+      "lbTrcReadPos", "Button1", "pnTrcClear", "btClear", "pnTrcRead", "rdTrcFormat", "lbStartPos",
+      "rdTrcBaud", "pbReadProgress", "lbProgress", "btTrcRead", "pnTrcRecord", "lbTrcDistance",
+      "lbTrcPeriod", "lbTrcTime", "btTrcRecord", "pnTrcConvert", "rgSelCvt", "pbConvert",
+      "btConvert",
+      // TTFF
+      "pnTest", "btHotStart", "btWarmStart", "btColdStart", "lbGPSstatus", "lbTestStatus",
+      "lbTestCycle", "lbTTFF", "csTestCycles", "csWaitTime", "edTestAvgHot", "edTestAvgWarm",
+      "edTestAvgCold", "tmrTest", "lbTestMin", "lbTestMedian", "lbTestMax", "lbTestStdDev",
+      "lbTestValid", "pbTestPlot", "btTestExport"};
+  for (const char* name : names) {
+    EXPECT_NE(window_->findChild<QObject*>(name), nullptr) << name;
+  }
+  // The texts the pages start with.
+  EXPECT_EQ(Find<QButtonGroup>("rdTrcFormatButtons")->checkedButton()->text(), "Binary");
+  EXPECT_EQ(Find<QLineEdit>("lbStartPos")->text(), "0");
+  EXPECT_EQ(Find<QLineEdit>("lbTrcDistance")->text(), "0");
+  EXPECT_EQ(Find<QLineEdit>("lbTrcPeriod")->text(), "0");
+  EXPECT_EQ(Find<QLineEdit>("lbTrcTime")->text(), "65535");
+  EXPECT_EQ(Find<QButtonGroup>("rgSelCvtButtons")->checkedButton()->text(), "ECEF(x,y,z) in ASCII");
+  EXPECT_EQ(Find<QSpinBox>("csTestCycles")->minimum(), 1);
+  EXPECT_EQ(Find<QSpinBox>("csTestCycles")->maximum(), 10000);
+  EXPECT_EQ(Find<QSpinBox>("csWaitTime")->minimum(), 3);
+  EXPECT_EQ(Find<QSpinBox>("csWaitTime")->maximum(), 20);
+  EXPECT_EQ(Find<QLineEdit>("edTestAvgWarm")->text(), "     Warm");
 }
 
 }  // namespace
