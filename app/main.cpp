@@ -2,12 +2,14 @@
 //
 //   vetra-viewer [--simulate [--sim-baud N] [--sim-chip k700|k900] [--sim-binary]]
 //                [--settings FILE] [--page setup|view|upgrade|trace] [--expanded]
-//                [--screenshot FILE [--after-ms N]] [PORT [FIRMWARE]]
+//                [--command COMMAND [--send]] [--screenshot FILE [--after-ms N]] [PORT [FIRMWARE]]
 //
 // --simulate starts the built-in virtual receiver in this process and points the selected port at
 // it, at the receiver's rate (9600 unless --sim-baud says otherwise). --page and --expanded open a
-// page as if the user had chosen it; --screenshot writes the window's picture after N ms (3000)
-// and ends the program (the documentation's screenshots).
+// page as if the user had chosen it; --command chooses a command of the View page's tree (its
+// number, id "05h" or tree text) and --send presses Send once the receiver talks; --screenshot
+// writes the window's picture after N ms (3000) and ends the program (the documentation's
+// screenshots).
 
 #include <QApplication>
 #include <QStyleFactory>
@@ -15,12 +17,15 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 
 #include "app/baud_table.h"
 #include "app/command_line.h"
 #include "app/page_rules.h"
 #include "app/settings.h"
+#include "commands/catalogue.h"
 #include "sim/virtual_receiver.h"
+#include "ui/command_area.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -28,6 +33,8 @@ namespace {
 struct ShowOptions {
   QString page;
   bool expanded = false;
+  std::optional<int> command;
+  bool send = false;
   QString screenshot;
   int afterMs = 3000;
   vetra::sim::SimOptions sim;
@@ -50,6 +57,11 @@ ShowOptions TakeShowOptions(std::vector<std::string>& args) {
       show.page = QString::fromStdString(value());
     } else if (arg == "--expanded") {
       show.expanded = true;
+    } else if (arg == "--command") {
+      show.command = vetra::FindCommand(value());
+      if (!show.command) show.error = "--command: no such command";
+    } else if (arg == "--send") {
+      show.send = true;
     } else if (arg == "--screenshot") {
       show.screenshot = QString::fromStdString(value());
     } else if (arg == "--after-ms") {
@@ -125,6 +137,16 @@ int main(int argc, char* argv[]) {
     if (!show.page.isEmpty()) {
       window.ShowPage(PageName(show.page));
       if (show.expanded) window.ToggleWindowSize();
+    }
+    if (show.command) {
+      vetra::ui::CommandArea& commands = window.viewPage().commandArea();
+      if (!commands.SelectCommand(*show.command)) {
+        std::fprintf(stderr, "vetra-viewer: --command: not listed at this access level\n");
+      }
+      // Half the wait: the receiver answers before the picture is taken.
+      if (show.send) {
+        QTimer::singleShot(show.afterMs / 2, &window, [&commands] { commands.SendClick(); });
+      }
     }
     if (!show.screenshot.isEmpty()) {
       QTimer::singleShot(show.afterMs, &window, [&window, &show] {

@@ -34,6 +34,7 @@ namespace vetra::ui {
 namespace {
 
 constexpr char kSaveDialogFilter[] = "Binary (*.bin)";
+constexpr int kParameterAreaHeight = kParameterArea.height - 55;  // without lbCmd and Send
 const QColor kBlockedColour{255, 0, 0};
 
 // The first catalogue command that shows a panel (the one whose rules the panel follows).
@@ -69,15 +70,15 @@ CommandArea::CommandArea(ViewPageHost& host, QWidget* parent) : QWidget(parent),
   bold.setBold(true);
   lbCmd_->setFont(bold);
 
-  // The parameter area scrolls when a panel needs more height than the window gives it.
+  // The parameter area keeps the height most panels need and scrolls for the few that need more.
   parameterArea_ = new QWidget;
   parameterArea_->setObjectName("pnParameters");
   panels_ = std::make_unique<CommandPanels>(parameterArea_);
   auto* scroll = new QScrollArea(this);
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setWidgetResizable(true);
-  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   scroll->setWidget(parameterArea_);
+  scroll->setMinimumHeight(kParameterAreaHeight);
 
   btSend_ = new QPushButton("Send", this);
   btSend_->setObjectName("btSend");
@@ -159,8 +160,9 @@ void CommandArea::InitCommandTree(int accessLevel) {
     cmdTree_->clear();
     for (int k = 0; k < tree_.nodeCount; ++k) {
       const std::string_view text = tree_.nodeText(k);
-      new QTreeWidgetItem(cmdTree_,
-                          {QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))});
+      auto* item = new QTreeWidgetItem(
+          cmdTree_, {QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))});
+      item->setToolTip(0, item->text(0));  // the tree may be narrower than its texts
     }
   }
   ApplyAccessLevel(values_, accessLevel);
@@ -238,8 +240,9 @@ void CommandArea::WritePanel(int number) {
 
 void CommandArea::RebuildChipLists() {
   CommandPanels& p = *panels_;
+  // Two columns for the short K700 list too, so that the date and time boxes stay in sight.
   p.SetStartMode->SetItems(values_.pnRestart.SetStartModeItems,
-                           RestartModeColumns(values_.pnRestart));
+                           std::max(2, RestartModeColumns(values_.pnRestart)));
   p.rgBlkAction->SetItems(values_.pnBlkSats.rgBlkActionItems, 2);
   WritePanel(kCmdRestart);
   WritePanel(CommandOf(PanelId::pnBlkSats));

@@ -40,16 +40,19 @@ void ChoiceGroup::SetItems(const std::vector<std::string>& items, int columns) {
   const int count = static_cast<int>(items.size());
   const int rows = (count + columns - 1) / columns;
   for (int i = 0; i < count; ++i) {
-    auto* button = new QRadioButton(QString::fromStdString(items[i]), this);
+    // An '&' in an item ("Read status & configuration") is text, not a shortcut mark.
+    auto* button = new QRadioButton(QString::fromStdString(items[i]).replace('&', "&&"), this);
     group_->addButton(button, i);
     grid_->addWidget(button, i % rows, i / rows);
     buttons_.push_back(button);
   }
+  // The items keep to the left; the group's spare width stays after the last column.
+  for (int c = 0; c <= columns; ++c) grid_->setColumnStretch(c, c == columns ? 1 : 0);
 }
 
 QString ChoiceGroup::itemText(int position) const {
   QRadioButton* b = button(position);
-  return b != nullptr ? b->text() : QString();
+  return b != nullptr ? b->text().replace("&&", "&") : QString();
 }
 
 QRadioButton* ChoiceGroup::button(int position) const {

@@ -26,7 +26,7 @@ inline QVBoxLayout* PanelColumn(QWidget* panel) {
 inline QGridLayout* FieldGrid() {
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(6);
-  grid->setVerticalSpacing(3);
+  grid->setVerticalSpacing(2);
   return grid;
 }
 

@@ -15,7 +15,7 @@ namespace {
 void BuildRestart(CommandPanels& p) {
   QWidget* panel = p.Add(PanelId::pnRestart);
   QVBoxLayout* column = PanelColumn(panel);
-  p.SetStartMode = new ChoiceGroup("SetStartMode", "Start Mode", panel);
+  p.SetStartMode = new ChoiceGroup("SetStartMode", {}, panel);  // the modes speak for themselves
   p.SetStartMode->SetItems(pnRestartPanel{}.SetStartModeItems);
   column->addWidget(p.SetStartMode);
 
@@ -33,7 +33,7 @@ void BuildRestart(CommandPanels& p) {
   for (size_t i = 0; i < std::size(kBoxes); ++i) {
     p.restartFields[i] = MakeField(kBoxes[i].name, kBoxes[i].caption, {}, kBoxes[i].chars, panel);
   }
-  // Date beside time, then the position across the whole width.
+  // Date beside time, then the position, with Sync (which fills both) beside the longitude.
   for (int i = 0; i < 3; ++i) {
     PlaceField(grid, p.restartFields[i], i, 0);
     PlaceField(grid, p.restartFields[i + 3], i, 1);
@@ -41,16 +41,12 @@ void BuildRestart(CommandPanels& p) {
   grid->addWidget(p.restartFields[6].caption, 3, 0);
   grid->addWidget(p.restartFields[6].edit, 3, 1, 1, 3, Qt::AlignLeft);
   grid->addWidget(p.restartFields[7].caption, 4, 0);
-  grid->addWidget(p.restartFields[7].edit, 4, 1, 1, 3, Qt::AlignLeft);
-  grid->setColumnStretch(3, 1);
-  column->addLayout(grid);
-
+  grid->addWidget(p.restartFields[7].edit, 4, 1, Qt::AlignLeft);
   p.btSyncTime = Button("btSyncTime", "Sync", panel);
   p.btSyncTime->setToolTip("The computer's UTC time and the last position received");
-  auto* row = new QHBoxLayout;
-  row->addStretch();
-  row->addWidget(p.btSyncTime);
-  column->addLayout(row);
+  grid->addWidget(p.btSyncTime, 4, 2, 1, 2, Qt::AlignRight);
+  grid->setColumnStretch(3, 1);
+  column->addLayout(grid);
   column->addStretch();
 }
 

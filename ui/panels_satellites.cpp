@@ -11,21 +11,23 @@
 namespace vetra::ui {
 
 void BuildSatellitePanels(CommandPanels& p) {
+  constexpr int kBoxesPerRow = 6;
   QWidget* panel = p.Add(PanelId::pnBlkSats);
   QVBoxLayout* column = PanelColumn(panel);
   p.rgBlkAction = new ChoiceGroup("rgBlkAction", "Action", panel);
   p.rgBlkAction->SetItems(pnBlkSatsPanel{}.rgBlkActionItems, 2);
   column->addWidget(p.rgBlkAction);
 
-  // Eight to a row, PRN 1 top left, as the numbers are read.
+  // Six to a row, PRN 1 top left, as the numbers are read; packed close to fit the area.
   auto* grid = new QGridLayout;
-  grid->setHorizontalSpacing(2);
+  grid->setHorizontalSpacing(0);
   grid->setVerticalSpacing(0);
   for (int i = 0; i < kSatelliteBoxes; ++i) {
     auto* box = new QCheckBox(QString::number(i + 1), panel);
+    box->setStyleSheet("QCheckBox { spacing: 2px; }");
     box->setObjectName(QString::asprintf("cbPRN%02d", i + 1));
     p.cbPRN[i] = box;
-    grid->addWidget(box, i / 8, i % 8);
+    grid->addWidget(box, i / kBoxesPerRow, i % kBoxesPerRow);
   }
   column->addLayout(grid);
 

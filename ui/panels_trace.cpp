@@ -36,7 +36,7 @@ void BuildRead(CommandPanels& p) {
 void BuildMaintain(CommandPanels& p) {
   QWidget* panel = p.Add(PanelId::pnMaintainTrace);
   QVBoxLayout* column = PanelColumn(panel);
-  p.rgTraceStatus = new ChoiceGroup("rgTraceStatus", "Action", panel);
+  p.rgTraceStatus = new ChoiceGroup("rgTraceStatus", {}, panel);  // five actions: no title
   p.rgTraceStatus->SetItems(ItemList(kTraceStatusActions));
   column->addWidget(p.rgTraceStatus);
 

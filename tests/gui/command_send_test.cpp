@@ -2,6 +2,7 @@
 // its panel, and the Sends that write nothing (a field that does not convert, no port, no
 // command).
 
+#include <QDateTime>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 
@@ -116,7 +117,7 @@ TEST_F(CommandAreaTest, ReadEphemerisFillsTheProgressAndTheStore) {
   ShowViewWithReceiver();
   auto* bar = Find<QProgressBar>("pbReadEphs");
   // The receiver sends the satellites it tracks: wait for its fix first.
-  ASSERT_TRUE(WaitFor([&] { return !LabelText("lbLat").isEmpty(); }));
+  ASSERT_TRUE(WaitFor([&] { return window_->viewTask().DisplayCopy().latitudeDeg > 1; }));
   Choose("Read Ephemeris (09h)");
   Send();
   EXPECT_EQ(EditText("lbSentence"), "25 25 f1 09 00 f8 0d 0a ");
@@ -125,6 +126,53 @@ TEST_F(CommandAreaTest, ReadEphemerisFillsTheProgressAndTheStore) {
   EXPECT_FALSE(LabelText("lbEphsSV").isEmpty());
   const auto store = window_->viewTask().binary().stores().ephemeris.Get();
   EXPECT_EQ(store.receivedCount(), bar->value());
+}
+
+TEST_F(CommandAreaTest, MaintainTraceAndCustomizedIdRepliesReachTheirFields) {
+  MakeWindow("Engineer=BRAMBLEX");
+  ShowViewWithReceiver();
+  // Setup, then its configuration read back.
+  Choose("Maintain Trace Buffer (1Fh)");
+  ClickItem("rgTraceStatus", 3);
+  Find<QLineEdit>("lbTraceDistance")->setText("100");
+  Find<QLineEdit>("lbTracePeriod")->setText("5");
+  Find<QLineEdit>("lbTraceSpeed")->setText("36");
+  Send();
+  EXPECT_EQ(EditText("lbSentence"), "25 25 f1 1f 03 03 64 00 05 00 63 00 ec 0d 0a ");
+  Find<QLabel>("lbTraceStatus")->setText("stale");
+  ClickItem("rgTraceStatus", 2);
+  Send();
+  EXPECT_EQ(LabelText("lbTraceStatus"), "");  // emptied until the reply
+  auto* config = Find<QPlainTextEdit>("moTraceCfg");
+  ASSERT_TRUE(WaitFor([&] { return config->toPlainText().contains("min speed = "); }));
+  EXPECT_TRUE(config->toPlainText().contains("min distance = 100 meter"));
+  EXPECT_TRUE(config->toPlainText().contains("min time = 5 second"));
+  EXPECT_FALSE(LabelText("lbTraceStatus").isEmpty());
+  EXPECT_FALSE(LabelText("lbTraceNum").isEmpty());
+
+  // A customized ID set, then read: the read empties the box, the reply fills it.
+  Choose("Maintain Customized ID (16h)");
+  ClickItem("rgCID", 1);
+  Find<QLineEdit>("edCID")->setText("FLEET-7");
+  Send();
+  ClickItem("rgCID", 0);
+  Send();
+  EXPECT_EQ(EditText("edCID"), "");
+  EXPECT_TRUE(WaitFor([&] { return EditText("edCID") == "FLEET-7"; }));
+}
+
+TEST_F(CommandAreaTest, SyncTakesTheTimeAndTheLastPosition) {
+  MakeWindow("Engineer=BRAMBLEX");
+  ShowViewWithReceiver();  // the receiver starts near 49 17' N, 123 07' W
+  ASSERT_TRUE(WaitFor([&] { return window_->viewTask().DisplayCopy().latitudeDeg > 1; }));
+  Choose("Restart(01h)");
+  Find<QLineEdit>("RSTyear")->setText("1999");
+  Find<QPushButton>("btSyncTime")->click();
+  EXPECT_EQ(EditText("RSTyear"), QString::number(QDateTime::currentDateTimeUtc().date().year()));
+  EXPECT_TRUE(QRegularExpression(R"(^49[0-5]\d$)").match(EditText("RSTLat")).hasMatch())
+      << EditText("RSTLat").toStdString();
+  EXPECT_TRUE(QRegularExpression(R"(^-123[0-5]\d$)").match(EditText("RSTLong")).hasMatch())
+      << EditText("RSTLong").toStdString();
 }
 
 TEST_F(CommandAreaTest, SendWithoutPortOrCommandWritesNothing) {
