@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 
 namespace vetra {
@@ -111,6 +113,37 @@ TEST(Geodesy, RoundTripAgainstIterativeReference) {
       }
     }
   }
+}
+
+// The whole range a trace can hold: every latitude from pole to pole (the last steps within a
+// metre of the axis), heights from 1 km below the ellipsoid to 100 km above it. The largest
+// errors against the exact iteration are recorded with the test's properties.
+TEST(Geodesy, LargestErrorOverTheWholeGrid) {
+  double worstLat = 0, worstHeight = 0;
+  double worstLatAt = 0, worstHeightAt = 0;
+  for (double latDeg = -90; latDeg <= 90; latDeg += 0.5) {
+    // On the axis itself the polar branch is exact; start just off it.
+    const double lat = std::clamp(latDeg, -89.99999, 89.99999) * kDeg;
+    for (double lonDeg = -180; lonDeg < 180; lonDeg += 45) {
+      for (double h = -1000; h <= 100000; h += 2525) {
+        const auto ecef = ToEcef(lat, lonDeg * kDeg, h);
+        const auto got = ecefToGeodetic(ecef);
+        const auto ref = IterativeReference(ecef);
+        const double latError = std::fabs(got[0] - ref[0]);
+        const double heightError = std::fabs(got[2] - ref[2]);
+        if (latError > worstLat) worstLat = latError, worstLatAt = latDeg;
+        if (heightError > worstHeight) worstHeight = heightError, worstHeightAt = latDeg;
+      }
+    }
+  }
+  RecordProperty("largest_latitude_error_rad", std::to_string(worstLat));
+  RecordProperty("largest_height_error_m", std::to_string(worstHeight));
+  std::printf(
+      "largest latitude error %.3g rad (at %.1f deg), largest height error %.3g m (at %.1f deg)\n",
+      worstLat, worstLatAt, worstHeight, worstHeightAt);
+  // A millimetre of latitude is about 1.6e-10 rad on the Earth's surface.
+  EXPECT_LT(worstLat, 1e-10);
+  EXPECT_LT(worstHeight, 0.01);
 }
 
 }  // namespace
