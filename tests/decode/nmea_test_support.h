@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <stdexcept>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -108,8 +109,12 @@ inline std::string Describe(const TNavRecord& r) {
   return out.str();
 }
 
+// A missing capture fails the test that wanted it (gtest reports the exception) instead of
+// handing it an empty stream to index into.
 inline std::string ReadCapture(const std::string& name) {
-  std::ifstream in(std::string(VETRA_TESTDATA) + "/nmea-real/" + name, std::ios::binary);
+  const std::string path = std::string(VETRA_TESTDATA) + "/nmea-real/" + name;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("missing capture " + path);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
