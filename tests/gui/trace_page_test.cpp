@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QTreeWidget>
 #include <chrono>
 #include <fstream>
@@ -153,7 +154,15 @@ TEST_F(TracePageTest, RecordReadAndConvertMakeTheRoundTrip) {
   EXPECT_EQ(types->buttons().size(), 6);
   EXPECT_EQ(types->button(4)->text(), "GPX track");
   types->button(1)->click();
+  // The window handles its events during the conversion, with Start disabled meanwhile.
+  bool handledDuring = false, startDisabledDuring = false;
+  QTimer::singleShot(0, this->window_.get(), [&] {
+    handledDuring = true;
+    startDisabledDuring = !Find<QPushButton>("btConvert")->isEnabled();
+  });
   QTest::mouseClick(Find<QPushButton>("btConvert"), Qt::LeftButton);
+  EXPECT_TRUE(handledDuring);
+  EXPECT_TRUE(startDisabledDuring);
   auto* progress = Find<QProgressBar>("pbConvert");
   EXPECT_EQ(progress->maximum(), static_cast<int>(capture.size()));
   EXPECT_EQ(progress->value(), progress->maximum());
