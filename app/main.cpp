@@ -26,6 +26,7 @@
 #include "commands/catalogue.h"
 #include "sim/virtual_receiver.h"
 #include "ui/command_area.h"
+#include "ui/first_drawing_trace.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -132,6 +133,7 @@ int main(int argc, char* argv[]) {
       window.PointSelectedPortAt(receiver->devicePath(), vetra::BaudIndexOf(show.sim.baud));
       window.SelectSecondChip(show.sim.chip == vetra::sim::Chip::K900);
     }
+    vetra::ui::TraceFirstDrawing(window);  // start-up benchmark's mark (off unless asked for)
     window.show();
 
     if (!show.page.isEmpty()) {
