@@ -48,9 +48,14 @@ UpgradePage::UpgradePage(Hooks hooks, QWidget* parent) : QWidget(parent), hooks_
 }
 
 UpgradePage::~UpgradePage() {
-  // The window has shut its hand-off down by now, so the loader cannot wait on this thread.
-  ReleaseLoaderPort();
+  StopLoader();
   loader_.reset();
+}
+
+void UpgradePage::StopLoader() {
+  // The window has shut its hand-off down by now, so the loader cannot wait on this thread.
+  loader_->RequestStop();
+  ReleaseLoaderPort();
 }
 
 IClock& UpgradePage::clock() const {

@@ -55,8 +55,9 @@ class UpgradePage : public QWidget, private ILoadDisplay {
   void EnterForChip(bool secondChip);
   // Leaving the page: the loader stops (a load that runs ends with "STOP!") and lets the port go.
   void SetLoaderIdle();
-  // The window closes: as SetLoaderIdle; call after the hand-off has been shut down.
-  void StopLoader() { SetLoaderIdle(); }
+  // The window closes: the loader's thread is asked to end and lets the port go. Call after the
+  // window's hand-off has been shut down.
+  void StopLoader();
 
   // bbBrowseClick / Load1Click and the other handlers, as the user triggers them.
   void BrowseClick();

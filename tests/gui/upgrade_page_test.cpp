@@ -137,6 +137,12 @@ TEST_F(UpgradePageTest, WriteDuringALoadStopsIt) {
   EXPECT_TRUE(tabs()->isEnabled());
   EXPECT_TRUE(Find<QPushButton>("bbBrowse")->isEnabled());
   EXPECT_NE(Text("lbResult"), "PASS!");
+
+  // The stopped loader re-enters "STOP!" every 100 ms; on the other pages it stays quiet: the
+  // status bar is theirs.
+  ASSERT_TRUE(window_->ShowPage("tsView"));
+  EXPECT_FALSE(WaitFor([&] { return !Text("sbStatusPanel2").isEmpty(); }, 500))
+      << Text("sbStatusPanel2").toStdString();
   EXPECT_TRUE(window_->ShowPage("tsSetup"));
 }
 
