@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -202,6 +203,12 @@ void TtffPanel::ModeClick(TestType type) {
   test_->SetPort(hooks_.port ? hooks_.port() : nullptr);
   test_->ButtonClicked(type);
   Show();
+}
+
+void TtffPanel::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  // A minimised window hides spontaneously; another page hides it from within the program.
+  if (!event->spontaneous() && test_->panel().timerRunning) ModeClick(test_->testType());
 }
 
 void TtffPanel::Tick() {

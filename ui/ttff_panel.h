@@ -55,6 +55,11 @@ class TtffPanel : public QWidget {
 
   const TtffTest& test() const { return *test_; }
 
+ protected:
+  // Leaving the page stops a running test: its restart frames must never reach a port that the
+  // loader uses, nor one that is gone.
+  void hideEvent(QHideEvent* event) override;
+
  private:
   class Monitor;
   void BuildControls();

@@ -160,6 +160,21 @@ TEST_F(TtffPanelTest, StopEndsTheTestAndKeepsTheResultsSoFar) {
   EXPECT_EQ(receiver_->commandCount(), restarts);
 }
 
+TEST_F(TtffPanelTest, LeavingTheTabStopsTheTest) {
+  OpenTtffTab();
+  auto* cold = Find<QPushButton>("btColdStart");
+  QTest::mouseClick(cold, Qt::LeftButton);
+  panel_->Tick();
+  ASSERT_EQ(cold->text(), "Stop");
+  // No restart frame may go out on the Upgrade page, where the loader has the port.
+  ASSERT_TRUE(window_->ShowPage("tsReload"));
+  EXPECT_FALSE(panel_->test().panel().timerRunning);
+  EXPECT_EQ(cold->text(), "Cold");
+  const uint64_t commands = receiver_->commandCount();
+  panel_->Tick();
+  EXPECT_EQ(receiver_->commandCount(), commands);
+}
+
 TEST_F(TtffPanelTest, TheTimerStepsTheTestUnlessTicksAreManual) {
   OpenTtffTab();
   panel_->UseManualTicks(false);
