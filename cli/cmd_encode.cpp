@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "cli/command_registry.h"
-#include "cli/trace_command_extension.h"
+#include "trace/trace_command_extension.h"
 #include "commands/encode_arguments.h"
 
 namespace vetra::cli {

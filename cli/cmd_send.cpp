@@ -17,7 +17,7 @@
 #include "app/receiver_port.h"
 #include "cli/command_registry.h"
 #include "cli/port_argument.h"
-#include "cli/trace_command_extension.h"
+#include "trace/trace_command_extension.h"
 #include "commands/catalogue.h"
 #include "commands/encode_arguments.h"
 #include "commands/reply_wait.h"

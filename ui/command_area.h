@@ -21,7 +21,7 @@
 #include "commands/send_path.h"
 #include "commands/store_files.h"
 #include "monitor/reports.h"
-#include "ui/command_trace.h"
+#include "trace/trace_command_extension.h"
 
 class QLabel;
 class QLineEdit;
@@ -85,7 +85,7 @@ class CommandArea : public QWidget, private ISendView {
 
   const CommandPanels& widgets() const { return *panels_; }
   Panels& panelValues() { return values_; }
-  TraceCommands& traceValues() { return trace_; }
+  TraceCommandExtension& traceValues() { return trace_; }
   // The named controls of a command's panel (core names and the trace panels' names).
   std::vector<ControlRef> Controls(int number);
 
@@ -118,7 +118,7 @@ class CommandArea : public QWidget, private ISendView {
   ViewPageHost& host_;
   int accessLevel_ = 0;
   Panels values_;
-  TraceCommands trace_;
+  TraceCommandExtension trace_;
   EncodeContext context_;
   CommandTree tree_;
   CommandTreeState state_;

@@ -1,10 +1,10 @@
-#include "ui/command_trace.h"
+#include "trace/trace_command_extension.h"
 
 #include <algorithm>
 
 #include "commands/catalogue.h"
 
-namespace vetra::ui {
+namespace vetra {
 namespace {
 
 template <size_t N>
@@ -34,7 +34,7 @@ ControlRef Text(const char* name, std::string& text) {
 
 }  // namespace
 
-size_t TraceCommands::Encode(int number, std::span<uint8_t> out) {
+size_t TraceCommandExtension::Encode(int number, std::span<uint8_t> out) {
   Frame frame;
   if (number == kCmdTraceRecord) frame = EncodeTraceRecord(record);
   if (number == kCmdTraceRead) frame = EncodeTraceRead(read);
@@ -47,7 +47,7 @@ size_t TraceCommands::Encode(int number, std::span<uint8_t> out) {
   return frame.size();
 }
 
-std::vector<ControlRef> TraceCommands::Controls(int number) {
+std::vector<ControlRef> TraceCommandExtension::Controls(int number) {
   if (number == kCmdTraceRecord) {
     return {Choice("rgTraceRecordAction", record.rgTraceRecordAction, kTraceRecordActions)};
   }
@@ -67,4 +67,4 @@ std::vector<ControlRef> TraceCommands::Controls(int number) {
   return {};
 }
 
-}  // namespace vetra::ui
+}  // namespace vetra
