@@ -17,11 +17,13 @@ const std::map<std::string, TraceFormat> kTypes = {
 struct ConvertOptions {
   std::string type = "ecef";
   std::string input = kTraceCaptureFile;
-  std::string output = kTraceTextFile;
+  std::string output;  // empty: tracedata.gps, or tracedata.gpx / .kml for the tracks
 };
 
-int RunConvert(const ConvertOptions& o) {
-  const auto result = ConvertTraceFile(o.input, o.output, kTypes.at(o.type));
+int RunConvert(ConvertOptions o) {
+  const TraceFormat format = kTypes.at(o.type);
+  if (o.output.empty()) o.output = TraceOutputFile(format);
+  const auto result = ConvertTraceFile(o.input, o.output, format);
   switch (result.status) {
     case TraceConvertStatus::InputMissing:
       std::cerr << "vetra convert: cannot read the trace capture '" << o.input << "'\n";
@@ -47,7 +49,8 @@ const CommandRegistration registration{
           ->check(CLI::IsMember({"ecef", "geodetic", "gga", "rmc", "gpx", "kml"}))
           ->capture_default_str();
       sub.add_option("IN", options->input, "trace capture")->capture_default_str();
-      sub.add_option("OUT", options->output, "text file to write")->capture_default_str();
+      sub.add_option("OUT", options->output,
+                     "file to write (default tracedata.gps; tracedata.gpx or .kml for the tracks)");
       return [options] { return RunConvert(*options); };
     }};
 

@@ -23,6 +23,17 @@ bool WriteAll(std::FILE* f, std::string& text) {
 }
 }  // namespace
 
+const char* TraceOutputFile(TraceFormat format) {
+  switch (format) {
+    case TraceFormat::Gpx:
+      return "tracedata.gpx";
+    case TraceFormat::Kml:
+      return "tracedata.kml";
+    default:
+      return kTraceTextFile;
+  }
+}
+
 TraceConvertResult ConvertTraceFile(const std::string& inputPath, const std::string& outputPath,
                                     TraceFormat format, const TraceConvertCallbacks& callbacks) {
   TraceConvertResult result;

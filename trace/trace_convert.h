@@ -15,6 +15,10 @@ namespace vetra {
 inline constexpr const char* kTraceCaptureFile = "tracelog.tmp";
 inline constexpr const char* kTraceTextFile = "tracedata.gps";
 
+// The conversion's output file: "tracedata.gps" for the text forms; the GPX and KML tracks get
+// their own ending so that mapping tools open them directly.
+const char* TraceOutputFile(TraceFormat format);
+
 enum class TraceConvertStatus { Ok, InputMissing, OutputFailed, WriteFailed };
 
 struct TraceConvertCallbacks {

@@ -207,16 +207,7 @@ void TracePage::RequestClick() {
 
 void TracePage::SelCvtClick() { ui_.pbConvert->setValue(0); }
 
-const char* TracePage::OutputFileName(TraceFormat format) {
-  switch (format) {
-    case TraceFormat::Gpx:
-      return "tracedata.gpx";
-    case TraceFormat::Kml:
-      return "tracedata.kml";
-    default:
-      return kTraceTextFile;
-  }
-}
+const char* TracePage::OutputFileName(TraceFormat format) { return TraceOutputFile(format); }
 
 void TracePage::ConvertClick() {
   if (converting_) return;
