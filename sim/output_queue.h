@@ -29,6 +29,12 @@ class OutputQueue {
   // Drops the bytes but keeps the rate changes in order (they apply at once).
   void ClearBytes();
 
+  // A module that has just switched its rate on its own gives the host until untilS to follow:
+  // until then the wire sends nothing while the host still listens at another rate.
+  void HoldForListener(double untilS) { holdUntilS_ = untilS; }
+  bool holding(double nowS) const { return nowS < holdUntilS_; }
+  void ReleaseHold() { holdUntilS_ = 0; }
+
  private:
   struct Change {
     uint64_t position;  // in bytes taken since the start
@@ -37,6 +43,7 @@ class OutputQueue {
   std::deque<uint8_t> bytes_;
   std::deque<Change> changes_;
   uint64_t taken_ = 0;
+  double holdUntilS_ = 0;
 };
 
 }  // namespace vetra::sim

@@ -29,6 +29,9 @@ constexpr double kQuietEndsDataS = 0.3;
 constexpr double kMonitorEraseS = 2.0;
 constexpr double kFirmwareEraseS = 1.5;
 constexpr double kStartReplyDelayS = 0.3;
+// How long the reply to the start frame waits for a host that is slow to follow the module to
+// the loading rate (a busy machine may take longer than its 100 ms pause).
+constexpr double kHostFollowS = 2.0;
 constexpr double kLoadAbandonS = 15.0;
 constexpr size_t kDataRequestEvery = 16 * 1024;
 constexpr size_t kMaxMonitorBytes = 64 * 1024;
@@ -74,6 +77,7 @@ bool ReceiverModule::StartFirmwareLoad(const CommandFrame& frame, double nowS) {
                         p.U16(1) == LoadAddressHigh(options_.chip) && kib >= 1 &&
                         kib * 1024 <= kMaxImageBytes && !faults_->refuseLoad.load();
   ChangeLineRate(kLoadBaud, false);
+  output_.HoldForListener(nowS + kStartReplyDelayS + kHostFollowS);
   const bool checksum = settings_.nmeaChecksum;
   Schedule(nowS + kStartReplyDelayS, [this, accepted, checksum](double) {
     SendSentence(MxtrSentence({accepted ? "41" : "4E", "72"}, checksum));

@@ -16,6 +16,7 @@ namespace vetra::sim {
 
 namespace {
 constexpr double kChunkS = 0.010;      // the wire hands over about 10 ms of bytes at a time
+constexpr double kHoldPollS = 0.010;   // how often a held line looks at the host's rate
 constexpr int kHostQueueLimit = 4096;  // what a serial driver would buffer for the host
 constexpr size_t kKeptCommands = 256;
 constexpr int kMaxWaitMs = 200;
@@ -164,6 +165,14 @@ void VirtualReceiver::Transmit(double nowS) {
     if (faults_.silent.load()) {
       lineEnd_->output().ClearBytes();
       return;
+    }
+    if (lineEnd_->output().holding(nowS)) {
+      const int hostBaud = terminal_.hostBaud();
+      if (hostBaud != 0 && hostBaud != baud_.load()) {
+        txFreeAtS_ = nowS + kHoldPollS;  // look at the host's rate again soon, without spinning
+        return;
+      }
+      lineEnd_->output().ReleaseHold();
     }
     const double bytesPerSecond = baud_.load() / 10.0;
     const size_t count = static_cast<size_t>(std::max(1.0, bytesPerSecond * kChunkS));

@@ -96,6 +96,30 @@ TEST(VirtualReceiver, AHostAtAnotherRateReceivesGarbageUntilItMatches) {
   ASSERT_TRUE(host.ReadUntil([](const Bytes& b) { return Contains(b, "$GP"); }, 5s));
 }
 
+// A busy host may take longer than its 100 ms pause to follow the module to the loading rate: the
+// reply to the start frame waits for it instead of going out garbled.
+TEST(VirtualReceiver, AHostSlowToFollowTheLoadingRateStillHearsTheStartReply) {
+  SimOptions options;
+  options.baud = 9600;
+  VirtualReceiver sim(options);
+  ASSERT_TRUE(sim.Start()) << sim.error();
+  HostPort host(sim.devicePath(), 9600);
+  host.Write(test::CommandBytes(0xF1, 0x72, {0x06, 0x00, 0x20, 0x03, 0x00}));
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  while (sim.mode() != ReceiverModule::Mode::LoadStarting &&
+         std::chrono::steady_clock::now() < deadline) {
+    host.ReadUntil([](const Bytes&) { return false; }, 5ms);
+  }
+  ASSERT_EQ(sim.mode(), ReceiverModule::Mode::LoadStarting);
+  // Well past the module's own reply time, the host still listens at the old rate.
+  host.ReadUntil([](const Bytes&) { return false; }, 700ms);
+  EXPECT_EQ(sim.garbledBytesSent(), 0u);
+  host.SetBaud(115200);
+  host.received.clear();
+  EXPECT_TRUE(host.ReadUntil([](const Bytes& b) { return Contains(b, "$MXTR,41,72"); }, 5s))
+      << std::string(host.received.begin(), host.received.end());
+}
+
 TEST(VirtualReceiver, CommandsGetAnAckAndQueriesTheirReplies) {
   VirtualReceiver sim(Fast());
   ASSERT_TRUE(sim.Start()) << sim.error();
