@@ -226,6 +226,10 @@ void TLoadTask::RunPass() {
     p += consumed;
     n -= consumed;
     RunStep(code, reply);
+    if (purged_) {
+      purged_ = false;
+      break;
+    }
   } while (n > 0);
 }
 
@@ -344,6 +348,10 @@ void TLoadTask::StepStartFrame() {
   if (!Send(frame.data(), static_cast<int>(frame.size()))) return;
   clock_.sleepMs(100);
   if (port_ != nullptr) port_->Reset(kLoadBaud, 8, 0, 0);
+  // A sentence cut off by the purge must not swallow the acknowledgement: its '$' would only
+  // end the stale address, and the reply would go unheard.
+  nmea_.ResetState();
+  purged_ = true;
   SetState(kLoadWaitAck, 10);
   InitProgressBar();
 }

@@ -166,6 +166,8 @@ class TLoadTask {
   uint8_t buffer_[kReceiveBuffer] = {};
   int ack_ = 0;  // 1 acknowledged, -1 refused
   bool eraseDone_ = false;
+  // The port was purged during this pass: what is left of the bytes read before it is stale.
+  bool purged_ = false;
   int32_t offset_ = 0;
   uint16_t imageSum_ = 0;
 

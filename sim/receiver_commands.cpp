@@ -93,7 +93,7 @@ void ReceiverModule::HandleCommand(const CommandFrame& frame, double nowS) {
     return;
   }
   if (frame.frameClass == kClassCommand && frame.id == 0x73 && mode_ == Mode::LoadStarting) {
-    EraseForLoad(nowS);
+    if (!LoadSilentAt(LoadStep::FirmwareErase)) EraseForLoad(nowS);
     return;
   }
   if (!ApplyCommand(frame, nowS)) Nack(frame.id);

@@ -95,6 +95,11 @@ bool ReceiverModule::StartFirmwareLoad(const CommandFrame& frame, double nowS) {
   return true;
 }
 
+bool ReceiverModule::LoadSilentAt(LoadStep step) const {
+  const LoadStep from = faults_->loadSilentFrom.load();
+  return from != LoadStep::None && step >= from;
+}
+
 void ReceiverModule::EraseForLoad(double nowS) {
   mode_ = Mode::LoadErasing;
   const bool checksum = settings_.nmeaChecksum;
@@ -123,7 +128,7 @@ void ReceiverModule::ReceiveLoading(std::span<const uint8_t> bytes, double nowS,
         if (b == 'E') {
           mode_ = Mode::MonitorErasing;
           Schedule(nowS + kMonitorEraseS, [this](double) {
-            SendMonitorReply("ERASE");
+            if (!LoadSilentAt(LoadStep::MonitorErase)) SendMonitorReply("ERASE");
             incoming_.clear();
             mode_ = Mode::MonitorReceiving;
           });
@@ -157,7 +162,8 @@ void ReceiverModule::ReceiveLoading(std::span<const uint8_t> bytes, double nowS,
           // The block is programmed; ask for the next one.
           const bool checksum = settings_.nmeaChecksum;
           Schedule(nowS + 0.01, [this, checksum](double) {
-            SendSentence(MxtrSentence({"4D", "21", "DATARQST"}, checksum));
+            SendSentence(MxtrSentence({"4D", "21", "DATARQST"}, checksum),
+                         faults_->corruptDataRequests.load());
           });
         }
       }
@@ -191,7 +197,7 @@ void ReceiverModule::AdvanceLoading(double nowS) {
         if (faults_->corruptChecksums.load()) sum ^= 0x0101;
         char text[16];
         std::snprintf(text, sizeof text, "DONE%04X", sum);
-        SendMonitorReply(text);
+        if (!LoadSilentAt(LoadStep::MonitorChecksum)) SendMonitorReply(text);
         flash_ = std::move(incoming_);  // written while it arrived
         incoming_.clear();
         if (options_.onFlashWritten) options_.onFlashWritten(flash_);

@@ -288,8 +288,8 @@ void ReceiverModule::SendBinaryEpoch(const EpochReport& r) {
   SendFrame(kClassReply, kIdClockSolution, ClockSolutionPayload(r));
 }
 
-void ReceiverModule::SendSentence(std::string sentence) {
-  if (faults_->corruptChecksums.load()) {
+void ReceiverModule::SendSentence(std::string sentence, bool wrongChecksum) {
+  if (wrongChecksum || faults_->corruptChecksums.load()) {
     const size_t star = sentence.rfind('*');
     if (star != std::string::npos && star + 2 < sentence.size()) {
       char& digit = sentence[star + 2];

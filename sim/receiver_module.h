@@ -97,7 +97,7 @@ class ReceiverModule final : public ILineEnd {
   void BeginAcquisition(double nowS, double fixAfterS);
   void Reboot(double nowS, RestartKind kind);
   void FinishReboot(double nowS, double fixAfterS);
-  void SendSentence(std::string sentence);
+  void SendSentence(std::string sentence, bool wrongChecksum = false);
   void SendFrame(uint8_t frameClass, uint8_t id, std::span<const uint8_t> payload);
   void SendText(std::string_view text);
   void ChangeLineRate(int baud, bool afterQueuedBytes);
@@ -122,6 +122,7 @@ class ReceiverModule final : public ILineEnd {
   void AdvanceLoading(double nowS);
   void FinishLoad(double nowS);
   void SendMonitorReply(std::string_view text);
+  bool LoadSilentAt(LoadStep step) const;
 
   struct Scheduled {
     double atS;

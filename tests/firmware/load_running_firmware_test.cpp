@@ -95,6 +95,19 @@ TEST(RunningFirmwareLoad, FortyKilobytesStopAfterSixteenAndThirtyTwoOnlyAndPass)
   EXPECT_TRUE(h.task.active());
 }
 
+// The pass that sends the start frame has read the running firmware's output up to a sentence
+// cut off by the switch to the loading rate; what follows the purge is the acknowledgement.
+TEST(RunningFirmwareLoad, ASentenceCutOffByTheRateSwitchDoesNotHideTheAcknowledgement) {
+  LoaderHarness h;
+  test::FillImage(h.image, 1024);
+  FirmwareReceiver receiver(h.port, {});
+  h.port.QueueRead(test::Sentence("GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1") + "$G");
+  h.task.Start(false);
+  ASSERT_TRUE(h.Reaches(kLoadProgramOk, 1'000)) << testing::PrintToString(h.display.states);
+  EXPECT_EQ(h.display.result, "PASS!");
+  EXPECT_EQ(receiver.data.size(), 1024u);
+}
+
 TEST(RunningFirmwareLoad, SendsWithoutPausingWhileSendingData) {
   LoaderHarness h;
   test::FillImage(h.image, 16 * 1024);

@@ -1,8 +1,9 @@
 // A receiver that fails during a firmware load, over a pseudo-terminal with the virtual receiver:
 // each fault ends in its red verdict, the loader goes back to "Standby", nothing crashes or hangs.
-// Faults the receiver shows at once (a refusal, a wrong checksum, a dropped line) take real time;
-// for a missing answer the test waits until the loader waits, then moves the clock past its
-// time-out instead of waiting 4 to 20 seconds.
+// Every fault is switched on before the load starts and strikes at its own step, so no test races
+// the loader. Faults the receiver shows at once (a refusal, a wrong checksum, a dropped line) take
+// real time; for a missing answer the test waits until the loader waits, then moves the clock past
+// its time-out instead of waiting 4 to 20 seconds.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -23,8 +24,6 @@ struct FaultCase {
   const char* name;
   LoadSetup setup;
   Action before;                      // switched on before Write
-  int actState = 0;                   // once the loader has shown this state ...
-  Action act;                         // ... this fault is switched on
   int skipState = 0;                  // once the loader waits in this state ...
   int skipSeconds = 0;                // ... its clock moves ahead by this much
   std::vector<std::string> verdicts;  // what the result label may say (red)
@@ -41,10 +40,6 @@ TEST_P(LoadFault, EndsInItsRedVerdictAndTheLoaderIsReadyAgain) {
   ASSERT_EQ(bench.Prepare(), "");
   if (c.before) c.before(bench);
   ASSERT_EQ(bench.Write(), GoResult::Started);
-  if (c.act) {
-    ASSERT_TRUE(bench.WaitForState(c.actState)) << testing::PrintToString(bench.States());
-    c.act(bench);
-  }
   if (c.skipState != 0) {
     ASSERT_TRUE(bench.WaitForState(c.skipState)) << testing::PrintToString(bench.States());
     bench.clock.Skip(c.skipSeconds);
@@ -76,6 +71,10 @@ LoadSetup Firmware(size_t imageBytes = 3'000, Chip chip = Chip::K700) {
 void Silence(LoadBench& b) { b.receiver->faults().ignoreCommands = true; }
 void CorruptChecksums(LoadBench& b) { b.receiver->faults().corruptChecksums = true; }
 void Refuse(LoadBench& b) { b.receiver->faults().refuseLoad = true; }
+Action SilentFrom(sim::LoadStep step) {
+  return [step](LoadBench& b) { b.receiver->faults().loadSilentFrom = step; };
+}
+void CorruptDataRequests(LoadBench& b) { b.receiver->faults().corruptDataRequests = true; }
 
 // The boot monitor's line drops in the middle of the image: the host may be writing (the write
 // fails) or already waiting for the checksum (the read fails), depending on how much of the image
@@ -92,34 +91,28 @@ void DropAfterFirstBlock(LoadBench& b) {
 
 const FaultCase kFaults[] = {
     // Boot monitor.
-    {"MonitorDoesNotAnswer", Monitor(), Silence, 0, {}, kLoadCheckPmon, 11, {"PMON FAIL!"}},
+    {"MonitorDoesNotAnswer", Monitor(), Silence, kLoadCheckPmon, 11, {"PMON FAIL!"}},
     {"EraseNeverConfirmed",
      Monitor(),
-     {},
-     kLoadPmonErase,
-     Silence,
+     SilentFrom(sim::LoadStep::MonitorErase),
      kLoadPmonErase,
      11,
      {"ERASE FAIL!"}},
     {"ChecksumNeverReported",
      Monitor(),
-     {},
-     kLoadPmonSend,
-     Silence,
+     SilentFrom(sim::LoadStep::MonitorChecksum),
      kLoadCheckCode,
      6,
      {"CHK SUM FAIL!"}},
-    {"WrongChecksumReported", Monitor(), CorruptChecksums, 0, {}, 0, 0, {"CHK SUM FAIL!"}},
+    {"WrongChecksumReported", Monitor(), CorruptChecksums, 0, 0, {"CHK SUM FAIL!"}},
     {"MonitorLineDroppedMidImage",
      Monitor(8'192),
      DropMidImage,
      0,
-     {},
-     0,
      0,
      {"SEND FAIL!", "READ FAIL!"}},
     // Running firmware.
-    {"StartRefused", Firmware(), Refuse, 0, {}, 0, 0, {"LOAD FAIL!"}},
+    {"StartRefused", Firmware(), Refuse, 0, 0, {"LOAD FAIL!"}},
     {"WrongLoadAddressRefused",
      [] {
        LoadSetup setup = Firmware(3'000, Chip::K900);
@@ -128,31 +121,24 @@ const FaultCase kFaults[] = {
      }(),
      {},
      0,
-     {},
-     0,
      0,
      {"LOAD FAIL!"}},
-    {"FirmwareDoesNotAnswer", Firmware(), Silence, 0, {}, kLoadWaitAck, 11, {"LOAD FAIL!"}},
-    // The start frame was taken (the loader waited 100 ms before "Wait ..."); the erase frame is
-    // not.
-    {"EraseNotConfirmed", Firmware(), {}, kLoadWaitAck, Silence, kLoadErase, 21, {"ERASE FAIL!"}},
+    {"FirmwareDoesNotAnswer", Firmware(), Silence, kLoadWaitAck, 11, {"LOAD FAIL!"}},
+    // The start frame is acknowledged; the erase frame is not.
+    {"EraseNotConfirmed",
+     Firmware(),
+     SilentFrom(sim::LoadStep::FirmwareErase),
+     kLoadErase,
+     21,
+     {"ERASE FAIL!"}},
     // The data request after 16 KiB comes with a wrong checksum: the loader must not take it.
     {"DataRequestWithWrongChecksum",
      Firmware(20'000),
-     {},
-     kLoadSendData,
-     CorruptChecksums,
+     CorruptDataRequests,
      kLoadWaitRequest,
      5,
      {"SEND FAIL!"}},
-    {"FirmwareLineDroppedAfter16KiB",
-     Firmware(20'000),
-     DropAfterFirstBlock,
-     0,
-     {},
-     0,
-     0,
-     {"READ FAIL!"}},
+    {"FirmwareLineDroppedAfter16KiB", Firmware(20'000), DropAfterFirstBlock, 0, 0, {"READ FAIL!"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Receiver, LoadFault, testing::ValuesIn(kFaults), CaseName);
@@ -177,7 +163,11 @@ TEST(LoadAfterFault, TheNextWriteLoadsOnceTheReceiverAnswers) {
   EXPECT_TRUE(bench.receiver->WaitForCommands(2, std::chrono::seconds(5)))
       << bench.receiver->garbledBytesReceived() << " bytes heard at a wrong rate";
   ASSERT_TRUE(bench.WaitForVerdict());
-  EXPECT_EQ(bench.Result(), "PASS!");
+  EXPECT_EQ(bench.Result(), "PASS!")
+      << "DIAG garbledSent=" << bench.receiver->garbledBytesSent()
+      << " overrun=" << bench.receiver->overrunBytes()
+      << " mode=" << static_cast<int>(bench.receiver->mode()) << " baud=" << bench.receiver->baud()
+      << " states=" << testing::PrintToString(bench.States());
   const auto flash = bench.flash.Wait(std::chrono::seconds(10));
   ASSERT_TRUE(flash.has_value());
   EXPECT_TRUE(*flash == PaddedImage(bench.fileBytes));
