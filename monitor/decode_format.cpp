@@ -3,19 +3,14 @@
 #include <charconv>
 #include <cmath>
 
+#include "decode/number_text.h"
+
 namespace vetra {
 
 namespace {
 
 void AppendRange(std::string& out, const char* begin, const char* end) {
   out.append(begin, static_cast<size_t>(end - begin));
-}
-
-template <typename Int>
-void AppendInt(std::string& out, Int value) {
-  char buffer[24];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
-  AppendRange(out, buffer, end);
 }
 
 // At least `width` digits, zero-padded (a negative value keeps its sign in front).
@@ -42,14 +37,8 @@ void AppendFloat(std::string& out, Float value) {
 }
 
 void AppendFixed(std::string& out, double value, int decimals) {
-  char buffer[64];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-  if (result.ec == std::errc()) {
-    AppendRange(out, buffer, result.ptr);
-  } else {
-    AppendFloat(out, value);  // too long for fixed notation (a garbage value from the wire)
-  }
+  // A garbage value from the wire, too long for fixed notation, goes out in its shortest form.
+  if (!TryAppendFixed(out, value, decimals)) AppendFloat(out, value);
 }
 
 void AppendChar(std::string& out, char c) { AppendJsonString(out, std::string_view(&c, 1)); }

@@ -1,11 +1,11 @@
 #include "trace/trace_format.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 #include "decode/geodesy.h"
+#include "decode/number_text.h"
 
 namespace vetra {
 
@@ -17,21 +17,10 @@ namespace {
 
 constexpr double kDegreesPerRadian = 57.2957795131;
 
-void AppendInt(std::string& out, long long value) {
-  char buffer[24];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
-  out.append(buffer, end);
-}
-
 }  // namespace
 
 void AppendFixed(std::string& out, double value, int decimals) {
-  char buffer[64];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-  if (result.ec == std::errc{}) {
-    out.append(buffer, result.ptr);
-  } else {  // only for values too large for the buffer, which no position reaches
+  if (!TryAppendFixed(out, value, decimals)) {  // only values no position reaches
     char fallback[400];
     const int n = std::snprintf(fallback, sizeof fallback, "%.*f", decimals, value);
     out.append(fallback, n > 0 ? static_cast<size_t>(n) : 0);
