@@ -19,9 +19,9 @@
 #include <string>
 #include <string_view>
 
-#include "decode/receiver_stores.h"
 #include "link/clock.h"
 #include "link/port.h"
+#include "model/receiver_stores.h"
 #include "monitor/view_task.h"
 
 namespace vetra {

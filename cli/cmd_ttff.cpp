@@ -18,7 +18,7 @@
 #include "cli/command_registry.h"
 #include "cli/receiver_session.h"
 #include "link/clock.h"
-#include "ttff/ttff_test.h"
+#include "ttff/ttff_campaign.h"
 #include "ttff/view_task_monitor.h"
 
 namespace vetra::cli {
@@ -82,7 +82,7 @@ int RunTtff(const TtffArgs& args) {
   if (const int opened = session.Open(args.port, args.baud); opened != 0) return opened;
 
   ViewTaskTtffMonitor monitor(session.task());
-  TtffTest test(monitor, SystemClock::instance());
+  TtffCampaign test(monitor, SystemClock::instance());
   test.SetPort(&session.port());
   test.panel().cyclesText = std::to_string(args.cycles);
   test.panel().waitTimeText = std::to_string(args.waitSeconds);

@@ -28,9 +28,9 @@
 #include <vector>
 
 #include "app/receiver_port.h"
-#include "decode/receiver_stores.h"
-#include "decode/reply_fields.h"
-#include "monitor/nav_record.h"
+#include "model/nav_record.h"
+#include "model/receiver_stores.h"
+#include "model/reply_fields.h"
 #include "monitor/view_task.h"
 
 namespace vetra::cli {

@@ -15,8 +15,8 @@
 
 #include "commands/panel_controls.h"
 #include "commands/panels.h"
-#include "decode/receiver_stores.h"
 #include "link/port.h"
+#include "model/receiver_stores.h"
 
 namespace vetra {
 

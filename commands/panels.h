@@ -11,10 +11,9 @@
 #include <string_view>
 #include <vector>
 
-namespace vetra {
+#include "model/chip.h"
 
-// The chip chosen on the Setup page (rgChip): item 0 "TQ-K700", item 1 "TQ-K900".
-enum class Chip { K700 = 0, K900 = 1 };
+namespace vetra {
 
 inline constexpr int kNoChoice = -1;
 

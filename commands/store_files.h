@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "decode/receiver_stores.h"
 #include "link/messages.h"
+#include "model/receiver_stores.h"
 
 namespace vetra {
 

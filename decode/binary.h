@@ -6,11 +6,11 @@
 
 #include <cstdint>
 
-#include "decode/receiver_stores.h"
-#include "decode/reply_fields.h"
 #include "decode/reply_sink.h"
 #include "link/frame_receiver.h"
-#include "monitor/nav_record.h"
+#include "model/nav_record.h"
+#include "model/receiver_stores.h"
+#include "model/reply_fields.h"
 
 namespace vetra {
 

@@ -39,7 +39,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "monitor/nav_record.h"
+#include "model/nav_record.h"
 
 namespace vetra {
 

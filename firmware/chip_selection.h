@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "commands/panels.h"  // Chip
 #include "firmware/firmware_image.h"
+#include "model/chip.h"
 
 namespace vetra {
 

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "decode/number_text.h"
+#include "model/number_text.h"
 
 namespace vetra {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "monitor/nav_record.h"
+#include "model/nav_record.h"
 #include "monitor/stream_splitter.h"
 
 namespace vetra {

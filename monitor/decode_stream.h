@@ -15,7 +15,7 @@
 
 #include "decode/binary.h"
 #include "decode/nmea.h"
-#include "decode/receiver_stores.h"
+#include "model/receiver_stores.h"
 #include "monitor/stream_splitter.h"
 
 namespace vetra {

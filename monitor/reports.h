@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "decode/receiver_stores.h"
-#include "decode/reply_fields.h"
+#include "model/receiver_stores.h"
+#include "model/reply_fields.h"
 #include "monitor/view_model.h"
 
 namespace vetra {

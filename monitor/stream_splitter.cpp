@@ -72,14 +72,14 @@ void TStreamSplitter::Process(const uint8_t* data, int count, int64_t nowSeconds
     int consumed = 0;
     ParserKind parser = ParserKind::Nmea;
 
-    if (mode_ == kBinaryOpen || mode_ == kNmeaOpen) {
+    if (mode_ == Mode::BinaryOpen || mode_ == Mode::NmeaOpen) {
       // An open sentence or frame keeps the bytes until it ends or its time runs out; the parser
       // keeps its partial state either way.
-      parser = mode_ == kBinaryOpen ? ParserKind::Binary : ParserKind::Nmea;
+      parser = mode_ == Mode::BinaryOpen ? ParserKind::Binary : ParserKind::Nmea;
       consumed = parser == ParserKind::Binary ? FeedBinary(bytes, left, ended, result)
                                               : FeedNmea(bytes, left, ended, result);
       if (ended || nowSeconds >= deadline_)
-        mode_ = parser == ParserKind::Binary ? kBinaryDone : kNmeaDone;
+        mode_ = parser == ParserKind::Binary ? Mode::BinaryDone : Mode::NmeaDone;
     } else {
       const uint8_t* marker = FindStartMarker(bytes, left);
       if (marker == nullptr) break;  // nothing open and nothing starts: the rest is dropped
@@ -87,11 +87,11 @@ void TStreamSplitter::Process(const uint8_t* data, int count, int64_t nowSeconds
       if (*marker == '%') {
         parser = ParserKind::Binary;
         consumed = FeedBinary(bytes, left, ended, result);
-        mode_ = ended ? kBinaryDone : kBinaryOpen;
+        mode_ = ended ? Mode::BinaryDone : Mode::BinaryOpen;
       } else {
         parser = ParserKind::Nmea;
         consumed = FeedNmea(bytes, left, ended, result);
-        mode_ = ended ? kNmeaDone : kNmeaOpen;
+        mode_ = ended ? Mode::NmeaDone : Mode::NmeaOpen;
       }
       if (!ended) deadline_ = nowSeconds + kDeadlineSeconds;
     }
@@ -105,7 +105,7 @@ void TStreamSplitter::Process(const uint8_t* data, int count, int64_t nowSeconds
     }
     position += consumed;
 
-    if (mode_ == kBinaryDone || mode_ == kNmeaDone) {
+    if (mode_ == Mode::BinaryDone || mode_ == Mode::NmeaDone) {
       // The line ends: its last two bytes (normally CR LF) go, and as text it stops at a NUL.
       const int kept = std::max(lineFill_ - 2, 0);
       const auto* nul = static_cast<const uint8_t*>(std::memchr(line_, 0, kept));

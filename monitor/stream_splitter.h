@@ -37,14 +37,16 @@ class TStreamSplitter {
   static constexpr int kDeadlineSeconds = 3;
 
  private:
-  enum Mode { kScan = 0, kBinaryDone = 1, kNmeaDone = 2, kBinaryOpen = 3, kNmeaOpen = 4 };
+  // Scan looks for the next '$' or '%'; an Open parser keeps the bytes until its line ends or its
+  // deadline passes; Done means a line has just ended and is echoed before scanning goes on.
+  enum class Mode { Scan, BinaryDone, NmeaDone, BinaryOpen, NmeaOpen };
   int FeedNmea(const uint8_t* bytes, int count, bool& ended, int& result);
   int FeedBinary(const uint8_t* bytes, int count, bool& ended, int& result);
   void TrackSentenceHead(const uint8_t* bytes, int count);
 
   TNmea& nmea_;
   TBinary& binary_;
-  int mode_ = kScan;
+  Mode mode_ = Mode::Scan;
   int64_t deadline_ = 0;
   uint8_t line_[kLineCapacity] = {};
   int lineFill_ = 0;

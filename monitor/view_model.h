@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "monitor/nav_record.h"
+#include "model/nav_record.h"
 
 namespace vetra {
 

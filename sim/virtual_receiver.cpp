@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cmath>
 
-#include "sim/latency_trace.h"
+#include "link/latency_trace.h"
 #include "sim/replay_player.h"
 
 namespace vetra::sim {
@@ -204,7 +204,7 @@ void VirtualReceiver::Transmit(double nowS) {
   if (written < static_cast<ssize_t>(chunk_.size())) {
     overrun_ += chunk_.size() - static_cast<size_t>(std::max<ssize_t>(written, 0));
   } else if (drained) {
-    TraceLatencyEvent("sent");  // the latency benchmark's start mark (off unless asked for)
+    vetra::TraceLatencyEvent("sent");  // the latency benchmark's start mark (off unless asked for)
   }
 }
 

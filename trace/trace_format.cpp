@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "decode/geodesy.h"
-#include "decode/number_text.h"
+#include "model/number_text.h"
 
 namespace vetra {
 

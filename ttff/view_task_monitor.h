@@ -3,7 +3,7 @@
 // the test's copies and resets never interleave with the task's parsing.
 
 #include "monitor/view_task.h"
-#include "ttff/ttff_test.h"
+#include "ttff/ttff_campaign.h"
 
 namespace vetra {
 

@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "sim/latency_trace.h"
+#include "link/latency_trace.h"
 
 namespace vetra::ui {
 namespace {
@@ -21,7 +21,7 @@ class FirstDrawing final : public QObject {
       seen_ = true;
       watched->removeEventFilter(this);
       QTimer::singleShot(0, this, [this] {
-        sim::TraceLatencyEvent("drawn");
+        TraceLatencyEvent("drawn");
         deleteLater();
       });
     }
@@ -35,7 +35,7 @@ class FirstDrawing final : public QObject {
 }  // namespace
 
 void TraceFirstDrawing(QWidget& window) {
-  if (!sim::LatencyTraceOn()) return;
+  if (!LatencyTraceOn()) return;
   window.installEventFilter(new FirstDrawing(&window));
 }
 

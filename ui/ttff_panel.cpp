@@ -83,7 +83,7 @@ TtffPanel::TtffPanel(Hooks hooks, QWidget* parent)
     : QWidget(parent),
       hooks_(std::move(hooks)),
       monitor_(std::make_unique<Monitor>(hooks_.viewTask)),
-      test_(std::make_unique<TtffTest>(
+      test_(std::make_unique<TtffCampaign>(
           *monitor_, hooks_.clock != nullptr ? *hooks_.clock : SystemClock::instance())) {
   setObjectName("pnTest");
   BuildControls();
@@ -117,11 +117,11 @@ void TtffPanel::BuildControls() {
   csTestCycles_ = new QSpinBox(this);
   csTestCycles_->setObjectName("csTestCycles");
   csTestCycles_->setRange(1, 10'000);
-  csTestCycles_->setValue(TtffTest::CyclesFromText(model.cyclesText));
+  csTestCycles_->setValue(TtffCampaign::CyclesFromText(model.cyclesText));
   csWaitTime_ = new QSpinBox(this);
   csWaitTime_->setObjectName("csWaitTime");
   csWaitTime_->setRange(3, 20);
-  csWaitTime_->setValue(TtffTest::WaitTimeFromText(model.waitTimeText));
+  csWaitTime_->setValue(TtffCampaign::WaitTimeFromText(model.waitTimeText));
   csWaitTime_->setSuffix(" s");
   auto* settings = new QHBoxLayout;
   auto* cyclesForm = new QFormLayout;

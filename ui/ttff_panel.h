@@ -16,7 +16,7 @@
 #include "link/messages.h"
 #include "link/port.h"
 #include "monitor/view_task.h"
-#include "ttff/ttff_test.h"
+#include "ttff/ttff_campaign.h"
 
 class QLabel;
 class QLineEdit;
@@ -53,7 +53,7 @@ class TtffPanel : public QWidget {
   using FileChooser = std::function<QString(const QString& suggested)>;
   void SetCsvFileChooser(FileChooser chooser) { chooseCsv_ = std::move(chooser); }
 
-  const TtffTest& test() const { return *test_; }
+  const TtffCampaign& test() const { return *test_; }
 
  protected:
   // Leaving the page stops a running test: its restart frames must never reach a port that the
@@ -69,7 +69,7 @@ class TtffPanel : public QWidget {
 
   Hooks hooks_;
   std::unique_ptr<Monitor> monitor_;
-  std::unique_ptr<TtffTest> test_;
+  std::unique_ptr<TtffCampaign> test_;
   FileChooser chooseCsv_;
   bool manualTicks_ = false;
 

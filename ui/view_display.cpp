@@ -8,7 +8,7 @@
 #include <QTimer>
 
 #include "commands/store_files.h"
-#include "sim/latency_trace.h"
+#include "link/latency_trace.h"
 #include "ui/chart_style.h"
 #include "ui/click_label.h"
 #include "ui/cn0_chart.h"
@@ -49,7 +49,7 @@ void ViewPage::ShowNavigation(const TNavRecord& display, DisplaySource source) {
     SetClockVisible(false);
     ShowPosition(display);
   }
-  sim::TraceLatencyEvent("view");  // the latency benchmark's end mark (off unless asked for)
+  TraceLatencyEvent("view");  // the latency benchmark's end mark (off unless asked for)
 }
 
 void ViewPage::ShowPosition(const TNavRecord& record) {

@@ -40,16 +40,16 @@ class TtffPanelTest : public PagesWindowTest {
   // One tick, given once the state it runs in has what it waits for.
   void StepWhenReady() {
     switch (panel_->test().state()) {
-      case 2:
+      case TtffState::Revision:
         // The monitoring restart discards what is queued on the task's next pass, which on a
         // busy machine may come after the revision sentence. The test then does what the timer
         // does: it ticks on, and the fifth tick repeats the restart.
         if (!WaitFor([&] { return Decoded().restartCounter != 0; }, 3000)) ++missedRevisions_;
         break;
-      case 3:
+      case TtffState::FirstRmc:
         ASSERT_TRUE(WaitFor([&] { return Decoded().speedKmh != -1; }));
         break;
-      case 4:
+      case TtffState::Counting:
         ASSERT_TRUE(WaitFor([&] { return Decoded().fixIndicator != 5; }));
         break;
       default:
@@ -95,7 +95,7 @@ TEST_F(TtffPanelTest, TwoHotCyclesFromTheTtffTab) {
                 QColor(255, 0, 0));
       EXPECT_EQ(Text("lbTestStatus"), "2");
     }
-    if (Text("lbTestCycle") == "Cycle 2" && panel_->test().state() == 2) {
+    if (Text("lbTestCycle") == "Cycle 2" && panel_->test().state() == TtffState::Revision) {
       EXPECT_EQ(Average(), "  2.0s");  // the mean after the first cycle
     }
   }

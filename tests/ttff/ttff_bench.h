@@ -8,7 +8,7 @@
 
 #include "support/fake_clock.h"
 #include "support/loader_port.h"
-#include "ttff/ttff_test.h"
+#include "ttff/ttff_campaign.h"
 
 namespace vetra::test {
 
@@ -109,7 +109,7 @@ struct TtffBench {
   LoaderPort port;
   FakeMonitor monitor;
   ScriptedReceiver receiver;
-  TtffTest test{monitor, clock};
+  TtffCampaign test{monitor, clock};
   int tick = 0;
   std::vector<int> frameTicks;  // the ticks on which a restart frame went out
 };

@@ -46,7 +46,7 @@ TEST(TtffCycles, RestartTickShowsGreenRestartAndSendsTheFrameThenRestartsMonitor
   EXPECT_EQ(b.frameTicks, std::vector<int>{0});
   EXPECT_EQ(b.monitor.restarts, 1);
   EXPECT_EQ(b.monitor.display.restartCounter, 0);
-  EXPECT_EQ(b.test.state(), 2);
+  EXPECT_EQ(b.test.state(), TtffState::Revision);
 }
 
 TEST(TtffCycles, WithoutARevisionSentenceTheRestartRepeatsEveryFiveTicksInCycleOne) {
@@ -71,7 +71,7 @@ TEST(TtffCycles, EarlyWarmFixIsNotCountedAndTheCycleStartsAgain) {
   // Restart, then revision and RMC ("Fixing....."), then 5 more ticks to the fix at 6 s.
   b.Ticks(1 + 1 + 5);
   EXPECT_EQ(b.test.panel().testStatus, "6");
-  EXPECT_EQ(b.test.state(), 1);
+  EXPECT_EQ(b.test.state(), TtffState::Restart);
   EXPECT_EQ(b.test.panel().testCycle, "Cycle 1");
   EXPECT_NE(b.test.panel().gpsStatus, "Fix");
   b.Tick();  // the same cycle starts again
@@ -159,7 +159,7 @@ TEST(TtffCycles, StopDuringThePauseLeavesThatFixOutOfTheMean) {
   b.test.ButtonClicked(TestType::Warm);
   for (int i = 0; i < 1'000 && b.test.cycles().size() < 2; ++i) b.Tick();
   ASSERT_EQ(b.test.panel().results[1], " 30.0s");
-  for (int i = 0; i < 1'000 && b.test.state() != 5; ++i) b.Tick();
+  for (int i = 0; i < 1'000 && b.test.state() != TtffState::Pause; ++i) b.Tick();
   ASSERT_EQ(b.test.panel().gpsStatus, "Fix");
   b.test.ButtonClicked(TestType::Warm);
   EXPECT_FALSE(b.test.panel().timerRunning);
@@ -200,15 +200,15 @@ TEST(TtffCycles, FailedRestartWriteIsRecordedAndTheTestCarriesOn) {
 }
 
 TEST(TtffSpinEdits, TextsOutsideTheLimitsOrNotNumbersFallBack) {
-  EXPECT_EQ(TtffTest::CyclesFromText("25"), 25);
-  EXPECT_EQ(TtffTest::CyclesFromText("abc"), 1);
-  EXPECT_EQ(TtffTest::CyclesFromText(""), 1);
-  EXPECT_EQ(TtffTest::CyclesFromText("0"), 1);
-  EXPECT_EQ(TtffTest::CyclesFromText("99999"), 10'000);
-  EXPECT_EQ(TtffTest::WaitTimeFromText("x"), 3);
-  EXPECT_EQ(TtffTest::WaitTimeFromText(" 7 "), 7);
-  EXPECT_EQ(TtffTest::WaitTimeFromText("1"), 3);
-  EXPECT_EQ(TtffTest::WaitTimeFromText("50"), 20);
+  EXPECT_EQ(TtffCampaign::CyclesFromText("25"), 25);
+  EXPECT_EQ(TtffCampaign::CyclesFromText("abc"), 1);
+  EXPECT_EQ(TtffCampaign::CyclesFromText(""), 1);
+  EXPECT_EQ(TtffCampaign::CyclesFromText("0"), 1);
+  EXPECT_EQ(TtffCampaign::CyclesFromText("99999"), 10'000);
+  EXPECT_EQ(TtffCampaign::WaitTimeFromText("x"), 3);
+  EXPECT_EQ(TtffCampaign::WaitTimeFromText(" 7 "), 7);
+  EXPECT_EQ(TtffCampaign::WaitTimeFromText("1"), 3);
+  EXPECT_EQ(TtffCampaign::WaitTimeFromText("50"), 20);
 }
 
 }  // namespace

@@ -71,7 +71,7 @@ TEST(SendTestRestart, BuildsWithTheDisplayPositionThenWaitsThenWrites) {
 TEST(SendTestRestart, NoPortOrPartialWriteIsReportedNotThrown) {
   test::FakeClock clock;
   test::FakeMonitor monitor;
-  TtffTest test(monitor, clock);
+  TtffCampaign test(monitor, clock);
   EXPECT_FALSE(test.SendTestRestart(TestType::Hot));
   EXPECT_EQ(test.panel().lastSendError, "no port");
   test::LoaderPort port;

@@ -9,9 +9,9 @@
 // frames) has gone onto the line; the window writes "view" after each position update and
 // "drawn" once its first picture is on the screen. Any thread may write; lines never interleave.
 
-namespace vetra::sim {
+namespace vetra {
 
 bool LatencyTraceOn();
 void TraceLatencyEvent(const char* name);
 
-}  // namespace vetra::sim
+}  // namespace vetra

@@ -1,4 +1,4 @@
-#include "ttff/ttff_test.h"
+#include "ttff/ttff_campaign.h"
 
 #include <algorithm>
 #include <charconv>
@@ -24,11 +24,11 @@ int SpinValue(std::string_view text, int fallback, int low, int high) {
 
 }  // namespace
 
-int TtffTest::CyclesFromText(std::string_view text) { return SpinValue(text, 1, 1, 10'000); }
+int TtffCampaign::CyclesFromText(std::string_view text) { return SpinValue(text, 1, 1, 10'000); }
 
-int TtffTest::WaitTimeFromText(std::string_view text) { return SpinValue(text, 3, 3, 20); }
+int TtffCampaign::WaitTimeFromText(std::string_view text) { return SpinValue(text, 3, 3, 20); }
 
-void TtffTest::ButtonClicked(TestType type) {
+void TtffCampaign::ButtonClicked(TestType type) {
   if (panel_.timerRunning) {
     // Stop: results so far stay in their field; a fix not yet ended by its pause is left out.
     panel_.timerRunning = false;
@@ -44,7 +44,7 @@ void TtffTest::ButtonClicked(TestType type) {
   }
   type_ = type;
   panel_.timerRunning = true;
-  state_ = 0;
+  state_ = TtffState::Begin;
   const int i = Index(type);
   panel_.results[i].clear();
   panel_.captions[i] = "Stop";
@@ -53,66 +53,63 @@ void TtffTest::ButtonClicked(TestType type) {
   cycles_.clear();
 }
 
-void TtffTest::Tick() {
+void TtffCampaign::Tick() {
   if (!panel_.timerRunning) return;
   bool again = true;
   while (again) {  // some states continue at once with the next one in the same tick
     again = false;
     switch (state_) {
-      case 0:
+      case TtffState::Begin:
         seconds_ = 0;
         totalSeconds_ = 0;
         cycle_ = 1;
-        state_ = 1;
+        state_ = TtffState::Restart;
         again = true;
         break;
-      case 1:
+      case TtffState::Restart:
         Restart();
         break;
-      case 2:
+      case TtffState::Revision:
         monitor_.CopyToDisplay();
         if (monitor_.DisplayCopy().restartCounter != 0) {
-          state_ = 3;
+          state_ = TtffState::FirstRmc;
           again = true;
         } else if (++seconds_ > kRevisionTicks) {
-          state_ = 1;  // the restart is repeated on the next tick
+          state_ = TtffState::Restart;  // the restart is repeated on the next tick
           if (TtffCycle* current = Current(); current->outcome == CycleOutcome::Pending) {
             current->outcome = CycleOutcome::NoRevision;
           }
         }
         break;
-      case 3:
+      case TtffState::FirstRmc:
         monitor_.CopyToDisplay();
         if (monitor_.DisplayCopy().speedKmh != -1) {
           monitor_.RestartMonitoring();
           panel_.gpsStatus = "Fixing.....";
           seconds_ = 1;
-          state_ = 4;
+          state_ = TtffState::Counting;
         }
         break;
-      case 4:
+      case TtffState::Counting:
         CountTick();
         break;
-      case 5:
+      case TtffState::Pause:
         if (++waitCount_ >= WaitTimeFromText(panel_.waitTimeText)) {
-          state_ = 6;
+          state_ = TtffState::CycleEnd;
           again = true;
         }
         break;
-      case 6:
+      case TtffState::CycleEnd:
         EndCycle();
-        break;
-      default:
-        state_ = 0;
         break;
     }
   }
 }
 
-void TtffTest::Restart() {
+void TtffCampaign::Restart() {
   panel_.gpsStatusColour = TextColour::Green;
   panel_.testStatusColour = TextColour::Green;
-  state_ = 2;
+  state_ = TtffState::Revision;
   panel_.gpsStatus = "Restart.....";
   panel_.testStatus = "0";
   panel_.testCycle = "Cycle " + std::to_string(cycle_);
@@ -130,7 +127,7 @@ void TtffTest::Restart() {
   monitor_.RestartMonitoring();
 }
 
-void TtffTest::CountTick() {
+void TtffCampaign::CountTick() {
   ++seconds_;
   monitor_.CopyToDisplay();
   const TNavRecord display = monitor_.DisplayCopy();
@@ -146,20 +143,20 @@ void TtffTest::CountTick() {
       panel_.gpsStatus = "Fix";
       totalSeconds_ += seconds_;
       waitCount_ = 0;
-      state_ = 5;
+      state_ = TtffState::Pause;
     } else {
       // Too early to be a warm or cold start: the same cycle starts again.
       if (current->outcome == CycleOutcome::Pending) current->outcome = CycleOutcome::EarlyFix;
-      state_ = 1;
+      state_ = TtffState::Restart;
     }
   }
   panel_.testStatus = std::to_string(seconds_);
 }
 
-void TtffTest::EndCycle() {
+void TtffCampaign::EndCycle() {
   Current()->outcome = CycleOutcome::Counted;
   if (cycle_ < CyclesFromText(panel_.cyclesText)) {
-    state_ = 1;
+    state_ = TtffState::Restart;
   } else {
     panel_.visible = {true, true, true};
     panel_.enabled = {true, true, true};
@@ -174,7 +171,7 @@ void TtffTest::EndCycle() {
   ++cycle_;
 }
 
-bool TtffTest::SendTestRestart(TestType type) {
+bool TtffCampaign::SendTestRestart(TestType type) {
   const TNavRecord display = monitor_.DisplayCopy();
   const auto frame =
       BuildTestRestartFrame(type, clock_.nowSeconds(), display.latitudeDeg, display.longitudeDeg);

@@ -2,7 +2,7 @@
 // The start-up time test: restarts the receiver hot, warm or cold again and again and times each
 // first fix in whole seconds, stepped once a second by the window's timer.
 //
-// One cycle, tick by tick (TestState):
+// One cycle, tick by tick (TtffState):
 //   0 begin       counters to zero, cycle 1; on at once to 1
 //   1 restart     "Restart....." in green, the display copy's restart counter to 0, the restart
 //                 frame (300 ms after it was built), then the monitoring restart
@@ -26,7 +26,7 @@
 
 #include "link/clock.h"
 #include "link/port.h"
-#include "monitor/nav_record.h"
+#include "model/nav_record.h"
 #include "ttff/restart_frame.h"
 #include "ttff/ttff_statistics.h"
 
@@ -44,6 +44,17 @@ class ITtffMonitor {
 };
 
 enum class TextColour { Default, Green, Red };
+
+// The steps of one cycle, numbered as the test counts them.
+enum class TtffState {
+  Begin = 0,
+  Restart = 1,
+  Revision = 2,
+  FirstRmc = 3,
+  Counting = 4,
+  Pause = 5,
+  CycleEnd = 6,
+};
 
 // What the test panel pnTest shows; index 0, 1, 2 = hot, warm, cold.
 struct TtffPanel {
@@ -63,13 +74,13 @@ struct TtffPanel {
   std::string lastSendError;       // why the last restart frame did not go out ("" when it did)
 };
 
-class TtffTest {
+class TtffCampaign {
  public:
   static constexpr int kEarlyFixSeconds = 10;
   static constexpr int kRevisionTicks = 3;  // Seconds above this: restart again
   static constexpr int kSendDelayMs = 300;
 
-  TtffTest(ITtffMonitor& monitor, IClock& clock) : monitor_(monitor), clock_(clock) {}
+  TtffCampaign(ITtffMonitor& monitor, IClock& clock) : monitor_(monitor), clock_(clock) {}
 
   void SetPort(IPort* port) { port_ = port; }
 
@@ -85,7 +96,7 @@ class TtffTest {
 
   TtffPanel& panel() { return panel_; }
   const TtffPanel& panel() const { return panel_; }
-  int state() const { return state_; }
+  TtffState state() const { return state_; }
   int seconds() const { return seconds_; }
   int cycle() const { return cycle_; }
   TestType testType() const { return type_; }
@@ -109,7 +120,7 @@ class TtffTest {
   IPort* port_ = nullptr;
   TtffPanel panel_;
   TestType type_ = TestType::Hot;
-  int state_ = 0;
+  TtffState state_ = TtffState::Begin;
   int seconds_ = 0;
   int cycle_ = 1;
   int totalSeconds_ = 0;

@@ -1,11 +1,11 @@
-#include "sim/latency_trace.h"
+#include "link/latency_trace.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 
-namespace vetra::sim {
+namespace vetra {
 namespace {
 
 struct TraceFile {
@@ -40,4 +40,4 @@ void TraceLatencyEvent(const char* name) {
   std::fflush(trace.file);
 }
 
-}  // namespace vetra::sim
+}  // namespace vetra
