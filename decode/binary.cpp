@@ -106,6 +106,7 @@ void OnNavigationFix(Target& t, std::span<const uint8_t> frame) {
   r.second = Bcd(At(p, 10));
   r.minute = Bcd(At(p, 11));
   r.hour = Bcd(At(p, 12));
+  r.exact = TExactFix{};
 
   const float lat = ReadF32(p, 14);
   r.latitudeDeg = std::fabs(lat);
@@ -113,6 +114,8 @@ void OnNavigationFix(Target& t, std::span<const uint8_t> frame) {
   const float lon = ReadF32(p, 18);
   r.longitudeDeg = std::fabs(lon);
   r.longitudeHemisphere = lon < 0 ? 'W' : 'E';
+  r.exact.latitudeDeg = lat;
+  r.exact.longitudeDeg = lon;
 
   r.altitudeM = ReadI16(p, 22);
   r.headingDeg = ReadI16(p, 24);
@@ -120,6 +123,9 @@ void OnNavigationFix(Target& t, std::span<const uint8_t> frame) {
   // a raw value above 9101 would not fit the record's 16 bits: it saturates instead of wrapping.
   const int32_t raw = ReadI16(p, 26);
   r.speedKmh = SaturateToI16(metresPerSecond ? raw * 3600 / 1000 : raw * 3600 / 10000);
+  r.exact.altitudeMslM = r.altitudeM;
+  r.exact.trackDeg = r.headingDeg;
+  r.exact.speedMs = metresPerSecond ? raw : raw * 0.1;
 
   r.fixIndicator = At(p, 28);
   r.fixMode = At(p, 29);

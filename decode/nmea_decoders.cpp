@@ -62,13 +62,20 @@ int16_t ClampToInt16(int64_t v) {
                                                   std::numeric_limits<int16_t>::max()));
 }
 
-// "hhmmss[.sss]": hour, minute and second; milliseconds are dropped. False (and nothing
-// written) unless the field starts with six digits.
+// "hhmmss[.sss]": hour, minute and second, and the milliseconds for the exact fix (-1 without a
+// fraction). False (and nothing written) unless the field starts with six digits.
 bool ReadTime(std::string_view f, TNavRecord& r) {
   if (!LeadingDigits(f, 6)) return false;
   r.hour = TwoDigits(f.data());
   r.minute = TwoDigits(f.data() + 2);
   r.second = TwoDigits(f.data() + 4);
+  r.exact.millisecond = -1;
+  if (f.size() > 7 && f[6] == '.' && IsDigit(f[7])) {
+    int millisecond = 0;
+    for (size_t i = 7; i < 10; ++i)
+      millisecond = millisecond * 10 + (i < f.size() && IsDigit(f[i]) ? f[i] - '0' : 0);
+    r.exact.millisecond = millisecond;
+  }
   return true;
 }
 
@@ -85,7 +92,7 @@ bool ReadDate(std::string_view f, TNavRecord& r) {
 // optionally '.' and a fraction of a minute of which the first 8 digits count.
 // "4913.5000" with 2 degree digits -> 49.225. False (and nothing written) unless the degree and
 // whole-minute digits are there.
-bool ReadAngle(std::string_view f, size_t degreeDigits, float& degrees) {
+bool ReadAngle(std::string_view f, size_t degreeDigits, double& degrees) {
   if (!LeadingDigits(f, degreeDigits + 2)) return false;
   int whole = 0;
   for (size_t i = 0; i < degreeDigits; ++i) whole = whole * 10 + (f[i] - '0');
@@ -101,13 +108,33 @@ bool ReadAngle(std::string_view f, size_t degreeDigits, float& degrees) {
     }
   }
   const double minuteValue = minutes + fraction / kPow10[fractionDigits];
-  degrees = static_cast<float>(whole + minuteValue / 60.0);
+  degrees = whole + minuteValue / 60.0;
   return true;
 }
 
 void ReadHemisphere(std::string_view f, char& hemisphere) {
   if (!f.empty()) hemisphere = f[0];
 }
+
+// A coordinate: its magnitude into the record's 32-bit field and, signed by the hemisphere letter,
+// at full precision into the exact fix. An unreadable angle changes neither.
+void ReadCoordinate(std::string_view angle, size_t degreeDigits, std::string_view hemisphereField,
+                    char negativeLetter, float& magnitude, char& hemisphere, double& exact) {
+  double degrees = 0;
+  const bool read = ReadAngle(angle, degreeDigits, degrees);
+  if (read) magnitude = static_cast<float>(degrees);
+  ReadHemisphere(hemisphereField, hemisphere);
+  if (read) exact = hemisphere == negativeLetter ? -degrees : degrees;
+}
+
+// A real number at full precision; NaN when empty or unreadable.
+double ReadExact(std::string_view f) {
+  double value = 0;
+  const auto [end, ec] = std::from_chars(f.data(), f.data() + f.size(), value);
+  return !f.empty() && ec == std::errc() && std::isfinite(value) ? value : TExactFix::kUnknown;
+}
+
+constexpr double kMetresPerSecondPerKnot = 1852.0 / 3600.0;
 
 }  // namespace
 
@@ -154,10 +181,10 @@ int TNmea::Decode() {
 int TNmea::DecodeGga() {
   if (fieldCount_ != 14) return 0;
   ReadTime(Field(0), record_);
-  ReadAngle(Field(1), 2, record_.latitudeDeg);
-  ReadHemisphere(Field(2), record_.latitudeHemisphere);
-  ReadAngle(Field(3), 3, record_.longitudeDeg);
-  ReadHemisphere(Field(4), record_.longitudeHemisphere);
+  ReadCoordinate(Field(1), 2, Field(2), 'S', record_.latitudeDeg, record_.latitudeHemisphere,
+                 record_.exact.latitudeDeg);
+  ReadCoordinate(Field(3), 3, Field(4), 'W', record_.longitudeDeg, record_.longitudeHemisphere,
+                 record_.exact.longitudeDeg);
   record_.satellitesUsed = ReadDecimal(FieldText(6));
   switch (ReadDecimal(FieldText(5))) {
     case 0:
@@ -177,6 +204,8 @@ int TNmea::DecodeGga() {
   }
   const std::string_view altitude = Field(8);
   record_.altitudeM = altitude.empty() ? 0 : ClampToInt16(ReadWholePart(altitude));
+  record_.exact.altitudeMslM = ReadExact(altitude);
+  record_.exact.geoidSeparationM = ReadExact(Field(10));
   return kNmeaAccepted;
 }
 
@@ -258,10 +287,10 @@ int TNmea::DecodeRmc() {
   } else {
     record_.fixMode = 0;
   }
-  ReadAngle(Field(2), 2, record_.latitudeDeg);
-  ReadHemisphere(Field(3), record_.latitudeHemisphere);
-  ReadAngle(Field(4), 3, record_.longitudeDeg);
-  ReadHemisphere(Field(5), record_.longitudeHemisphere);
+  ReadCoordinate(Field(2), 2, Field(3), 'S', record_.latitudeDeg, record_.latitudeHemisphere,
+                 record_.exact.latitudeDeg);
+  ReadCoordinate(Field(4), 3, Field(5), 'W', record_.longitudeDeg, record_.longitudeHemisphere,
+                 record_.exact.longitudeDeg);
   ReadDate(Field(8), record_);
   const std::string_view course = Field(7);
   record_.headingDeg = course.empty() ? 0 : ClampToInt16(ReadWholePart(course));
@@ -269,6 +298,8 @@ int TNmea::DecodeRmc() {
   const std::string_view knots = Field(6);
   const int64_t wholeKnots = std::clamp<int64_t>(ReadWholePart(knots), -1000000, 1000000);
   record_.speedKmh = knots.empty() ? 0 : ClampToInt16(wholeKnots * 1852 / 1000);
+  record_.exact.speedMs = ReadExact(knots) * kMetresPerSecondPerKnot;
+  record_.exact.trackDeg = ReadExact(course);
   return kNmeaAccepted;
 }
 

@@ -5,6 +5,7 @@
 // receiver data they hold (PRN numbering from 1: satellites[prn - 1]).
 
 #include <cstdint>
+#include <limits>
 
 namespace vetra {
 
@@ -27,6 +28,21 @@ struct TChannel {
   int32_t deltaRange = 0;
   int16_t doppler = 0;
   uint16_t health = 0;
+};
+
+// A fix as the receiver gave it, at the precision of its own digits (a sentence's minutes to eight
+// decimals, a frame's 32-bit floats), for everything that leaves the program: screen texts,
+// sharing, statistics and exports. The record's 32-bit fields keep the receiver data's formats;
+// these doubles travel beside them. NaN (or -1) means the receiver has not given the value.
+struct TExactFix {
+  static constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
+  double latitudeDeg = kUnknown;       // signed, north positive
+  double longitudeDeg = kUnknown;      // signed, east positive
+  double altitudeMslM = kUnknown;      // above mean sea level
+  double geoidSeparationM = kUnknown;  // the ellipsoid's height above mean sea level
+  double speedMs = kUnknown;           // over ground
+  double trackDeg = kUnknown;          // course over ground, true
+  int32_t millisecond = -1;            // of the record's UTC second
 };
 
 struct TNavRecord {
@@ -54,6 +70,7 @@ struct TNavRecord {
   float frequencyBias = 0;
   uint8_t reserved[4] = {};
   TChannel channels[kChannelCount] = {};
+  TExactFix exact;
 };
 
 // The record reset that both parsers share (a monitoring restart): no fix, no speed, no satellites
@@ -73,6 +90,7 @@ inline void ResetNavRecord(TNavRecord& r) {
   r.satellitesUsed = 0;
   r.fixIndicator = 5;
   r.fixMode = 0;
+  r.exact = TExactFix{};
   for (int prn = 1; prn <= 16; ++prn) r.satellites[prn - 1].used = 0;
 }
 

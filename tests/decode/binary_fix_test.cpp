@@ -66,7 +66,9 @@ TEST(BinaryFix, DateTimePositionAndDops) {
   EXPECT_FLOAT_EQ(r.hdop, 0.9f);
   EXPECT_FLOAT_EQ(r.vdop, 2.1f);
   EXPECT_EQ(r.updated, 1);
-  EXPECT_TRUE(d.sink.calls.empty());  // the fix is shown through the updated flag
+  EXPECT_TRUE(d.sink.calls.empty());      // the fix is shown through the updated flag
+  EXPECT_EQ(r.exact.latitudeDeg, -33.5);  // signed, the frame's own float
+  EXPECT_EQ(r.exact.longitudeDeg, 151.25);
 }
 
 TEST(BinaryFix, NorthWest) {

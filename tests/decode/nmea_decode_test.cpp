@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "decode/nmea.h"
@@ -33,6 +34,27 @@ TEST(NmeaGga, TimePositionAltitudeAndFix) {
   EXPECT_EQ(r.fixIndicator, 0);
   EXPECT_EQ(r.fixMode, 2);
   EXPECT_EQ(r.altitudeM, 545);
+}
+
+// The exact fix keeps the sentence's own digits: seven decimals of a minute are a few millimetres.
+TEST(NmeaGga, ExactFixKeepsEveryDigit) {
+  TNmea nmea;
+  ASSERT_EQ(Send(nmea,
+                 "GPGGA,123519.25,4913.1234567,S,12130.7654321,W,1,08,0.9,545.47,M,"
+                 "-19.6,M,,"),
+            1);
+  const TExactFix& e = nmea.record().exact;
+  EXPECT_DOUBLE_EQ(e.latitudeDeg, -(49 + 13.1234567 / 60));
+  EXPECT_DOUBLE_EQ(e.longitudeDeg, -(121 + 30.7654321 / 60));
+  EXPECT_DOUBLE_EQ(e.altitudeMslM, 545.47);
+  EXPECT_DOUBLE_EQ(e.geoidSeparationM, -19.6);
+  EXPECT_EQ(e.millisecond, 250);
+  EXPECT_TRUE(std::isnan(e.speedMs));  // GGA gives no speed
+
+  ASSERT_EQ(Send(nmea, "GPRMC,123520,A,4913.1234567,S,12130.7654321,W,10.5,054.7,120708,,"), 1);
+  EXPECT_DOUBLE_EQ(nmea.record().exact.speedMs, 10.5 * 1852 / 3600);
+  EXPECT_DOUBLE_EQ(nmea.record().exact.trackDeg, 54.7);
+  EXPECT_EQ(nmea.record().exact.millisecond, -1);
 }
 
 TEST(NmeaGga, QualityGivesFixIndicatorAndMode) {
