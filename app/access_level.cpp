@@ -3,26 +3,27 @@
 namespace vetra {
 
 int AccessLevel(std::string_view host, std::string_view engineer) {
-  if (host == "ON") return kHostAccessLevel;
+  if (host == "ON") return kHostLevel;
   struct Word {
     std::string_view word;
     int level;
   };
   static constexpr Word kWords[] = {
-      {"VQRN", 1}, {"KALD", 5}, {"MOSSBRIDGE", 6}, {"TALONCREW", 8}, {"BRAMBLEX", 16},
+      {"VQRN", kDatumLevel},           {"KALD", kServiceLevel},      {"MOSSBRIDGE", kTraceLevel},
+      {"TALONCREW", kProductionLevel}, {"BRAMBLEX", kEngineerLevel},
   };
   for (const Word& w : kWords) {
     if (engineer == w.word) return w.level;
   }
-  return 0;
+  return kUserLevel;
 }
 
 AccessControls ControlsForLevel(int accessLevel) {
   AccessControls controls;
-  controls.showBigSnr = accessLevel >= 16;
-  controls.hideRestartTimeFields = accessLevel < 16;
-  controls.hideOutputFormat2 = accessLevel < 16;
-  controls.sentenceWidth = accessLevel < 16 ? kNarrowSentenceWidth : 0;
+  controls.showBigSnr = ShowsBigSnr(accessLevel);
+  controls.hideRestartTimeFields = !ShowsRestartTimeFields(accessLevel);
+  controls.hideOutputFormat2 = !ShowsSecondOutputFormat(accessLevel);
+  controls.sentenceWidth = NarrowsSentenceField(accessLevel) ? kNarrowSentenceWidth : 0;
   return controls;
 }
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace vetra {
+#include "model/access_level.h"
 
-inline constexpr int kHostAccessLevel = -1;
+namespace vetra {
 
 // Host mode first, then the Engineer word compared exactly (case included); anything else is 0.
 //   Host = "ON" -> -1, "VQRN" -> 1, "KALD" -> 5, "MOSSBRIDGE" -> 6, "TALONCREW" -> 8,
@@ -18,9 +18,9 @@ int AccessLevel(std::string_view host, std::string_view engineer);
 // panels' own lists, Configure IO's baud choices and the Block Sats actions, follow the level
 // through ApplyAccessLevel in commands/panel_rules.h.)
 struct AccessControls {
-  bool showBigSnr = false;             // lbBigSNR (level 16 and more)
-  bool hideRestartTimeFields = false;  // RSTyear..RSTsecond, RSTLat, RSTLong, btSyncTime (below 16)
-  bool hideOutputFormat2 = false;      // rgOutputFormat2 and lbOutput2 (below 16)
+  bool showBigSnr = false;             // lbBigSNR
+  bool hideRestartTimeFields = false;  // RSTyear..RSTsecond, RSTLat, RSTLong, btSyncTime
+  bool hideOutputFormat2 = false;      // rgOutputFormat2 and lbOutput2
   int sentenceWidth = 0;               // lbSentence narrowed to this many pixels; 0: as built
 };
 AccessControls ControlsForLevel(int accessLevel);

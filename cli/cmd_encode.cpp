@@ -4,7 +4,8 @@
 // text; NAME a control of the command's panel (RSTyear, SetStartMode, edGdop, cbPRN05 ...), VALUE
 // the text typed, a choice's item text or position, or on/off for a check box. Controls not named
 // keep the form's defaults (the Restart date stays 1980-01-01: nothing fills it in here).
-// The access level defaults to 16, where every command and control is offered.
+// The access level defaults to the engineer level (16), where every command and control is
+// offered.
 // Exit status: 0 (also for a command that sends nothing: a note on stderr); 1 when a field does
 // not convert (its message on stderr, nothing else printed); 2 for an unknown command or control
 // or a value the control cannot hold.
@@ -13,8 +14,8 @@
 #include <vector>
 
 #include "cli/command_registry.h"
-#include "trace/trace_command_extension.h"
 #include "commands/encode_arguments.h"
+#include "trace/trace_command_extension.h"
 
 namespace vetra::cli {
 namespace {
@@ -52,7 +53,7 @@ const CommandRegistration kEncode{
           ->check(CLI::IsMember({"k700", "k900"}, CLI::ignore_case))
           ->transform(CLI::IsMember({"k700", "k900"}, CLI::ignore_case));
       sub.add_option("--level", arguments->accessLevel, "Access level (-1, 0, 1, 5, 6, 8, 16)")
-          ->default_val(16);
+          ->default_val(kEngineerLevel);
       return [arguments, chip] {
         arguments->chip = *chip == "k900" ? Chip::K900 : Chip::K700;
         TraceCommandExtension trace;

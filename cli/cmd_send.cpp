@@ -17,7 +17,6 @@
 #include "app/receiver_port.h"
 #include "cli/command_registry.h"
 #include "cli/port_argument.h"
-#include "trace/trace_command_extension.h"
 #include "commands/catalogue.h"
 #include "commands/encode_arguments.h"
 #include "commands/reply_wait.h"
@@ -25,6 +24,7 @@
 #include "commands/store_files.h"
 #include "link/clock.h"
 #include "monitor/reports.h"
+#include "trace/trace_command_extension.h"
 
 namespace vetra::cli {
 namespace {
@@ -118,10 +118,11 @@ int Send(SendArguments& args) {
   ReceiverStores stores;
   const ReplyExpectation expectation = ExpectationFor(prepared.number, prepared.panels);
   ReplyWaiter waiter(stores, expectation, SystemClock::instance(), args.timeoutSeconds);
+  PortFrameWriter writer(*port);
   EncodeContext context{.chip = args.command.chip,
                         .accessLevel = args.command.accessLevel,
                         .stores = &stores,
-                        .port = port.get(),
+                        .writer = &writer,
                         .extension = args.command.extension};
   EchoToStderr view;
   const SendOutcome sent = SendCommand(prepared.number, prepared.panels, context, view);
@@ -194,7 +195,7 @@ const CommandRegistration kSend{
           ->check(CLI::IsMember({"k700", "k900"}, CLI::ignore_case))
           ->transform(CLI::IsMember({"k700", "k900"}, CLI::ignore_case));
       sub.add_option("--level", args->command.accessLevel, "Access level (-1, 0, 1, 5, 6, 8, 16)")
-          ->default_val(16);
+          ->default_val(kEngineerLevel);
       sub.add_option("command", args->command.command,
                      "Catalogue number 1..34, message id (05h) or tree text")
           ->required();

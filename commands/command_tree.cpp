@@ -7,7 +7,7 @@ namespace vetra {
 CommandTree BuildCommandTree(int accessLevel) {
   CommandTree tree;
   for (int n = 1; n <= kCommandCount; ++n) {
-    if (CatalogueEntryOf(n).minLevel <= accessLevel) {
+    if (ListsCommand(accessLevel, CatalogueEntryOf(n).minLevel)) {
       tree.nodeMap[tree.nodeCount++] = static_cast<uint8_t>(n);
     }
   }

@@ -36,6 +36,12 @@ int32_t IntegerOrDefault(std::string_view text, int32_t fallback);
 // Reads at most maxLength characters of text.
 uint32_t LenientNumber(std::string_view text, int base, size_t maxLength = kLenientMaxLength);
 
+// Latitude or longitude typed as degrees and minutes run together (DDMM, DDDMM, sign in front) to
+// hundredths of a degree, truncating toward zero: 4913 -> 4921, -12306 -> -12310.
+constexpr int32_t DegreesMinutesToHundredths(int32_t v) {
+  return (v / 100) * 100 + ((v % 100) * 10) / 6;
+}
+
 std::string IntegerErrorText(std::string_view text);
 std::string RealErrorText(std::string_view text);
 

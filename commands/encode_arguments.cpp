@@ -1,13 +1,10 @@
 #include "commands/encode_arguments.h"
 
-#include <array>
-
 #include "commands/catalogue.h"
 #include "commands/conversions.h"
 #include "commands/panel_controls.h"
 #include "commands/panel_rules.h"
 #include "commands/send_path.h"
-#include "link/frame.h"
 
 namespace vetra {
 namespace {
@@ -24,7 +21,7 @@ std::string ControlNames(const std::vector<ControlRef>& controls) {
   for (const ControlRef& c : controls) {
     if (c.hidden) continue;
     if (!names.empty()) names += ", ";
-    names += c.name;
+    names += c.spec->name;
   }
   return names.empty() ? "none" : names;
 }
@@ -51,8 +48,8 @@ PreparedCommand PrepareCommand(const EncodeArguments& arguments) {
                 "': give a catalogue number 1 to 34, a message id such as 05h, or the tree text");
   }
   prepared.number = *number;
-  const CatalogueEntry& entry = CatalogueEntryOf(*number);
-  if (entry.minLevel > arguments.accessLevel) {
+  const CommandDescriptor& entry = CatalogueEntryOf(*number);
+  if (!ListsCommand(arguments.accessLevel, entry.minLevel)) {
     return fail("'" + std::string(entry.treeText) + "' is not listed at access level " +
                 std::to_string(arguments.accessLevel));
   }
@@ -61,13 +58,8 @@ PreparedCommand PrepareCommand(const EncodeArguments& arguments) {
   ApplyAccessLevel(panels, arguments.accessLevel);
   if (arguments.chip != Chip::K700) ApplyChip(panels, arguments.chip);
 
-  const bool external =
-      entry.encode != nullptr && arguments.extension != nullptr &&
-      (entry.panel == PanelId::pnTraceRecord || entry.panel == PanelId::pnTraceRead ||
-       entry.panel == PanelId::pnMaintainTrace);
   const std::vector<ControlRef> controls =
-      external ? arguments.extension->Controls(*number)
-               : PanelControls(panels, *number, arguments.accessLevel);
+      CommandControls(*number, panels, arguments.extension, arguments.accessLevel);
   for (const std::string& assignment : arguments.assignments) {
     const size_t equals = assignment.find('=');
     if (equals == std::string::npos) return fail("'" + assignment + "' is not NAME=VALUE");
@@ -75,7 +67,7 @@ PreparedCommand PrepareCommand(const EncodeArguments& arguments) {
     const std::string_view value = std::string_view(assignment).substr(equals + 1);
     const ControlRef* control = nullptr;
     for (const ControlRef& c : controls) {
-      if (c.name == name) control = &c;
+      if (c.spec->name == name) control = &c;
     }
     if (!control) {
       return fail("'" + std::string(entry.treeText) + "' has no control '" + name +
@@ -95,13 +87,12 @@ PreparedCommand PrepareCommand(const EncodeArguments& arguments) {
 }
 
 std::string NothingToSendNote(int number) {
-  const CatalogueEntry& entry = CatalogueEntryOf(number);
+  const CommandDescriptor& entry = CatalogueEntryOf(number);
   const std::string name = "'" + std::string(entry.treeText) + "'";
   if (number == kCmdLoadEphemeris) {
     return name + " sends one frame per valid slot of the ephemeris store, which is empty here";
   }
-  if (entry.panel == PanelId::pnTraceRecord || entry.panel == PanelId::pnTraceRead ||
-      entry.panel == PanelId::pnMaintainTrace) {
+  if (entry.extended) {
     return name + " is built by the trace logger, which is not available here";
   }
   return name + " sends nothing";
@@ -112,34 +103,28 @@ EncodeReport EncodeFromArguments(const EncodeArguments& arguments) {
   if (prepared.error) return *prepared.error;
   const int number = prepared.number;
   Panels& panels = prepared.panels;
-  const CatalogueEntry& entry = CatalogueEntryOf(number);
 
   EncodeReport report;
-  if (!entry.encode) {
-    report.status = EncodeReport::Status::NothingToSend;
-    report.note = NothingToSendNote(number);
-    return report;
-  }
   EncodeContext context;
   context.chip = arguments.chip;
   context.accessLevel = arguments.accessLevel;
   context.extension = arguments.extension;
-  std::array<uint8_t, kMaxFrameSize> frame{};
-  size_t length = 0;
+  Encoded encoded;
   try {
-    length = entry.encode(number, panels, context, frame);
+    encoded = EncodeCommand(number, panels, context);
   } catch (const ConversionError& e) {
     report.status = EncodeReport::Status::ConversionError;
     report.error = e.what();
     return report;
   }
-  if (length == 0) {
+  // Without a store here, Load Ephemeris has no frame to show.
+  if (encoded.frames.empty()) {
     report.status = EncodeReport::Status::NothingToSend;
     report.note = NothingToSendNote(number);
     return report;
   }
   report.status = EncodeReport::Status::Frame;
-  report.echo = EchoText({frame.data(), length});
+  report.echo = EchoText(encoded.frames.back());
   return report;
 }
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "commands/encoders.h"
+#include "commands/panel_controls.h"
 #include "commands/panels.h"
 
 namespace vetra {
@@ -17,7 +17,7 @@ struct EncodeArguments {
   std::string command;                   // "5", "05h" or "Query Firmware Revision (05h)"
   std::vector<std::string> assignments;  // "NAME=VALUE"
   Chip chip = Chip::K700;
-  int accessLevel = 16;
+  int accessLevel = kEngineerLevel;
   ICommandExtension* extension = nullptr;  // the trace commands' encoders
 };
 

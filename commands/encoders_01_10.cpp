@@ -7,16 +7,13 @@
 namespace vetra {
 namespace {
 
-// Latitude or longitude typed as degrees and minutes run together (DDMM, DDDMM, sign in front)
-// to hundredths of a degree, truncating toward zero: "4913" -> 4921, "-12306" -> -12310.
-int32_t DegreesMinutesToHundredths(int32_t v) { return (v / 100) * 100 + ((v % 100) * 10) / 6; }
-
 // Configure IO baud codes by position of rgBaud: 2400 is 6, 4800 .. 115200 are 0 .. 5.
 constexpr uint8_t kBaudCodes[] = {6, 0, 1, 2, 3, 4, 5};
 
 }  // namespace
 
-size_t EncodeRestart(const pnRestartPanel& panel, Chip chip, std::span<uint8_t> out) {
+Encoded EncodeRestart(Panels& panels, const EncodeInput& input) {
+  const pnRestartPanel& panel = panels.pnRestart;
   // Converted in wire order, so the first box that does not convert is the one reported.
   const int32_t year = StrictInteger(panel.RSTyear);
   const int32_t month = StrictInteger(panel.RSTmonth);
@@ -26,129 +23,127 @@ size_t EncodeRestart(const pnRestartPanel& panel, Chip chip, std::span<uint8_t> 
   const int32_t second = StrictInteger(panel.RSTsecond);
   const int32_t latitude = DegreesMinutesToHundredths(StrictInteger(panel.RSTLat));
   const int32_t longitude = DegreesMinutesToHundredths(StrictInteger(panel.RSTLong));
-  const uint8_t mode = RestartModeCode(panel.SetStartMode, chip);
+  const uint8_t mode = RestartModeCode(panel.SetStartMode, input.chip);
   PayloadWriter p;
   p.U8(mode == 1 ? 0 : 1).U8(mode);
   p.U16(static_cast<uint32_t>(year));
   for (int32_t v : {month, day, hour, minute, second}) p.U8(static_cast<uint32_t>(v));
   p.Zeros(1).U16(static_cast<uint32_t>(latitude)).U16(static_cast<uint32_t>(longitude)).Zeros(2);
-  return p.Frame(kClassCommand, 0x01, out);
+  return p.Command(input);
 }
 
-size_t EncodeCfgIO(const pnCfgIOPanel& panel, std::span<uint8_t> out) {
-  const int baud = panel.rgBaud;
+Encoded EncodeCfgIO(Panels& panels, const EncodeInput& input) {
+  const int baud = panels.pnCfgIO.rgBaud;
   const uint8_t code = baud >= 0 && baud < 7 ? kBaudCodes[baud] : static_cast<uint8_t>(baud);
   PayloadWriter p;
-  p.U8(static_cast<uint32_t>(panel.rgPort)).U8(code).Zeros(6);
-  return p.Frame(kClassCommand, 0x02, out);
+  p.U8(static_cast<uint32_t>(panels.pnCfgIO.rgPort)).U8(code).Zeros(6);
+  return p.Command(input);
 }
 
-size_t EncodeSetDatum(const pnSetDatumPanel& panel, std::span<uint8_t> out) {
+Encoded EncodeSetDatum(Panels& panels, const EncodeInput& input) {
+  const pnSetDatumPanel& panel = panels.pnSetDatum;
   PayloadWriter p;
   for (const std::string* field : {&panel.lbEdIdx, &panel.lbDx, &panel.lbDy, &panel.lbDz}) {
     p.U16(LenientNumber(*field, 10));
   }
-  return p.Frame(kClassCommand, 0x03, out);
+  return p.Command(input);
 }
 
-size_t EncodeCfgNmea(const pnCfgNmeaPanel& panel, std::span<uint8_t> out) {
+Encoded EncodeCfgNmea(Panels& panels, const EncodeInput& input) {
+  const pnCfgNmeaPanel& panel = panels.pnCfgNmea;
   PayloadWriter p;
   p.U8(panel.cbChkSumd ? 1 : 0);
   for (const std::string* field : {&panel.lbRMC, &panel.lbVTG, &panel.lbGGA, &panel.lbGSA,
                                    &panel.lbGSV, &panel.lbGLL, &panel.lbZDA}) {
     p.U8(LenientNumber(*field, 10));
   }
-  return p.Frame(kClassCommand, 0x04, out);
+  return p.Command(input);
 }
 
-size_t EncodeQueryRevision(std::span<uint8_t> out) {
+Encoded EncodeQueryRevision(Panels&, const EncodeInput& input) {
   PayloadWriter p;
   p.U8(0x01).U8(0x01);
-  return p.Frame(kClassCommand, 0x05, out);
+  return p.Command(input, {.clearRevision = true});
 }
 
-size_t EncodeClkOff(const pnClkOffPanel& panel, std::span<uint8_t> out) {
+Encoded EncodeClkOff(Panels& panels, const EncodeInput& input) {
   PayloadWriter p;
-  p.U32(static_cast<uint32_t>(IntegerOrDefault(panel.lbClockOffSet, 0)));
-  return p.Frame(kClassCommand, 0x06, out);
+  p.U32(static_cast<uint32_t>(IntegerOrDefault(panels.pnClkOff.lbClockOffSet, 0)));
+  return p.Command(input, {.clearClockOffset = true});
 }
 
-size_t EncodeBIT(const pnBITPanel& panel, int& keptTestItem, std::span<uint8_t> out) {
-  keptTestItem = IntegerOrDefault(panel.lbItem, 0);
+Encoded EncodeBIT(Panels& panels, const EncodeInput& input) {
+  const int item = IntegerOrDefault(panels.pnBIT.lbItem, 0);
   PayloadWriter p;
-  p.U8(static_cast<uint32_t>(keptTestItem));
-  return p.Frame(kClassCommand, 0x07, out);
+  p.U8(static_cast<uint32_t>(item));
+  return p.Command(input, {.clearSelfTest = true, .keepTestItem = item});
 }
 
-size_t EncodeFactoryDefault(std::span<uint8_t> out) {
+Encoded EncodeFactoryDefault(Panels&, const EncodeInput& input) {
   PayloadWriter p;
   p.U8('M').U8('X').U8('T').U8('R');
-  return p.Frame(kClassCommand, 0x08, out);
+  return p.Command(input);
 }
 
-size_t EncodeReadEphs(ReceiverStores* stores, std::span<uint8_t> out) {
-  if (stores) stores->ephemeris.Clear();
+Encoded EncodeReadEphs(Panels&, const EncodeInput& input) {
   PayloadWriter p;
   p.U8(0);  // all satellites
-  return p.Frame(kClassCommand, 0x09, out);
+  return p.Command(input, {.clearEphemerisStore = true});
 }
 
-size_t BuildLoadEphemerisFrame(int prn, std::span<const uint8_t, 120> slot,
-                               std::span<uint8_t> out) {
-  PayloadWriter p;
-  p.U8(static_cast<uint32_t>(prn)).U8(0).Bytes(slot);
-  return p.Frame(kClassCommand, 0x0A, out);
+Encoded EncodeLoadEphs(Panels&, const EncodeInput&) {
+  // The frames come from the store as it is when the command is sent.
+  return {{}, {.loadEphemerisStore = true}};
 }
 
-size_t EncodeLoadEphs(const EphemerisStore& store, IPort* port) {
-  if (!port) return 0;
-  // One whole copy, so a reply arriving meanwhile never leaves a half-written slot in a frame.
-  const EphemerisStore::Snapshot snapshot = store.Get();
-  std::array<uint8_t, kMaxFrameSize> frame{};
+std::vector<FrameBytes> LoadEphemerisFrames(const CommandDescriptor& command,
+                                            const EphemerisStore::Snapshot& store) {
+  std::vector<FrameBytes> frames;
   for (int prn = 1; prn <= kStoreSlots; ++prn) {
-    const auto& slot = snapshot.slots[prn - 1];
+    const auto& slot = store.slots[prn - 1];
     if ((slot[0] & 0x01) == 0) continue;
-    const size_t length = BuildLoadEphemerisFrame(prn, slot, frame);
-    port->txData(frame.data(), static_cast<int>(length));
+    PayloadWriter p;
+    p.U8(static_cast<uint32_t>(prn)).U8(0).Bytes(slot);
+    frames.push_back(p.Frame(command));
   }
-  return 0;
+  return frames;
 }
 
-size_t EncodeReadAlmc(ReceiverStores* stores, std::span<uint8_t> out) {
-  if (stores) stores->almanac.Clear();
+Encoded EncodeReadAlmc(Panels&, const EncodeInput& input) {
   PayloadWriter p;
   p.U8(0);
-  return p.Frame(kClassCommand, 0x0B, out);
+  return p.Command(input, {.clearAlmanacStore = true});
 }
 
-size_t EncodeLoadAlmc() { return 0; }
+Encoded EncodeLoadAlmc(Panels&, const EncodeInput&) { return {}; }
 
-size_t EncodeSetID(const pnIDPanel& panel, std::span<uint8_t> out) {
+Encoded EncodeSetID(Panels& panels, const EncodeInput& input) {
   PayloadWriter p;
-  p.U8(static_cast<uint32_t>(panel.rgID));
-  p.U32(static_cast<uint32_t>(IntegerOrDefault(panel.edModuleID, 0))).Zeros(4);
-  return p.Frame(kClassCommand, 0x0D, out);
+  p.U8(static_cast<uint32_t>(panels.pnID.rgID));
+  p.U32(static_cast<uint32_t>(IntegerOrDefault(panels.pnID.edModuleID, 0))).Zeros(4);
+  return p.Command(input);
 }
 
-size_t EncodeQueryID(const pnIDPanel& panel, std::span<uint8_t> out) {
+Encoded EncodeQueryID(Panels& panels, const EncodeInput& input) {
   PayloadWriter p;
-  p.U8(static_cast<uint32_t>(panel.rgID));
-  return p.Frame(kClassCommand, 0x0E, out);
+  p.U8(static_cast<uint32_t>(panels.pnID.rgID));
+  return p.Command(input);
 }
 
-size_t EncodeDopMask(const pnDopMaskPanel& panel, std::span<uint8_t> out) {
+Encoded EncodeDopMask(Panels& panels, const EncodeInput& input) {
+  const pnDopMaskPanel& panel = panels.pnDopMask;
   PayloadWriter p;
   p.U8(static_cast<uint32_t>(panel.rgDopMask));
   p.U8(static_cast<uint32_t>(IntegerOrDefault(panel.edGdop, 25)));
   p.U8(static_cast<uint32_t>(IntegerOrDefault(panel.edPdop, 20)));
   p.U8(static_cast<uint32_t>(IntegerOrDefault(panel.edHdop, 15)));
-  return p.Frame(kClassCommand, 0x0F, out);
+  return p.Command(input);
 }
 
-size_t EncodeElvMask(const pnElvMaskPanel& panel, std::span<uint8_t> out) {
+Encoded EncodeElvMask(Panels& panels, const EncodeInput& input) {
   PayloadWriter p;
-  p.U8(static_cast<uint32_t>(IntegerOrDefault(panel.edElvMask, 5)));
-  return p.Frame(kClassCommand, 0x10, out);
+  p.U8(static_cast<uint32_t>(IntegerOrDefault(panels.pnElvMask.edElvMask, 5)));
+  return p.Command(input);
 }
 
 }  // namespace vetra

@@ -7,36 +7,41 @@
 
 namespace vetra {
 
-size_t EncodeDgpsCtrl(const pnDgpsCtrlPanel& panel, std::span<uint8_t> out) {
+Encoded EncodeDgpsCtrl(Panels& panels, const EncodeInput& input) {
+  const pnDgpsCtrlPanel& panel = panels.pnDgpsCtrl;
   PayloadWriter p;
   p.U8(panel.rgSelDgps < 0 ? 0xFF : static_cast<uint32_t>(panel.rgSelDgps)).Zeros(1);
-  return p.Frame(kClassCommand, 0x11, out);
+  return p.Command(input);
 }
 
-size_t Encode1PPS(const pn1PPSPanel& panel, std::span<uint8_t> out) {
+Encoded Encode1PPS(Panels& panels, const EncodeInput& input) {
+  const pn1PPSPanel& panel = panels.pn1PPS;
   PayloadWriter p;
   p.U8(panel.rg1PPS == 1 ? 2 : 0);
   p.U8(static_cast<uint32_t>(IntegerOrDefault(panel.ed1ppsBW, 1)));
   p.U8(static_cast<uint32_t>(IntegerOrDefault(panel.ed1ppsMul, 1)));
-  return p.Frame(kClassCommand, 0x12, out);
+  return p.Command(input);
 }
 
-size_t EncodeOutputFormat(const pnOutputFormatPanel& panel, std::span<uint8_t> out) {
+Encoded EncodeOutputFormat(Panels& panels, const EncodeInput& input) {
+  const pnOutputFormatPanel& panel = panels.pnOutputFormat;
   const auto com0 = static_cast<uint32_t>(panel.rgOutputFormat) & 0x0F;
   const auto com1 = static_cast<uint32_t>(panel.rgOutputFormat2) & 0x0F;
   PayloadWriter p;
   p.U8(com1 << 4 | com0);
-  return p.Frame(kClassCommand, 0x13, out);
+  return p.Command(input);
 }
 
-size_t EncodePowerSave(const pnPowerSavePanel& panel, std::span<uint8_t> out) {
+Encoded EncodePowerSave(Panels& panels, const EncodeInput& input) {
+  const pnPowerSavePanel& panel = panels.pnPowerSave;
   PayloadWriter p;
   p.U16(LenientNumber(panel.lePowerSave, 10, kSleepTimeMaxLength));
   p.U8(panel.chbDeepSleep ? 1 : 0).Zeros(1);
-  return p.Frame(kClassCommand, 0x14, out);
+  return p.Command(input);
 }
 
-size_t EncodeCustomizedID(pnCustomizedIDPanel& panel, std::span<uint8_t> out) {
+Encoded EncodeCustomizedID(Panels& panels, const EncodeInput& input) {
+  pnCustomizedIDPanel& panel = panels.pnCustomizedID;
   PayloadWriter p;
   if (panel.rgCID == 1) {  // "Set Customized ID"
     const size_t n = std::min<size_t>(panel.edCID.size(), kCustomizedIdMaxLength);
@@ -48,22 +53,23 @@ size_t EncodeCustomizedID(pnCustomizedIDPanel& panel, std::span<uint8_t> out) {
     panel.edCID.clear();
     p.U8(0).Zeros(1 + kCustomizedIdMaxLength);
   }
-  return p.Frame(kClassCommand, 0x16, out);
+  return p.Command(input);
 }
 
-size_t EncodeQueryNavSetting(std::span<uint8_t> out) {
+Encoded EncodeQueryNavSetting(Panels&, const EncodeInput& input) {
   PayloadWriter p;
   p.U8(0);
-  return p.Frame(kClassCommand, 0x17, out);
+  return p.Command(input);
 }
 
-size_t EncodeQuerySysSetting(std::span<uint8_t> out) {
+Encoded EncodeQuerySysSetting(Panels&, const EncodeInput& input) {
   PayloadWriter p;
   p.U8(0);
-  return p.Frame(kClassCommand, 0x18, out);
+  return p.Command(input);
 }
 
-size_t EncodeLocale(const pnLocalePanel& panel, std::span<uint8_t> out) {
+Encoded EncodeLocale(Panels& panels, const EncodeInput& input) {
+  const pnLocalePanel& panel = panels.pnLocale;
   const int32_t sign = panel.rgGMTsign == 1 ? -1 : 1;  // "GMT - (minus)"
   PayloadWriter p;
   p.U8(panel.cbUpdateSTime ? 1 : 0);
@@ -71,10 +77,11 @@ size_t EncodeLocale(const pnLocalePanel& panel, std::span<uint8_t> out) {
     p.U8(static_cast<uint32_t>(sign * IntegerOrDefault(*field, 0)));
   }
   p.U8(static_cast<uint32_t>(IntegerOrDefault(panel.lbDstAdjust, 0)));  // never negated
-  return p.Frame(kClassCommand, 0x19, out);
+  return p.Command(input);
 }
 
-size_t EncodeExtDatum(const pnSetDatumPanel& panel, std::span<uint8_t> out) {
+Encoded EncodeExtDatum(Panels& panels, const EncodeInput& input) {
+  const pnSetDatumPanel& panel = panels.pnSetDatum;
   const double semiMajorAxis = StrictReal(panel.lbElpA);
   const double inverseFlattening = StrictReal(panel.lbElpF);
   PayloadWriter p;
@@ -82,32 +89,36 @@ size_t EncodeExtDatum(const pnSetDatumPanel& panel, std::span<uint8_t> out) {
   for (const std::string* field : {&panel.lbDx, &panel.lbDy, &panel.lbDz}) {
     p.U16(static_cast<uint32_t>(IntegerOrDefault(*field, 0)));
   }
-  return p.Frame(kClassCommand, 0x1B, out);
+  return p.Command(input);
 }
 
-size_t EncodeCustomizedLED(const pnCustomizedLEDPanel& panel, std::span<uint8_t> out) {
+Encoded EncodeCustomizedLED(Panels& panels, const EncodeInput& input) {
+  const pnCustomizedLEDPanel& panel = panels.pnCustomizedLED;
   PayloadWriter p;
   p.U8(static_cast<uint32_t>(panel.rgCustomizedLED));
   for (const std::string* field : {&panel.lbCustomizedPtn1, &panel.lbCustomizedPtn2,
                                    &panel.lbCustomizedPtn3, &panel.lbCustomizedPtn4}) {
     p.U32(LenientNumber(*field, 16));
   }
-  return p.Frame(kClassCommand, 0x1C, out);
+  return p.Command(input);
 }
 
-size_t EncodeUpdateRate(const pnUpdateRatePanel& panel, std::span<uint8_t> out) {
+Encoded EncodeUpdateRate(Panels& panels, const EncodeInput& input) {
+  const pnUpdateRatePanel& panel = panels.pnUpdateRate;
   PayloadWriter p;
   p.U8(static_cast<uint32_t>(IntegerOrDefault(panel.lbUpdateRate, 1)));
-  return p.Frame(kClassCommand, 0x20, out);
+  return p.Command(input);
 }
 
-size_t EncodeGPIO(const pnGPIOPanel& panel, std::span<uint8_t> out) {
+Encoded EncodeGPIO(Panels& panels, const EncodeInput& input) {
+  const pnGPIOPanel& panel = panels.pnGPIO;
   PayloadWriter p;
   p.U32(LenientNumber(panel.lbGpioMask, 16)).U32(LenientNumber(panel.lbGpioValue, 16));
-  return p.Frame(kClassCommand, 0x21, out);
+  return p.Command(input);
 }
 
-size_t EncodeBlkSats(pnBlkSatsPanel& panel, std::span<uint8_t> out) {
+Encoded EncodeBlkSats(Panels& panels, const EncodeInput& input) {
+  pnBlkSatsPanel& panel = panels.pnBlkSats;
   const int action = panel.rgBlkAction;
   uint32_t mask = 0;
   for (int i = 0; i < kSatelliteBoxes; ++i) {
@@ -119,11 +130,11 @@ size_t EncodeBlkSats(pnBlkSatsPanel& panel, std::span<uint8_t> out) {
   }
   PayloadWriter p;
   p.U8(action < 0 ? 0xFF : static_cast<uint32_t>(action)).U32(mask);
-  return p.Frame(kClassCommand, 0xE1, out);
+  return p.Command(input);
 }
 
-size_t EncodeUsrCommand1(std::span<uint8_t> out) {
-  return PayloadWriter{}.Frame(kClassUserCommand, 0xE2, out);
+Encoded EncodeUsrCommand1(Panels&, const EncodeInput& input) {
+  return PayloadWriter{}.Command(input);
 }
 
 }  // namespace vetra

@@ -4,10 +4,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include "model/access_level.h"
+
 namespace vetra {
 
 std::vector<std::string> ConfigureIoBaudItems(int accessLevel) {
-  const size_t count = accessLevel == 0 ? 4 : kBaudItems.size();
+  const size_t count = OffersEveryBaudRate(accessLevel) ? kBaudItems.size() : 4;
   return {kBaudItems.begin(), kBaudItems.begin() + static_cast<std::ptrdiff_t>(count)};
 }
 
@@ -21,7 +23,7 @@ void ApplyAccessLevel(Panels& panels, int accessLevel) {
   if (panels.pnCfgIO.rgBaud >= static_cast<int>(panels.pnCfgIO.rgBaudItems.size())) {
     panels.pnCfgIO.rgBaud = 1;  // "4800", the form's choice
   }
-  if (accessLevel >= 16) {
+  if (ListsChipBlockActions(accessLevel)) {
     panels.pnBlkSats.rgBlkActionItems = BlockActionItems(Chip::K700);
     panels.pnBlkSats.rgBlkAction = kNoChoice;
   }
@@ -73,7 +75,7 @@ void ApplyLedPreset(pnCustomizedLEDPanel& panel) {
 }
 
 bool ApplyIdKindRule(pnIDPanel& panel, int accessLevel, IMessages& messages) {
-  if (accessLevel > 7 || panel.rgID != kProductionId) return false;
+  if (MayChooseProductionId(accessLevel) || panel.rgID != kProductionId) return false;
   messages.Show(kModuleIdRefusedText, kModuleIdRefusedTitle, IMessages::Kind::Information);
   panel.rgID = kUserKeyId;
   return true;

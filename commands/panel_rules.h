@@ -15,9 +15,9 @@ namespace vetra {
 
 // --- Access level and chip -------------------------------------------------------------------
 
-// Start-up rules of the panels for an access level: rgBaud reduced to 2400..19200 at level 0;
-// at level 16 and above the Block Sats actions become the K700 list (the only level that lists
-// Block Sats). Call once, after the panels were created with the form's defaults.
+// Start-up rules of the panels for an access level: rgBaud reduced to 2400..19200 for an ordinary
+// user; at the engineer level (the only one that lists Block Sats) the Block Sats actions become
+// the K700 list. Call once, after the panels were created with the form's defaults.
 void ApplyAccessLevel(Panels& panels, int accessLevel);
 
 // Baud items of Configure IO at an access level.
@@ -46,7 +46,7 @@ struct LedPreset {
 };
 LedPreset LedPresetFor(int ledPosition);
 
-// rgIDClick (also wired to rgCID): at access level 7 and below "Production ID" is refused with an
+// rgIDClick (also wired to rgCID): below the production level "Production ID" is refused with an
 // information box and the choice returns to "User Key ID". Returns whether it refused.
 bool ApplyIdKindRule(pnIDPanel& panel, int accessLevel, IMessages& messages);
 inline constexpr const char* kModuleIdRefusedText = "Module ID need preliviledge!";

@@ -1,6 +1,7 @@
 #pragma once
 // Collects the fields of a command frame in wire order (little-endian, two's complement, narrow
-// fields keep their low bits) and hands them to BuildFrame.
+// fields keep their low bits) and hands them to BuildFrame with the class and id of the command's
+// catalogue row.
 
 #include <array>
 #include <bit>
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <span>
 
+#include "commands/command_descriptor.h"
 #include "link/frame.h"
 
 namespace vetra {
@@ -29,9 +31,15 @@ class PayloadWriter {
 
   std::span<const uint8_t> bytes() const { return {bytes_.data(), size_}; }
 
-  // The whole frame into out; its length (0 when out is too small).
-  size_t Frame(uint8_t frameClass, uint8_t id, std::span<uint8_t> out) const {
-    return BuildFrame(frameClass, id, bytes(), out);
+  // The whole frame of the command being encoded.
+  FrameBytes Frame(const CommandDescriptor& command) const {
+    FrameBytes frame(size_ + kFrameOverhead);
+    BuildFrame(command.frameClass, command.id, bytes(), frame);
+    return frame;
+  }
+  // That frame as an encoder's whole result.
+  Encoded Command(const EncodeInput& input, CommandEffects effects = {}) const {
+    return {{Frame(input.command)}, effects};
   }
 
  private:

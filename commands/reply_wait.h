@@ -29,7 +29,7 @@ struct ReplyExpectation {
   uint8_t replyId = 0;  // class F2 id of the reply, for Reply and StoreRead
 };
 
-// What catalogue command `number`, sent from `panels`, is answered with.
+// What catalogue command `number`, sent from `panels`, is answered with (its catalogue row says).
 ReplyExpectation ExpectationFor(int number, const Panels& panels);
 
 class ReplyWaiter final : private IReplySink {

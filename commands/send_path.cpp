@@ -1,12 +1,35 @@
 #include "commands/send_path.h"
 
-#include <array>
-
 #include "commands/catalogue.h"
 #include "commands/conversions.h"
+#include "commands/encoders.h"
 #include "link/frame.h"
 
 namespace vetra {
+namespace {
+
+// Carries out what the encoder declared, in the order the window shows it; returns the frames the
+// effects add (Load Ephemeris' store).
+std::vector<FrameBytes> CarryOut(const CommandEffects& effects, const CommandDescriptor& command,
+                                 EncodeContext& context, ISendView& view) {
+  std::vector<FrameBytes> frames;
+  if (context.stores != nullptr) {
+    if (effects.clearEphemerisStore) context.stores->ephemeris.Clear();
+    if (effects.clearAlmanacStore) context.stores->almanac.Clear();
+    // One whole copy, so a reply arriving meanwhile never leaves a half-written slot in a frame.
+    if (effects.loadEphemerisStore) {
+      frames = LoadEphemerisFrames(command, context.stores->ephemeris.Get());
+    }
+  }
+  if (effects.keepTestItem) context.keptTestItem = *effects.keepTestItem;
+  if (effects.clearRevision) view.ClearRevision();
+  if (effects.clearClockOffset) view.ClearClockOffset();
+  if (effects.clearSelfTest) view.ClearSelfTest();
+  if (effects.clearTraceStatus) view.ClearTraceStatus();
+  return frames;
+}
+
+}  // namespace
 
 std::string EchoText(std::span<const uint8_t> frame) {
   static constexpr char kHex[] = "0123456789abcdef";
@@ -20,47 +43,47 @@ std::string EchoText(std::span<const uint8_t> frame) {
   return text;
 }
 
+Encoded EncodeCommand(int number, Panels& panels, const EncodeContext& context) {
+  const CommandDescriptor& command = CatalogueEntryOf(number);
+  const EncodeInput input{command, context.chip, context.accessLevel};
+  if (command.extended) {
+    return context.extension != nullptr ? context.extension->Encode(input) : Encoded{};
+  }
+  return command.encode != nullptr ? command.encode(panels, input) : Encoded{};
+}
+
 SendOutcome SendCommand(int command, Panels& panels, EncodeContext& context, ISendView& view) {
   using Status = SendOutcome::Status;
   view.UncheckAcknowledgement();
-  const CatalogueEntry& entry = CatalogueEntryOf(command);
-  if (command == 0 || entry.encode == nullptr) return {Status::NothingToSend, 0, {}};
+  const CommandDescriptor& row = CatalogueEntryOf(command);
+  if (command == 0 || !row.sends()) return {Status::NothingToSend, 0, {}};
   // Without a port nothing is encoded either: the Read commands would clear their stores and the
   // reply displays would be emptied for a query that never left.
-  if (context.port == nullptr) return {Status::NoPort, 0, kNoPortText};
+  if (context.writer == nullptr) return {Status::NoPort, 0, kNoPortText};
 
-  std::array<uint8_t, kMaxFrameSize> frame{};
-  size_t length = 0;
+  Encoded encoded;
   try {
-    length = entry.encode(command, panels, context, frame);
+    encoded = EncodeCommand(command, panels, context);
   } catch (const ConversionError& e) {
     return {Status::ConversionFailed, 0, e.what()};
-  } catch (const PortWriteError& e) {  // Load Ephemeris writes its own frames
-    return {Status::WriteFailed, 0, e.what()};
   }
+  std::vector<FrameBytes> storeFrames = CarryOut(encoded.effects, row, context, view);
+  std::vector<FrameBytes> frames = std::move(encoded.frames);
+  // The command's own frame is echoed; the frames of a store (Load Ephemeris) are not.
+  if (!frames.empty()) view.ShowSentence(EchoText(frames.back()));
+  for (FrameBytes& frame : storeFrames) frames.push_back(std::move(frame));
+  if (frames.empty()) return {Status::NothingToSend, 0, {}};
 
-  switch (command) {
-    case kCmdQueryRevision:
-      view.ClearRevision();
-      break;
-    case kCmdClockOffset:
-      view.ClearClockOffset();
-      break;
-    case kCmdBuiltInTest:
-      view.ClearSelfTest();
-      break;
-    default:
-      break;
-  }
-  if (length == 0) return {Status::NothingToSend, 0, {}};
-
-  view.ShowSentence(EchoText({frame.data(), length}));
+  size_t written = 0;
   try {
-    context.port->txData(frame.data(), static_cast<int>(length));
+    for (const FrameBytes& frame : frames) {
+      context.writer->WriteFrame(frame);
+      written += frame.size();
+    }
   } catch (const PortWriteError& e) {
-    return {Status::WriteFailed, length, e.what()};
+    return {Status::WriteFailed, written, e.what()};
   }
-  return {Status::Sent, length, {}};
+  return {Status::Sent, written, {}};
 }
 
 }  // namespace vetra

@@ -1,20 +1,55 @@
 #pragma once
-// btSendClick: turns the selected command into one frame on the wire.
+// btSendClick: turns the selected command into frames on the wire.
 //
-//   uncheck ACK/NACK -> encode -> clear the reply display of 05h/06h/07h -> echo "%02x " -> txData
+//   uncheck ACK/NACK -> encode (pure) -> carry out the declared effects -> echo "%02x " -> write
 //
-// The window thread runs it. What the window shows goes through ISendView; the outcome says what
-// happened, so the window can tell the user when nothing could be sent.
+// The encoder's effects are carried out here: a store cleared before its read is sent, Load
+// Ephemeris' frames built from a snapshot of the ephemeris store, reply displays emptied, the
+// self-test item kept. The frames go to the writer the caller gives; what the window shows goes
+// through ISendView; the outcome says what happened, so the window can tell the user when nothing
+// could be sent.
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 
-#include "commands/encoders.h"
+#include "commands/command_descriptor.h"
+#include "commands/panel_controls.h"
 #include "commands/panels.h"
+#include "link/port.h"
+#include "model/receiver_stores.h"
 
 namespace vetra {
+
+// Where the send path's frames go, one whole frame per call.
+class IFrameWriter {
+ public:
+  virtual ~IFrameWriter() = default;
+  // Throws PortWriteError when the line refuses the frame.
+  virtual void WriteFrame(std::span<const uint8_t> frame) = 0;
+};
+
+// Writes each frame to a port in one txData call.
+class PortFrameWriter final : public IFrameWriter {
+ public:
+  explicit PortFrameWriter(IPort& port) : port_(port) {}
+  void WriteFrame(std::span<const uint8_t> frame) override {
+    port_.txData(frame.data(), static_cast<int>(frame.size()));
+  }
+
+ private:
+  IPort& port_;
+};
+
+struct EncodeContext {
+  Chip chip = Chip::K700;
+  int accessLevel = 0;
+  ReceiverStores* stores = nullptr;        // cleared by the Read commands, read by Load Ephemeris
+  IFrameWriter* writer = nullptr;          // nullptr: no port is open
+  ICommandExtension* extension = nullptr;  // trace commands
+  int keptTestItem = 0;                    // the item of the last Perform Built-In-Test
+};
 
 class ISendView {
  public:
@@ -25,18 +60,19 @@ class ISendView {
   virtual void ClearRevision() {}     // after Query Firmware Revision
   virtual void ClearClockOffset() {}  // after Clock Offset
   virtual void ClearSelfTest() {}     // after Perform Built-In-Test: the four words become -1
+  virtual void ClearTraceStatus() {}  // after Maintain Trace Buffer, every action but Setup
 };
 
 struct SendOutcome {
   enum class Status {
-    Sent,              // the frame was echoed and written
-    NothingToSend,     // no command, a command without a frame, or Load Ephemeris (wrote its own)
+    Sent,              // the frames were written (the command's own frame also echoed)
+    NothingToSend,     // no command, a command without a frame, Load Ephemeris of an empty store
     NoPort,            // no open port: nothing encoded, nothing written
     ConversionFailed,  // a strict field did not convert: nothing echoed, nothing written
     WriteFailed,       // the port refused the write
   };
   Status status = Status::NothingToSend;
-  size_t length = 0;
+  size_t length = 0;    // bytes written
   std::string message;  // what to tell the user for NoPort, ConversionFailed and WriteFailed
 };
 
@@ -45,7 +81,10 @@ inline constexpr const char* kNoPortText = "No port is open: nothing was sent.";
 // Formats a frame as lbSentence shows it: "%02x " per byte (so the text ends with a space).
 std::string EchoText(std::span<const uint8_t> frame);
 
-// context.port is the open port (nullptr when there is none).
+// The frames and effects of catalogue command `number` from its row's encoder (or the context's
+// extension); nothing for a command that sends nothing. Throws ConversionError.
+Encoded EncodeCommand(int number, Panels& panels, const EncodeContext& context);
+
 SendOutcome SendCommand(int command, Panels& panels, EncodeContext& context, ISendView& view);
 
 }  // namespace vetra

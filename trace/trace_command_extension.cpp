@@ -1,68 +1,62 @@
 #include "trace/trace_command_extension.h"
 
-#include <algorithm>
-
-#include "commands/catalogue.h"
-
 namespace vetra {
 namespace {
 
-template <size_t N>
-ControlRef Choice(const char* name, int& choice, const std::array<const char*, N>& items) {
-  ControlRef c;
-  c.name = name;
-  c.kind = ControlKind::Choice;
-  c.choice = &choice;
-  c.items.assign(items.begin(), items.end());
-  return c;
-}
+using Extension = TraceCommandExtension;
+template <auto Panel, auto Member>
+inline constexpr BindValue kField = &bind::Field<Panel, Member>;
 
-ControlRef Check(const char* name, bool& check) {
-  ControlRef c;
-  c.name = name;
-  c.kind = ControlKind::Check;
-  c.check = &check;
-  return c;
-}
+constexpr ControlSpec kRecordControls[] = {
+    ChoiceControl("rgTraceRecordAction",
+                  kField<&Extension::record, &TraceRecordPanel::rgTraceRecordAction>,
+                  kTraceRecordActions),
+};
 
-ControlRef Text(const char* name, std::string& text) {
-  ControlRef c;
-  c.name = name;
-  c.text = &text;
-  return c;
-}
+constexpr ControlSpec kReadControls[] = {
+    ChoiceControl("rgTraceReadAction", kField<&Extension::read, &TraceReadPanel::rgTraceReadAction>,
+                  kTraceReadActions),
+    ChoiceControl("rgTraceBaud", kField<&Extension::read, &TraceReadPanel::rgTraceBaud>,
+                  kTraceReadBauds),
+};
+
+// The setup values go into 16-bit fields: metres, seconds and the speed in 0.1 m/s, which reaches
+// its highest value at 23592 km/h.
+template <auto Member>
+inline constexpr BindValue kMaintain = kField<&Extension::maintain, Member>;
+constexpr ControlSpec kMaintainControls[] = {
+    ChoiceControl("rgTraceStatus", kMaintain<&MaintainTracePanel::rgTraceStatus>,
+                  kTraceStatusActions),
+    CheckControl("chStopOnFull", kMaintain<&MaintainTracePanel::chStopOnFull>),
+    CheckControl("chPowerOnLog", kMaintain<&MaintainTracePanel::chPowerOnLog>),
+    CheckControl("chExtended", kMaintain<&MaintainTracePanel::chExtended>),
+    IntegerControl("lbTraceDistance", kMaintain<&MaintainTracePanel::lbTraceDistance>, kU16),
+    IntegerControl("lbTracePeriod", kMaintain<&MaintainTracePanel::lbTracePeriod>, kU16),
+    IntegerControl("lbTraceSpeed", kMaintain<&MaintainTracePanel::lbTraceSpeed>, kU16, 0, 23592),
+};
+static_assert(ControlsAreConsistent(kRecordControls) && ControlsAreConsistent(kReadControls) &&
+              ControlsAreConsistent(kMaintainControls));
 
 }  // namespace
 
-size_t TraceCommandExtension::Encode(int number, std::span<uint8_t> out) {
-  Frame frame;
-  if (number == kCmdTraceRecord) frame = EncodeTraceRecord(record);
-  if (number == kCmdTraceRead) frame = EncodeTraceRead(read);
-  if (number == kCmdTraceMaintain) {
-    if (maintain.rgTraceStatus != kTraceSetupAction && clearMaintainStatus) clearMaintainStatus();
-    frame = EncodeTraceMaintain(maintain);
-  }
-  if (frame.size() > out.size()) return 0;
-  std::copy(frame.begin(), frame.end(), out.begin());
-  return frame.size();
+std::span<const ControlSpec> TraceCommandExtension::ControlSpecs(int number) {
+  if (number == kCmdTraceRecord) return kRecordControls;
+  if (number == kCmdTraceRead) return kReadControls;
+  if (number == kCmdTraceMaintain) return kMaintainControls;
+  return {};
 }
 
-std::vector<ControlRef> TraceCommandExtension::Controls(int number) {
-  if (number == kCmdTraceRecord) {
-    return {Choice("rgTraceRecordAction", record.rgTraceRecordAction, kTraceRecordActions)};
-  }
-  if (number == kCmdTraceRead) {
-    return {Choice("rgTraceReadAction", read.rgTraceReadAction, kTraceReadActions),
-            Choice("rgTraceBaud", read.rgTraceBaud, kTraceReadBauds)};
-  }
-  if (number == kCmdTraceMaintain) {
-    return {Choice("rgTraceStatus", maintain.rgTraceStatus, kTraceStatusActions),
-            Check("chStopOnFull", maintain.chStopOnFull),
-            Check("chPowerOnLog", maintain.chPowerOnLog),
-            Check("chExtended", maintain.chExtended),
-            Text("lbTraceDistance", maintain.lbTraceDistance),
-            Text("lbTracePeriod", maintain.lbTracePeriod),
-            Text("lbTraceSpeed", maintain.lbTraceSpeed)};
+std::vector<ControlRef> TraceCommandExtension::Controls(int number, int accessLevel) {
+  return BindControls(ControlSpecs(number), this, accessLevel);
+}
+
+Encoded TraceCommandExtension::Encode(const EncodeInput& input) {
+  const uint8_t id = input.command.id;
+  if (id == kTraceRecordCommand) return {{EncodeTraceRecord(record)}, {}};
+  if (id == kTraceReadCommand) return {{EncodeTraceRead(read)}, {}};
+  if (id == kTraceMaintainCommand) {
+    return {{EncodeTraceMaintain(maintain)},
+            {.clearTraceStatus = maintain.rgTraceStatus != kTraceSetupAction}};
   }
   return {};
 }

@@ -1,26 +1,30 @@
 #pragma once
 // The tree-form trace commands (Record Trace, Read Trace, Maintain Trace Buffer) as an extension of
 // the command set, for the View page's send path and the terminal's encode and send: their panels'
-// values with the form's defaults, their encoders, and their controls by name, so that the widgets
-// of pnTraceRecord, pnTraceRead and pnMaintainTrace bind like every other panel.
+// values with the form's defaults, their controls described as every catalogue row describes its
+// own (commands/command_descriptor.h), and their encoders. The widgets of pnTraceRecord,
+// pnTraceRead and pnMaintainTrace bind by name like every other panel.
 
-#include <functional>
+#include <span>
 
-#include "commands/encoders.h"
+#include "commands/panel_controls.h"
 #include "trace/trace_frames.h"
 
 namespace vetra {
 
 class TraceCommandExtension final : public ICommandExtension {
  public:
-  size_t Encode(int number, std::span<uint8_t> out) override;
-  std::vector<ControlRef> Controls(int number) override;
+  std::vector<ControlRef> Controls(int number, int accessLevel) override;
+  // Every maintain action but Setup also declares that the status fields its reply fills are
+  // emptied first.
+  Encoded Encode(const EncodeInput& input) override;
+
+  // The controls of catalogue command `number`'s panel (none for the other commands).
+  static std::span<const ControlSpec> ControlSpecs(int number);
 
   TraceRecordPanel record;
   TraceReadPanel read;
   MaintainTracePanel maintain;
-  // Every maintain action but Setup first empties the status fields its reply will fill.
-  std::function<void()> clearMaintainStatus;
 };
 
 }  // namespace vetra

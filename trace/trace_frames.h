@@ -5,13 +5,17 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "commands/catalogue.h"
 
 namespace vetra {
 
-inline constexpr uint8_t kTraceRecordCommand = 0x1D;
-inline constexpr uint8_t kTraceReadCommand = 0x1E;
-inline constexpr uint8_t kTraceMaintainCommand = 0x1F;
+// Their ids, as the command catalogue has them.
+inline constexpr uint8_t kTraceRecordCommand = CatalogueEntryOf(kCmdTraceRecord).id;
+inline constexpr uint8_t kTraceReadCommand = CatalogueEntryOf(kCmdTraceRead).id;
+inline constexpr uint8_t kTraceMaintainCommand = CatalogueEntryOf(kCmdTraceMaintain).id;
 
 // Setup flags of the maintain command and of the configuration reply.
 inline constexpr uint8_t kTraceStopOnFull = 0x01;
@@ -38,11 +42,11 @@ struct MaintainTracePanel {  // pnMaintainTrace
   std::string lbTraceSpeed = "0";     // km/h
 };
 
-inline constexpr std::array<const char*, 2> kTraceRecordActions = {"Stop log", "Start log"};
-inline constexpr std::array<const char*, 2> kTraceReadActions = {"stop", "start"};
-inline constexpr std::array<const char*, 6> kTraceReadBauds = {"4800",  "9600",  "19200",
-                                                               "38400", "57600", "115200"};
-inline constexpr std::array<const char*, 5> kTraceStatusActions = {
+inline constexpr std::array<std::string_view, 2> kTraceRecordActions = {"Stop log", "Start log"};
+inline constexpr std::array<std::string_view, 2> kTraceReadActions = {"stop", "start"};
+inline constexpr std::array<std::string_view, 6> kTraceReadBauds = {"4800",  "9600",  "19200",
+                                                                    "38400", "57600", "115200"};
+inline constexpr std::array<std::string_view, 5> kTraceStatusActions = {
     "Read Status", "Clear log ", "Read status & configuration", "Setup", "Test"};
 inline constexpr int kTraceSetupAction = 3;
 

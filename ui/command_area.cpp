@@ -17,6 +17,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 #include "app/access_level.h"
 #include "app/page_rules.h"
@@ -134,13 +135,6 @@ CommandArea::CommandArea(ViewPageHost& host, QWidget* parent) : QWidget(parent),
   connect(p.rgTraceStatus, &ChoiceGroup::clicked, this, &CommandArea::TraceStatusClick);
   connect(p.btEphsSave, &QPushButton::clicked, this, [this] { SaveClick(true); });
   connect(p.btSaveAlmc, &QPushButton::clicked, this, [this] { SaveClick(false); });
-  trace_.clearMaintainStatus = [this] {
-    panels_->lbTraceStatus->clear();
-    panels_->lbTraceNum->clear();
-    panels_->lbTraceUsed->clear();
-    panels_->moTraceCfg->clear();
-  };
-
   context_.chip = host_.secondChip() ? Chip::K900 : Chip::K700;
   context_.extension = &trace_;
   InitCommandTree(host_.accessLevel());
@@ -225,9 +219,7 @@ bool CommandArea::SelectCommand(int number) {
 // --- Panel values -------------------------------------------------------------------------------
 
 std::vector<ControlRef> CommandArea::Controls(int number) {
-  std::vector<ControlRef> controls = PanelControls(values_, number, accessLevel_);
-  for (ControlRef& control : trace_.Controls(number)) controls.push_back(std::move(control));
-  return controls;
+  return CommandControls(number, values_, &trace_, accessLevel_);
 }
 
 void CommandArea::ReadPanel(int number) {
@@ -263,13 +255,17 @@ SendOutcome CommandArea::SendClick() {
   if (command != 0) ReadPanel(command);
   context_.chip = host_.secondChip() ? Chip::K900 : Chip::K700;
   context_.stores = &host_.viewTask().binary().stores();
-  context_.port = host_.receiverPort();
+  IPort* port = host_.receiverPort();
+  std::optional<PortFrameWriter> writer;
+  if (port != nullptr) writer.emplace(*port);
+  context_.writer = writer ? &*writer : nullptr;
   SendOutcome outcome;
   try {
     outcome = SendCommand(command, values_, context_, *this);
   } catch (const std::exception& e) {  // nothing may escape a click
     outcome = {SendOutcome::Status::WriteFailed, 0, e.what()};
   }
+  context_.writer = nullptr;
   if (command != 0) WritePanel(command);  // encoders that change their panel
   if (CatalogueEntryOf(command).panel == PanelId::pnBlkSats) ShowSatelliteColours();
   Report(outcome);
@@ -307,6 +303,12 @@ void CommandArea::ShowSentence(const std::string& text) { SetText(lbSentence_, t
 void CommandArea::ClearRevision() { host_.viewTask().ShowRevision(true); }
 void CommandArea::ClearClockOffset() { host_.viewTask().ShowClockOffset(true); }
 void CommandArea::ClearSelfTest() { host_.viewTask().ShowSelfTest(true); }
+void CommandArea::ClearTraceStatus() {
+  panels_->lbTraceStatus->clear();
+  panels_->lbTraceNum->clear();
+  panels_->lbTraceUsed->clear();
+  panels_->moTraceCfg->clear();
+}
 
 void CommandArea::ShowSatelliteColours() {
   const QColor normal = QApplication::palette(panels_->cbPRN[0]).color(QPalette::WindowText);

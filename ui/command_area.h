@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "commands/command_tree.h"
-#include "commands/encoders.h"
 #include "commands/panels.h"
 #include "commands/send_path.h"
 #include "commands/store_files.h"
@@ -60,7 +59,7 @@ class CommandArea : public QWidget, private ISendView {
 
   // rgChipClick on the Setup page: the restart modes and block actions of the chip.
   void ChipClicked(bool secondChip);
-  void NarrowSentenceField();  // access levels below 16
+  void NarrowSentenceField();  // below the engineer level
 
   // Reply displays (window thread, inside the monitoring task's hand-off or the send path).
   void ShowRevision(const RevisionView& view);
@@ -96,6 +95,7 @@ class CommandArea : public QWidget, private ISendView {
   void ClearRevision() override;
   void ClearClockOffset() override;
   void ClearSelfTest() override;
+  void ClearTraceStatus() override;
 
   // Widgets -> panel struct, and back after a rule or an encoder changed it.
   void ReadPanel(int number);

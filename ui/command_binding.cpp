@@ -10,8 +10,9 @@ namespace vetra::ui {
 namespace {
 
 template <typename T>
-T* Child(const QWidget* panel, const std::string& name) {
-  return panel->findChild<T*>(QString::fromStdString(name));
+T* Child(const QWidget* panel, std::string_view name) {
+  return panel->findChild<T*>(
+      QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
 }
 
 }  // namespace
@@ -19,43 +20,37 @@ T* Child(const QWidget* panel, const std::string& name) {
 // The receiver takes single bytes: texts travel as Latin-1, one byte per character.
 void ReadControls(const QWidget* panel, const std::vector<ControlRef>& controls) {
   for (const ControlRef& control : controls) {
-    switch (control.kind) {
-      case ControlKind::Text:
-        if (auto* edit = Child<QLineEdit>(panel, control.name)) {
-          *control.text = edit->text().toLatin1().toStdString();
-        }
-        break;
-      case ControlKind::Choice:
-        if (auto* choice = Child<ChoiceGroup>(panel, control.name)) {
-          *control.choice = choice->position();
-        }
-        break;
-      case ControlKind::Check:
-        if (auto* box = Child<QCheckBox>(panel, control.name)) *control.check = box->isChecked();
-        break;
+    const std::string_view name = control.spec->name;
+    if (IsEdit(control.kind())) {
+      if (auto* edit = Child<QLineEdit>(panel, name)) {
+        *control.value.text = edit->text().toLatin1().toStdString();
+      }
+    } else if (control.kind() == ControlKind::Choice) {
+      if (auto* choice = Child<ChoiceGroup>(panel, name))
+        *control.value.choice = choice->position();
+    } else if (auto* box = Child<QCheckBox>(panel, name)) {
+      *control.value.check = box->isChecked();
     }
   }
 }
 
 void WriteControls(QWidget* panel, const std::vector<ControlRef>& controls) {
   for (const ControlRef& control : controls) {
-    switch (control.kind) {
-      case ControlKind::Text:
-        if (auto* edit = Child<QLineEdit>(panel, control.name)) {
-          if (control.maxLength > 0) edit->setMaxLength(static_cast<int>(control.maxLength));
-          const QString text = QString::fromLatin1(control.text->data(),
-                                                   static_cast<qsizetype>(control.text->size()));
-          if (edit->text() != text) edit->setText(text);
-        }
-        break;
-      case ControlKind::Choice:
-        if (auto* choice = Child<ChoiceGroup>(panel, control.name)) {
-          choice->SetPosition(*control.choice);
-        }
-        break;
-      case ControlKind::Check:
-        if (auto* box = Child<QCheckBox>(panel, control.name)) box->setChecked(*control.check);
-        break;
+    const std::string_view name = control.spec->name;
+    if (IsEdit(control.kind())) {
+      if (auto* edit = Child<QLineEdit>(panel, name)) {
+        const size_t maxLength = control.spec->maxLength;
+        if (maxLength > 0) edit->setMaxLength(static_cast<int>(maxLength));
+        const std::string& value = *control.value.text;
+        const QString text =
+            QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size()));
+        if (edit->text() != text) edit->setText(text);
+      }
+    } else if (control.kind() == ControlKind::Choice) {
+      if (auto* choice = Child<ChoiceGroup>(panel, name))
+        choice->SetPosition(*control.value.choice);
+    } else if (auto* box = Child<QCheckBox>(panel, name)) {
+      box->setChecked(*control.value.check);
     }
   }
 }
@@ -64,19 +59,16 @@ std::vector<std::string> MissingControls(const QWidget* panel,
                                          const std::vector<ControlRef>& controls) {
   std::vector<std::string> missing;
   for (const ControlRef& control : controls) {
+    const std::string_view name = control.spec->name;
     bool found = false;
-    switch (control.kind) {
-      case ControlKind::Text:
-        found = Child<QLineEdit>(panel, control.name) != nullptr;
-        break;
-      case ControlKind::Choice:
-        found = Child<ChoiceGroup>(panel, control.name) != nullptr;
-        break;
-      case ControlKind::Check:
-        found = Child<QCheckBox>(panel, control.name) != nullptr;
-        break;
+    if (IsEdit(control.kind())) {
+      found = Child<QLineEdit>(panel, name) != nullptr;
+    } else if (control.kind() == ControlKind::Choice) {
+      found = Child<ChoiceGroup>(panel, name) != nullptr;
+    } else {
+      found = Child<QCheckBox>(panel, name) != nullptr;
     }
-    if (!found) missing.push_back(control.name);
+    if (!found) missing.push_back(control.name());
   }
   return missing;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// Moves a panel's values between its widgets and the core's panel structs. The core names each
-// control (commands/panel_controls.h: the objectName of its widget) and points at the struct
-// member that holds it; a text is a QLineEdit, a choice a ChoiceGroup, a check a QCheckBox.
+// Moves a panel's values between its widgets and the core's panel structs. The command's catalogue
+// row names each control (the objectName of its widget) and points at the struct member that holds
+// it; an edit (integer, hex, real, text) is a QLineEdit, a choice a ChoiceGroup, a check a
+// QCheckBox.
 
 #include <vector>
 

@@ -22,12 +22,11 @@ inline std::vector<uint8_t> Hex(const std::string& text) {
   return bytes;
 }
 
-// Encodes catalogue command `number` through the catalogue's encoder, as the send path does.
+// The frame of catalogue command `number` from its row's encoder, as the send path builds it
+// (empty when the encoder builds none).
 inline std::vector<uint8_t> Encode(int number, Panels& panels, EncodeContext& context) {
-  std::array<uint8_t, kMaxFrameSize> frame{};
-  const auto encode = CatalogueEntryOf(number).encode;
-  const size_t length = encode ? encode(number, panels, context, frame) : 0;
-  return {frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(length)};
+  const Encoded encoded = EncodeCommand(number, panels, context);
+  return encoded.frames.empty() ? std::vector<uint8_t>{} : encoded.frames.back();
 }
 
 // Records every write, one entry per txData call; can be told to fail.

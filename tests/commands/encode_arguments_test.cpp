@@ -94,22 +94,29 @@ namespace vetra {
 namespace {
 
 // The trace commands' panels live with the trace logger; their controls come through the hook.
+struct OneChoicePanels {
+  int action = 1;
+};
+struct OneChoiceSet {
+  OneChoicePanels record;
+};
+constexpr std::string_view kRecordActions[] = {"Stop log", "Start log"};
+constexpr ControlSpec kRecordControls[] = {
+    ChoiceControl("rgTraceRecordAction",
+                  &bind::Field<&OneChoiceSet::record, &OneChoicePanels::action>, kRecordActions)};
+
 class OneChoiceExtension final : public ICommandExtension {
  public:
-  size_t Encode(int number, std::span<uint8_t> out) override {
-    const uint8_t payload[] = {static_cast<uint8_t>(action)};
-    return number == 28 ? BuildFrame(kClassCommand, 0x1D, payload, out) : 0;
+  Encoded Encode(const EncodeInput& input) override {
+    const uint8_t payload[] = {static_cast<uint8_t>(set.record.action)};
+    FrameBytes frame(8);
+    BuildFrame(input.command.frameClass, input.command.id, payload, frame);
+    return {{frame}, {}};
   }
-  std::vector<ControlRef> Controls(int number) override {
-    if (number != 28) return {};
-    ControlRef c;
-    c.name = "rgTraceRecordAction";
-    c.kind = ControlKind::Choice;
-    c.choice = &action;
-    c.items = {"Stop log", "Start log"};
-    return {c};
+  std::vector<ControlRef> Controls(int number, int level) override {
+    return number == 28 ? BindControls(kRecordControls, &set, level) : std::vector<ControlRef>{};
   }
-  int action = 1;
+  OneChoiceSet set;
 };
 
 TEST(EncodeArguments, TraceCommandsTakeTheirControlsFromTheExtension) {

@@ -6,6 +6,7 @@
 
 #include "command_test_support.h"
 #include "commands/conversions.h"
+#include "commands/encoders.h"
 #include "commands/panel_rules.h"
 
 namespace vetra {
@@ -244,16 +245,54 @@ TEST(Frames, LenientFieldsReadOnlyTheCharactersTheEditTakes) {
 
 TEST(Frames, TraceCommandsGoThroughTheExtension) {
   struct Extension : ICommandExtension {
-    size_t Encode(int number, std::span<uint8_t> out) override {
-      out[0] = static_cast<uint8_t>(number);
-      return 1;
-    }
+    std::vector<ControlRef> Controls(int, int) override { return {}; }
+    Encoded Encode(const EncodeInput& input) override { return {{{input.command.id}}, {}}; }
   } extension;
   Panels panels;
   EncodeContext context;
   EXPECT_TRUE(Encode(kCmdTraceRead, panels, context).empty());
   context.extension = &extension;
-  EXPECT_EQ(Encode(kCmdTraceRead, panels, context), std::vector<uint8_t>{29});
+  EXPECT_EQ(Encode(kCmdTraceRead, panels, context), std::vector<uint8_t>{0x1E});
+}
+
+// Encoders touch nothing but their panel: what else a command needs is declared.
+TEST(Frames, StoreCommandsDeclareTheirEffects) {
+  Panels panels;
+  EncodeContext context;
+  const Encoded read = EncodeCommand(kCmdReadEphemeris, panels, context);
+  EXPECT_TRUE(read.effects.clearEphemerisStore);
+  EXPECT_EQ(read.frames, std::vector<FrameBytes>{Hex("25 25 f1 09 00 f8 0d 0a")});
+  const Encoded load = EncodeCommand(kCmdLoadEphemeris, panels, context);
+  EXPECT_TRUE(load.effects.loadEphemerisStore);
+  EXPECT_TRUE(load.frames.empty());
+  EXPECT_FALSE(load.effects.clearEphemerisStore);
+}
+
+TEST(Frames, LoadEphemerisBuildsOneFramePerValidSlotInPrnOrder) {
+  EphemerisStore::Snapshot store;
+  store.slots[16].fill(0);
+  store.slots[16][0] = 0x01;
+  store.slots[16][119] = 0x5A;
+  store.slots[4].fill(0xFE);  // bit 0 clear: not valid, not sent
+  store.slots[2] = store.slots[16];
+  store.slots[2][119] = 0x33;
+  const auto frames = LoadEphemerisFrames(CatalogueEntryOf(kCmdLoadEphemeris), store);
+  ASSERT_EQ(frames.size(), 2u);
+  for (const auto& frame : frames) {
+    ASSERT_EQ(frame.size(), 129u);
+    EXPECT_EQ(std::vector<uint8_t>(frame.begin(), frame.begin() + 4), Hex("25 25 f1 0a"));
+    EXPECT_EQ(frame[5], 0x00);
+    EXPECT_EQ(frame[6], 0x01);
+    uint8_t sum = 0;
+    for (size_t i = 2; i < 126; ++i) sum ^= frame[i];
+    EXPECT_EQ(frame[126], sum);
+    EXPECT_EQ(std::vector<uint8_t>(frame.begin() + 127, frame.end()), Hex("0d 0a"));
+  }
+  EXPECT_EQ(frames[0][4], 3);
+  EXPECT_EQ(frames[0][125], 0x33);
+  EXPECT_EQ(frames[1][4], 17);
+  EXPECT_EQ(frames[1][125], 0x5A);
+  EXPECT_TRUE(LoadEphemerisFrames(CatalogueEntryOf(kCmdLoadEphemeris), {}).empty());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "command_test_support.h"
+#include "commands/encoders.h"
 
 namespace vetra {
 namespace {
@@ -14,9 +15,11 @@ using test::RecordingView;
 struct SendFixture : ::testing::Test {
   Panels panels;
   RecordingPort port;
+  PortFrameWriter writer{port};
   RecordingView view;
   ReceiverStores stores;
-  EncodeContext context{.chip = Chip::K700, .accessLevel = 16, .stores = &stores, .port = &port};
+  EncodeContext context{
+      .chip = Chip::K700, .accessLevel = kEngineerLevel, .stores = &stores, .writer = &writer};
 };
 
 TEST_F(SendFixture, EchoesAndWritesTheFrameInOneCall) {
@@ -51,7 +54,7 @@ TEST_F(SendFixture, ConversionErrorAbandonsTheSend) {
 
 TEST_F(SendFixture, WithoutAPortNothingHappensAndTheUserIsTold) {
   stores.ephemeris.Put(8, 3, std::vector<uint8_t>(120, 1));
-  context.port = nullptr;
+  context.writer = nullptr;
   for (int command : {kCmdQueryRevision, 9, kCmdLoadEphemeris, kCmdRestart}) {
     const SendOutcome outcome = SendCommand(command, panels, context, view);
     EXPECT_EQ(outcome.status, SendOutcome::Status::NoPort);
@@ -90,39 +93,23 @@ TEST_F(SendFixture, ReadCommandsClearTheirStoreFirst) {
   EXPECT_EQ(stores.almanac.Get().slots[3][0], 0);
 }
 
-TEST_F(SendFixture, LoadEphemerisWritesOneFramePerValidSlotAndEchoesNothing) {
+TEST_F(SendFixture, LoadEphemerisWritesTheStoresFramesAndEchoesNothing) {
   std::vector<uint8_t> valid(120, 0);
   valid[0] = 0x01;
-  valid[119] = 0x5A;
-  std::vector<uint8_t> invalid(120, 0xFE);  // bit 0 clear: not sent
   stores.ephemeris.Put(8, 17, valid);
-  stores.ephemeris.Put(8, 5, invalid);
-  valid[119] = 0x33;
   stores.ephemeris.Put(8, 3, valid);
 
   const SendOutcome outcome = SendCommand(kCmdLoadEphemeris, panels, context, view);
-  EXPECT_EQ(outcome.status, SendOutcome::Status::NothingToSend);
+  EXPECT_EQ(outcome.status, SendOutcome::Status::Sent);
+  EXPECT_EQ(outcome.length, 2 * 129u);
   EXPECT_EQ(view.sentence, "previous");
-  ASSERT_EQ(port.writes.size(), 2u);
-  for (const auto& frame : port.writes) {
-    ASSERT_EQ(frame.size(), 129u);
-    EXPECT_EQ(std::vector<uint8_t>(frame.begin(), frame.begin() + 4), Hex("25 25 f1 0a"));
-    EXPECT_EQ(frame[5], 0x00);
-    EXPECT_EQ(frame[6], 0x01);
-    uint8_t sum = 0;
-    for (size_t i = 2; i < 126; ++i) sum ^= frame[i];
-    EXPECT_EQ(frame[126], sum);
-    EXPECT_EQ(frame[127], 0x0D);
-    EXPECT_EQ(frame[128], 0x0A);
-  }
-  EXPECT_EQ(port.writes[0][4], 3);
-  EXPECT_EQ(port.writes[0][125], 0x33);
-  EXPECT_EQ(port.writes[1][4], 17);
-  EXPECT_EQ(port.writes[1][125], 0x5A);
+  EXPECT_EQ(port.writes,
+            LoadEphemerisFrames(CatalogueEntryOf(kCmdLoadEphemeris), stores.ephemeris.Get()));
 }
 
 TEST_F(SendFixture, LoadEphemerisWithAnEmptyStoreWritesNothing) {
-  SendCommand(kCmdLoadEphemeris, panels, context, view);
+  EXPECT_EQ(SendCommand(kCmdLoadEphemeris, panels, context, view).status,
+            SendOutcome::Status::NothingToSend);
   EXPECT_TRUE(port.writes.empty());
 }
 

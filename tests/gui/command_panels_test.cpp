@@ -29,7 +29,8 @@ TEST_F(CommandAreaTest, EveryNamedPanelControlExists) {
       "lbTraceStatus", "lbTraceNum", "lbTraceUsed", "moTraceCfg"};
   for (const char* name : names) EXPECT_NE(window_->findChild<QWidget*>(name), nullptr) << name;
 
-  // Every control an encoder reads has its widget, in the panel of its command.
+  // Every control a catalogue row (or the trace logger's) names has its widget, by objectName, in
+  // the panel of its command.
   const CommandPanels& panels = area().widgets();
   for (int n = 1; n <= kCommandCount; ++n) {
     QWidget* panel = panels.panel(CatalogueEntryOf(n).panel);

@@ -41,9 +41,10 @@ struct CommandSetIntegration : ::testing::Test {
     ASSERT_TRUE(receiver->Start()) << receiver->error();
     port = OpenReceiverPort(receiver->devicePath(), 115200, false, messages);
     ASSERT_NE(port, nullptr);
-    context.port = port.get();
+    writer = std::make_unique<PortFrameWriter>(*port);
+    context.writer = writer.get();
     context.stores = &stores;
-    context.accessLevel = 16;
+    context.accessLevel = kEngineerLevel;
   }
 
   // Sends catalogue command `number` and waits for its answer, as `vetra send` does.
@@ -59,6 +60,7 @@ struct CommandSetIntegration : ::testing::Test {
   RecordingMessages messages;
   std::unique_ptr<sim::VirtualReceiver> receiver;
   std::unique_ptr<TSerialPort> port;
+  std::unique_ptr<PortFrameWriter> writer;
   ReceiverStores stores;
   Panels panels;
   EncodeContext context;
@@ -104,7 +106,7 @@ TEST_F(CommandSetIntegration, ReadEphemerisFillsTheStoreSaveAndLoadUseIt) {
   for (const auto& slot : snapshot.slots) valid += slot[0] & 1;
   const uint64_t before = receiver->commandCount();
   const SendOutcome sent = SendCommand(kCmdLoadEphemeris, panels, context, view);
-  EXPECT_EQ(sent.status, SendOutcome::Status::NothingToSend);
+  EXPECT_EQ(sent.status, SendOutcome::Status::Sent);
   ASSERT_TRUE(
       receiver->WaitForCommands(before + static_cast<uint64_t>(valid), std::chrono::seconds(5)));
   const auto commands = receiver->commands();
