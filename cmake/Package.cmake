@@ -45,13 +45,21 @@ add_custom_command(
   VERBATIM)
 add_custom_target(vetra_debian_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/debian/changelog.Debian.gz)
 
+# The programs stripped as Debian's dh_strip strips them: no symbols, no .comment or .note section.
+foreach(program vetra vetra-viewer)
+  if(TARGET ${program})
+    install(CODE "execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment
+                    --remove-section=.note \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\"
+                    COMMAND_ERROR_IS_FATAL ANY)")
+  endif()
+endforeach()
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vetra-viewer)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Vetra Viewer developers")
 set(CPACK_PACKAGE_CONTACT ${VETRA_MAINTAINER})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE ${VETRA_DEBIAN_REVISION})
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${VETRA_MAINTAINER})
