@@ -33,6 +33,45 @@ ViewerOptions ParseViewerOptions(const std::vector<std::string>& args) {
   return options;
 }
 
+ViewerInfo RequestedViewerInfo(const std::vector<std::string>& args) {
+  for (const std::string& arg : args) {
+    if (arg == "--") break;
+    if (arg == "--help" || arg == "-h") return ViewerInfo::Help;
+    if (arg == "--version") return ViewerInfo::Version;
+  }
+  return ViewerInfo::None;
+}
+
+const char kViewerHelp[] =
+    "Usage: vetra-viewer [OPTIONS] [PORT [FIRMWARE]]\n"
+    "The desktop program for a GPS receiver module on a serial port.\n"
+    "\n"
+    "Arguments:\n"
+    "  PORT                  COM1..COM9, \\\\.\\COM10..\\\\.\\COM40 (any letter case) or a\n"
+    "                        device such as /dev/ttyUSB0, instead of the settings' Portid\n"
+    "  FIRMWARE              the firmware path, instead of the settings' FWPath\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help            print this help and exit\n"
+    "  --version             print the version and exit\n"
+    "  --settings FILE       the settings file (default: vetra-viewer.INI in $XDG_CONFIG_HOME/\n"
+    "                        vetra-viewer/ or ~/.config/vetra-viewer/; beside the program where\n"
+    "                        it runs from a folder of its own that the user may write)\n"
+    "  --simulate            start the built-in virtual receiver and point the port at it\n"
+    "  --sim-baud RATE       the virtual receiver's line rate\n"
+    "  --sim-chip k700|k900  the virtual receiver's chip (k700)\n"
+    "  --sim-binary          the virtual receiver sends binary frames instead of NMEA\n"
+    "  --page setup|view|upgrade|trace\n"
+    "                        open this page at start\n"
+    "  --expanded            with --page view: the expanded View page\n"
+    "  --command COMMAND     choose a command of the View page's tree: number, id (05h) or text\n"
+    "  --send                with --command: press Send once the receiver talks\n"
+    "  --screenshot FILE     save the window's picture to FILE, then end\n"
+    "  --after-ms N          milliseconds before the screenshot (3000)\n"
+    "\n"
+    "Qt's own options work too, for example -style NAME, -stylesheet FILE, -platform NAME.\n"
+    "See vetra-viewer(1).\n";
+
 CommandLineChoice ApplyCommandLine(const std::vector<std::string>& positional, int portIndex,
                                    const std::string& firmwarePath) {
   CommandLineChoice choice;

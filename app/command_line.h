@@ -29,6 +29,15 @@ struct ViewerOptions {
 // "--settings FILE" and "--settings=FILE" are both accepted; "--" ends the options.
 ViewerOptions ParseViewerOptions(const std::vector<std::string>& args);
 
+// --help (-h) and --version answer on the terminal and end the program before the window system
+// is asked for anything, so they work without a display. The first of them among the options
+// (before "--") wins.
+enum class ViewerInfo { None, Help, Version };
+ViewerInfo RequestedViewerInfo(const std::vector<std::string>& args);
+
+// What --help prints: every option of the desktop program (these and app/main.cpp's).
+extern const char kViewerHelp[];
+
 struct CommandLineChoice {
   int portIndex = 0;
   std::string devicePath;  // a device path given as PORT; empty otherwise

@@ -9,15 +9,19 @@
 // page as if the user had chosen it; --command chooses a command of the View page's tree (its
 // number, id "05h" or tree text) and --send presses Send once the receiver talks; --screenshot
 // writes the window's picture after N ms (3000) and ends the program (the documentation's
-// screenshots).
+// screenshots). --help and --version print and end before anything needs a display; the help
+// text (app/command_line.cpp) lists every option of this file too.
 
 #include <QApplication>
+#include <QIcon>
 #include <QStyleFactory>
 #include <QTimer>
 #include <cstdio>
 #include <exception>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/baud_table.h"
 #include "app/command_line.h"
@@ -28,6 +32,7 @@
 #include "ui/command_area.h"
 #include "ui/first_drawing_trace.h"
 #include "ui/main_window.h"
+#include "vetra_version.h"
 
 namespace {
 
@@ -87,6 +92,19 @@ ShowOptions TakeShowOptions(std::vector<std::string>& args) {
   return show;
 }
 
+// The program's icon, the same drawing as the menu entry's (cmake/Install.cmake compiles the PNGs
+// in as resources); the desktop file name lets a Wayland compositor find the entry.
+void SetProgramIcon() {
+#ifdef VETRA_APP_ID
+  QIcon icon;
+  for (const int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
+    icon.addFile(QString(":/icons/%1/" VETRA_APP_ID ".png").arg(size), QSize(size, size));
+  }
+  QApplication::setWindowIcon(icon);
+  QGuiApplication::setDesktopFileName(VETRA_APP_ID);
+#endif
+}
+
 QString PageName(const QString& page) {
   if (page == "view") return "tsView";
   if (page == "upgrade") return "tsReload";
@@ -97,10 +115,23 @@ QString PageName(const QString& page) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // Answered before the application object exists, which would need a display.
+  switch (vetra::RequestedViewerInfo(std::vector<std::string>(argv + 1, argv + argc))) {
+    case vetra::ViewerInfo::Help:
+      std::fputs(vetra::kViewerHelp, stdout);
+      return 0;
+    case vetra::ViewerInfo::Version:
+      std::printf("vetra-viewer %s\n", VETRA_VERSION);
+      return 0;
+    case vetra::ViewerInfo::None:
+      break;
+  }
+
   QApplication::setStyle(QStyleFactory::create("Fusion"));
   QApplication app(argc, argv);
   QApplication::setApplicationName("vetra-viewer");
   QApplication::setApplicationDisplayName(vetra::kApplicationTitle);
+  SetProgramIcon();
 
   std::vector<std::string> args;
   for (const QString& arg : QApplication::arguments().mid(1)) args.push_back(arg.toStdString());

@@ -123,7 +123,12 @@ std::string SettingsPathForProgram(const std::string& programPath) {
   fs::path program = fs::absolute(programPath, error);
   if (error) program = programPath;
   const fs::path folder = program.parent_path();
-  const bool writable = ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
+  bool writable = ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
+#ifdef VETRA_INSTALL_BINDIR
+  // Installed where the build meant it to go (/usr/bin for the package): the system's folder is no
+  // place for a user's file, even when root may write there, and the package does not own it.
+  if (std::error_code same; fs::equivalent(folder, VETRA_INSTALL_BINDIR, same)) writable = false;
+#endif
   return SettingsPath(program.string(), writable, std::getenv("XDG_CONFIG_HOME"),
                       std::getenv("HOME"));
 }

@@ -10,7 +10,8 @@
 // (COM1), as the command line does with a name it does not know.
 //
 // Location: beside the program, the program file's name with ".INI" (vetra-viewer.INI beside
-// vetra-viewer); where that folder is not writable, $XDG_CONFIG_HOME/vetra-viewer/ (default
+// vetra-viewer); where that folder is not writable, or is the folder the program was built to be
+// installed in (the package's /usr/bin), $XDG_CONFIG_HOME/vetra-viewer/ (default
 // ~/.config/vetra-viewer/); --settings FILE chooses another.
 
 #include <map>

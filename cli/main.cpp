@@ -1,10 +1,13 @@
 // vetra: the receiver tools from a terminal (decode, encode, send, monitor, scan, load, trace,
-// convert, ttff, sim). Exit status: what the subcommand returns; 2 for a usage error.
+// convert, ttff, sim). Exit status: what the subcommand returns; 2 for a usage error; 0 for
+// --help and --version.
 #include <algorithm>
 #include <iostream>
 #include <map>
+#include <string>
 
 #include "cli/command_registry.h"
+#include "vetra_version.h"
 
 namespace vetra::cli {
 std::vector<CommandEntry>& Commands() {
@@ -15,9 +18,12 @@ std::vector<CommandEntry>& Commands() {
 
 int main(int argc, char** argv) {
   using namespace vetra::cli;
-  CLI::App app{"Vetra Viewer from a terminal: decode, encode, send, monitor, scan, load, trace, "
-               "convert, ttff, sim",
-               "vetra"};
+  CLI::App app{
+      "Vetra Viewer from a terminal: decode, encode, send, monitor, scan, load, trace, "
+      "convert, ttff, sim",
+      "vetra"};
+  app.set_version_flag("--version", std::string("vetra ") + VETRA_VERSION,
+                       "Print the version and exit");
   app.require_subcommand(1);
   auto& commands = Commands();
   std::sort(commands.begin(), commands.end(),

@@ -2,6 +2,8 @@
 // The desktop program's own fixed texts and small tables (captions, titles), in one place so that
 // the screens and the GUI tests read the same strings.
 
+#include "vetra_version.h"
+
 namespace vetra::ui {
 
 inline constexpr int kPortCount = 40;  // COM1..COM40
@@ -9,11 +11,11 @@ inline constexpr const char* kBaudTexts[] = {"2400",  "4800",  "9600",  "19200",
                                              "38400", "57600", "115200"};
 
 inline constexpr char kAboutTitle[] = "About";
-// Six spaces, the name and version, three line breaks, the credit lines.
-inline constexpr char kAboutText[] =
-    "      Vetra Viewer 1.0.0.6\n\n\n"
-    "Receiver evaluation, configuration and service tool.\n"
-    "Built with Qt and the Vetra receiver core.";
+// Six spaces, the name and version (the project's, one place), three line breaks, the credit lines.
+inline constexpr char kAboutText[] = "      Vetra Viewer " VETRA_VERSION
+                                     "\n\n\n"
+                                     "Receiver evaluation, configuration and service tool.\n"
+                                     "Built with Qt and the Vetra receiver core.";
 
 inline constexpr char kLogCaption[] = "Log";
 inline constexpr char kStopLogCaption[] = "Stop log";

@@ -154,6 +154,14 @@ TEST(SettingsLocation, BesideTheProgramElseTheUsersConfigFolder) {
   EXPECT_EQ(SettingsPath("C/VetraViewer.exe", true, nullptr, nullptr), "C/VetraViewer.INI");
 }
 
+TEST(SettingsLocation, AnInstalledProgramNeverWritesBesideItself) {
+  // Run by root, the install folder is writable; the file still goes to the user's folder.
+  const fs::path installed = fs::path(VETRA_INSTALL_BINDIR) / "vetra-viewer";
+  const fs::path settings = SettingsPathForProgram(installed.string());
+  EXPECT_NE(settings.parent_path(), installed.parent_path());
+  EXPECT_EQ(settings.parent_path().filename(), "vetra-viewer");
+}
+
 TEST(AccessLevel, HostFirstThenTheExactWord) {
   struct Row {
     const char* host;
