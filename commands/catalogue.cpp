@@ -36,7 +36,7 @@ size_t ReadEphs(int, Panels&, EncodeContext& c, std::span<uint8_t> out) {
   return EncodeReadEphs(c.stores, out);
 }
 size_t LoadEphs(int, Panels&, EncodeContext& c, std::span<uint8_t>) {
-  return c.stores ? EncodeLoadEphs(c.stores->ephemeris, c.port) : 0;
+  return c.stores ? EncodeLoadEphs(c.stores->ephemeris, c.writer) : 0;
 }
 size_t ReadAlmc(int, Panels&, EncodeContext& c, std::span<uint8_t> out) {
   return EncodeReadAlmc(c.stores, out);

@@ -5,9 +5,10 @@
 // A strict field that does not convert throws ConversionError before anything else happens.
 //
 // A few encoders have effects besides the frame, as the panels define them: Read Ephemeris and
-// Read Almanac clear their store first; Load Ephemeris writes one frame per valid ephemeris slot
-// to the port itself and returns 0; Perform Built-In-Test keeps the item number for the display of
-// its result; Read Customized ID empties edCID; Block Sats unchecks its boxes and colours them.
+// Read Almanac clear their store first; Load Ephemeris hands one frame per valid ephemeris slot
+// to the frame writer itself and returns 0; Perform Built-In-Test keeps the item number for the
+// display of its result; Read Customized ID empties edCID; Block Sats unchecks its boxes and
+// colours them.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +16,7 @@
 
 #include "commands/panel_controls.h"
 #include "commands/panels.h"
-#include "link/port.h"
+#include "link/frame_writer.h"
 #include "model/receiver_stores.h"
 
 namespace vetra {
@@ -38,7 +39,7 @@ struct EncodeContext {
   Chip chip = Chip::K700;
   int accessLevel = 0;
   ReceiverStores* stores = nullptr;        // cleared by the Read commands, read by Load Ephemeris
-  IPort* port = nullptr;                   // Load Ephemeris writes its own frames here
+  IFrameWriter* writer = nullptr;          // Load Ephemeris queues its own frames here
   ICommandExtension* extension = nullptr;  // trace commands
   int keptTestItem = 0;                    // written by Perform Built-In-Test
 };
@@ -57,9 +58,9 @@ size_t EncodeClkOff(const pnClkOffPanel& panel, std::span<uint8_t> out);
 size_t EncodeBIT(const pnBITPanel& panel, int& keptTestItem, std::span<uint8_t> out);
 size_t EncodeFactoryDefault(std::span<uint8_t> out);
 size_t EncodeReadEphs(ReceiverStores* stores, std::span<uint8_t> out);
-// Writes one 129-byte frame per valid slot (bit 0 of the slot's first byte), PRN 1 to 32, through
-// port (nothing without one). Returns 0: nothing is left for the send path to echo or write.
-size_t EncodeLoadEphs(const EphemerisStore& store, IPort* port);
+// Queues one 129-byte frame per valid slot (bit 0 of the slot's first byte), PRN 1 to 32, with
+// writer (nothing without one). Returns 0: nothing is left for the send path to echo or write.
+size_t EncodeLoadEphs(const EphemerisStore& store, IFrameWriter* writer);
 size_t BuildLoadEphemerisFrame(int prn, std::span<const uint8_t, 120> slot, std::span<uint8_t> out);
 size_t EncodeReadAlmc(ReceiverStores* stores, std::span<uint8_t> out);
 size_t EncodeLoadAlmc();

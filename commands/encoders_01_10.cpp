@@ -100,8 +100,8 @@ size_t BuildLoadEphemerisFrame(int prn, std::span<const uint8_t, 120> slot,
   return p.Frame(kClassCommand, 0x0A, out);
 }
 
-size_t EncodeLoadEphs(const EphemerisStore& store, IPort* port) {
-  if (!port) return 0;
+size_t EncodeLoadEphs(const EphemerisStore& store, IFrameWriter* writer) {
+  if (!writer) return 0;
   // One whole copy, so a reply arriving meanwhile never leaves a half-written slot in a frame.
   const EphemerisStore::Snapshot snapshot = store.Get();
   std::array<uint8_t, kMaxFrameSize> frame{};
@@ -109,7 +109,7 @@ size_t EncodeLoadEphs(const EphemerisStore& store, IPort* port) {
     const auto& slot = snapshot.slots[prn - 1];
     if ((slot[0] & 0x01) == 0) continue;
     const size_t length = BuildLoadEphemerisFrame(prn, slot, frame);
-    port->txData(frame.data(), static_cast<int>(length));
+    if (!writer->Write({frame.data(), length})) break;  // the port is gone: nothing more to queue
   }
   return 0;
 }

@@ -27,7 +27,7 @@ SendOutcome SendCommand(int command, Panels& panels, EncodeContext& context, ISe
   if (command == 0 || entry.encode == nullptr) return {Status::NothingToSend, 0, {}};
   // Without a port nothing is encoded either: the Read commands would clear their stores and the
   // reply displays would be emptied for a query that never left.
-  if (context.port == nullptr) return {Status::NoPort, 0, kNoPortText};
+  if (context.writer == nullptr) return {Status::NoPort, 0, kNoPortText};
 
   std::array<uint8_t, kMaxFrameSize> frame{};
   size_t length = 0;
@@ -35,8 +35,6 @@ SendOutcome SendCommand(int command, Panels& panels, EncodeContext& context, ISe
     length = entry.encode(command, panels, context, frame);
   } catch (const ConversionError& e) {
     return {Status::ConversionFailed, 0, e.what()};
-  } catch (const PortWriteError& e) {  // Load Ephemeris writes its own frames
-    return {Status::WriteFailed, 0, e.what()};
   }
 
   switch (command) {
@@ -55,11 +53,8 @@ SendOutcome SendCommand(int command, Panels& panels, EncodeContext& context, ISe
   if (length == 0) return {Status::NothingToSend, 0, {}};
 
   view.ShowSentence(EchoText({frame.data(), length}));
-  try {
-    context.port->txData(frame.data(), static_cast<int>(length));
-  } catch (const PortWriteError& e) {
-    return {Status::WriteFailed, length, e.what()};
-  }
+  // The writer refuses only when the port has gone meanwhile.
+  if (!context.writer->Write({frame.data(), length})) return {Status::NoPort, length, kNoPortText};
   return {Status::Sent, length, {}};
 }
 
