@@ -26,7 +26,6 @@ constexpr uint8_t kHostHandshake = 'U';
 constexpr const char* kNoPort = "no port";
 constexpr const char* kNotMonitored = "monitoring stopped";
 constexpr const char* kPortFailed = "the port failed";
-constexpr const char* kWrittenInPart = "written in part";
 
 ExchangeResult NoPortResult() {
   ExchangeResult result;
@@ -44,11 +43,11 @@ ReceiverConversation::ReceiverConversation(IClock& clock, HandOff handOff, IPass
     : clock_(clock),
       handOff_(std::move(handOff)),
       display_(display),
-      stores_(stores),
       options_(options),
       binary_(stores),
       collector_(binary_, stores),
       splitter_(nmea_, binary_),
+      exchanges_(clock),
       channelCount_(options.channelCount) {
   binary_.SetSink(&collector_);
   published_.channelCount = channelCount_;
@@ -65,8 +64,7 @@ ReceiverConversation::~ReceiverConversation() {
   }
   // No hand-off any more: blocking callers are told, completions are not run.
   TakeRequests();
-  EndAll(ExchangeOutcome::Cancelled, "the conversation ended");
-  finished_.clear();
+  exchanges_.EndAll(ExchangeOutcome::Cancelled, "the conversation ended");
   CloseLog();
 }
 
@@ -173,10 +171,9 @@ void ReceiverConversation::Publish(const std::optional<NavigationUpdate>& naviga
 void ReceiverConversation::TakeRequests() {
   bool restart = false;
   std::vector<bool> toggles;
+  exchanges_.TakePosted();
   {
     std::lock_guard lock(requestMutex_);
-    for (Pending& pending : posted_) queued_.push_back(std::move(pending));
-    posted_.clear();
     restart = std::exchange(restartRequested_, false);
     toggles.swap(channelToggles_);
   }
@@ -222,21 +219,10 @@ void ReceiverConversation::WriteLog(const uint8_t* bytes, int count) {
 
 // --- Talking ------------------------------------------------------------------------------------
 
-bool ReceiverConversation::Enqueue(Exchange exchange, Completion onDone,
-                                   std::shared_ptr<Waiter> waiter) {
-  if (!portOpen_) return false;
-  Pending pending;
-  pending.exchange = std::move(exchange);
-  pending.queuedMs = clock_.nowMs();
-  pending.onDone = std::move(onDone);
-  pending.waiter = std::move(waiter);
-  std::lock_guard lock(requestMutex_);
-  posted_.push_back(std::move(pending));
-  return true;
-}
-
 bool ReceiverConversation::Post(Exchange exchange, Completion onDone) {
-  return Enqueue(std::move(exchange), std::move(onDone), nullptr);
+  if (!portOpen_) return false;
+  exchanges_.Post(std::move(exchange), std::move(onDone));
+  return true;
 }
 
 bool ReceiverConversation::Queue(std::span<const uint8_t> frame, int delayMs, WriteDone onDone) {
@@ -260,129 +246,8 @@ bool ReceiverConversation::Queue(std::span<const uint8_t> frame, int delayMs, Wr
 
 ExchangeResult ReceiverConversation::SendAndWait(Exchange exchange, std::stop_token stop,
                                                  const AnswerCallback& onAnswer) {
-  auto waiter = std::make_shared<Waiter>();
-  if (!Enqueue(std::move(exchange), {}, waiter)) return NoPortResult();
-  std::unique_lock lock(waitMutex_);
-  size_t told = 0;
-  for (;;) {
-    waitChanged_.wait(lock, stop, [&] { return waiter->result || waiter->answers.size() > told; });
-    while (told < waiter->answers.size()) {
-      const ReplyEvent answer = waiter->answers[told++];
-      if (onAnswer) {
-        lock.unlock();
-        onAnswer(answer);
-        lock.lock();
-      }
-    }
-    if (waiter->result) return *waiter->result;
-    if (stop.stop_requested()) {
-      waiter->abandoned = true;  // the thread forgets it; frames already written stay written
-      ExchangeResult result;
-      result.outcome = ExchangeOutcome::Cancelled;
-      result.written = waiter->written;
-      result.answers = waiter->answers;
-      return result;
-    }
-  }
-}
-
-bool ReceiverConversation::Abandoned(const Pending& pending) const {
-  if (!pending.waiter) return false;
-  std::lock_guard lock(waitMutex_);
-  return pending.waiter->abandoned;
-}
-
-void ReceiverConversation::Finish(Pending& pending, ExchangeOutcome outcome, std::string error) {
-  ExchangeResult result;
-  result.outcome = outcome;
-  result.written = pending.written;
-  if (pending.matcher) result.answers = std::move(pending.matcher->answers());
-  result.error = std::move(error);
-  if (pending.waiter) {
-    std::lock_guard lock(waitMutex_);
-    pending.waiter->result = std::move(result);
-    waitChanged_.notify_all();
-  } else if (pending.onDone) {
-    finished_.emplace_back(std::move(pending.onDone), std::move(result));
-  }
-}
-
-void ReceiverConversation::EndAll(ExchangeOutcome outcome, const std::string& why) {
-  for (Pending& pending : awaiting_) Finish(pending, outcome, why);
-  for (Pending& pending : queued_) Finish(pending, outcome, why);
-  awaiting_.clear();
-  queued_.clear();
-}
-
-bool ReceiverConversation::Due(const Pending& pending, int64_t nowMs) const {
-  return nowMs >= std::max(pending.queuedMs, lastWriteMs_) + pending.exchange.delayMs;
-}
-
-// Writes the exchanges whose turn has come, in order; one not yet due holds back those after it.
-void ReceiverConversation::WriteDueExchanges(IPort& port) {
-  while (!queued_.empty()) {
-    Pending& pending = queued_.front();
-    if (Abandoned(pending)) {
-      queued_.pop_front();
-      continue;
-    }
-    if (!Due(pending, clock_.nowMs())) return;
-    std::string failure;
-    for (const std::vector<uint8_t>& frame : pending.exchange.frames) {
-      const int size = static_cast<int>(frame.size());
-      try {
-        if (port.txData(frame.data(), size) != size) failure = kWrittenInPart;
-      } catch (const std::exception& error) {
-        failure = error.what();
-      }
-      if (!failure.empty()) break;
-    }
-    const int64_t now = clock_.nowMs();
-    lastWriteMs_ = now;
-    Pending taken = std::move(pending);
-    queued_.pop_front();
-    if (!failure.empty()) {
-      Finish(taken, ExchangeOutcome::PortFailed, std::move(failure));
-      continue;
-    }
-    taken.written = true;
-    if (taken.waiter) {
-      std::lock_guard lock(waitMutex_);
-      taken.waiter->written = true;
-    }
-    if (!taken.exchange.awaited) {
-      Finish(taken, ExchangeOutcome::Answered, {});
-      continue;
-    }
-    taken.matcher.emplace(*taken.exchange.awaited, taken.exchange.timeoutMs, now);
-    awaiting_.push_back(std::move(taken));
-  }
-}
-
-void ReceiverConversation::MatchAnswers(const std::vector<ReplyEvent>& events) {
-  const int64_t now = clock_.nowMs();
-  for (const ReplyEvent& event : events) {
-    for (Pending& pending : awaiting_) {
-      if (!pending.matcher->Offer(event, now)) continue;
-      if (pending.waiter) {
-        std::lock_guard lock(waitMutex_);
-        pending.waiter->answers.push_back(event);
-        waitChanged_.notify_all();
-      }
-      break;  // the oldest exchange waiting for it takes it
-    }
-  }
-}
-
-void ReceiverConversation::EndDecidedExchanges() {
-  const int64_t now = clock_.nowMs();
-  std::erase_if(awaiting_, [&](Pending& pending) {
-    if (Abandoned(pending)) return true;
-    const std::optional<ExchangeOutcome> outcome = pending.matcher->Decided(now);
-    if (!outcome) return false;
-    Finish(pending, *outcome, {});
-    return true;
-  });
+  if (!portOpen_) return NoPortResult();
+  return exchanges_.Wait(std::move(exchange), std::move(stop), onAnswer);
 }
 
 // --- One pass -----------------------------------------------------------------------------------
@@ -390,7 +255,7 @@ void ReceiverConversation::EndDecidedExchanges() {
 void ReceiverConversation::RunPass() {
   TakeRequests();
   if (!active_) {
-    EndAll(ExchangeOutcome::Cancelled, kNotMonitored);
+    exchanges_.EndAll(ExchangeOutcome::Cancelled, kNotMonitored);
     Deliver(PassValue{});
     SleepMs(kIdleSleepMs);
     return;
@@ -402,11 +267,11 @@ void ReceiverConversation::RunPass() {
   bool hostAnswered = false;
   switch (UsePort(count, hostAnswered)) {
     case PortUse::Inactive:
-      EndAll(ExchangeOutcome::Cancelled, kNotMonitored);
+      exchanges_.EndAll(ExchangeOutcome::Cancelled, kNotMonitored);
       Deliver(pass);
       return;
     case PortUse::NoPort:
-      EndAll(ExchangeOutcome::Cancelled, kNoPort);
+      exchanges_.EndAll(ExchangeOutcome::Cancelled, kNoPort);
       Deliver(pass);
       SleepMs(kPassSleepMs);
       return;
@@ -431,7 +296,7 @@ void ReceiverConversation::RunPass() {
     // With nothing new, a record held back last pass (both parsers had news) is shown now.
     Parse(count, pass);
   }
-  EndDecidedExchanges();
+  exchanges_.EndDecided();
   Publish(pass.navigation);
   pass.channelCount = channelCount_;
   pass.health = health_;
@@ -450,7 +315,7 @@ ReceiverConversation::PortUse ReceiverConversation::UsePort(int& count, bool& ho
     port.Reset(kKeepBaudRate, kByteSize, kOneStopBit, kNoParity);
     if (!Drain(port)) return PortUse::Failed;
   }
-  WriteDueExchanges(port);
+  exchanges_.WriteDue(port);
   count = port.rxData(receiveBuffer_, kReceiveBufferSize - 1);
   if (count < 0) return PortUse::Failed;
 
@@ -479,7 +344,7 @@ bool ReceiverConversation::Drain(IPort& port) {
 void ReceiverConversation::StopOnPortFailure(PassValue& pass) {
   active_ = false;
   CloseLog();
-  EndAll(ExchangeOutcome::PortFailed, kPortFailed);
+  exchanges_.EndAll(ExchangeOutcome::PortFailed, kPortFailed);
   pass.portFailed = true;
   pass.channelCount = channelCount_;
   pass.health = health_;
@@ -499,7 +364,7 @@ void ReceiverConversation::Parse(int count, PassValue& pass) {
   health_.framesRejected = binary_.framesBadChecksum();
 
   pass.replies = collector_.Take();
-  MatchAnswers(pass.replies);
+  exchanges_.Offer(pass.replies);
 
   NavigationUpdate update;
   update.source = TakeDisplayUpdate(nmea_, binary_, update.record);
@@ -507,8 +372,7 @@ void ReceiverConversation::Parse(int count, PassValue& pass) {
 }
 
 void ReceiverConversation::Deliver(const PassValue& pass) {
-  std::vector<std::pair<Completion, ExchangeResult>> finished;
-  finished.swap(finished_);
+  auto finished = exchanges_.TakeFinished();
   if (!pass.HasNews() && finished.empty()) return;
   handOff_([&] {
     if (pass.HasNews()) display_.ShowPass(pass);

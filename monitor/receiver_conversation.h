@@ -34,9 +34,7 @@
 // received in the file, without waiting for a pass that may itself be waiting on the caller.
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdio>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -51,6 +49,7 @@
 #include "link/frame_writer.h"
 #include "link/port.h"
 #include "monitor/exchange.h"
+#include "monitor/exchange_queue.h"
 #include "monitor/pass_value.h"
 #include "monitor/reply_events.h"
 #include "monitor/stream_splitter.h"
@@ -68,9 +67,11 @@ class ReceiverConversation final : public IFrameWriter {
     int channelCount = 12;
     bool startThread = true;  // false: tests drive RunPass themselves
   };
-  using Completion = std::function<void(const ExchangeResult& result)>;
-  using AnswerCallback = std::function<void(const ReplyEvent& answer)>;
+  using Completion = ExchangeQueue::Completion;
+  using AnswerCallback = ExchangeQueue::AnswerCallback;
 
+  // stores: the ephemeris and almanac stores, module IDs and the like that the reply handlers
+  // fill (guarded; the window's Save buttons read them too).
   ReceiverConversation(IClock& clock, HandOff handOff, IPassDisplay& display,
                        ReceiverStores& stores, Options options);
   // Ends the thread and waits for it; exchanges still open end as Cancelled; closes the capture
@@ -129,21 +130,6 @@ class ReceiverConversation final : public IFrameWriter {
                                               // pauses
 
  private:
-  // A blocking caller's side of an exchange; guarded by waitMutex_.
-  struct Waiter {
-    std::vector<ReplyEvent> answers;
-    std::optional<ExchangeResult> result;
-    bool written = false;
-    bool abandoned = false;
-  };
-  struct Pending {
-    Exchange exchange;
-    int64_t queuedMs = 0;
-    Completion onDone;
-    std::shared_ptr<Waiter> waiter;
-    std::optional<AnswerMatcher> matcher;  // once written, when an answer is awaited
-    bool written = false;
-  };
   struct Published {
     TNavRecord display;
     TNavRecord nmea;
@@ -153,18 +139,10 @@ class ReceiverConversation final : public IFrameWriter {
   };
   enum class PortUse { Read, NoPort, Failed, Inactive };
 
-  bool Enqueue(Exchange exchange, Completion onDone, std::shared_ptr<Waiter> waiter);
   void TakeRequests();
   PortUse UsePort(int& count, bool& hostAnswered);
   bool Drain(IPort& port);
-  void WriteDueExchanges(IPort& port);
-  bool Due(const Pending& pending, int64_t nowMs) const;
   void Parse(int count, PassValue& pass);
-  void MatchAnswers(const std::vector<ReplyEvent>& events);
-  void EndDecidedExchanges();
-  void EndAll(ExchangeOutcome outcome, const std::string& why);
-  void Finish(Pending& pending, ExchangeOutcome outcome, std::string error);
-  bool Abandoned(const Pending& pending) const;
   void StopOnPortFailure(PassValue& pass);
   void WriteLog(const uint8_t* bytes, int count);
   void Publish(const std::optional<NavigationUpdate>& navigation);
@@ -175,7 +153,6 @@ class ReceiverConversation final : public IFrameWriter {
   IClock& clock_;
   HandOff handOff_;
   IPassDisplay& display_;
-  ReceiverStores& stores_;
   Options options_;
 
   // The thread's own.
@@ -183,10 +160,7 @@ class ReceiverConversation final : public IFrameWriter {
   TBinary binary_;
   ReplyEventCollector collector_;
   TStreamSplitter splitter_;
-  std::deque<Pending> queued_;     // not written yet, in order
-  std::vector<Pending> awaiting_;  // written, waiting for their answer, oldest first
-  std::vector<std::pair<Completion, ExchangeResult>> finished_;  // told with the next hand-off
-  int64_t lastWriteMs_ = 0;
+  ExchangeQueue exchanges_;
   bool lineResetDue_ = false;
   int channelCount_;
   unsigned heartbeat_ = 0;
@@ -195,15 +169,11 @@ class ReceiverConversation final : public IFrameWriter {
 
   // Requests, taken at the start of a pass.
   std::mutex requestMutex_;
-  std::vector<Pending> posted_;
   bool restartRequested_ = false;
   std::vector<bool> channelToggles_;  // the second chip selected, per toggle
 
   mutable std::mutex publishedMutex_;
   Published published_;
-
-  mutable std::mutex waitMutex_;
-  std::condition_variable_any waitChanged_;
 
   mutable std::mutex logMutex_;
   std::FILE* log_ = nullptr;
