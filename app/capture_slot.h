@@ -1,10 +1,10 @@
 #pragma once
-// The one capture slot of the monitoring task, shared by the raw log (View tab, "Log") and the
-// trace read (Trace tab, which captures into tracelog.tmp). The task takes one file at a time;
+// The one capture slot of the receiver conversation, shared by the raw log (View tab, "Log") and
+// the trace read (Trace tab, which captures into tracelog.tmp). The task takes one file at a time;
 // this owner remembers who holds it, so that the other's button is disabled while it is held and
 // no capture is ever cut off or replaced by the other.
 //
-// Window thread only. attach and close are the monitoring task's AttachLog and CloseLog.
+// Window thread only. attach and close are the conversation's AttachLog and CloseLog.
 
 #include <cstdio>
 #include <functional>

@@ -33,7 +33,7 @@ void PageRules::SetMonitoring(bool active) {
 
 bool PageRules::BeforeChanging(Page to) {
   if (to == current_) return true;
-  // Whatever the tab, the monitoring task stops reading before anything touches the port.
+  // Whatever the tab, the monitoring stops reading before anything touches the port.
   SetMonitoring(false);
 
   switch (current_) {

@@ -1,7 +1,7 @@
 #pragma once
 // The rules that tie the tabs of the main window (pgCoder) to the life of the current port, the
-// monitoring task and the loader task. The window implements IPageHost and calls ChangePage (or
-// BeforeChanging and Changed) when the user picks a tab; the rules decide the rest.
+// receiver conversation's monitoring and the loader task. The window implements IPageHost and calls
+// ChangePage (or BeforeChanging and Changed) when the user picks a tab; the rules decide the rest.
 //
 //   leaving Setup     create and open the port (port index, baud of the baud index, 8 data bits,
 //                     one stop bit, no parity or even in host mode, 4096-byte queues); refused with
@@ -14,14 +14,11 @@
 //                     Setup: port closed and gone, caption empty, lbAutoScan cleared;
 //                     View: btLarge shown, compact view, 282 x 405; other tabs 300 x 405
 //
-// One rule is stricter than "monitoring off when View is left": the monitoring task is switched
-// off at the start of EVERY tab change, and SetMonitoringActive(false) returns only once its pass
-// no longer uses the port. It is switched on again only when View or Trace is entered. So the task
-// never reads while the loader uses the port (Upgrade reached from Trace), nor while the port is
-// reset for another tab, replaced or deleted.
-//
-// Do not call ChangePage from inside a task's hand-off: switching the task off waits for its pass,
-// and the pass waits for the hand-off. Post the change (a queued call) instead.
+// One rule is stricter than "monitoring off when View is left": the monitoring is switched off at
+// the start of EVERY tab change, and SetMonitoringActive(false) returns only once the
+// conversation's pass no longer uses the port. It is switched on again only when View or Trace is
+// entered. So the conversation never reads while the port is reset for another tab, replaced or
+// deleted; and the loader gets the port lent by the conversation, which leaves it alone meanwhile.
 
 #include <string>
 
@@ -41,19 +38,20 @@ class IPageHost {
   virtual ~IPageHost() = default;
 
   // Creates the current port with these settings (8 data bits, one stop bit, no parity; even in
-  // host mode; 4096-byte queues), opens it and hands it to both tasks. On failure the port is
-  // discarded (there is none afterwards) and false returned; no message (the rules show it).
+  // host mode; 4096-byte queues), opens it and hands it to the receiver conversation, which lends
+  // it to the loader. On failure there is no port afterwards and false is returned; no message
+  // (the rules show it).
   virtual bool OpenPort(int portIndex, int baudRate, bool hostMode) = 0;
-  // Takes the port from both tasks, closes and deletes it; there is none afterwards.
+  // Takes the port from the conversation, closes and deletes it; there is none afterwards.
   virtual void DiscardPort() = 0;
   // Reset(baudRate, 8, 0, 0) on the current port (even parity in host mode comes from the port).
   virtual void ResetPort(int baudRate) = 0;
 
-  // false returns only when the monitoring task's pass no longer uses the port.
+  // false returns only when the conversation's pass no longer uses the port.
   virtual void SetMonitoringActive(bool active) = 0;
   // Returns when the loader task is idle and no longer uses the port.
   virtual void SetLoaderIdle() = 0;
-  virtual void LeaveExpandedView() = 0;  // the monitoring task's expanded flag off
+  virtual void LeaveExpandedView() = 0;  // the View page's expanded view off
 
   virtual void SetCaption(const std::string& windowCaption,
                           const std::string& applicationTitle) = 0;

@@ -24,61 +24,60 @@ std::string PrintableEcho(std::string_view line) {
 
 TerminalMonitor::TerminalMonitor(Options options, Output output, IClock& clock)
     : options_(options), output_(std::move(output)) {
-  TViewTask::Options taskOptions;
-  taskOptions.hostMode = options_.hostMode;
-  IViewDisplay& display = *this;
-  task_ = std::make_unique<TViewTask>(
-      clock, [](const std::function<void()>& fn) { fn(); }, display, stores_, taskOptions);
+  ReceiverConversation::Options conversationOptions;
+  conversationOptions.hostMode = options_.hostMode;
+  IPassDisplay& display = *this;
+  conversation_ = std::make_unique<ReceiverConversation>(
+      clock, [](const std::function<void()>& fn) { fn(); }, display, stores_, conversationOptions);
 }
 
 TerminalMonitor::~TerminalMonitor() {
   Stop();
-  task_.reset();
+  conversation_.reset();
 }
 
-void TerminalMonitor::Start(IPort& port) {
-  task_->port().Set(&port);
-  task_->SetActive(true);
+void TerminalMonitor::Start(std::unique_ptr<IPort> port) {
+  conversation_->AttachPort(std::move(port));
+  conversation_->SetActive(true);
 }
 
 void TerminalMonitor::Stop() {
-  task_->SetActive(false);
-  task_->port().Set(nullptr);
-  task_->CloseLog();
+  conversation_->SetActive(false);
+  conversation_->ClosePort();
+  conversation_->CloseLog();
 }
 
-void TerminalMonitor::AppendNmeaLine(std::string_view line) {
-  if (!options_.echo) return;
-  line_.clear();
-  if (options_.json) {
-    line_ = "{\"line\": ";
-    AppendJsonString(line_, line);
-    line_ += "}\n";
-  } else {
-    line_ = PrintableEcho(line);
-    line_ += '\n';
+void TerminalMonitor::ShowPass(const PassValue& pass) {
+  lines_.clear();
+  if (options_.echo) {
+    for (const EchoedLine& line : pass.lines) AppendEcho(line.text);
   }
-  output_(line_);
+  if (pass.navigation) AppendNavigation(*pass.navigation);
+  if (!lines_.empty()) output_(lines_);
+  if (pass.portFailed && !portFailed_.exchange(true) && onFailure_) onFailure_();
 }
 
-void TerminalMonitor::ShowNavigation(const TNavRecord& display, DisplaySource source) {
-  if (source == DisplaySource::None) return;
-  line_.clear();
+void TerminalMonitor::AppendEcho(std::string_view line) {
   if (options_.json) {
-    line_ = source == DisplaySource::Binary ? "{\"source\": \"binary\", \"record\": "
-                                            : "{\"source\": \"nmea\", \"record\": ";
-    AppendRecordJson(line_, display);
-    line_ += "}\n";
+    lines_ += "{\"line\": ";
+    AppendJsonString(lines_, line);
+    lines_ += "}\n";
   } else {
-    AppendBriefLine(line_, display);
+    lines_ += PrintableEcho(line);
+    lines_ += '\n';
+  }
+}
+
+void TerminalMonitor::AppendNavigation(const NavigationUpdate& update) {
+  if (options_.json) {
+    lines_ += update.source == DisplaySource::Binary ? "{\"source\": \"binary\", \"record\": "
+                                                     : "{\"source\": \"nmea\", \"record\": ";
+    AppendRecordJson(lines_, update.record);
+    lines_ += "}\n";
+  } else {
+    AppendBriefLine(lines_, update.record);
   }
   ++updates_;
-  output_(line_);
-}
-
-void TerminalMonitor::PortFailed() {
-  if (portFailed_.exchange(true)) return;
-  if (onFailure_) onFailure_();
 }
 
 }  // namespace vetra

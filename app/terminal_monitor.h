@@ -1,6 +1,6 @@
 #pragma once
-// The monitoring task without a window, for `vetra monitor`: the task runs on its own thread
-// against an open port; its display updates become text lines.
+// The receiver conversation without a window, for `vetra monitor`: the conversation runs on its
+// own thread with the open port; each pass value's lines and display update become text lines.
 //
 //   plain   one line per display update: the position as `vetra decode --brief` writes it
 //   json    one object per display update: {"source": "nmea"|"binary", "record": {...}} with the
@@ -8,8 +8,8 @@
 //   echo    also every echoed line (as the NMEA view shows it): plain, with bytes outside
 //           printable ASCII as \xNN; json, {"line": "..."}
 //
-// The hand-off runs inline on the task's thread, so the lines are written from there; a
-// failure of the port (the receiver unplugged) stops the task, closes the log with every byte
+// The hand-off runs inline on the conversation's thread, so the lines are written from there; a
+// failure of the port (the receiver unplugged) stops the reading, closes the log with every byte
 // received, and calls the failure callback once.
 
 #include <atomic>
@@ -22,11 +22,11 @@
 #include "link/clock.h"
 #include "link/port.h"
 #include "model/receiver_stores.h"
-#include "monitor/view_task.h"
+#include "monitor/receiver_conversation.h"
 
 namespace vetra {
 
-class TerminalMonitor final : private IViewDisplay {
+class TerminalMonitor final : private IPassDisplay {
  public:
   struct Options {
     bool json = false;
@@ -36,24 +36,24 @@ class TerminalMonitor final : private IViewDisplay {
   using Output = std::function<void(std::string_view lines)>;
 
   TerminalMonitor(Options options, Output output, IClock& clock = SystemClock::instance());
-  ~TerminalMonitor() override;  // stops the task, closes the log
+  ~TerminalMonitor() override;  // stops reading, closes the log and the port
 
-  // Hands an open file to the task: every byte received is written to it, unchanged.
-  bool AttachLog(std::FILE* file) { return task_->AttachLog(file); }
-  // Starts reading port (which must outlive Stop or the destructor).
-  void Start(IPort& port);
-  // Stops reading, takes the port back and closes the log; every byte received is in it.
+  // Hands an open file to the conversation: every byte received is written to it, unchanged.
+  bool AttachLog(std::FILE* file) { return conversation_->AttachLog(file); }
+  // Starts reading the open port, which the conversation owns from now on.
+  void Start(std::unique_ptr<IPort> port);
+  // Stops reading, closes the log and the port; every byte received is in the log.
   void Stop();
 
-  // Called once, on the task's thread, when the port failed.
+  // Called once, on the conversation's thread, when the port failed.
   void SetFailureCallback(std::function<void()> onFailure) { onFailure_ = std::move(onFailure); }
   bool portFailed() const { return portFailed_; }
   uint64_t updates() const { return updates_; }
 
  private:
-  void AppendNmeaLine(std::string_view line) override;
-  void ShowNavigation(const TNavRecord& display, DisplaySource source) override;
-  void PortFailed() override;
+  void ShowPass(const PassValue& pass) override;
+  void AppendEcho(std::string_view line);
+  void AppendNavigation(const NavigationUpdate& update);
 
   Options options_;
   Output output_;
@@ -61,8 +61,8 @@ class TerminalMonitor final : private IViewDisplay {
   std::function<void()> onFailure_;
   std::atomic<bool> portFailed_{false};
   std::atomic<uint64_t> updates_{0};
-  std::string line_;
-  std::unique_ptr<TViewTask> task_;  // last: its thread may call back as soon as it exists
+  std::string lines_;
+  std::unique_ptr<ReceiverConversation> conversation_;  // last: its thread may call back at once
 };
 
 // The echo of one line for a terminal: printable ASCII as is, other bytes as \xNN.

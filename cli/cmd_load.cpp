@@ -25,6 +25,7 @@
 #include "firmware/load_frames.h"
 #include "firmware/upgrade_actions.h"
 #include "link/clock.h"
+#include "monitor/receiver_conversation.h"
 
 namespace vetra::cli {
 namespace {
@@ -38,6 +39,11 @@ struct LoadArgs {
 };
 
 std::atomic<bool> gInterrupted{false};
+
+class NoPassDisplay final : public IPassDisplay {
+ public:
+  void ShowPass(const PassValue&) override {}
+};
 void OnInterrupt(int) { gInterrupted = true; }
 
 // The Upgrade page on a terminal: state texts as lines, the progress bar redrawn in place.
@@ -162,11 +168,20 @@ int Load(const LoadArgs& args) {
 
   ConsoleMessages messages("vetra load");
   const int openRate = monitorMode ? kMonitorBaud : args.baud;
-  auto port = OpenReceiverPort(device, openRate, false, messages);
-  if (!port) {
+  std::unique_ptr<IPort> opened = OpenReceiverPort(device, openRate, false, messages);
+  if (!opened) {
     messages.Show("Wrong com!", "Open com port", IMessages::Kind::Error);
     return 1;
   }
+  // The port's owner is the receiver conversation, as in the window; it lends the port to the
+  // loader for its dialogue and takes it back at the end. It does not monitor meanwhile.
+  ReceiverStores stores;
+  NoPassDisplay noDisplay;
+  ReceiverConversation conversation(SystemClock::instance(),
+                                    [](const std::function<void()>& fn) { fn(); }, noDisplay,
+                                    stores, {});
+  conversation.AttachPort(std::move(opened));
+  IPort* port = conversation.LendPort();
 
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
@@ -177,7 +192,7 @@ int Load(const LoadArgs& args) {
   TLoadTask task(
       image, monitor, SystemClock::instance(), [](const std::function<void()>& fn) { fn(); },
       display);
-  task.SetPort(port.get());
+  task.SetPort(port);
   task.SetStateQuiet(kLoadReady);
 
   GoRequest request;
@@ -185,14 +200,14 @@ int Load(const LoadArgs& args) {
   request.monitorMode = monitorMode;
   request.firmwareBaud = args.baud;
   request.loadAddress = loadAddress;
-  if (GoClick(request, image, view, task, port.get(), SystemClock::instance()) !=
-      GoResult::Started) {
+  if (GoClick(request, image, view, task, port, SystemClock::instance()) != GoResult::Started) {
     std::fprintf(stderr, "Error: Wrong file!\n");
     return 2;
   }
   const std::string verdict = display.WaitForEnd(task);
   task.SetActive(false);
   task.SetPort(nullptr);
+  conversation.ReturnPort();
   if (verdict == kVerdictPass) {
     std::printf("%s\n", verdict.c_str());
     return 0;

@@ -1,5 +1,5 @@
 // vetra monitor --port NAME|PATH [--baud N] [--log FILE] [--json] [--echo] [--host]
-// The monitoring task without a window: one line per display update (the position as
+// The receiver conversation without a window: one line per display update (the position as
 // `vetra decode --brief` writes it, or with --json the decoded record), until Ctrl-C.
 // --log writes every byte received, unchanged (the raw receive log). --baud is the line rate
 // (default 4800, the program's own start rate; `vetra scan` finds the receiver's).
@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "app/receiver_port.h"
 #include "app/terminal_monitor.h"
@@ -73,7 +74,7 @@ int Monitor(const MonitorArgs& args) {
   });
   monitor.SetFailureCallback([] { ::kill(::getpid(), SIGUSR1); });
   if (log != nullptr && !monitor.AttachLog(log)) std::fclose(log);
-  monitor.Start(*port);
+  monitor.Start(std::move(port));
 
   int received = 0;
   sigwait(&signals, &received);

@@ -8,21 +8,23 @@
 // silent for --timeout seconds (default 3; every answer starts it again).
 // Exit status: 0 when the command was answered (ACK or its reply; also for a command that sends
 // nothing: a note on stderr); 1 on NACK, silence, a missing reply, a port that does not open or
-// fails, or a field that does not convert (its message on stderr); 2 for a usage error.
+// fails, or a field that does not convert (its message on stderr); 2 for a usage error; 130 when
+// Ctrl-C ended the wait.
+// The frames go through the receiver conversation, which writes them and matches the answers;
+// the wait sleeps until an answer, the time-out or Ctrl-C.
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/receiver_port.h"
 #include "cli/command_registry.h"
-#include "cli/port_argument.h"
+#include "cli/receiver_session.h"
 #include "commands/catalogue.h"
 #include "commands/encode_arguments.h"
-#include "commands/reply_wait.h"
+#include "commands/reply_expectation.h"
 #include "commands/send_path.h"
 #include "commands/store_files.h"
-#include "link/clock.h"
 #include "monitor/reports.h"
 #include "trace/trace_command_extension.h"
 
@@ -53,44 +55,74 @@ std::string ProgressLine(const char* what, const StoreProgress& p) {
 }
 
 // The reply as the View page shows it, one line per field.
-std::vector<std::string> ReplyLines(const ReplyWaiter::Event& event, const TBinary& binary,
-                                    const ReceiverStores& stores, const Panels& panels, Chip chip,
+std::vector<std::string> ReplyLines(const ReplyEvent& event, const Panels& panels, Chip chip,
                                     int testItem) {
-  const ReplyFields& replies = binary.replies();
-  switch (event.id) {
-    case 0x80: {
-      const RevisionView v = MakeRevisionView(replies.revision, chip == Chip::K900);
+  switch (event.kind) {
+    case ReplyKind::Revision: {
+      const RevisionView v = MakeRevisionView(event.as<RevisionBlock>(), chip == Chip::K900);
       return {"Revision Label: " + v.revision, "CRC: " + v.crc, "Date (YY/MM/DD): " + v.date,
               "Time (HH:MM:SS): " + v.time};
     }
-    case 0x81: {
-      const SelfTestView v = MakeSelfTestView(replies.selfTest, testItem);
+    case ReplyKind::SelfTest: {
+      const SelfTestView v = MakeSelfTestView(event.as<SelfTestWords>().words, testItem);
       std::vector<std::string> lines;
       for (int i = 0; i < 4; ++i)
         lines.push_back("W " + std::to_string(i + 1) + ": " + v.results[i]);
       if (v.verdict && !v.verdict->text.empty()) lines.push_back(v.verdict->text);
       return lines;
     }
-    case 0x82:
-      return {"Clock OffSet: " + MakeClockOffsetText(replies.clockOffset)};
-    case 0x83:
-      return {ProgressLine("Ephemeris", EphemerisProgress(stores.ephemeris.Get()))};
-    case 0x84:
-      return {ProgressLine("Almanac", AlmanacProgress(stores.almanac.Get()))};
-    case 0x85: {
+    case ReplyKind::ClockOffset:
+      return {"Clock OffSet: " + MakeClockOffsetText(event.as<ClockOffsetValue>().offset)};
+    case ReplyKind::Ephemeris:
+      return {ProgressLine("Ephemeris", EphemerisProgress(*event.as<EphemerisSnapshot>()))};
+    case ReplyKind::Almanac:
+      return {ProgressLine("Almanac", AlmanacProgress(*event.as<AlmanacSnapshot>()))};
+    case ReplyKind::ModuleId: {
       const int kind = panels.pnID.rgID;
       return {std::string(kIdKindItems[kind == kProductionId ? 0 : 1]) + ": " +
-              MakeModuleIdText(stores, kind)};
+              MakeModuleIdText(event.as<ModuleIds>().ids, kind)};
     }
-    case 0x86:
-      return MakeNavSettingsReport(event.payload);
-    case 0x87:
-      return MakeSysSettingsReport(event.payload);
-    case 0x8D:
-      return {"Customized ID: " + MakeCustomizedIdText(stores)};
+    case ReplyKind::NavSettings:
+      return MakeNavSettingsReport(event.as<ReplyPayload>().bytes);
+    case ReplyKind::SysSettings:
+      return MakeSysSettingsReport(event.as<ReplyPayload>().bytes);
+    case ReplyKind::CustomizedId:
+      return {"Customized ID: " + event.as<CustomizedIdText>().text};
     default:
       return {};
   }
+}
+
+// Says why the command was not answered as awaited; the exit status.
+int NotAnswered(const ExchangeResult& result, const ReplyExpectation& awaited, int timeoutSeconds) {
+  switch (result.outcome) {
+    case ExchangeOutcome::Answered:
+      return 0;
+    case ExchangeOutcome::Nack:
+      return 1;
+    case ExchangeOutcome::NoAnswer: {
+      const bool replied =
+          std::any_of(result.answers.begin(), result.answers.end(),
+                      [](const ReplyEvent& a) { return a.kind != ReplyKind::Ack; });
+      if (awaited.kind == ReplyExpectation::Kind::StoreRead && replied) {
+        std::fprintf(stderr, "vetra send: the receiver stopped before every satellite was sent\n");
+      } else if (result.Acknowledged()) {
+        std::fprintf(stderr, "vetra send: acknowledged, but no reply within %d s\n",
+                     timeoutSeconds);
+      } else {
+        std::fprintf(stderr, "vetra send: no answer within %d s\n", timeoutSeconds);
+      }
+      return 1;
+    }
+    case ExchangeOutcome::PortFailed:  // a write refused says the port's own message
+      std::fprintf(stderr, "vetra send: %s\n",
+                   result.written ? "the port failed" : result.error.c_str());
+      return 1;
+    case ExchangeOutcome::Cancelled:
+      std::fprintf(stderr, "vetra send: interrupted\n");
+      return kExitInterrupted;
+  }
+  return 1;
 }
 
 int Send(SendArguments& args) {
@@ -103,29 +135,20 @@ int Send(SendArguments& args) {
     std::fprintf(stderr, "vetra send: --timeout must be at least 1 second\n");
     return 2;
   }
-  const std::string device = DevicePathForArgument(args.port);
-  if (device.empty()) {
-    std::fprintf(stderr, "vetra send: '%s' names no serial device\n", args.port.c_str());
-    return 2;
-  }
-  ConsoleMessages messages("vetra send");
-  auto port = OpenReceiverPort(device, args.baud, args.host, messages);
-  if (!port) {
-    messages.Show("Wrong com!", "Open com port", IMessages::Kind::Error);
-    return 1;
-  }
+  ReceiverSession session("vetra send");
+  if (const int opened = session.Open(args.port, args.baud, args.host); opened != 0) return opened;
 
-  ReceiverStores stores;
-  const ReplyExpectation expectation = ExpectationFor(prepared.number, prepared.panels);
-  ReplyWaiter waiter(stores, expectation, SystemClock::instance(), args.timeoutSeconds);
-  PortFrameWriter writer(*port);
+  // The send path hands its frames over; the conversation writes them and matches the answers.
+  FrameBatch frames;
   EncodeContext context{.chip = args.command.chip,
                         .accessLevel = args.command.accessLevel,
-                        .stores = &stores,
-                        .writer = &writer,
+                        .stores = &session.stores(),
+                        .writer = &frames,
                         .extension = args.command.extension};
   EchoToStderr view;
   const SendOutcome sent = SendCommand(prepared.number, prepared.panels, context, view);
+  Exchange exchange;
+  exchange.frames = std::move(frames.frames);
   switch (sent.status) {
     case SendOutcome::Status::Sent:
       break;
@@ -141,43 +164,24 @@ int Send(SendArguments& args) {
       return 1;
   }
 
-  const auto outcome = waiter.Wait(*port, [&](const ReplyWaiter::Event& event) {
-    switch (event.type) {
-      case ReplyWaiter::Event::Type::Ack:
-        std::printf("ACK\n");
-        break;
-      case ReplyWaiter::Event::Type::Nack:
-        std::printf("NACK\n");
-        break;
-      case ReplyWaiter::Event::Type::Reply:
-        for (const std::string& line : ReplyLines(event, waiter.binary(), stores, prepared.panels,
-                                                  args.command.chip, context.keptTestItem)) {
-          std::printf("%s\n", line.c_str());
+  const ReplyExpectation awaited = ExpectationFor(prepared.number, prepared.panels);
+  exchange.awaited = awaited;
+  exchange.timeoutMs = args.timeoutSeconds * 1000;
+  const ExchangeResult result =
+      session.SendAndWait(std::move(exchange), [&](const ReplyEvent& answer) {
+        if (answer.kind == ReplyKind::Ack) {
+          std::printf("ACK\n");
+        } else if (answer.kind == ReplyKind::Nack) {
+          std::printf("NACK\n");
+        } else {
+          for (const std::string& line :
+               ReplyLines(answer, prepared.panels, args.command.chip, context.keptTestItem)) {
+            std::printf("%s\n", line.c_str());
+          }
         }
-        break;
-    }
-    std::fflush(stdout);
-  });
-  switch (outcome) {
-    case ReplyWaiter::Outcome::Answered:
-      return 0;
-    case ReplyWaiter::Outcome::Nack:
-      return 1;
-    case ReplyWaiter::Outcome::Silence:
-      std::fprintf(stderr, "vetra send: no answer within %d s\n", args.timeoutSeconds);
-      return 1;
-    case ReplyWaiter::Outcome::AckedOnly:
-      std::fprintf(stderr, "vetra send: acknowledged, but no reply within %d s\n",
-                   args.timeoutSeconds);
-      return 1;
-    case ReplyWaiter::Outcome::Incomplete:
-      std::fprintf(stderr, "vetra send: the receiver stopped before every satellite was sent\n");
-      return 1;
-    case ReplyWaiter::Outcome::PortFailed:
-      std::fprintf(stderr, "vetra send: the port failed\n");
-      return 1;
-  }
-  return 1;
+        std::fflush(stdout);
+      });
+  return NotAnswered(result, awaited, args.timeoutSeconds);
 }
 
 const CommandRegistration kSend{

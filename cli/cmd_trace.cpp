@@ -40,6 +40,8 @@ namespace {
 constexpr const char* kProgram = "vetra trace";
 constexpr int kMaintainReadStatusAndConfiguration = 2;
 constexpr int kMaintainTest = 4;
+constexpr uint8_t kTraceStatusFullReply = 0x89;  // F2 89: status with configuration
+constexpr uint8_t kTestResultReply = 0x8C;       // F2 8C
 
 struct TraceArgs {
   std::string port;
@@ -56,8 +58,19 @@ struct TraceArgs {
   std::string out = kTraceCaptureFile;
 };
 
-std::chrono::milliseconds Timeout(const TraceArgs& args) {
-  return std::chrono::seconds(args.timeoutSeconds);
+// The frame and the answer it waits for; the time-out starts again with every answer.
+Exchange Command(Frame frame, ReplyExpectation awaited, const TraceArgs& args) {
+  Exchange exchange;
+  exchange.frames.push_back(std::move(frame));
+  exchange.awaited = awaited;
+  exchange.timeoutMs = args.timeoutSeconds * 1000;
+  return exchange;
+}
+
+ReplyExpectation AckOf(uint8_t commandId) { return {commandId, ReplyExpectation::Kind::Ack, 0}; }
+
+ReplyExpectation ReplyOf(uint8_t commandId, uint8_t replyId) {
+  return {commandId, ReplyExpectation::Kind::Reply, replyId};
 }
 
 void PrintReport(const TraceReport& report, int state) {
@@ -75,55 +88,62 @@ void PrintReport(const TraceReport& report, int state) {
 }
 
 // Says why a command got no (full) answer; returns the exit status for it.
-int AnswerFailure(const CommandAnswer& answer, const TraceArgs& args, const char* awaited) {
+int AnswerFailure(const ExchangeResult& answer, const TraceArgs& args, const char* awaited) {
   switch (answer.outcome) {
-    case CommandAnswer::Outcome::Answered:
+    case ExchangeOutcome::Answered:
       return 0;
-    case CommandAnswer::Outcome::Nack:
+    case ExchangeOutcome::Nack:
       std::printf("NACK\n");
       std::fprintf(stderr, "%s: the receiver refused the command\n", kProgram);
       return 1;
-    case CommandAnswer::Outcome::AckedOnly:
-      std::printf("ACK\n");
-      std::fprintf(stderr, "%s: acknowledged, but no %s within %d s\n", kProgram, awaited,
-                   args.timeoutSeconds);
+    case ExchangeOutcome::NoAnswer:
+      if (answer.Acknowledged()) {
+        std::printf("ACK\n");
+        std::fprintf(stderr, "%s: acknowledged, but no %s within %d s\n", kProgram, awaited,
+                     args.timeoutSeconds);
+      } else {
+        std::fprintf(stderr, "%s: no answer within %d s\n", kProgram, args.timeoutSeconds);
+      }
       return 1;
-    case CommandAnswer::Outcome::Silence:
-      std::fprintf(stderr, "%s: no answer within %d s\n", kProgram, args.timeoutSeconds);
-      return 1;
-    case CommandAnswer::Outcome::Interrupted:
+    case ExchangeOutcome::Cancelled:
       std::fprintf(stderr, "%s: interrupted\n", kProgram);
       return kExitInterrupted;
-    case CommandAnswer::Outcome::PortFailed:
-      std::fprintf(stderr, "%s: the receiver's port failed (unplugged?)\n", kProgram);
-      return 1;
-    case CommandAnswer::Outcome::NotSent:
+    case ExchangeOutcome::PortFailed:
+      if (answer.written) {
+        std::fprintf(stderr, "%s: the receiver's port failed (unplugged?)\n", kProgram);
+      } else {  // the frame never left: the port's own message
+        std::fprintf(stderr, "%s: Error: %s\n", kProgram, answer.error.c_str());
+      }
       return 1;
   }
   return 1;
 }
 
-CommandAnswer QueryStatus(ReceiverSession& session, const TraceArgs& args) {
+ExchangeResult QueryStatus(ReceiverSession& session, const TraceArgs& args) {
   MaintainTracePanel panel;
   panel.rgTraceStatus = kMaintainReadStatusAndConfiguration;
-  return session.SendAndWait(EncodeTraceMaintain(panel), kTraceMaintainCommand,
-                             ReceiverEvent::Kind::TraceStatusFull, Timeout(args));
+  return session.SendAndWait(Command(EncodeTraceMaintain(panel),
+                                     ReplyOf(kTraceMaintainCommand, kTraceStatusFullReply), args));
+}
+
+const TraceStatus& StatusOf(const ExchangeResult& answer) {
+  return answer.Find(ReplyKind::TraceStatusFull)->as<TraceStatus>();
 }
 
 // Prints the full status report; the exit status.
 int Status(ReceiverSession& session, const TraceArgs& args) {
-  const CommandAnswer answer = QueryStatus(session, args);
-  if (answer.outcome != CommandAnswer::Outcome::Answered) {
+  const ExchangeResult answer = QueryStatus(session, args);
+  if (answer.outcome != ExchangeOutcome::Answered) {
     return AnswerFailure(answer, args, "status report");
   }
-  PrintReport(MakeFullTraceReport(answer.reply->trace, ""), answer.reply->trace.state);
+  PrintReport(MakeFullTraceReport(StatusOf(answer), ""), StatusOf(answer).state);
   return 0;
 }
 
 // Sends a command answered by ACK, then shows the status it left.
 int Act(ReceiverSession& session, const TraceArgs& args, const Frame& frame, uint8_t commandId) {
-  const CommandAnswer answer = session.SendAndWait(frame, commandId, std::nullopt, Timeout(args));
-  if (answer.outcome != CommandAnswer::Outcome::Answered) {
+  const ExchangeResult answer = session.SendAndWait(Command(frame, AckOf(commandId), args));
+  if (answer.outcome != ExchangeOutcome::Answered) {
     return AnswerFailure(answer, args, "acknowledgement");
   }
   std::printf("ACK\n");
@@ -159,15 +179,14 @@ int Setup(ReceiverSession& session, const TraceArgs& args) {
 int Test(ReceiverSession& session, const TraceArgs& args) {
   MaintainTracePanel panel;
   panel.rgTraceStatus = kMaintainTest;
-  const CommandAnswer answer =
-      session.SendAndWait(EncodeTraceMaintain(panel), kTraceMaintainCommand,
-                          ReceiverEvent::Kind::TestResult, Timeout(args));
-  if (answer.outcome != CommandAnswer::Outcome::Answered) {
+  const ExchangeResult answer = session.SendAndWait(
+      Command(EncodeTraceMaintain(panel), ReplyOf(kTraceMaintainCommand, kTestResultReply), args));
+  if (answer.outcome != ExchangeOutcome::Answered) {
     return AnswerFailure(answer, args, "test result");
   }
-  const TestResultView view = MakeTestResultView(answer.reply->testFailed);
-  std::printf("%s\n", view.text.c_str());
-  return answer.reply->testFailed ? 1 : 0;
+  const bool failed = answer.Find(ReplyKind::TestResult)->as<TestVerdict>().failed;
+  std::printf("%s\n", MakeTestResultView(failed).text.c_str());
+  return failed ? 1 : 0;
 }
 
 // The page's Stop after the capture was closed (every byte in it): the Request frame, then the
@@ -176,22 +195,21 @@ int Test(ReceiverSession& session, const TraceArgs& args) {
 // second Ctrl-C ends the program.
 void StopRead(ReceiverSession& session, const TraceArgs& args, int baudIndex) {
   session.ClearInterrupt();
-  session.SendAndWait(TracePageRequestFrame(), kTraceMaintainCommand, std::nullopt, Timeout(args));
+  session.SendAndWait(Command(TracePageRequestFrame(), AckOf(kTraceMaintainCommand), args));
   const int idle = 0;
-  const CommandAnswer stopped = session.SendAndWait(TracePageReadFrame(idle, true, 0, baudIndex),
-                                                    kTraceReadCommand, std::nullopt, Timeout(args));
-  if (stopped.outcome == CommandAnswer::Outcome::Nack ||
-      stopped.outcome == CommandAnswer::Outcome::Silence) {
+  const ExchangeResult stopped = session.SendAndWait(
+      Command(TracePageReadFrame(idle, true, 0, baudIndex), AckOf(kTraceReadCommand), args));
+  if (stopped.outcome == ExchangeOutcome::Nack || stopped.outcome == ExchangeOutcome::NoAnswer) {
     std::fprintf(stderr, "%s: the receiver did not acknowledge the end of the read\n", kProgram);
   }
 }
 
 int Read(ReceiverSession& session, const TraceArgs& args) {
-  const CommandAnswer status = QueryStatus(session, args);
-  if (status.outcome != CommandAnswer::Outcome::Answered) {
+  const ExchangeResult status = QueryStatus(session, args);
+  if (status.outcome != ExchangeOutcome::Answered) {
     return AnswerFailure(status, args, "status report");
   }
-  const TraceStatus& trace = status.reply->trace;
+  const TraceStatus trace = StatusOf(status);
   PrintReport(MakeFullTraceReport(trace, ""), trace.state);
   if (trace.recordsLogged <= 0) {
     std::fprintf(stderr, "%s: the receiver has logged no records; nothing to read\n", kProgram);
@@ -206,11 +224,9 @@ int Read(ReceiverSession& session, const TraceArgs& args) {
   }
   const int baudIndex = TracePageBaudIndex(args.baud);
   const int reading = 2;
-  const CommandAnswer started = session.SendAndWait(TracePageReadFrame(reading, true, 0, baudIndex),
-                                                    kTraceReadCommand, std::nullopt, Timeout(args));
-  if (started.outcome == CommandAnswer::Outcome::Nack ||
-      started.outcome == CommandAnswer::Outcome::NotSent ||
-      started.outcome == CommandAnswer::Outcome::PortFailed) {
+  const ExchangeResult started = session.SendAndWait(
+      Command(TracePageReadFrame(reading, true, 0, baudIndex), AckOf(kTraceReadCommand), args));
+  if (started.outcome == ExchangeOutcome::Nack || started.outcome == ExchangeOutcome::PortFailed) {
     session.StopCapture();
     return AnswerFailure(started, args, "acknowledgement");
   }
@@ -230,7 +246,7 @@ int Read(ReceiverSession& session, const TraceArgs& args) {
           writeFailed = s.captureFailed;
           return seen != records || writeFailed;
         },
-        lastRecord + Timeout(args));
+        lastRecord + std::chrono::seconds(args.timeoutSeconds));
     if (result != ReceiverSession::WaitResult::Done) break;
     if (seen != records) lastRecord = Clock::now();
     records = seen;

@@ -1,6 +1,6 @@
 // vetra ttff --port NAME|PATH [--baud N] --mode hot|warm|cold --cycles N [--wait S] [--csv FILE]
 // The start-up time test of the TTFF tab from a terminal: the same state machine, stepped once a
-// second against the monitoring task. One line per restart that ended (counted, repeated, not
+// second against the receiver conversation. One line per restart that ended (counted, repeated, not
 // sent), then the summary: the mean as the tab's result field shows it ("%5.1fs"), minimum,
 // median, maximum, sample standard deviation and the valid count. --csv writes every restart
 // (cycle, mode, restart time, first-fix seconds, counted or why not, position at the fix).
@@ -18,8 +18,8 @@
 #include "cli/command_registry.h"
 #include "cli/receiver_session.h"
 #include "link/clock.h"
+#include "ttff/conversation_ttff_monitor.h"
 #include "ttff/ttff_campaign.h"
-#include "ttff/view_task_monitor.h"
 
 namespace vetra::cli {
 namespace {
@@ -81,9 +81,8 @@ int RunTtff(const TtffArgs& args) {
   ReceiverSession session(kProgram);
   if (const int opened = session.Open(args.port, args.baud); opened != 0) return opened;
 
-  ViewTaskTtffMonitor monitor(session.task());
+  ConversationTtffMonitor monitor(session.conversation());
   TtffCampaign test(monitor, SystemClock::instance());
-  test.SetPort(&session.port());
   test.panel().cyclesText = std::to_string(args.cycles);
   test.panel().waitTimeText = std::to_string(args.waitSeconds);
   const TestType type = ModeOf(args.mode);
@@ -105,8 +104,8 @@ int RunTtff(const TtffArgs& args) {
     std::fflush(stdout);
   };
 
-  // The tab's one-second timer: ticks on a steady schedule, so a slow tick (the restart frame
-  // waits 300 ms) does not shift the ones after it.
+  // The tab's one-second timer: ticks on a steady schedule, so a slow tick does not shift the
+  // ones after it.
   bool interrupted = false;
   bool portFailed = false;
   Clock::time_point next = Clock::now();

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <span>
 #include <thread>
+#include <utility>
 
 #include "cli/port_argument.h"
 #include "link/clock.h"
@@ -143,7 +144,7 @@ class CaptureFile {
 ReceiverSession::ReceiverSession(std::string program)
     : program_(std::move(program)), messages_(program_) {
   state_.lastActivity = Clock::now();
-  // Once everything Interrupt() touches exists, and before the task's thread does.
+  // Once everything Interrupt() touches exists, and before the conversation's thread does.
   watcher_ = std::make_unique<InterruptWatcher>([this] { Interrupt(); });
 }
 
@@ -159,96 +160,36 @@ int ReceiverSession::Open(const std::string& portArgument, int baudRate, bool ho
                  portArgument.c_str());
     return 2;
   }
-  port_ = OpenReceiverPort(device, baudRate, hostMode, messages_);
-  if (!port_) {
+  std::unique_ptr<TSerialPort> port = OpenReceiverPort(device, baudRate, hostMode, messages_);
+  if (!port) {
     messages_.Show("Wrong com!", "Open com port", IMessages::Kind::Error);
     return 1;
   }
-  TViewTask::Options options;
+  ReceiverConversation::Options options;
   options.hostMode = hostMode;
-  task_ = std::make_unique<TViewTask>(
+  conversation_ = std::make_unique<ReceiverConversation>(
       SystemClock::instance(), [](const std::function<void()>& fn) { fn(); },
-      static_cast<IViewDisplay&>(*this), stores_, options);
-  replyTask_ = task_.get();
-  task_->port().Set(port_.get());
-  task_->SetActive(true);
+      static_cast<IPassDisplay&>(*this), stores_, options);
+  conversation_->AttachPort(std::move(port));
+  conversation_->SetActive(true);
   return 0;
 }
 
 void ReceiverSession::Close() {
-  if (task_) {
-    task_->SetActive(false);
-    task_->CloseLog();
-    task_->port().Set(nullptr);
-    task_.reset();  // a pass that read before SetActive(false) may still hand over meanwhile
-    replyTask_ = nullptr;
-  }
-  port_.reset();
+  if (!conversation_) return;
+  conversation_->SetActive(false);
+  conversation_->CloseLog();
+  conversation_.reset();  // a pass that read before SetActive(false) may still be shown meanwhile
 }
 
-bool ReceiverSession::Send(const std::vector<uint8_t>& frame) {
-  if (!port_) return false;
-  try {
-    port_->txData(frame.data(), static_cast<int>(frame.size()));
-    return true;
-  } catch (const PortWriteError& error) {
-    messages_.Show(error.what(), "Error", IMessages::Kind::Error);
-    return false;
+ExchangeResult ReceiverSession::SendAndWait(Exchange exchange,
+                                            const ReceiverConversation::AnswerCallback& onAnswer) {
+  std::stop_token stop;
+  {
+    std::lock_guard lock(mutex_);
+    stop = stop_.get_token();
   }
-}
-
-CommandAnswer ReceiverSession::SendAndWait(const std::vector<uint8_t>& frame, uint8_t commandId,
-                                           std::optional<ReceiverEvent::Kind> replyKind,
-                                           std::chrono::milliseconds timeout) {
-  CommandAnswer answer;
-  size_t seen = EventCount();
-  if (!Send(frame)) {
-    answer.outcome = CommandAnswer::Outcome::NotSent;
-    return answer;
-  }
-  bool acked = false;
-  Clock::time_point deadline = Clock::now() + timeout;
-  for (;;) {
-    std::vector<ReceiverEvent> fresh;
-    const WaitResult result = WaitUntil(
-        [&](const SessionState& s) {
-          if (s.events.size() <= seen) return false;
-          fresh.assign(s.events.begin() + static_cast<std::ptrdiff_t>(seen), s.events.end());
-          return true;
-        },
-        deadline);
-    switch (result) {
-      case WaitResult::Interrupted:
-        answer.outcome = CommandAnswer::Outcome::Interrupted;
-        return answer;
-      case WaitResult::PortFailed:
-        answer.outcome = CommandAnswer::Outcome::PortFailed;
-        return answer;
-      case WaitResult::TimedOut:
-        answer.outcome =
-            acked ? CommandAnswer::Outcome::AckedOnly : CommandAnswer::Outcome::Silence;
-        return answer;
-      case WaitResult::Done:
-        break;
-    }
-    seen += fresh.size();
-    for (const ReceiverEvent& event : fresh) {
-      if (event.kind == ReceiverEvent::Kind::Nack && event.commandId == commandId) {
-        answer.outcome = CommandAnswer::Outcome::Nack;
-        return answer;
-      }
-      if (event.kind == ReceiverEvent::Kind::Ack && event.commandId == commandId) {
-        acked = true;
-        deadline = Clock::now() + timeout;
-      } else if (replyKind && event.kind == *replyKind) {
-        answer.reply = event;
-      }
-    }
-    if (answer.reply || (acked && !replyKind)) {
-      answer.outcome = CommandAnswer::Outcome::Answered;
-      return answer;
-    }
-  }
+  return conversation_->SendAndWait(std::move(exchange), stop, onAnswer);
 }
 
 ReceiverSession::WaitResult ReceiverSession::WaitUntil(
@@ -274,11 +215,6 @@ SessionState ReceiverSession::Snapshot() const {
   return state_;
 }
 
-size_t ReceiverSession::EventCount() const {
-  std::lock_guard lock(mutex_);
-  return state_.events.size();
-}
-
 bool ReceiverSession::interrupted() const {
   std::lock_guard lock(mutex_);
   return state_.interrupted;
@@ -292,20 +228,22 @@ bool ReceiverSession::portFailed() const {
 void ReceiverSession::Interrupt() {
   std::lock_guard lock(mutex_);
   state_.interrupted = true;
+  stop_.request_stop();
   changed_.notify_all();
 }
 
 void ReceiverSession::ClearInterrupt() {
   std::lock_guard lock(mutex_);
   state_.interrupted = false;
+  stop_ = std::stop_source();
 }
 
 bool ReceiverSession::StartCapture(const std::string& path, std::string& error) {
-  if (!task_) {
+  if (!conversation_) {
     error = "no port is open";
     return false;
   }
-  if (task_->logAttached()) {
+  if (conversation_->logAttached()) {
     error = "a capture is running already";
     return false;
   }
@@ -328,7 +266,7 @@ bool ReceiverSession::StartCapture(const std::string& path, std::string& error) 
     state_.lastActivity = Clock::now();
   }
   capture_ = std::move(capture);  // the previous capture's stream was closed by StopCapture
-  if (!task_->AttachLog(stream)) {
+  if (!conversation_->AttachLog(stream)) {
     std::fclose(stream);
     error = "the capture slot is taken";
     return false;
@@ -337,13 +275,13 @@ bool ReceiverSession::StartCapture(const std::string& path, std::string& error) 
 }
 
 bool ReceiverSession::StopCapture() {
-  if (!task_ || !capture_) return false;
-  task_->CloseLog();  // returns with every received byte written and the file closed
+  if (!conversation_ || !capture_) return false;
+  conversation_->CloseLog();  // returns with every received byte written and the file closed
   std::lock_guard lock(mutex_);
   return !state_.captureFailed && !capture_->failed();
 }
 
-bool ReceiverSession::capturing() const { return task_ && task_->logAttached(); }
+bool ReceiverSession::capturing() const { return conversation_ && conversation_->logAttached(); }
 
 void ReceiverSession::Captured(int count, uint64_t recordsFound, bool writeFailed) {
   std::lock_guard lock(mutex_);
@@ -354,55 +292,11 @@ void ReceiverSession::Captured(int count, uint64_t recordsFound, bool writeFaile
   changed_.notify_all();
 }
 
-void ReceiverSession::Record(const ReceiverEvent& event) {
-  std::lock_guard lock(mutex_);
-  state_.events.push_back(event);
-  changed_.notify_all();
-}
-
-// --- What the task hands over --------------------------------------------------------------------
-
-void ReceiverSession::AppendNmeaLine(std::string_view) {
-  std::lock_guard lock(mutex_);
-  ++state_.linesReceived;
-  state_.lastActivity = Clock::now();
-  changed_.notify_all();
-}
-
-void ReceiverSession::ShowNavigation(const TNavRecord& display, DisplaySource) {
-  std::lock_guard lock(mutex_);
-  state_.lastNavigation = display;
-  ++state_.navigationUpdates;
-  changed_.notify_all();
-}
-
-void ReceiverSession::PortFailed() {
+void ReceiverSession::ShowPass(const PassValue& pass) {
+  if (!pass.portFailed) return;
   std::lock_guard lock(mutex_);
   state_.portFailed = true;
   changed_.notify_all();
-}
-
-void ReceiverSession::onAck(uint8_t commandId) {
-  Record({.kind = ReceiverEvent::Kind::Ack, .commandId = commandId});
-}
-
-void ReceiverSession::onNack(uint8_t commandId) {
-  Record({.kind = ReceiverEvent::Kind::Nack, .commandId = commandId});
-}
-
-// The task waits inside the hand-off, so its reply fields can be read here.
-void ReceiverSession::onTraceStatusFull() {
-  Record({.kind = ReceiverEvent::Kind::TraceStatusFull,
-          .trace = replyTask_->binary().replies().trace});
-}
-
-void ReceiverSession::onTraceStatusShort() {
-  Record({.kind = ReceiverEvent::Kind::TraceStatusShort,
-          .trace = replyTask_->binary().replies().trace});
-}
-
-void ReceiverSession::onTestResult() {
-  Record({.kind = ReceiverEvent::Kind::TestResult, .testFailed = stores_.testFailed()});
 }
 
 // --- Progress ------------------------------------------------------------------------------------

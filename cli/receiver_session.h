@@ -1,21 +1,20 @@
 #pragma once
-// A conversation with the receiver from the terminal: the port opened by NAME|PATH, the
-// monitoring task reading it on its own thread with an inline hand-off, and what the receiver
-// answered, collected so that a command can send a frame and wait for its answer with a deadline.
+// The terminal's conversation with the receiver: the port opened by NAME|PATH and handed to a
+// ReceiverConversation (which reads it on its own thread, with an inline hand-off), Ctrl-C, and
+// the capture file of a trace read. "Send X and wait for its answer" is the conversation's
+// SendAndWait; this session only adds Ctrl-C to it.
 //
-// What is collected: every ACK and NACK (with the command id it answers), the trace status replies
-// (the status as the reply left it), the trace test results, the echoed lines, the last display
-// copy of the navigation record, and during a capture the bytes written and the trace records
-// (F2 88 frames that the trace converter will find) among them.
+// What is collected from the pass values: a port failure, and during a capture the bytes written
+// and the trace records (F2 88 frames that the trace converter will find) among them.
 //
 // Ctrl-C: while a session exists, SIGINT and SIGTERM are taken by a watcher thread. The first one
 // ends every wait at once (the caller then winds down: stops a read, writes what it has); a
 // second one ends the program at once. A capture writes each received chunk straight to its file,
 // so every byte received is in it whichever way the program ends.
 //
-// Threads: the waits run on the caller's thread; the task's hand-offs run inline on its own
-// thread and only update the collected state under the session's mutex. The session never calls
-// into the task while it holds that mutex.
+// Threads: the waits run on the caller's thread; the pass values are shown inline on the
+// conversation's thread and only update the collected state under the session's mutex. The
+// session never calls into the conversation while it holds that mutex.
 
 #include <chrono>
 #include <condition_variable>
@@ -23,15 +22,13 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
 #include "app/receiver_port.h"
-#include "model/nav_record.h"
 #include "model/receiver_stores.h"
-#include "model/reply_fields.h"
-#include "monitor/view_task.h"
+#include "monitor/receiver_conversation.h"
 
 namespace vetra::cli {
 
@@ -40,49 +37,21 @@ class CaptureFile;
 
 using Clock = std::chrono::steady_clock;
 
-// One answer of the receiver, in arrival order.
-struct ReceiverEvent {
-  enum class Kind { Ack, Nack, TraceStatusFull, TraceStatusShort, TestResult };
-  Kind kind = Kind::Ack;
-  uint8_t commandId = 0;    // Ack, Nack: the command answered
-  TraceStatus trace = {};   // TraceStatusFull, TraceStatusShort
-  bool testFailed = false;  // TestResult
-};
-
 // Everything collected so far; conditions of WaitUntil read it under the session's lock.
 struct SessionState {
-  std::vector<ReceiverEvent> events;
-  uint64_t linesReceived = 0;
-  uint64_t navigationUpdates = 0;
-  TNavRecord lastNavigation;
   uint64_t capturedBytes = 0;
   uint64_t capturedRecords = 0;
   bool captureFailed = false;      // a write to the capture file failed
-  Clock::time_point lastActivity;  // the last line or captured byte
+  Clock::time_point lastActivity;  // the last captured byte
   bool portFailed = false;
   bool interrupted = false;
 };
 
-// How a command was answered.
-struct CommandAnswer {
-  enum class Outcome {
-    Answered,     // ACK, and the reply when one was expected
-    Nack,         // the receiver refused the command
-    AckedOnly,    // the ACK came, the expected reply did not
-    Silence,      // neither ACK nor NACK nor reply
-    Interrupted,  // Ctrl-C
-    PortFailed,   // the receiver unplugged
-    NotSent,      // the frame could not be written
-  };
-  Outcome outcome = Outcome::Silence;
-  std::optional<ReceiverEvent> reply;
-};
-
-class ReceiverSession final : private IViewDisplay {
+class ReceiverSession final : private IPassDisplay {
  public:
   // program names the tool in messages ("vetra trace"). Takes Ctrl-C from here on.
   explicit ReceiverSession(std::string program);
-  // Stops the task, closes a capture (every byte in it) and the port, gives Ctrl-C back.
+  // Stops the conversation, closes a capture (every byte in it) and the port, gives Ctrl-C back.
   ~ReceiverSession() override;
   ReceiverSession(const ReceiverSession&) = delete;
   ReceiverSession& operator=(const ReceiverSession&) = delete;
@@ -91,17 +60,13 @@ class ReceiverSession final : private IViewDisplay {
   // message written: 2 when the name stands for no device, 1 when the port does not open.
   int Open(const std::string& portArgument, int baudRate, bool hostMode = false);
 
-  IPort& port() { return *port_; }
-  TViewTask& task() { return *task_; }
+  ReceiverConversation& conversation() { return *conversation_; }
+  ReceiverStores& stores() { return stores_; }
   const std::string& program() const { return program_; }
 
-  // Writes a frame; false (its message on stderr) when the write failed.
-  bool Send(const std::vector<uint8_t>& frame);
-  // Sends frame and waits for the ACK or NACK of commandId and, when replyKind is given, for that
-  // reply, until timeout after the last answer.
-  CommandAnswer SendAndWait(const std::vector<uint8_t>& frame, uint8_t commandId,
-                            std::optional<ReceiverEvent::Kind> replyKind,
-                            std::chrono::milliseconds timeout);
+  // The conversation's SendAndWait, ended as Cancelled by Ctrl-C.
+  ExchangeResult SendAndWait(Exchange exchange,
+                             const ReceiverConversation::AnswerCallback& onAnswer = {});
 
   // Waits until condition(state) holds, Ctrl-C, the port failed, or the deadline.
   enum class WaitResult { Done, TimedOut, Interrupted, PortFailed };
@@ -111,13 +76,12 @@ class ReceiverSession final : private IViewDisplay {
   bool PauseUntil(Clock::time_point deadline);
 
   SessionState Snapshot() const;
-  size_t EventCount() const;
   bool interrupted() const;
   bool portFailed() const;
 
   // Writes every byte received from now on to path (created or truncated), as the trace read
-  // does through the task's capture slot, and counts the trace records in them. False with the
-  // reason in error when the file cannot be created or the slot is taken.
+  // does through the conversation's capture slot, and counts the trace records in them. False
+  // with the reason in error when the file cannot be created or the slot is taken.
   bool StartCapture(const std::string& path, std::string& error);
   // Closes the capture; every byte received until now is in the file. False when a write failed.
   bool StopCapture();
@@ -132,34 +96,25 @@ class ReceiverSession final : private IViewDisplay {
  private:
   friend class CaptureFile;
   void Captured(int count, uint64_t recordsFound, bool writeFailed);
-  void Record(const ReceiverEvent& event);
   void Close();
 
-  // IViewDisplay, on the task's thread inside the inline hand-off.
-  void AppendNmeaLine(std::string_view line) override;
-  void ShowNavigation(const TNavRecord& display, DisplaySource source) override;
-  void PortFailed() override;
-  void onAck(uint8_t commandId) override;
-  void onNack(uint8_t commandId) override;
-  void onTraceStatusFull() override;
-  void onTraceStatusShort() override;
-  void onTestResult() override;
+  // IPassDisplay, on the conversation's thread inside the inline hand-off.
+  void ShowPass(const PassValue& pass) override;
 
   std::string program_;
-  std::unique_ptr<InterruptWatcher> watcher_;  // made before the task's thread, which inherits
-                                               // the blocked signals
+  std::unique_ptr<InterruptWatcher> watcher_;  // made before the conversation's thread, which
+                                               // inherits the blocked signals
   ConsoleMessages messages_;
   ReceiverStores stores_;
 
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   SessionState state_;
+  std::stop_source stop_;  // replaced by ClearInterrupt; guarded by mutex_
 
-  std::unique_ptr<TSerialPort> port_;
-  std::unique_ptr<CaptureFile> capture_;  // outlives the task, which may still hold its stream
-  std::unique_ptr<TViewTask> task_;
-  // The task as its hand-offs reach it: stays set while task_ is being destroyed.
-  TViewTask* replyTask_ = nullptr;
+  std::unique_ptr<CaptureFile> capture_;  // outlives the conversation, which may still hold its
+                                          // stream
+  std::unique_ptr<ReceiverConversation> conversation_;
 };
 
 // The exit status for an interrupted command (128 + SIGINT, as a shell reports it).

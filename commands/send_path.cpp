@@ -75,13 +75,10 @@ SendOutcome SendCommand(int command, Panels& panels, EncodeContext& context, ISe
   if (frames.empty()) return {Status::NothingToSend, 0, {}};
 
   size_t written = 0;
-  try {
-    for (const FrameBytes& frame : frames) {
-      context.writer->WriteFrame(frame);
-      written += frame.size();
-    }
-  } catch (const PortWriteError& e) {
-    return {Status::WriteFailed, written, e.what()};
+  for (const FrameBytes& frame : frames) {
+    // The writer refuses only when the port has gone meanwhile.
+    if (!context.writer->Write(frame)) return {Status::NoPort, written, kNoPortText};
+    written += frame.size();
   }
   return {Status::Sent, written, {}};
 }

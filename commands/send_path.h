@@ -1,13 +1,14 @@
 #pragma once
 // btSendClick: turns the selected command into frames on the wire.
 //
-//   uncheck ACK/NACK -> encode (pure) -> carry out the declared effects -> echo "%02x " -> write
+//   uncheck ACK/NACK -> encode (pure) -> carry out the declared effects -> echo "%02x " -> queue
 //
 // The encoder's effects are carried out here: a store cleared before its read is sent, Load
 // Ephemeris' frames built from a snapshot of the ephemeris store, reply displays emptied, the
-// self-test item kept. The frames go to the writer the caller gives; what the window shows goes
-// through ISendView; the outcome says what happened, so the window can tell the user when nothing
-// could be sent.
+// self-test item kept. The frames are not written here: they go to the frame writer the caller
+// gives (the receiver conversation's queue, or a FrameBatch that the caller hands over as one
+// exchange), and the port's owner writes them. What the window shows goes through ISendView; the
+// outcome says what happened, so the window can tell the user when nothing could be sent.
 
 #include <cstddef>
 #include <cstdint>
@@ -17,30 +18,10 @@
 #include "commands/command_descriptor.h"
 #include "commands/panel_controls.h"
 #include "commands/panels.h"
-#include "link/port.h"
+#include "link/frame_writer.h"
 #include "model/receiver_stores.h"
 
 namespace vetra {
-
-// Where the send path's frames go, one whole frame per call.
-class IFrameWriter {
- public:
-  virtual ~IFrameWriter() = default;
-  // Throws PortWriteError when the line refuses the frame.
-  virtual void WriteFrame(std::span<const uint8_t> frame) = 0;
-};
-
-// Writes each frame to a port in one txData call.
-class PortFrameWriter final : public IFrameWriter {
- public:
-  explicit PortFrameWriter(IPort& port) : port_(port) {}
-  void WriteFrame(std::span<const uint8_t> frame) override {
-    port_.txData(frame.data(), static_cast<int>(frame.size()));
-  }
-
- private:
-  IPort& port_;
-};
 
 struct EncodeContext {
   Chip chip = Chip::K700;
@@ -65,14 +46,14 @@ class ISendView {
 
 struct SendOutcome {
   enum class Status {
-    Sent,              // the frames were written (the command's own frame also echoed)
+    Sent,              // the frames were queued (the command's own frame also echoed)
     NothingToSend,     // no command, a command without a frame, Load Ephemeris of an empty store
-    NoPort,            // no open port: nothing encoded, nothing written
-    ConversionFailed,  // a strict field did not convert: nothing echoed, nothing written
-    WriteFailed,       // the port refused the write
+    NoPort,            // no open port: nothing encoded, nothing queued
+    ConversionFailed,  // a strict field did not convert: nothing echoed, nothing queued
+    WriteFailed,       // the port refused the write (told later, by the port's owner)
   };
   Status status = Status::NothingToSend;
-  size_t length = 0;    // bytes written
+  size_t length = 0;    // bytes queued
   std::string message;  // what to tell the user for NoPort, ConversionFailed and WriteFailed
 };
 

@@ -321,6 +321,7 @@ void TNmea::CheckChecksum(uint8_t c) {
   }
   state_ = State::kIdle;
   ++errorCount_;
+  ++checksumErrorCount_;
 }
 
 }  // namespace vetra

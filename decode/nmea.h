@@ -77,8 +77,11 @@ class TNmea {
   void ResetState();   // parser state only; errorCount and the record stay
   void ResetRecord();  // the record's reset values (no fix, speed -1, ...)
 
+  // Every sentence dropped (a bad checksum, a length or address the receiver never sends, a broken
+  // line end, a delimiter far into one call's bytes); the checksum mismatches among them apart.
   uint32_t errorCount() const { return errorCount_; }
-  void ClearErrorCount() { errorCount_ = 0; }
+  uint32_t checksumErrorCount() const { return checksumErrorCount_; }
+  void ClearErrorCount() { errorCount_ = checksumErrorCount_ = 0; }
 
   TNavRecord& record() { return record_; }
   const TNavRecord& record() const { return record_; }
@@ -116,6 +119,7 @@ class TNmea {
   int fieldCount_ = 0;  // signed 8-bit meaning: never beyond 127
   int sentenceLength_ = 0;
   uint32_t errorCount_ = 0;
+  uint32_t checksumErrorCount_ = 0;
   uint32_t usedLow_ = 0;   // PRN 1..32 used in the fix, from the last GSA
   uint32_t usedHigh_ = 0;  // PRN 33..64
   int channelFill_ = 0;

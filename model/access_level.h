@@ -43,6 +43,8 @@ constexpr bool ListsChipBlockActions(int accessLevel) { return accessLevel >= kE
 // "Production ID" may be chosen in the ID panel.
 constexpr bool MayChooseProductionId(int accessLevel) { return accessLevel >= kProductionLevel; }
 // A control the form keeps hidden at every level (Configure NMEA's checksum box).
+// The K900 grid's health column in words ("GOOD") instead of the bare code.
+constexpr bool ShowsHealthWords(int accessLevel) { return accessLevel >= kEngineerLevel; }
 constexpr bool NeverShown(int) { return false; }
 
 }  // namespace vetra

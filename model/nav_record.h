@@ -1,7 +1,7 @@
 #pragma once
 // The navigation record: what a parser knows about time, fix, position and satellites.
-// TNmea and TBinary each fill one; the monitoring task copies a whole record at a time into its
-// display copy, so all three share this one plain type. Field order and widths follow the
+// TNmea and TBinary each fill one; the receiver conversation copies a whole record at a time into
+// its display copy, so all three share this one plain type. Field order and widths follow the
 // receiver data they hold (PRN numbering from 1: satellites[prn - 1]).
 
 #include <cstdint>
@@ -46,7 +46,7 @@ struct TExactFix {
 };
 
 struct TNavRecord {
-  uint8_t updated = 0;  // new data for the display; cleared when the monitoring task copies it
+  uint8_t updated = 0;  // new data for the display; cleared when the conversation copies it
   int32_t restartCounter = 0;
   int16_t speedKmh = 0;  // -1 after a reset: no speed since the last restart
   int16_t headingDeg = 0;

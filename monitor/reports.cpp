@@ -88,9 +88,9 @@ SelfTestView MakeSelfTestView(const int32_t (&results)[4], int testItem) {
   return view;
 }
 
-std::string MakeModuleIdText(const ReceiverStores& stores, int idChoice) {
+std::string MakeModuleIdText(const std::array<int32_t, 2>& moduleIds, int idChoice) {
   if (idChoice != 0 && idChoice != 1) return "";
-  return Format("%d", stores.moduleId(idChoice));
+  return Format("%d", moduleIds[static_cast<size_t>(idChoice)]);
 }
 
 std::string MakeCustomizedIdText(const ReceiverStores& stores) { return stores.customizedId(); }

@@ -44,7 +44,7 @@ struct SelfTestView {
 SelfTestView MakeSelfTestView(const int32_t (&results)[4], int testItem);
 
 // edModuleID: the ID chosen by rgID (0 "Production ID", 1 "User Key ID"); empty for no choice.
-std::string MakeModuleIdText(const ReceiverStores& stores, int idChoice);
+std::string MakeModuleIdText(const std::array<int32_t, 2>& moduleIds, int idChoice);
 // edCID.
 std::string MakeCustomizedIdText(const ReceiverStores& stores);
 

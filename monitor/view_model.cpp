@@ -1,5 +1,7 @@
 #include "monitor/view_model.h"
 
+#include "model/access_level.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
@@ -159,7 +161,7 @@ PositionView MakePositionView(const TNavRecord& r, int coordinateFormat, int cha
 }
 
 std::string HealthText(int healthCode, uint16_t statusWord, bool secondChip, int accessLevel) {
-  if (!secondChip || accessLevel < 16) return Format("%d", healthCode);
+  if (!secondChip || !ShowsHealthWords(accessLevel)) return Format("%d", healthCode);
   if (healthCode == 255) return {};
   if (healthCode == 0) return statusWord < 0xFF ? " 0 --GOOD" : "GOOD";
   // Codes without a status text (32 and up) show the number and the dashes alone.

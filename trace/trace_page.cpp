@@ -6,6 +6,10 @@
 
 namespace vetra {
 
+namespace {
+constexpr int kStopPauseMs = 100;  // between the Request frame and the read frame of a stop
+}  // namespace
+
 void TTracePage::TraceAction(int node, int setupBaudRate, TracePageInputs& inputs) {
   if (node < 0 || node >= static_cast<int>(kTraceTreeNodes.size())) return;
   panelIndex_ = node + 1;
@@ -13,10 +17,8 @@ void TTracePage::TraceAction(int node, int setupBaudRate, TracePageInputs& input
   inputs.rdTrcBaud = TracePageBaudIndex(setupBaudRate);
 }
 
-bool TTracePage::Send(const Frame& frame) {
-  if (!hooks_.port) return false;
-  hooks_.port->txData(frame.data(), static_cast<int>(frame.size()));
-  return true;
+bool TTracePage::Send(const Frame& frame, int delayMs) {
+  return hooks_.writer != nullptr && hooks_.writer->Queue(frame, delayMs, hooks_.onWritten);
 }
 
 void TTracePage::RecordClick(const TracePageInputs& inputs) {
@@ -34,13 +36,12 @@ TTracePage::ReadStart TTracePage::ReadClick(const TracePageInputs& inputs, int r
     traceMode_ = 0;
     if (hooks_.closeCapture) hooks_.closeCapture();
     Send(TracePageRequestFrame());
-    if (hooks_.sleepMs) hooks_.sleepMs(100);
     readProgressMaximum_ = 0;
-    Send(TracePageReadFrame(traceMode_, binary, start, inputs.rdTrcBaud));
+    Send(TracePageReadFrame(traceMode_, binary, start, inputs.rdTrcBaud), kStopPauseMs);
     return ReadStart::Stopped;
   }
   if (TraceIntegerOrZero(inputs.lbTrcLogged) == 0) return ReadStart::NothingLogged;
-  if (!hooks_.port) return ReadStart::NoPort;
+  if (!hooks_.writer) return ReadStart::NoPort;
   const std::string path =
       (std::filesystem::path(hooks_.captureDirectory) / kTraceCaptureFile).string();
   std::FILE* file = std::fopen(path.c_str(), "wb");

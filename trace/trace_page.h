@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "link/port.h"
+#include "link/frame_writer.h"
 #include "trace/trace_frames.h"
 
 namespace vetra {
@@ -33,18 +33,18 @@ struct TracePageInputs {
 class TTracePage {
  public:
   struct Hooks {
-    IPort* port = nullptr;                          // the open port, or none
-    std::function<bool(std::FILE*)> attachCapture;  // hands the read file to the monitoring task
+    IFrameWriter* writer = nullptr;                 // the open port's queue, or none
+    std::function<bool(std::FILE*)> attachCapture;  // hands the read file to the conversation
     std::function<void()> closeCapture;             // asks it to close the file
-    std::function<void(int)> sleepMs;
+    IFrameWriter::WriteDone onWritten;              // what became of each frame
     std::string captureDirectory = ".";
   };
 
   explicit TTracePage(Hooks hooks) : hooks_(std::move(hooks)) {}
 
-  // The port the frames go to from now on (the window creates and deletes its port as the user
-  // moves between pages); nullptr while none exists.
-  void SetPort(IPort* port) { hooks_.port = port; }
+  // Where the frames go from now on (the window opens and closes its port as the user moves
+  // between pages); nullptr while no port is open.
+  void SetWriter(IFrameWriter* writer) { hooks_.writer = writer; }
 
   // A node of tvTraceCmd was chosen: the panel index becomes node + 1; lbTrace shows the node's
   // text; the read rate follows the Setup page's rate.
@@ -67,7 +67,7 @@ class TTracePage {
   int readProgressMaximum() const { return readProgressMaximum_; }
 
  private:
-  bool Send(const Frame& frame);
+  bool Send(const Frame& frame, int delayMs = 0);
 
   Hooks hooks_;
   int traceMode_ = 0;

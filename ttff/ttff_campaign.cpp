@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <exception>
 
 namespace vetra {
 namespace {
@@ -55,6 +54,7 @@ void TtffCampaign::ButtonClicked(TestType type) {
 
 void TtffCampaign::Tick() {
   if (!panel_.timerRunning) return;
+  NoteRestartNotSent();
   bool again = true;
   while (again) {  // some states continue at once with the next one in the same tick
     again = false;
@@ -119,12 +119,21 @@ void TtffCampaign::Restart() {
   record.cycle = cycle_;
   record.mode = type_;
   record.restartUtc = clock_.nowSeconds();
-  if (!SendTestRestart(type_)) {
-    record.outcome = CycleOutcome::NotSent;
-    record.detail = panel_.lastSendError;
-  }
   cycles_.push_back(record);
+  SendTestRestart(type_);
+  NoteRestartNotSent();
   monitor_.RestartMonitoring();
+}
+
+// A restart frame that did not go out is recorded against its cycle, however late it is known.
+void TtffCampaign::NoteRestartNotSent() {
+  panel_.lastSendError = monitor_.RestartNotSent();
+  TtffCycle* current = Current();
+  if (panel_.lastSendError.empty() || current == nullptr) return;
+  if (current->outcome == CycleOutcome::Pending) {
+    current->outcome = CycleOutcome::NotSent;
+    current->detail = panel_.lastSendError;
+  }
 }
 
 void TtffCampaign::CountTick() {
@@ -175,24 +184,9 @@ bool TtffCampaign::SendTestRestart(TestType type) {
   const TNavRecord display = monitor_.DisplayCopy();
   const auto frame =
       BuildTestRestartFrame(type, clock_.nowSeconds(), display.latitudeDeg, display.longitudeDeg);
-  clock_.sleepMs(kSendDelayMs);
-  panel_.lastSendError.clear();
-  if (port_ == nullptr) {
-    panel_.lastSendError = "no port";
-    return false;
-  }
-  int written = 0;
-  try {
-    written = port_->txData(frame.data(), static_cast<int>(frame.size()));
-  } catch (const std::exception& error) {
-    panel_.lastSendError = error.what();
-    return false;
-  }
-  if (written != static_cast<int>(frame.size())) {
-    panel_.lastSendError = "written in part";
-    return false;
-  }
-  return true;
+  monitor_.SendRestart(frame, kSendDelayMs);
+  panel_.lastSendError = monitor_.RestartNotSent();
+  return panel_.lastSendError.empty();
 }
 
 }  // namespace vetra

@@ -14,7 +14,8 @@
 //   5 pause       csWaitTime ticks
 //   6 cycle end   the mode's field shows the running mean ("%5.1fs"); the next cycle or the end
 //
-// The test runs on the window thread and reaches the monitoring task only through ITtffMonitor.
+// The test runs on the window thread and reaches the receiver conversation only through
+// ITtffMonitor; the conversation writes the restart frame on its own thread.
 // Beyond the mean it keeps every restart (first-fix time or why it did not count) for the
 // statistics and the CSV of ttff_statistics.h.
 
@@ -24,16 +25,17 @@
 #include <string_view>
 #include <vector>
 
+#include <span>
+
 #include "link/clock.h"
-#include "link/port.h"
 #include "model/nav_record.h"
 #include "ttff/restart_frame.h"
 #include "ttff/ttff_statistics.h"
 
 namespace vetra {
 
-// What the test needs of the monitoring task. The calls never interleave with the task's own use
-// of its records (TViewTask guards them).
+// What the test needs of the receiver conversation: its published display copy, its requests,
+// and the queue that writes the restart frame.
 class ITtffMonitor {
  public:
   virtual ~ITtffMonitor() = default;
@@ -41,6 +43,11 @@ class ITtffMonitor {
   virtual void CopyToDisplay() = 0;  // the NMEA parser's record into the display copy
   virtual void RestartMonitoring() = 0;
   virtual void SetDisplayRestartCounter(int32_t value) = 0;
+  // Queues the restart frame, to go no sooner than delayMs from now.
+  virtual void SendRestart(std::span<const uint8_t> frame, int delayMs) = 0;
+  // Why the restart frame sent last did not go out ("no port", the port's message); empty when
+  // it went or is still on its way.
+  virtual std::string RestartNotSent() = 0;
 };
 
 enum class TextColour { Default, Green, Red };
@@ -71,7 +78,7 @@ struct TtffPanel {
   bool timerRunning = false;       // tmrTest
   std::string cyclesText = "1";    // csTestCycles, 1 to 10,000
   std::string waitTimeText = "3";  // csWaitTime, 3 to 20
-  std::string lastSendError;       // why the last restart frame did not go out ("" when it did)
+  std::string lastSendError;       // why the last restart frame did not go out ("" when it went)
 };
 
 class TtffCampaign {
@@ -82,16 +89,15 @@ class TtffCampaign {
 
   TtffCampaign(ITtffMonitor& monitor, IClock& clock) : monitor_(monitor), clock_(clock) {}
 
-  void SetPort(IPort* port) { port_ = port; }
-
   // btHotStartClick, btWarmStartClick, btColdStartClick: start a test of the mode or stop the one
   // that runs.
   void ButtonClicked(TestType type);
   // tmrTestTimer: one step.
   void Tick();
 
-  // Builds the restart frame, waits 300 ms and writes it. False when it could not be written
-  // (no port, a failed or partial write); the panel's lastSendError says why.
+  // Builds the restart frame and queues it to go 300 ms later. False when it is known not to have
+  // gone (no port; with a fake monitor, a failed write); the panel's lastSendError says why. A
+  // write that fails later is found on the next tick.
   bool SendTestRestart(TestType type);
 
   TtffPanel& panel() { return panel_; }
@@ -113,11 +119,11 @@ class TtffCampaign {
   void Restart();
   void CountTick();
   void EndCycle();
+  void NoteRestartNotSent();
   TtffCycle* Current() { return cycles_.empty() ? nullptr : &cycles_.back(); }
 
   ITtffMonitor& monitor_;
   IClock& clock_;
-  IPort* port_ = nullptr;
   TtffPanel panel_;
   TestType type_ = TestType::Hot;
   TtffState state_ = TtffState::Begin;

@@ -10,10 +10,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -23,6 +25,7 @@
 #include "app/page_rules.h"
 #include "commands/catalogue.h"
 #include "commands/panel_rules.h"
+#include "commands/reply_expectation.h"
 #include "link/clock.h"
 #include "ui/chart_style.h"
 #include "ui/command_binding.h"
@@ -254,11 +257,9 @@ SendOutcome CommandArea::SendClick() {
   const int command = state_.current;
   if (command != 0) ReadPanel(command);
   context_.chip = host_.secondChip() ? Chip::K900 : Chip::K700;
-  context_.stores = &host_.viewTask().binary().stores();
-  IPort* port = host_.receiverPort();
-  std::optional<PortFrameWriter> writer;
-  if (port != nullptr) writer.emplace(*port);
-  context_.writer = writer ? &*writer : nullptr;
+  context_.stores = &host_.stores();
+  FrameBatch frames;
+  context_.writer = host_.conversation().portOpen() ? &frames : nullptr;
   SendOutcome outcome;
   try {
     outcome = SendCommand(command, values_, context_, *this);
@@ -266,10 +267,39 @@ SendOutcome CommandArea::SendClick() {
     outcome = {SendOutcome::Status::WriteFailed, 0, e.what()};
   }
   context_.writer = nullptr;
+  // The command's frames go to the receiver as one exchange with the answer it waits for.
+  if (!frames.frames.empty() && !Post(command, std::move(frames.frames))) {
+    outcome = {SendOutcome::Status::NoPort, 0, kNoPortText};
+  }
   if (command != 0) WritePanel(command);  // encoders that change their panel
   if (CatalogueEntryOf(command).panel == PanelId::pnBlkSats) ShowSatelliteColours();
   Report(outcome);
   return outcome;
+}
+
+bool CommandArea::Post(int command, std::vector<std::vector<uint8_t>> frames) {
+  Exchange exchange;
+  exchange.frames = std::move(frames);
+  exchange.awaited = ExpectationFor(command, values_);
+  exchange.timeoutMs = kAnswerTimeoutMs;
+  return host_.conversation().Post(
+      std::move(exchange), [area = QPointer<CommandArea>(this), command](const ExchangeResult& r) {
+        if (area) area->Answered(command, r);
+      });
+}
+
+// The replies themselves are shown as they arrive; here only what the user would otherwise miss.
+// Runs inside the conversation's hand-off: a message box waits until it has returned.
+void CommandArea::Answered(int command, const ExchangeResult& result) {
+  if (result.outcome == ExchangeOutcome::PortFailed && !result.written) {
+    QTimer::singleShot(0, this, [this, error = result.error] {
+      Report({SendOutcome::Status::WriteFailed, 0, error});
+    });
+  } else if (result.outcome == ExchangeOutcome::NoAnswer) {
+    const std::string_view text = CatalogueEntryOf(command).treeText;
+    host_.ShowStatusMessage(kNoAnswerPrefix +
+                            QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+  }
 }
 
 void CommandArea::Report(const SendOutcome& outcome) {
@@ -300,9 +330,12 @@ void CommandArea::UncheckAcknowledgement() {
 }
 
 void CommandArea::ShowSentence(const std::string& text) { SetText(lbSentence_, text); }
-void CommandArea::ClearRevision() { host_.viewTask().ShowRevision(true); }
-void CommandArea::ClearClockOffset() { host_.viewTask().ShowClockOffset(true); }
-void CommandArea::ClearSelfTest() { host_.viewTask().ShowSelfTest(true); }
+// The displays blank at once; the conversation's stored reply is replaced whole by the reply.
+void CommandArea::ClearRevision() { ShowRevision(MakeRevisionView(RevisionBlock{}, false)); }
+void CommandArea::ClearClockOffset() { ShowClockOffset(MakeClockOffsetText(0)); }
+void CommandArea::ClearSelfTest() {
+  ShowSelfTest(MakeSelfTestView(SelfTestWords{}.words, context_.keptTestItem));
+}
 void CommandArea::ClearTraceStatus() {
   panels_->lbTraceStatus->clear();
   panels_->lbTraceNum->clear();
@@ -321,7 +354,7 @@ void CommandArea::ShowSatelliteColours() {
 
 void CommandArea::SyncTimeClick() {
   ReadPanel(kCmdRestart);
-  const TNavRecord position = host_.viewTask().DisplayCopy();
+  const TNavRecord position = host_.conversation().DisplayCopy();
   SyncRestart(values_.pnRestart, UtcNow(),
               SignedDegrees(position.latitudeDeg, position.latitudeHemisphere),
               SignedDegrees(position.longitudeDeg, position.longitudeHemisphere));
@@ -370,7 +403,7 @@ void CommandArea::SaveClick(bool ephemeris) {
                                              startFolder, kSaveDialogFilter);
   if (path.isEmpty()) return;
   const std::string file = QFile::encodeName(path).toStdString();
-  ReceiverStores& stores = host_.viewTask().binary().stores();
+  ReceiverStores& stores = host_.stores();
   if (ephemeris) {
     SaveEphemeris(stores.ephemeris, file, host_.messages());
   } else {

@@ -4,10 +4,12 @@
 // and the echo of the last frame sent, lbSentence.
 //
 // The rules are the core's: the catalogue and tree (commands/command_tree.h), the send path
-// (commands/send_path.h) with its encoders, the panel rules by access level and chip
-// (commands/panel_rules.h), the store progress and files (commands/store_files.h) and the report
-// texts (monitor/reports.h). This class copies the widgets into the core's panel structs and back,
-// and shows what comes back from the receiver in the panels' reply fields.
+// (commands/send_path.h) with its encoders, whose frames go to the receiver conversation as one
+// exchange with the answer they await (the conversation writes them on its own thread), the panel
+// rules by access level and chip (commands/panel_rules.h), the store progress and files
+// (commands/store_files.h) and the report texts (monitor/reports.h). This class copies the widgets
+// into the core's panel structs and back, and shows what comes back from the receiver in the
+// panels' reply fields.
 
 #include <QWidget>
 #include <functional>
@@ -19,6 +21,7 @@
 #include "commands/panels.h"
 #include "commands/send_path.h"
 #include "commands/store_files.h"
+#include "monitor/exchange.h"
 #include "monitor/reports.h"
 #include "trace/trace_command_extension.h"
 
@@ -54,14 +57,15 @@ class CommandArea : public QWidget, private ISendView {
   bool SelectCommand(int number);
 
   // btSendClick. Tells the user when nothing could be sent (no port, a field that does not
-  // convert, a failed write); never throws.
+  // convert) and, once the conversation knows, when the write failed or nothing answered; never
+  // throws.
   SendOutcome SendClick();
 
   // rgChipClick on the Setup page: the restart modes and block actions of the chip.
   void ChipClicked(bool secondChip);
   void NarrowSentenceField();  // below the engineer level
 
-  // Reply displays (window thread, inside the monitoring task's hand-off or the send path).
+  // Reply displays (window thread, inside the conversation's hand-off or the send path).
   void ShowRevision(const RevisionView& view);
   void ShowClockOffset(const std::string& text);
   void ShowSelfTest(const SelfTestView& view);
@@ -113,6 +117,8 @@ class CommandArea : public QWidget, private ISendView {
   void SaveClick(bool ephemeris);
 
   void TreeItemChanged(QTreeWidgetItem* current);
+  bool Post(int command, std::vector<std::vector<uint8_t>> frames);
+  void Answered(int command, const ExchangeResult& result);
   void Report(const SendOutcome& outcome);
 
   ViewPageHost& host_;

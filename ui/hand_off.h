@@ -11,7 +11,7 @@
 #include <atomic>
 #include <memory>
 
-#include "monitor/view_task.h"
+#include "monitor/receiver_conversation.h"
 
 namespace vetra::ui {
 

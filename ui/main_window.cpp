@@ -43,8 +43,8 @@ TfmTop::TfmTop(Options options, QWidget* parent)
       messages_(options_.messages != nullptr ? options_.messages : &qtMessages_),
       handOff_(this),
       rules_(*this, *messages_),
-      capture_([this](std::FILE* file) { return task_->AttachLog(file); },
-               [this] { task_->CloseLog(); }),
+      capture_([this](std::FILE* file) { return conversation_->AttachLog(file); },
+               [this] { conversation_->CloseLog(); }),
       scan_(ClockOf(options_), *messages_) {
   setObjectName("fmTop");
 
@@ -70,7 +70,9 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   upgradeHooks.handOff = handOff_.function();
   upgradeHooks.clock = options_.clock;
   upgradeHooks.messages = messages_;
-  upgradeHooks.port = [this]() -> IPort* { return port_.get(); };
+  upgradeHooks.lendPort = [this] { return conversation_->LendPort(); };
+  upgradeHooks.returnPort = [this] { conversation_->ReturnPort(); };
+  upgradeHooks.resetLine = [this](int baudRate) { return conversation_->ResetLine(baudRate); };
   upgradeHooks.firmwareBaud = [this] { return BaudRateAt(rules_.baudIndex()); };
   upgradeHooks.startDirectory = startup_.startDirectory;
   upgradeHooks.imagePath = [this]() -> std::string& { return fwPath_; };
@@ -80,8 +82,7 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   configPage_ = new QWidget(pgCoder_);
   configPage_->setObjectName("tsConfig");
   TracePage::Hooks traceHooks;
-  traceHooks.port = [this]() -> IPort* { return port_.get(); };
-  traceHooks.viewTask = [this]() -> TViewTask& { return *task_; };
+  traceHooks.conversation = [this]() -> ReceiverConversation& { return *conversation_; };
   traceHooks.capture = &capture_;
   traceHooks.clock = options_.clock;
   traceHooks.messages = messages_;
@@ -103,11 +104,11 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   BuildMenus();
   BuildStatusBar();
 
-  // The monitoring task: running and inactive until View or Trace is entered.
-  TViewTask::Options taskOptions;
-  taskOptions.hostMode = startup_.hostMode;
-  task_ = std::make_unique<TViewTask>(ClockOf(options_), handOff_.function(), *viewPage_, stores_,
-                                      taskOptions);
+  // The receiver conversation: running and inactive until View or Trace is entered.
+  ReceiverConversation::Options conversationOptions;
+  conversationOptions.hostMode = startup_.hostMode;
+  conversation_ = std::make_unique<ReceiverConversation>(ClockOf(options_), handOff_.function(),
+                                                         *viewPage_, stores_, conversationOptions);
   capture_.SetListener([this](CaptureUser holder) {
     viewPage_->CaptureSlotChanged(holder);
     tracePage_->CaptureSlotChanged(holder);
@@ -125,7 +126,7 @@ TfmTop::TfmTop(Options options, QWidget* parent)
           [this](int index) { rules_.SetBaudIndex(index); });
   connect(setupPage_, &SetupPage::autoScanClicked, this, &TfmTop::AutoScanClick);
   connect(setupPage_, &SetupPage::chipClicked, this, [this] {
-    task_->ToggleChannelCount(secondChip());
+    conversation_->ToggleChannelCount(secondChip());
     viewPage_->commandArea().ChipClicked(secondChip());
   });
   connect(viewPage_, &ViewPage::sizeToggleRequested, this, &TfmTop::ToggleWindowSize);
@@ -204,26 +205,21 @@ bool TfmTop::ShowPage(const QString& objectName) {
 }
 
 bool TfmTop::OpenPort(int portIndex, int baudRate, bool hostMode) {
-  port_ = OpenReceiverPort(ports_.DevicePath(portIndex), baudRate, hostMode, *messages_);
-  task_->port().Set(port_.get());
-  return port_ != nullptr;
+  std::unique_ptr<IPort> port =
+      OpenReceiverPort(ports_.DevicePath(portIndex), baudRate, hostMode, *messages_);
+  const bool opened = port != nullptr;
+  conversation_->AttachPort(std::move(port));
+  return opened;
 }
 
-void TfmTop::DiscardPort() {
-  task_->port().Set(nullptr);  // returns once the task no longer uses the old port
-  port_.reset();
-}
+// Returns once the conversation no longer uses the old port.
+void TfmTop::DiscardPort() { conversation_->ClosePort(); }
 
-void TfmTop::ResetPort(int baudRate) {
-  if (port_ != nullptr) port_->Reset(baudRate, 8, kOneStopBit, kParityNone);
-}
+void TfmTop::ResetPort(int baudRate) { conversation_->ResetLine(baudRate); }
 
-void TfmTop::SetMonitoringActive(bool active) { task_->SetActive(active); }
+void TfmTop::SetMonitoringActive(bool active) { conversation_->SetActive(active); }
 
-void TfmTop::LeaveExpandedView() {
-  task_->SetExpanded(false);
-  viewPage_->SetExpanded(false);
-}
+void TfmTop::LeaveExpandedView() { viewPage_->SetExpanded(false); }
 
 void TfmTop::SetCaption(const std::string& windowCaption, const std::string& applicationTitle) {
   setWindowTitle(QString::fromStdString(windowCaption));
@@ -266,7 +262,7 @@ void TfmTop::SelectSecondChip(bool second) { setupPage_->SetSecondChip(second); 
 // --- Auto-scan ----------------------------------------------------------------------------------
 
 void TfmTop::AutoScanClick() {
-  if (scan_.running() || port_ != nullptr) return;
+  if (scan_.running() || conversation_->portOpen()) return;
   const std::string path = ports_.DevicePath(rules_.portIndex());
   const bool host = startup_.hostMode;
   auto factory = [this, path, host](int baudRate) -> std::unique_ptr<IPort> {
@@ -302,7 +298,7 @@ void TfmTop::AutoScanFinished() {
 
 void TfmTop::ToggleWindowSize() {
   if (pgCoder_->currentWidget() != viewPage_) return;
-  const bool expanded = task_->ToggleWindowSize();
+  const bool expanded = !viewPage_->expanded();
   viewPage_->SetExpanded(expanded);
   viewPage_->ShowSizeButtons(!expanded, expanded);
   if (expanded) {
@@ -323,13 +319,13 @@ QString TfmTop::ChooseLogFile(const QString& startFolder) {
   return QFileDialog::getSaveFileName(this, QString(), startFolder, kLogFilter);
 }
 
-// --- Monitoring task's requests -----------------------------------------------------------------
+// --- The conversation's requests -----------------------------------------------------------------
 
 void TfmTop::EnableHostButton() { setupPage_->hostButton()->setEnabled(true); }
 
 void TfmTop::PortFailed() {
-  // The task has stopped reading and closed the capture file with every byte received; the
-  // window frees the slot, tells the user once and goes back to Setup, which closes the port.
+  // The conversation has stopped reading and closed the capture file with every byte received;
+  // the window frees the slot, tells the user once and goes back to Setup, which closes the port.
   capture_.Released();
   messages_->Show(kPortFailedText, kErrorTitle);
   pgCoder_->setCurrentWidget(setupPage_);
@@ -351,8 +347,7 @@ void TfmTop::StopTasks() {
   scanTimer_->stop();
   handOff_.Shutdown();  // no task waits on the window from here on
   upgradePage_->StopLoader();
-  task_.reset();  // asks the thread to end and waits for it; closes an attached log
-  port_.reset();
+  conversation_.reset();  // asks the thread to end and waits for it; closes the log and the port
 }
 
 void TfmTop::closeEvent(QCloseEvent* event) {
@@ -365,7 +360,7 @@ void TfmTop::Exit1Click() {
   WriteSettings();
   // The process ends at once, without waiting for the tasks; the raw log gets every byte
   // received so far first.
-  task_->CloseLog();
+  conversation_->CloseLog();
   std::fflush(nullptr);
   std::_Exit(0);
 }

@@ -1,8 +1,9 @@
 #pragma once
-// TfmTop: the main window. It reads the settings and the command line at start-up, owns the one
-// serial port, the monitoring task, the capture slot and the pages, and lets the page rules
-// (app/page_rules.h) decide what a tab change does to them. Each page's own behaviour lives in its
-// class (SetupPage, ViewPage, UpgradePage, TracePage); this class wires them together.
+// TfmTop: the main window. It reads the settings and the command line at start-up, owns the
+// receiver conversation (which owns the one serial port), the capture slot and the pages, and
+// lets the page rules (app/page_rules.h) decide what a tab change does to them. Each page's own
+// behaviour lives in its class (SetupPage, ViewPage, UpgradePage, TracePage); this class wires them
+// together.
 
 #include <QLabel>
 #include <QMainWindow>
@@ -16,9 +17,8 @@
 #include "app/port_names.h"
 #include "app/settings.h"
 #include "app/startup.h"
-#include "link/serial_port.h"
 #include "model/receiver_stores.h"
-#include "monitor/view_task.h"
+#include "monitor/receiver_conversation.h"
 #include "ui/hand_off.h"
 #include "ui/qt_messages.h"
 #include "ui/view_page.h"
@@ -67,8 +67,9 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   int baudIndex() const { return rules_.baudIndex(); }
   int accessLevel() const override { return startup_.accessLevel; }
   const std::string& workPathSetting() const { return workPath_; }
-  TViewTask& viewTask() override { return *task_; }
-  bool portOpen() const { return port_ != nullptr; }
+  ReceiverConversation& conversation() override { return *conversation_; }
+  ReceiverStores& stores() override { return stores_; }
+  bool portOpen() const { return conversation_->portOpen(); }
   bool autoScanRunning() const { return scan_.running(); }
   ViewPage& viewPage() { return *viewPage_; }
 
@@ -81,7 +82,6 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   bool secondChip() const override;
   IMessages& messages() override { return *messages_; }
   CaptureSlot& captureSlot() override { return capture_; }
-  IPort* receiverPort() override { return port_.get(); }
   int setupBaudIndex() const override { return rules_.baudIndex(); }
   std::string workPath() const override { return workPath_; }
   void SetWorkPath(const std::string& path) override { workPath_ = path; }
@@ -131,8 +131,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   FileChooser chooseLogFile_;
   ReceiverStores stores_;
   WindowHandOff handOff_;
-  std::unique_ptr<TSerialPort> port_;
-  std::unique_ptr<TViewTask> task_;
+  std::unique_ptr<ReceiverConversation> conversation_;
   bool tasksStopped_ = false;
   PageRules rules_;
   CaptureSlot capture_;

@@ -28,5 +28,9 @@ inline constexpr char kPortFailedText[] =
     "Monitoring stopped and the port is closed; every byte received was logged.";
 
 inline constexpr char kNoCommandCaption[] = "Please selelct a command";
+// The last status panel when a command got no answer within kAnswerTimeoutMs; the tree text
+// follows.
+inline constexpr char kNoAnswerPrefix[] = "No answer from the receiver: ";
+inline constexpr int kAnswerTimeoutMs = 3000;
 
 }  // namespace vetra::ui

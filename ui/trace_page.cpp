@@ -5,10 +5,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
 #include <charconv>
@@ -40,14 +42,20 @@ TracePage::TracePage(Hooks hooks, QWidget* parent) : QWidget(parent), hooks_(std
   logger.closeCapture = [this] {
     if (hooks_.capture != nullptr) hooks_.capture->Give(CaptureUser::TraceRead);
   };
-  logger.sleepMs = [this](int ms) { clock().sleepMs(ms); };
+  logger.onWritten = [page = QPointer<TracePage>(this)](WriteOutcome outcome,
+                                                        const std::string& why) {
+    // Inside the conversation's hand-off: the message box waits until it has returned.
+    if (page == nullptr || outcome != WriteOutcome::Failed) return;
+    QTimer::singleShot(0, page, [page, why] {
+      if (page->hooks_.messages != nullptr) page->hooks_.messages->Show(why, kErrorTitle);
+    });
+  };
   logger.captureDirectory = hooks_.folder;
   logger_ = std::make_unique<TTracePage>(std::move(logger));
 
   ui_ = BuildTracePanels(this);
   TtffPanel::Hooks ttff;
-  ttff.port = hooks_.port;
-  ttff.viewTask = hooks_.viewTask;
+  ttff.conversation = hooks_.conversation;
   ttff.clock = hooks_.clock;
   ttff.messages = hooks_.messages;
   ttff.showStatus = hooks_.showStatus;
@@ -151,14 +159,12 @@ void TracePage::ShowLoggerState() {
   ui_.btTrcRead->setText(logger_->readCaption());
 }
 
-// A failed write (the receiver unplugged) reaches the user as the port's own message.
+// The frames go to the conversation while a port is open; a write the port refuses is told later
+// (onWritten).
 void TracePage::Guarded(const std::function<void()>& send) {
-  logger_->SetPort(hooks_.port ? hooks_.port() : nullptr);
-  try {
-    send();
-  } catch (const PortWriteError& error) {
-    if (hooks_.messages != nullptr) hooks_.messages->Show(error.what(), kErrorTitle);
-  }
+  ReceiverConversation* conversation = hooks_.conversation ? &hooks_.conversation() : nullptr;
+  logger_->SetWriter(conversation != nullptr && conversation->portOpen() ? conversation : nullptr);
+  send();
   ShowLoggerState();
 }
 

@@ -6,9 +6,10 @@
 //
 // The logger's rules are the core's (trace/trace_page.h): the tree, the trace mode that locks the
 // tree while recording or reading, the frames of each button. The read captures into
-// "tracelog.tmp" through the monitoring task's one capture slot, so it cannot start while a raw
-// log holds the slot (its button is disabled then). The conversion runs on the window thread and
-// lets the window handle its events before each block.
+// "tracelog.tmp" through the receiver conversation's one capture slot, so it cannot start while a
+// raw log holds the slot (its button is disabled then). The frames go to the conversation's queue;
+// a write the port refused is told with the port's message. The conversion runs on the window
+// thread and lets the window handle its events before each block.
 
 #include <QWidget>
 #include <functional>
@@ -18,9 +19,8 @@
 #include "app/capture_slot.h"
 #include "link/clock.h"
 #include "link/messages.h"
-#include "link/port.h"
+#include "monitor/receiver_conversation.h"
 #include "monitor/reports.h"
-#include "monitor/view_task.h"
 #include "trace/trace_format.h"
 #include "trace/trace_page.h"
 #include "ui/trace_panels.h"
@@ -36,10 +36,10 @@ class TracePage : public QWidget {
  public:
   // What the page needs of the main window.
   struct Hooks {
-    std::function<IPort*()> port;          // the current port, or nullptr
-    std::function<TViewTask&()> viewTask;  // the monitoring task (made after the pages)
-    CaptureSlot* capture = nullptr;        // shared with the raw log of the View page
-    IClock* clock = nullptr;               // nullptr: the system clock
+    // The receiver conversation (made after the pages).
+    std::function<ReceiverConversation&()> conversation;
+    CaptureSlot* capture = nullptr;  // shared with the raw log of the View page
+    IClock* clock = nullptr;         // nullptr: the system clock
     IMessages* messages = nullptr;
     std::function<int()> setupBaudRate;              // the rate chosen in cbFWbaud
     std::string folder = ".";                        // where tracelog.tmp and tracedata.gps are
@@ -52,11 +52,11 @@ class TracePage : public QWidget {
   void SetTraceLoggerShown(bool shown);  // pnTrace visible or not
   TtffPanel& ttff() { return *ttff_; }
 
-  // The status fields of the logger (lbTrcStatus, lbTrcPct, lbTrcLogged), from the monitoring
-  // task's trace status replies.
+  // The status fields of the logger (lbTrcStatus, lbTrcPct, lbTrcLogged), from the trace status
+  // replies.
   void ShowTraceReport(const TraceReport& report);
   QString shownTraceStatus() const;
-  // A trace record arrived while the monitoring task listens: the read's progress.
+  // A trace record arrived while the conversation listens: the read's progress.
   void TraceRecordArrived();
   // The capture slot changed hands: the read cannot start while the raw log holds it.
   void CaptureSlotChanged(CaptureUser holder);

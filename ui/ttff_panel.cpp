@@ -14,8 +14,9 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <optional>
 
-#include "ttff/view_task_monitor.h"
+#include "ttff/conversation_ttff_monitor.h"
 #include "ui/chart_style.h"
 #include "ui/texts.h"
 #include "ui/ttff_plot.h"
@@ -23,18 +24,27 @@
 
 namespace vetra::ui {
 
-// The test's view of the monitoring task, which the main window creates after its pages.
+// The test's view of the receiver conversation, which the main window creates after its pages.
 class TtffPanel::Monitor final : public ITtffMonitor {
  public:
-  explicit Monitor(std::function<TViewTask&()> task) : task_(std::move(task)) {}
-  TNavRecord DisplayCopy() override { return Task().DisplayCopy(); }
-  void CopyToDisplay() override { Task().CopyToDisplay(); }
-  void RestartMonitoring() override { Task().RestartMonitoring(); }
-  void SetDisplayRestartCounter(int32_t value) override { Task().SetDisplayRestartCounter(value); }
+  explicit Monitor(std::function<ReceiverConversation&()> conversation)
+      : conversation_(std::move(conversation)) {}
+  TNavRecord DisplayCopy() override { return Made().DisplayCopy(); }
+  void CopyToDisplay() override { Made().CopyToDisplay(); }
+  void RestartMonitoring() override { Made().RestartMonitoring(); }
+  void SetDisplayRestartCounter(int32_t value) override { Made().SetDisplayRestartCounter(value); }
+  void SendRestart(std::span<const uint8_t> frame, int delayMs) override {
+    Made().SendRestart(frame, delayMs);
+  }
+  std::string RestartNotSent() override { return Made().RestartNotSent(); }
 
  private:
-  ViewTaskTtffMonitor Task() { return ViewTaskTtffMonitor(task_()); }
-  std::function<TViewTask&()> task_;
+  ConversationTtffMonitor& Made() {
+    if (!made_) made_.emplace(conversation_());
+    return *made_;
+  }
+  std::function<ReceiverConversation&()> conversation_;
+  std::optional<ConversationTtffMonitor> made_;
 };
 
 namespace {
@@ -82,7 +92,7 @@ QString FigureText(const std::optional<double>& value) {
 TtffPanel::TtffPanel(Hooks hooks, QWidget* parent)
     : QWidget(parent),
       hooks_(std::move(hooks)),
-      monitor_(std::make_unique<Monitor>(hooks_.viewTask)),
+      monitor_(std::make_unique<Monitor>(hooks_.conversation)),
       test_(std::make_unique<TtffCampaign>(
           *monitor_, hooks_.clock != nullptr ? *hooks_.clock : SystemClock::instance())) {
   setObjectName("pnTest");
@@ -200,7 +210,6 @@ void TtffPanel::SyncTimer() {
 }
 
 void TtffPanel::ModeClick(TestType type) {
-  test_->SetPort(hooks_.port ? hooks_.port() : nullptr);
   test_->ButtonClicked(type);
   Show();
 }
@@ -216,7 +225,6 @@ void TtffPanel::Tick() {
   // The spin edits as the user left them; the test reads them at each cycle's end and pause.
   model.cyclesText = csTestCycles_->cleanText().toStdString();
   model.waitTimeText = csWaitTime_->cleanText().toStdString();
-  test_->SetPort(hooks_.port ? hooks_.port() : nullptr);
   test_->Tick();
   if (!model.lastSendError.empty() && hooks_.showStatus) {
     hooks_.showStatus("Restart not sent: " + QString::fromStdString(model.lastSendError));

@@ -14,8 +14,7 @@
 
 #include "link/clock.h"
 #include "link/messages.h"
-#include "link/port.h"
-#include "monitor/view_task.h"
+#include "monitor/receiver_conversation.h"
 #include "ttff/ttff_campaign.h"
 
 class QLabel;
@@ -32,9 +31,9 @@ class TtffPanel : public QWidget {
   Q_OBJECT
  public:
   struct Hooks {
-    std::function<IPort*()> port;          // the current port, or nullptr
-    std::function<TViewTask&()> viewTask;  // the monitoring task
-    IClock* clock = nullptr;               // nullptr: the system clock
+    // The receiver conversation (made after the pages).
+    std::function<ReceiverConversation&()> conversation;
+    IClock* clock = nullptr;  // nullptr: the system clock
     IMessages* messages = nullptr;
     std::function<void(const QString&)> showStatus;  // the last panel of sbStatus
   };

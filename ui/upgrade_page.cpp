@@ -142,9 +142,12 @@ void UpgradePage::EnterForChip(bool secondChip) {
 void UpgradePage::SetLoaderIdle() { ReleaseLoaderPort(); }
 
 void UpgradePage::ReleaseLoaderPort() {
-  // SetPort waits for a pass that uses the port; afterwards no pass reads or writes it.
+  // SetPort waits for a pass that uses the port; afterwards no pass reads or writes it, and the
+  // port goes back to the conversation.
   loader_->SetActive(false);
   loader_->SetPort(nullptr);
+  if (lentPort_ != nullptr && hooks_.returnPort) hooks_.returnPort();
+  lentPort_ = nullptr;
 }
 
 // --- Buttons -------------------------------------------------------------------------------------
@@ -175,12 +178,13 @@ void UpgradePage::BrowseClick() {
 void UpgradePage::GoClick() {
   const int shown = loader_->lastStateShown();
   const bool idle = shown <= kLoadReady || shown == kLoadStopped;
-  IPort* port = currentPort();
   if (idle) {
     // Write resets the port on this thread: no loader pass may use it meanwhile.
     ReleaseLoaderPort();
-    loader_->SetPort(port);
+    lentPort_ = hooks_.lendPort ? hooks_.lendPort() : nullptr;
+    loader_->SetPort(lentPort_);
   }
+  IPort* port = lentPort_;
   GoRequest request;
   request.imagePath = hooks_.imagePath ? hooks_.imagePath() : view_.filePath;
   request.monitorMode = choice_.anyChecked();
@@ -212,7 +216,7 @@ void UpgradePage::PmonClick(Chip box) {
     sbGo_->setEnabled(outcome.writeEnabled);
   }
   ReleaseLoaderPort();
-  if (IPort* port = currentPort()) port->Reset(outcome.portBaud, 8, 0, 0);
+  if (hooks_.resetLine) hooks_.resetLine(outcome.portBaud);
 }
 
 void UpgradePage::ResultClick() {

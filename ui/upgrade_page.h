@@ -7,9 +7,9 @@
 // display: its calls arrive on the window thread through the blocking hand-off while the loader
 // waits.
 //
-// The loader holds the port only from a Write press until the page is left (SetLoaderIdle), so the
-// window thread touches the port (the box clicks' and Write's rate changes) only while no loader
-// pass can use it.
+// The receiver conversation lends the loader the port from a Write press until the page is left
+// (SetLoaderIdle) or a box is clicked, and does not touch it meanwhile. The window thread changes
+// the rate (the box clicks', Write's) only while no loader pass can use the port.
 
 #include <QWidget>
 #include <functional>
@@ -36,13 +36,15 @@ class UpgradePage : public QWidget, private ILoadDisplay {
  public:
   // What the page needs of the main window.
   struct Hooks {
-    HandOff handOff;                                 // onto the window thread, blocking
-    IClock* clock = nullptr;                         // nullptr: the system clock
-    IMessages* messages = nullptr;                   // "Wrong file!" / "Error"
-    std::function<IPort*()> port;                    // the current port, or nullptr
-    std::function<int()> firmwareBaud;               // the rate chosen in cbFWbaud
-    std::string startDirectory;                      // where "mpd.srec" and "mpdK900.srec" lie
-    std::function<std::string&()> imagePath;         // the "FWPath" setting
+    HandOff handOff;                          // onto the window thread, blocking
+    IClock* clock = nullptr;                  // nullptr: the system clock
+    IMessages* messages = nullptr;            // "Wrong file!" / "Error"
+    std::function<IPort*()> lendPort;         // the conversation's hand-over: the port, or nullptr
+    std::function<void()> returnPort;         // ... and back
+    std::function<bool(int)> resetLine;       // the port's rate, while the loader does not hold it
+    std::function<int()> firmwareBaud;        // the rate chosen in cbFWbaud
+    std::string startDirectory;               // where "mpd.srec" and "mpdK900.srec" lie
+    std::function<std::string&()> imagePath;  // the "FWPath" setting
     std::function<void(bool)> setPagesEnabled;       // pgCoder's tabs
     std::function<void(const QString&)> showStatus;  // the last panel of sbStatus
   };
@@ -88,7 +90,7 @@ class UpgradePage : public QWidget, private ILoadDisplay {
   void ShowChoice();
   void SetIdleControlsEnabled(bool enabled);
   void ReleaseLoaderPort();
-  IPort* currentPort() const { return hooks_.port ? hooks_.port() : nullptr; }
+  IPort* lentPort_ = nullptr;  // lent to the loader by the conversation
   IClock& clock() const;
 
   Hooks hooks_;

@@ -1,5 +1,5 @@
-// The View page as the monitoring task's display: everything here runs on the window thread
-// inside the task's hand-off, so the task's records and reply fields may be read freely.
+// The View page as the receiver conversation's display: each pass value arrives on the window
+// thread inside the conversation's hand-off and is shown from its own fields.
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -34,27 +34,34 @@ QString EchoText(std::string_view line) {
 
 }  // namespace
 
-void ViewPage::SetHeartbeat(const char* text) {
-  host_.SetStatusPanel(0, QString::fromLatin1(text));
+void ViewPage::ShowPass(const PassValue& pass) {
+  if (pass.heartbeat != 0) host_.SetStatusPanel(0, QString(QChar(pass.heartbeat)));
+  channelCount_ = pass.channelCount;
+  for (const EchoedLine& line : pass.lines) moNMEA_->appendPlainText(EchoText(line.text));
+  for (const ReplyEvent& reply : pass.replies) ShowReply(reply);
+  if (pass.navigation) ShowNavigation(*pass.navigation);
+  if (pass.hostAnswered) host_.EnableHostButton();
+  if (pass.portFailed) {
+    // The conversation waits inside the hand-off: the message box and the return to Setup (which
+    // switches it off) must run after it has returned.
+    QTimer::singleShot(0, this, [this] { host_.PortFailed(); });
+  }
 }
 
-void ViewPage::AppendNmeaLine(std::string_view line) { moNMEA_->appendPlainText(EchoText(line)); }
-
-void ViewPage::ShowNavigation(const TNavRecord& display, DisplaySource source) {
-  if (source == DisplaySource::Binary) {
+void ViewPage::ShowNavigation(const NavigationUpdate& update) {
+  if (update.source == DisplaySource::Binary) {
     SetClockVisible(true);
-    ShowPosition(display);
-    ShowMeasurement(display);
+    ShowPosition(update.record);
+    ShowMeasurement(update.record);
   } else {
     SetClockVisible(false);
-    ShowPosition(display);
+    ShowPosition(update.record);
   }
   TraceLatencyEvent("view");  // the latency benchmark's end mark (off unless asked for)
 }
 
 void ViewPage::ShowPosition(const TNavRecord& record) {
-  const PositionView view =
-      MakePositionView(record, coordinateFormat_, host_.viewTask().channelCount());
+  const PositionView view = MakePositionView(record, coordinateFormat_, channelCount_);
   SetText(lbTime_, view.time);
   if (view.fixText) {
     SetTextColour(lbFix_, ToQColor(view.fixColour));
@@ -92,75 +99,57 @@ void ViewPage::ShowMeasurement(const TNavRecord& record) {
   }
 }
 
-void ViewPage::EnableHostButton() { host_.EnableHostButton(); }
-
-void ViewPage::PortFailed() {
-  // The task waits inside the hand-off: the message box and the return to Setup (which stops the
-  // task) must run after it has returned.
-  QTimer::singleShot(0, this, [this] { host_.PortFailed(); });
+void ViewPage::ShowReply(const ReplyEvent& reply) {
+  switch (reply.kind) {
+    case ReplyKind::Ack:
+    case ReplyKind::Nack:
+      commands_->ShowAcknowledgement(reply.kind == ReplyKind::Ack);
+      break;
+    case ReplyKind::Revision:
+      commands_->ShowRevision(MakeRevisionView(reply.as<RevisionBlock>(), host_.secondChip()));
+      break;
+    case ReplyKind::ClockOffset:
+      commands_->ShowClockOffset(MakeClockOffsetText(reply.as<ClockOffsetValue>().offset));
+      break;
+    case ReplyKind::SelfTest:
+      commands_->ShowSelfTest(
+          MakeSelfTestView(reply.as<SelfTestWords>().words, commands_->keptTestItem()));
+      break;
+    case ReplyKind::Ephemeris:
+      commands_->ShowEphsProgress(EphemerisProgress(*reply.as<EphemerisSnapshot>()));
+      break;
+    case ReplyKind::Almanac:
+      commands_->ShowAlmcProgress(AlmanacProgress(*reply.as<AlmanacSnapshot>()));
+      break;
+    case ReplyKind::ModuleId:
+      commands_->ShowModuleId(MakeModuleIdText(reply.as<ModuleIds>().ids, commands_->idChoice()));
+      break;
+    case ReplyKind::CustomizedId:
+      commands_->ShowCustomizedId(reply.as<CustomizedIdText>().text);
+      break;
+    case ReplyKind::NavSettings:
+      commands_->ShowReport(MakeNavSettingsReport(reply.as<ReplyPayload>().bytes));
+      break;
+    case ReplyKind::SysSettings:
+      commands_->ShowReport(MakeSysSettingsReport(reply.as<ReplyPayload>().bytes));
+      break;
+    case ReplyKind::TraceStatusFull:
+    case ReplyKind::TraceStatusShort: {
+      const std::string shown = host_.shownTraceStatus().toStdString();
+      const TraceReport report = reply.kind == ReplyKind::TraceStatusFull
+                                     ? MakeFullTraceReport(reply.as<TraceStatus>(), shown)
+                                     : MakeShortTraceReport(reply.as<TraceStatus>(), shown);
+      commands_->ShowTraceReport(report);
+      host_.ShowTraceReport(report);
+      break;
+    }
+    case ReplyKind::TestResult:
+      commands_->ShowTestResult(MakeTestResultView(reply.as<TestVerdict>().failed));
+      break;
+    case ReplyKind::TraceRecord:
+      host_.TraceRecordArrived();
+      break;
+  }
 }
-
-void ViewPage::onRevision() {
-  commands_->ShowRevision(
-      MakeRevisionView(host_.viewTask().binary().replies().revision, host_.secondChip()));
-}
-
-void ViewPage::onClockOffset() {
-  commands_->ShowClockOffset(MakeClockOffsetText(host_.viewTask().binary().replies().clockOffset));
-}
-
-void ViewPage::onSelfTest() {
-  commands_->ShowSelfTest(
-      MakeSelfTestView(host_.viewTask().binary().replies().selfTest, commands_->keptTestItem()));
-}
-
-void ViewPage::onEphemeris() {
-  commands_->ShowEphsProgress(
-      EphemerisProgress(host_.viewTask().binary().stores().ephemeris.Get()));
-}
-
-void ViewPage::onAlmanac() {
-  commands_->ShowAlmcProgress(AlmanacProgress(host_.viewTask().binary().stores().almanac.Get()));
-}
-
-void ViewPage::onModuleId() {
-  commands_->ShowModuleId(
-      MakeModuleIdText(host_.viewTask().binary().stores(), commands_->idChoice()));
-}
-
-void ViewPage::onCustomizedId() {
-  commands_->ShowCustomizedId(MakeCustomizedIdText(host_.viewTask().binary().stores()));
-}
-
-void ViewPage::onNavSettings(std::span<const uint8_t> payload) {
-  commands_->ShowReport(MakeNavSettingsReport(payload));
-}
-
-void ViewPage::onSysSettings(std::span<const uint8_t> payload) {
-  commands_->ShowReport(MakeSysSettingsReport(payload));
-}
-
-void ViewPage::onTraceStatusFull() {
-  const TraceReport report = MakeFullTraceReport(host_.viewTask().binary().replies().trace,
-                                                 host_.shownTraceStatus().toStdString());
-  commands_->ShowTraceReport(report);
-  host_.ShowTraceReport(report);
-}
-
-void ViewPage::onTraceStatusShort() {
-  const TraceReport report = MakeShortTraceReport(host_.viewTask().binary().replies().trace,
-                                                  host_.shownTraceStatus().toStdString());
-  commands_->ShowTraceReport(report);
-  host_.ShowTraceReport(report);
-}
-
-void ViewPage::onTestResult() {
-  commands_->ShowTestResult(MakeTestResultView(host_.viewTask().binary().stores().testFailed()));
-}
-
-void ViewPage::onTraceRecord(std::span<const uint8_t>) { host_.TraceRecordArrived(); }
-
-void ViewPage::onAck(uint8_t) { commands_->ShowAcknowledgement(true); }
-void ViewPage::onNack(uint8_t) { commands_->ShowAcknowledgement(false); }
 
 }  // namespace vetra::ui

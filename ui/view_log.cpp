@@ -1,5 +1,5 @@
 // The raw receive log of the View page (btLog): the window opens the file and hands it to the
-// monitoring task through the capture slot; the task writes every received byte to it and closes
+// receiver conversation through the capture slot; it writes every received byte to it and closes
 // it when asked.
 
 #include <QDir>

@@ -218,7 +218,7 @@ void ViewPage::BuildInstrument(QWidget* area) {
   connect(lbLat_, &ClickLabel::doubleClicked, this, [this] { NextCoordinateFormat(); });
   connect(lbLong_, &ClickLabel::doubleClicked, this, [this] { NextCoordinateFormat(); });
   connect(chCn0_, &Cn0Chart::doubleClicked, this,
-          [this] { host_.viewTask().ToggleChannelCount(host_.secondChip()); });
+          [this] { host_.conversation().ToggleChannelCount(host_.secondChip()); });
   connect(btLog_, &QPushButton::clicked, this, &ViewPage::LogClick);
   connect(btLarge_, &QPushButton::clicked, this, &ViewPage::sizeToggleRequested);
   connect(btSmall_, &QPushButton::clicked, this, &ViewPage::sizeToggleRequested);

@@ -1,7 +1,8 @@
 #pragma once
-// The View page (tsView): what the receiver reports, live. It is the monitoring task's display:
-// every IViewDisplay call runs on the window thread inside the task's hand-off, while the task
-// waits. It also carries the raw log button, the window-size buttons and the command area.
+// The View page (tsView): what the receiver reports, live. It is the receiver conversation's
+// display: each pass value arrives on the window thread inside the conversation's hand-off and is
+// shown from its own fields. It also carries the raw log button, the window-size buttons and the
+// command area.
 
 #include <QWidget>
 #include <cstdio>
@@ -11,9 +12,9 @@
 
 #include "app/capture_slot.h"
 #include "link/messages.h"
+#include "monitor/receiver_conversation.h"
 #include "monitor/reports.h"
 #include "monitor/view_model.h"
-#include "monitor/view_task.h"
 
 class QLabel;
 class QLineEdit;
@@ -37,13 +38,13 @@ class CommandArea;
 class ViewPageHost {
  public:
   virtual ~ViewPageHost() = default;
-  virtual TViewTask& viewTask() = 0;
+  virtual ReceiverConversation& conversation() = 0;
+  virtual ReceiverStores& stores() = 0;  // the ephemeris and almanac stores of the Save buttons
   virtual bool secondChip() const = 0;
   virtual int accessLevel() const = 0;
   virtual IMessages& messages() = 0;
   virtual CaptureSlot& captureSlot() = 0;  // shared with the trace read
-  // The command area: the open port (nullptr when there is none) and cbFWbaud's position.
-  virtual IPort* receiverPort() { return nullptr; }
+  // The command area: cbFWbaud's position.
   virtual int setupBaudIndex() const { return 1; }
   virtual std::string workPath() const = 0;
   virtual void SetWorkPath(const std::string& path) = 0;
@@ -53,6 +54,8 @@ class ViewPageHost {
   virtual void EnableHostButton() = 0;
   // Called after the hand-off that reported the failure has returned.
   virtual void PortFailed() = 0;
+  // The last panel of sbStatus.
+  virtual void ShowStatusMessage(const QString& text) { SetStatusPanel(2, text); }
   // Trace status fields of the Trace page.
   virtual void ShowTraceReport(const TraceReport& report) { (void)report; }
   virtual QString shownTraceStatus() const { return {}; }
@@ -60,7 +63,7 @@ class ViewPageHost {
   virtual void TraceRecordArrived() {}
 };
 
-class ViewPage : public QWidget, public IViewDisplay {
+class ViewPage : public QWidget, public IPassDisplay {
   Q_OBJECT
  public:
   static constexpr int kNmeaEchoLines = 500;  // moNMEA keeps the newest lines only
@@ -68,27 +71,8 @@ class ViewPage : public QWidget, public IViewDisplay {
   ViewPage(ViewPageHost& host, QWidget* parent = nullptr);
   ~ViewPage() override;
 
-  // IViewDisplay
-  void SetHeartbeat(const char* text) override;
-  void AppendNmeaLine(std::string_view line) override;
-  void ShowNavigation(const TNavRecord& display, DisplaySource source) override;
-  void EnableHostButton() override;
-  void PortFailed() override;
-  void onRevision() override;
-  void onSelfTest() override;
-  void onClockOffset() override;
-  void onEphemeris() override;
-  void onAlmanac() override;
-  void onModuleId() override;
-  void onCustomizedId() override;
-  void onNavSettings(std::span<const uint8_t> payload) override;
-  void onSysSettings(std::span<const uint8_t> payload) override;
-  void onTraceStatusFull() override;
-  void onTraceStatusShort() override;
-  void onTestResult() override;
-  void onTraceRecord(std::span<const uint8_t> payload) override;
-  void onAck(uint8_t commandId) override;
-  void onNack(uint8_t commandId) override;
+  // IPassDisplay: the heartbeat, the echo lines, the replies in their displays, the navigation.
+  void ShowPass(const PassValue& pass) override;
 
   // The position and measurement updates, from a display copy.
   void ShowPosition(const TNavRecord& record);
@@ -101,9 +85,10 @@ class ViewPage : public QWidget, public IViewDisplay {
   void SizeGridForChip(bool secondChip);
   void ShowSizeButtons(bool larger, bool smaller);
   void SetExpanded(bool expanded);
+  bool expanded() const { return expanded_; }
   void SetBigSnrVisible(bool visible);
   bool measurementShown() const { return measurementShown_; }
-  void NarrowSentenceField();  // access levels below 16
+  void NarrowSentenceField();  // NarrowsSentenceField(access level)
 
   // Logging (btLog).
   bool logging() const;
@@ -121,9 +106,12 @@ class ViewPage : public QWidget, public IViewDisplay {
   void BuildInstrument(QWidget* area);
   void BuildGrid();
   void SetClockVisible(bool visible);
+  void ShowNavigation(const NavigationUpdate& update);
+  void ShowReply(const ReplyEvent& reply);
 
   ViewPageHost& host_;
   int coordinateFormat_ = 0;
+  int channelCount_ = 12;  // the C/N0 chart's range, as the last pass gave it
   bool expanded_ = false;
   bool measurementShown_ = false;  // lbClkOff and sgMeas: the record came from binary replies
 

@@ -1,5 +1,6 @@
 #pragma once
-// Helpers shared by the command tests: hex byte vectors, a recording port, a recording view.
+// Helpers shared by the command tests: hex byte vectors, a recording frame writer, a recording
+// view.
 
 #include <array>
 #include <cstdint>
@@ -9,8 +10,8 @@
 
 #include "commands/catalogue.h"
 #include "commands/send_path.h"
+#include "link/frame_writer.h"
 #include "link/messages.h"
-#include "link/port.h"
 
 namespace vetra::test {
 
@@ -29,20 +30,17 @@ inline std::vector<uint8_t> Encode(int number, Panels& panels, EncodeContext& co
   return encoded.frames.empty() ? std::vector<uint8_t>{} : encoded.frames.back();
 }
 
-// Records every write, one entry per txData call; can be told to fail.
-class RecordingPort final : public IPort {
+// Records every frame queued, one entry per frame; refuses them all once the port is "gone".
+class RecordingWriter final : public IFrameWriter {
  public:
-  int rxData(uint8_t*, int) override { return 0; }
-  int txData(const uint8_t* bytes, int count) override {
-    if (failWrites) throw PortWriteError("WriteFailed");
-    writes.emplace_back(bytes, bytes + count);
-    return count;
+  bool Queue(std::span<const uint8_t> frame, int, WriteDone) override {
+    if (portGone) return false;
+    writes.emplace_back(frame.begin(), frame.end());
+    return true;
   }
-  bool Reset(int, int, int, int) override { return true; }
-  int baudRate() const override { return 4800; }
 
   std::vector<std::vector<uint8_t>> writes;
-  bool failWrites = false;
+  bool portGone = false;
 };
 
 class RecordingView final : public ISendView {

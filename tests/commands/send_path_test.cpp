@@ -9,17 +9,16 @@ namespace vetra {
 namespace {
 
 using test::Hex;
-using test::RecordingPort;
 using test::RecordingView;
+using test::RecordingWriter;
 
 struct SendFixture : ::testing::Test {
   Panels panels;
-  RecordingPort port;
-  PortFrameWriter writer{port};
+  RecordingWriter port;
   RecordingView view;
   ReceiverStores stores;
   EncodeContext context{
-      .chip = Chip::K700, .accessLevel = kEngineerLevel, .stores = &stores, .writer = &writer};
+      .chip = Chip::K700, .accessLevel = kEngineerLevel, .stores = &stores, .writer = &port};
 };
 
 TEST_F(SendFixture, EchoesAndWritesTheFrameInOneCall) {
@@ -113,15 +112,16 @@ TEST_F(SendFixture, LoadEphemerisWithAnEmptyStoreWritesNothing) {
   EXPECT_TRUE(port.writes.empty());
 }
 
-TEST_F(SendFixture, AFailedWriteIsReportedNotThrown) {
-  port.failWrites = true;
+TEST_F(SendFixture, APortGoneMeanwhileIsReportedNotThrown) {
+  port.portGone = true;
   const SendOutcome outcome = SendCommand(kCmdQueryRevision, panels, context, view);
-  EXPECT_EQ(outcome.status, SendOutcome::Status::WriteFailed);
-  EXPECT_EQ(outcome.message, "WriteFailed");
+  EXPECT_EQ(outcome.status, SendOutcome::Status::NoPort);
+  EXPECT_EQ(outcome.message, kNoPortText);
   std::vector<uint8_t> valid(120, 1);
   stores.ephemeris.Put(8, 1, valid);
   EXPECT_EQ(SendCommand(kCmdLoadEphemeris, panels, context, view).status,
-            SendOutcome::Status::WriteFailed);
+            SendOutcome::Status::NoPort);
+  EXPECT_TRUE(port.writes.empty());
 }
 
 TEST(EchoText, TwoLowerCaseDigitsAndASpacePerByte) {

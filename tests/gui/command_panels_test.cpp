@@ -191,7 +191,7 @@ TEST_F(CommandAreaTest, MaintainActionChoosesTheGroupShown) {
 
 TEST_F(CommandAreaTest, EphemerisRepliesShowTheirProgress) {
   MakeWindow("Engineer=BRAMBLEX");
-  ReceiverStores& stores = window_->viewTask().binary().stores();
+  ReceiverStores stores;  // the stores as the replies leave them, each reply with its snapshot
   auto slot = [](int week, int32_t toe) {
     std::array<uint8_t, 120> data{};
     data[0] = 1;
@@ -202,7 +202,8 @@ TEST_F(CommandAreaTest, EphemerisRepliesShowTheirProgress) {
   };
   for (auto [prn, week, toe] : {std::tuple{3, 1500, 100}, {17, 1501, -7200}, {9, 1502, 300}}) {
     stores.ephemeris.Put(8, prn, slot(week, toe));
-    window_->viewPage().onEphemeris();  // as the monitoring task hands it over
+    ShowReply({ReplyKind::Ephemeris, 0x83,
+               std::make_shared<const SlotStore<120>>(stores.ephemeris.Get())});
   }
   EXPECT_EQ(LabelText("lbReadEphs"), "3 / 8");
   EXPECT_EQ(LabelText("lbEphsSV"), "17");
@@ -215,7 +216,8 @@ TEST_F(CommandAreaTest, EphemerisRepliesShowTheirProgress) {
   almanac[44] = 0x10;
   almanac[45] = 0x02;
   stores.almanac.Put(2, 5, almanac);
-  window_->viewPage().onAlmanac();
+  ShowReply(
+      {ReplyKind::Almanac, 0x84, std::make_shared<const SlotStore<48>>(stores.almanac.Get())});
   EXPECT_EQ(LabelText("lbReadAlmc"), "1 / 2");
   EXPECT_EQ(LabelText("lbAlmcSV"), "5");
   EXPECT_EQ(LabelText("lbAlmcWn"), "528");

@@ -1,10 +1,11 @@
-// Send on the View page against the virtual receiver: the frame echoed and written, the reply in
-// its panel, and the Sends that write nothing (a field that does not convert, no port, no
-// command).
+// Send on the View page against the virtual receiver: the frame echoed and written by the receiver
+// conversation's thread, the reply in its panel, and the Sends that write nothing (a field that
+// does not convert, no port, no command).
 
 #include <QDateTime>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <thread>
 
 #include "command_test_fixture.h"
 #include "commands/send_path.h"
@@ -32,6 +33,22 @@ TEST_F(CommandAreaTest, QueryRevisionFillsTheRevisionFields) {
       << LabelText("lbRevDate").toStdString();
   EXPECT_TRUE(QRegularExpression(R"(^\d\d:\d\d:\d\d$)").match(LabelText("lbRevTime")).hasMatch());
   EXPECT_TRUE(WaitFor([&] { return Find<QRadioButton>("rbACK")->isChecked(); }));
+}
+
+TEST_F(CommandAreaTest, SendIsWrittenByTheConversationsThreadNotTheWindows) {
+  MakeWindow();
+  ShowViewWithReceiver();
+  auto recording = std::make_unique<test::WriteRecordingPort>();
+  const test::WriteRecordingPort& port = *recording;
+  window_->conversation().AttachPort(std::move(recording));  // in the receiver's place
+  Choose("Query Firmware Revision (05h)");
+  Send();
+  ASSERT_TRUE(WaitFor([&] { return !port.writes().empty(); }));
+  const auto writes = port.writes();
+  ASSERT_EQ(writes.size(), 1u);
+  EXPECT_EQ(writes[0].bytes,
+            (std::vector<uint8_t>{0x25, 0x25, 0xF1, 0x05, 0x01, 0x01, 0xF4, 0x0D, 0x0A}));
+  EXPECT_NE(writes[0].thread, std::this_thread::get_id());
 }
 
 TEST_F(CommandAreaTest, StrictFieldLeftEmptyShowsTheErrorAndSendsNothing) {
@@ -117,14 +134,14 @@ TEST_F(CommandAreaTest, ReadEphemerisFillsTheProgressAndTheStore) {
   ShowViewWithReceiver();
   auto* bar = Find<QProgressBar>("pbReadEphs");
   // The receiver sends the satellites it tracks: wait for its fix first.
-  ASSERT_TRUE(WaitFor([&] { return window_->viewTask().DisplayCopy().latitudeDeg > 1; }));
+  ASSERT_TRUE(WaitFor([&] { return window_->conversation().DisplayCopy().latitudeDeg > 1; }));
   Choose("Read Ephemeris (09h)");
   Send();
   EXPECT_EQ(EditText("lbSentence"), "25 25 f1 09 00 f8 0d 0a ");
   ASSERT_TRUE(WaitFor([&] { return bar->value() > 0 && bar->value() == bar->maximum(); }));
   EXPECT_EQ(LabelText("lbReadEphs"), QString("%1 / %1").arg(bar->value()));
   EXPECT_FALSE(LabelText("lbEphsSV").isEmpty());
-  const auto store = window_->viewTask().binary().stores().ephemeris.Get();
+  const auto store = window_->stores().ephemeris.Get();
   EXPECT_EQ(store.receivedCount(), bar->value());
 }
 
@@ -164,7 +181,7 @@ TEST_F(CommandAreaTest, MaintainTraceAndCustomizedIdRepliesReachTheirFields) {
 TEST_F(CommandAreaTest, SyncTakesTheTimeAndTheLastPosition) {
   MakeWindow("Engineer=BRAMBLEX");
   ShowViewWithReceiver();  // the receiver starts near 49 17' N, 123 07' W
-  ASSERT_TRUE(WaitFor([&] { return window_->viewTask().DisplayCopy().latitudeDeg > 1; }));
+  ASSERT_TRUE(WaitFor([&] { return window_->conversation().DisplayCopy().latitudeDeg > 1; }));
   Choose("Restart(01h)");
   Find<QLineEdit>("RSTyear")->setText("1999");
   Find<QPushButton>("btSyncTime")->click();

@@ -86,10 +86,17 @@ class CommandAreaTest : public ::testing::Test {
     return items;
   }
   void Send() { Find<QPushButton>("btSend")->click(); }
+  // A reply as the conversation hands it over in a pass value.
+  void ShowReply(ReplyEvent reply) {
+    PassValue pass;
+    pass.replies.push_back(std::move(reply));
+    window_->viewPage().ShowPass(pass);
+  }
 
   // The receiver has taken `count` commands since its start.
   bool ReceiverTook(uint64_t count) {
-    return receiver_->WaitForCommands(count, std::chrono::seconds(5));
+    // The window's events run meanwhile: the conversation writes the frame after a hand-off.
+    return test::WaitFor([&] { return receiver_->commandCount() >= count; }, 5000);
   }
 
   test::RecordingMessages messages_;

@@ -8,11 +8,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "link/messages.h"
+#include "link/port.h"
 
 namespace vetra::test {
 
@@ -37,6 +40,31 @@ class RecordingMessages final : public IMessages {
     return false;
   }
   std::vector<std::pair<std::string, std::string>> shown;
+};
+
+// A port that receives nothing and records each write with the thread that made it.
+class WriteRecordingPort final : public IPort {
+ public:
+  struct Write {
+    std::vector<uint8_t> bytes;
+    std::thread::id thread;
+  };
+  int rxData(uint8_t*, int) override { return 0; }
+  int txData(const uint8_t* bytes, int count) override {
+    std::lock_guard lock(mutex_);
+    writes_.push_back({{bytes, bytes + count}, std::this_thread::get_id()});
+    return count;
+  }
+  bool Reset(int, int, int, int) override { return true; }
+  int baudRate() const override { return 9600; }
+  std::vector<Write> writes() const {
+    std::lock_guard lock(mutex_);
+    return writes_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<Write> writes_;
 };
 
 // Runs the window's events until pred holds or the deadline passes.

@@ -294,21 +294,21 @@ TEST_F(MainWindowTest, SizeButtonsAndChannelCountOnTheViewPage) {
   EXPECT_FALSE(Find(*window, "moNMEA")->isVisible());
 
   QTest::mouseClick(larger, Qt::LeftButton);
-  EXPECT_TRUE(window->viewTask().expanded());
+  EXPECT_TRUE(window->viewPage().expanded());
   EXPECT_FALSE(larger->isVisible());
   EXPECT_TRUE(smaller->isVisible());
   EXPECT_TRUE(Find(*window, "moNMEA")->isVisible());
   EXPECT_GE(window->width(), 720);
   QTest::mouseClick(smaller, Qt::LeftButton);
-  EXPECT_FALSE(window->viewTask().expanded());
+  EXPECT_FALSE(window->viewPage().expanded());
   EXPECT_TRUE(larger->isVisible());
 
   // 12 -> 16 -> 12 with the first chip.
   auto* chart = Find<Cn0Chart>(*window, "chCn0");
+  QTest::mouseDClick(chart, Qt::LeftButton);  // a request the conversation takes on its next pass
+  EXPECT_TRUE(test::WaitFor([&] { return window->conversation().channelCount() == 16; }));
   QTest::mouseDClick(chart, Qt::LeftButton);
-  EXPECT_EQ(window->viewTask().channelCount(), 16);
-  QTest::mouseDClick(chart, Qt::LeftButton);
-  EXPECT_EQ(window->viewTask().channelCount(), 12);
+  EXPECT_TRUE(test::WaitFor([&] { return window->conversation().channelCount() == 12; }));
 
   // Expanded when left: compact again when View is entered next time, with "Larger" shown.
   QTest::mouseClick(larger, Qt::LeftButton);
@@ -317,10 +317,10 @@ TEST_F(MainWindowTest, SizeButtonsAndChannelCountOnTheViewPage) {
   // The size toggle does nothing on other pages.
   const QSize size = window->size();
   window->ToggleWindowSize();
-  EXPECT_TRUE(window->viewTask().expanded());
+  EXPECT_TRUE(window->viewPage().expanded());
   EXPECT_EQ(window->size(), size);
   ASSERT_TRUE(window->ShowPage("tsView"));
-  EXPECT_FALSE(window->viewTask().expanded());
+  EXPECT_FALSE(window->viewPage().expanded());
   EXPECT_TRUE(larger->isVisible());
   EXPECT_FALSE(smaller->isVisible());
 }
@@ -329,9 +329,9 @@ TEST_F(MainWindowTest, UpgradePageStopsMonitoringAndShowsTheChipsAddress) {
   auto window = MakeWindow();
   AttachReceiver(*window);
   ASSERT_TRUE(window->ShowPage("tsTrace"));
-  EXPECT_TRUE(window->viewTask().active());
+  EXPECT_TRUE(window->conversation().active());
   ASSERT_TRUE(window->ShowPage("tsReload"));
-  EXPECT_FALSE(window->viewTask().active());
+  EXPECT_FALSE(window->conversation().active());
   EXPECT_EQ(Find<QLineEdit>(*window, "leLoadAddr")->text(), "20000000");
   EXPECT_TRUE(Find(*window, "chPmonK700")->isEnabled());
   EXPECT_FALSE(Find(*window, "chPmonK900")->isEnabled());

@@ -50,7 +50,8 @@ class TracePageTest : public PagesWindowTest {
   sim::CommandFrame SendBy(const char* button) {
     const uint64_t before = receiver_->commandCount();
     QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton);
-    EXPECT_TRUE(receiver_->WaitForCommands(before + 1, std::chrono::seconds(5))) << button;
+    // The window's events run meanwhile: the conversation writes the frame after a hand-off.
+    EXPECT_TRUE(WaitFor([&] { return receiver_->commandCount() >= before + 1; }, 5000)) << button;
     const auto commands = receiver_->commands();
     return commands.empty() ? sim::CommandFrame{} : commands.back();
   }

@@ -31,18 +31,18 @@ class TtffPanelTest : public PagesWindowTest {
     panel_->UseManualTicks(true);
   }
 
-  // What the monitoring task has decoded since the last restart of its records.
+  // What the conversation has decoded since the last restart of its records.
   TNavRecord Decoded() {
-    window_->viewTask().CopyToDisplay(false);
-    return window_->viewTask().DisplayCopy();
+    window_->conversation().CopyToDisplay(false);
+    return window_->conversation().DisplayCopy();
   }
 
   // One tick, given once the state it runs in has what it waits for.
   void StepWhenReady() {
     switch (panel_->test().state()) {
       case TtffState::Revision:
-        // The monitoring restart discards what is queued on the task's next pass, which on a
-        // busy machine may come after the revision sentence. The test then does what the timer
+        // The monitoring restart discards what is queued on the conversation's next pass, which on
+        // a busy machine may come after the revision sentence. The test then does what the timer
         // does: it ticks on, and the fifth tick repeats the restart.
         if (!WaitFor([&] { return Decoded().restartCounter != 0; }, 3000)) ++missedRevisions_;
         break;

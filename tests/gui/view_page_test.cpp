@@ -1,4 +1,4 @@
-// The View page as the monitoring task's display, fed directly with records and replies (the
+// The View page as the receiver conversation's display, fed directly with pass values (the
 // window thread is the caller here, as inside a hand-off).
 
 #include <gtest/gtest.h>
@@ -8,7 +8,9 @@
 #include <QRadioButton>
 #include <QTableWidget>
 
+#include "commands/catalogue.h"
 #include "gui_support.h"
+#include "ui/command_area.h"
 #include "ui/main_window.h"
 #include "ui/sky_view.h"
 
@@ -60,6 +62,24 @@ class ViewPageTest : public ::testing::Test {
     r.clockValue = 4321;
     return r;
   }
+  static PassValue Navigation(const TNavRecord& record, DisplaySource source) {
+    PassValue pass;
+    pass.navigation = NavigationUpdate{record, source};
+    return pass;
+  }
+  static PassValue Line(std::string text) {
+    PassValue pass;
+    pass.lines.push_back({std::move(text), ParserKind::Nmea, 1});
+    return pass;
+  }
+  static PassValue Reply(ReplyKind kind, uint8_t id, ReplyFieldsValue fields = {}) {
+    PassValue pass;
+    ReplyEvent& reply = pass.replies.emplace_back();
+    reply.kind = kind;
+    reply.id = id;
+    reply.fields = std::move(fields);
+    return pass;
+  }
 
   test::RecordingMessages messages_;
   std::unique_ptr<test::TempSettings> settings_;
@@ -67,7 +87,7 @@ class ViewPageTest : public ::testing::Test {
 };
 
 TEST_F(ViewPageTest, PositionUpdateWritesTheTextsAndCharts) {
-  window_->viewPage().ShowNavigation(BinaryRecord(), DisplaySource::Nmea);
+  window_->viewPage().ShowPass(Navigation(BinaryRecord(), DisplaySource::Nmea));
   EXPECT_EQ(Text("lbTime"), "2008/7/12\n15:3:9");
   EXPECT_EQ(Text("lbFix"), "2D");
   EXPECT_EQ(Find("lbFix")->palette().color(QPalette::WindowText), QColor(0, 128, 0));
@@ -87,14 +107,14 @@ TEST_F(ViewPageTest, PositionUpdateWritesTheTextsAndCharts) {
   // An unknown fix mode leaves lbFix as it was.
   TNavRecord odd = BinaryRecord();
   odd.fixMode = 9;
-  window_->viewPage().ShowNavigation(odd, DisplaySource::Nmea);
+  window_->viewPage().ShowPass(Navigation(odd, DisplaySource::Nmea));
   EXPECT_EQ(Text("lbFix"), "2D");
 }
 
 TEST_F(ViewPageTest, MeasurementUpdateFillsTheGridForTheChip) {
   window_->SelectSecondChip(true);
   window_->viewPage().SizeGridForChip(true);
-  window_->viewPage().ShowNavigation(BinaryRecord(), DisplaySource::Binary);
+  window_->viewPage().ShowPass(Navigation(BinaryRecord(), DisplaySource::Binary));
   EXPECT_FALSE(Find("lbClkOff")->isHidden());
   EXPECT_EQ(Text("lbClkOff"), "4321");
   auto* grid = Find<QTableWidget>("sgMeas");
@@ -113,13 +133,13 @@ TEST_F(ViewPageTest, MeasurementUpdateFillsTheGridForTheChip) {
 TEST_F(ViewPageTest, EchoKeepsTheNewestLinesAndShowsControlBytesAsDots) {
   ViewPage& page = window_->viewPage();
   for (int i = 0; i < ViewPage::kNmeaEchoLines + 100; ++i) {
-    page.AppendNmeaLine("$GPGGA," + std::to_string(i));
+    page.ShowPass(Line("$GPGGA," + std::to_string(i)));
   }
   auto* echo = Find<QPlainTextEdit>("moNMEA");
   EXPECT_EQ(echo->blockCount(), ViewPage::kNmeaEchoLines);
   EXPECT_TRUE(
       echo->toPlainText().endsWith("$GPGGA," + QString::number(ViewPage::kNmeaEchoLines + 99)));
-  page.AppendNmeaLine(std::string_view("%%\xf2\x01\x0d\x0a!", 7));
+  page.ShowPass(Line(std::string("%%\xf2\x01\x0d\x0a!", 7)));
   EXPECT_TRUE(echo->toPlainText().endsWith(QString::fromLatin1("%%\xf2...!")));
 }
 
@@ -127,41 +147,45 @@ TEST_F(ViewPageTest, AcknowledgementsAndSendClearing) {
   ViewPage& page = window_->viewPage();
   auto* ack = Find<QRadioButton>("rbACK");
   auto* nack = Find<QRadioButton>("rbNACK");
-  page.onNack(0x02);
+  page.ShowPass(Reply(ReplyKind::Nack, 0x02));
   EXPECT_TRUE(nack->isChecked());
   EXPECT_FALSE(ack->isChecked());
   QTest::mouseClick(Find<QPushButton>("btSend"), Qt::LeftButton);
   EXPECT_FALSE(ack->isChecked());
   EXPECT_FALSE(nack->isChecked());
-  page.onAck(0x02);
+  page.ShowPass(Reply(ReplyKind::Ack, 0x02));
   EXPECT_TRUE(ack->isChecked());
 }
 
 TEST_F(ViewPageTest, RepliesAreShownInTheirFields) {
   ViewPage& page = window_->viewPage();
-  ReplyFields& replies = window_->viewTask().binary().replies();
-  replies.revision.date = 0x00120708;  // bytes 08 07 12 00
-  replies.revision.time = 0x00153045;
-  replies.revision.crc = 0xBEEF;
-  page.onRevision();
+  RevisionBlock revision;
+  revision.date = 0x00120708;  // bytes 08 07 12 00
+  revision.time = 0x00153045;
+  revision.crc = 0xBEEF;
+  page.ShowPass(Reply(ReplyKind::Revision, 0x80, revision));
   EXPECT_EQ(Text("lbRevDate"), "12/07/08");
   EXPECT_EQ(Text("lbRevTime"), "15:30:45");
   EXPECT_EQ(Text("lbCRC"), "beef");
-  window_->viewTask().ShowRevision(true);  // the send path's clear
+  // The send path's clear, with a port to send to.
+  window_->conversation().AttachPort(std::make_unique<test::WriteRecordingPort>());
+  ASSERT_TRUE(page.commandArea().SelectCommand(kCmdQueryRevision));
+  page.commandArea().SendClick();
   EXPECT_EQ(Text("lbRevDate"), "");
 
-  replies.clockOffset = 0;
-  page.onClockOffset();
+  page.ShowPass(Reply(ReplyKind::ClockOffset, 0x82, ClockOffsetValue{0}));
   EXPECT_EQ(Text("lbClockOffSet"), "");
 
-  const uint8_t nav[18] = {1, 7, 0, 0, 0, 5, 7, 1, 2, 5, 0xFF, 0xFF};
-  page.onNavSettings(nav);
+  const std::vector<uint8_t> nav = {1, 7, 0, 0, 0, 5, 7, 1, 2, 5, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0};
+  page.ShowPass(Reply(ReplyKind::NavSettings, 0x86, ReplyPayload{nav}));
   const QString report = Find<QWidget>("moShowText")->property("plainText").toString();
   EXPECT_TRUE(report.contains("DGPS= Unknown"));
   EXPECT_TRUE(report.contains("Pulse Width= 100 us"));
   EXPECT_TRUE(report.contains("Power save = sleep"));
 
-  page.SetHeartbeat("X");
+  PassValue beat;
+  beat.heartbeat = 'X';
+  page.ShowPass(beat);
   EXPECT_EQ(Text("sbStatusPanel0"), "X");
 }
 

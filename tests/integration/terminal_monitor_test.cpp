@@ -1,5 +1,5 @@
-// `vetra monitor`'s monitoring without a window, against the virtual receiver: lines per display
-// update, the raw log, and a receiver unplugged mid-monitoring.
+// `vetra monitor`'s receiver conversation without a window, against the virtual receiver: lines
+// per display update, the raw log, and a receiver unplugged mid-monitoring.
 #include "app/terminal_monitor.h"
 
 #include <gtest/gtest.h>
@@ -94,7 +94,7 @@ TEST_F(TerminalMonitorTest, JsonLinesPerUpdateAndTheRawLog) {
   std::FILE* log = std::fopen(logPath.c_str(), "wb");
   ASSERT_NE(log, nullptr);
   ASSERT_TRUE(monitor.AttachLog(log));
-  monitor.Start(*port);
+  monitor.Start(std::move(port));
   ASSERT_TRUE(out.WaitFor([](const std::string& text, bool) {
     return Count(text, "\"source\": \"nmea\"") >= 3 && Count(text, "$GPGGA") >= 2;
   }));
@@ -117,7 +117,7 @@ TEST_F(TerminalMonitorTest, AReceiverUnpluggedStopsMonitoringAndKeepsTheLog) {
   std::FILE* log = std::fopen(logPath.c_str(), "wb");
   ASSERT_NE(log, nullptr);
   ASSERT_TRUE(monitor.AttachLog(log));
-  monitor.Start(*port);
+  monitor.Start(std::move(port));
   ASSERT_TRUE(out.WaitFor([](const std::string& text, bool) { return Count(text, "UTC") >= 2; }));
   receiver->DropLine();
   ASSERT_TRUE(out.WaitFor([](const std::string&, bool failed) { return failed; }));

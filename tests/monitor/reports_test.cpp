@@ -106,9 +106,9 @@ TEST(IdReports, ModuleAndCustomizedId) {
   stores.SetModuleId(0, 123456);
   stores.SetModuleId(1, -7);
   stores.SetCustomizedId("FLEET-7");
-  EXPECT_EQ(MakeModuleIdText(stores, 0), "123456");
-  EXPECT_EQ(MakeModuleIdText(stores, 1), "-7");
-  EXPECT_EQ(MakeModuleIdText(stores, -1), "");
+  EXPECT_EQ(MakeModuleIdText({stores.moduleId(0), stores.moduleId(1)}, 0), "123456");
+  EXPECT_EQ(MakeModuleIdText({stores.moduleId(0), stores.moduleId(1)}, 1), "-7");
+  EXPECT_EQ(MakeModuleIdText({stores.moduleId(0), stores.moduleId(1)}, -1), "");
   EXPECT_EQ(MakeCustomizedIdText(stores), "FLEET-7");
 }
 

@@ -10,6 +10,7 @@ class FakeClock final : public IClock {
  public:
   explicit FakeClock(int64_t start = 1'700'000'000) : ms_(start * 1000) {}
   int64_t nowSeconds() override { return ms_.load() / 1000; }
+  int64_t nowMs() override { return ms_.load(); }
   void sleepMs(int milliseconds) override {
     if (milliseconds > 0) ms_ += milliseconds;
     sleeps_++;

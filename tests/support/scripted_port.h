@@ -1,5 +1,5 @@
 #pragma once
-// A scripted serial port for the monitoring task: every rxData call takes the next scripted
+// A scripted serial port for the receiver conversation: every rxData call takes the next scripted
 // delivery (bytes, an empty read or a failure; a delivery longer than the caller's buffer is handed
 // over in turns), writes and line resets are recorded, a write can be made to fail, and a hook runs
 // before each read so that a threaded test can hold the reader inside rxData. Thread-safe.

@@ -7,16 +7,16 @@
 namespace vetra {
 namespace {
 
-class RecordingPort final : public IPort {
+// The conversation's queue as the page sees it: each frame with the pause it asked for.
+class RecordingWriter final : public IFrameWriter {
  public:
-  int rxData(uint8_t*, int) override { return 0; }
-  int txData(const uint8_t* bytes, int count) override {
-    frames.emplace_back(bytes, bytes + count);
-    return count;
+  bool Queue(std::span<const uint8_t> frame, int delayMs, WriteDone) override {
+    frames.emplace_back(frame.begin(), frame.end());
+    delays.push_back(delayMs);
+    return true;
   }
-  bool Reset(int, int, int, int) override { return true; }
-  int baudRate() const override { return 9600; }
   std::vector<Frame> frames;
+  std::vector<int> delays;
 };
 
 class TracePage : public testing::Test {
@@ -38,15 +38,16 @@ class TracePage : public testing::Test {
               attached_ = f;
               return true;
             },
-            [this] { closed_++; }, [this](int ms) { slept_ += ms; }, dir_.string()};
+            [this] { closed_++; },
+            {},
+            dir_.string()};
   }
 
   std::filesystem::path dir_;
-  RecordingPort port_;
+  RecordingWriter port_;
   std::FILE* attached_ = nullptr;
   bool slotTaken_ = false;
   int closed_ = 0;
-  int slept_ = 0;
 };
 
 TEST_F(TracePage, RecordLocksTheTreeAndCarriesThePanelValues) {
@@ -92,7 +93,7 @@ TEST_F(TracePage, ReadStartsCaptureAndStopRequestsStatus) {
   EXPECT_FALSE(page.treeEnabled());
   EXPECT_EQ(page.ReadClick(in, 12), TTracePage::ReadStart::Stopped);
   EXPECT_EQ(closed_, 1);
-  EXPECT_EQ(slept_, 100);
+  EXPECT_EQ(port_.delays, (std::vector<int>{0, 0, 100}));  // the read frame 100 ms after Request
   ASSERT_EQ(port_.frames.size(), 3u);
   EXPECT_EQ(port_.frames[0], TracePageReadFrame(2, true, 0, 3));
   EXPECT_EQ(port_.frames[1], TracePageRequestFrame());

@@ -1,9 +1,12 @@
 #pragma once
-// The start-up time test under test: the fake monitoring task (a parser record the scripted
-// receiver fills and the display copy the test reads), the scripted port that catches the restart
-// frames, the fake clock, and a receiver that answers each restart frame tick by tick.
+// The start-up time test under test: the fake receiver conversation (a parser record the scripted
+// receiver fills, the display copy the test reads, and a queue that writes the restart frame at
+// once after its delay to the scripted port), the fake clock, and a receiver that answers each
+// restart frame tick by tick.
 
 #include <deque>
+#include <exception>
+#include <string>
 #include <vector>
 
 #include "support/fake_clock.h"
@@ -29,11 +32,31 @@ class FakeMonitor final : public ITtffMonitor {
     restarts++;
   }
   void SetDisplayRestartCounter(int32_t value) override { display.restartCounter = value; }
+  // As the conversation writes it: after its delay, whole, or why not.
+  void SendRestart(std::span<const uint8_t> frame, int delayMs) override {
+    if (clock != nullptr) clock->sleepMs(delayMs);
+    notSent.clear();
+    if (port == nullptr) {
+      notSent = "no port";
+      return;
+    }
+    try {
+      if (port->txData(frame.data(), static_cast<int>(frame.size())) !=
+          static_cast<int>(frame.size()))
+        notSent = "written in part";
+    } catch (const std::exception& error) {
+      notSent = error.what();
+    }
+  }
+  std::string RestartNotSent() override { return notSent; }
 
   TNavRecord parser;   // what the NMEA parser has decoded since its last reset
   TNavRecord display;  // the display copy
   int copies = 0;
   int restarts = 0;
+  IClock* clock = nullptr;
+  IPort* port = nullptr;
+  std::string notSent;
 };
 
 // A receiver that restarts on each restart frame: on the next tick it has sent its revision
@@ -82,7 +105,8 @@ struct ScriptedReceiver {
 
 struct TtffBench {
   TtffBench() {
-    test.SetPort(&port);
+    monitor.clock = &clock;
+    monitor.port = &port;
     port.onWrite = [this](const std::vector<uint8_t>& bytes) {
       if (bytes.size() == kTestRestartFrameSize) {
         frameTicks.push_back(tick);

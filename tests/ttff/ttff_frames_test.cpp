@@ -76,7 +76,7 @@ TEST(SendTestRestart, NoPortOrPartialWriteIsReportedNotThrown) {
   EXPECT_EQ(test.panel().lastSendError, "no port");
   test::LoaderPort port;
   port.shortAtWrite = 0;
-  test.SetPort(&port);
+  monitor.port = &port;
   EXPECT_FALSE(test.SendTestRestart(TestType::Hot));
   EXPECT_EQ(test.panel().lastSendError, "written in part");
 }

@@ -1,0 +1,64 @@
+#pragma once
+// What one monitoring pass of the receiver conversation produced, as one value handed to the
+// display once: the echoed lines with their parser and result, the reply events with their
+// decoded fields, the navigation display copy when it changed, the heartbeat, the host handshake,
+// a port failure, and the line's health counters. Nothing in it points into the conversation.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/nav_record.h"
+#include "monitor/reply_events.h"
+#include "monitor/stream_splitter.h"
+
+namespace vetra {
+
+struct EchoedLine {
+  std::string text;  // as the NMEA view shows it: last two bytes dropped, cut at a NUL
+  ParserKind parser = ParserKind::Nmea;
+  int result = 0;  // TNmea's result code; for TBinary 1 = checksum matched, 0 = not
+};
+
+struct NavigationUpdate {
+  TNavRecord record;  // the display copy, updated flag cleared
+  DisplaySource source = DisplaySource::Nmea;
+};
+
+// Counters since the conversation was made; the status bar's line health reads them.
+struct LineHealth {
+  uint64_t bytesRead = 0;
+  uint64_t sentencesAccepted = 0;  // TNmea gave a result
+  uint64_t checksumErrors = 0;     // NMEA sentences whose checksum did not match
+  uint64_t sentencesRejected = 0;  // NMEA sentences dropped for their length, address or ending
+  uint64_t framesAccepted = 0;     // binary frames with a matching checksum
+  uint64_t framesRejected = 0;     // binary frames with a wrong checksum
+  int64_t lastValidSeconds = 0;    // wall clock of the last accepted sentence or frame; 0: none
+};
+
+struct PassValue {
+  char heartbeat = 0;  // 'X' or 'O' (status panel 0) when bytes arrived; 0 when none did
+  std::vector<EchoedLine> lines;
+  std::vector<ReplyEvent> replies;
+  std::optional<NavigationUpdate> navigation;
+  int channelCount = 12;      // the C/N0 chart's horizontal range
+  bool hostAnswered = false;  // a lone 'U' was answered: the "Host" button is enabled
+  bool portFailed = false;    // reading stopped, the capture closed with every byte received
+  LineHealth health;
+
+  bool HasNews() const {
+    return heartbeat != 0 || !lines.empty() || !replies.empty() || navigation || hostAnswered ||
+           portFailed;
+  }
+};
+
+// The display's side. ShowPass runs once per pass with news, on the window thread inside the
+// conversation's blocking hand-off (inline on the conversation's thread in the terminal tools).
+class IPassDisplay {
+ public:
+  virtual ~IPassDisplay() = default;
+  virtual void ShowPass(const PassValue& pass) = 0;
+};
+
+}  // namespace vetra
