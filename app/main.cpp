@@ -9,7 +9,8 @@
 // page as if the user had chosen it; --command chooses a command of the View page's tree (its
 // number, id "05h" or tree text) and --send presses Send once the receiver talks; --screenshot
 // writes the window's picture after N ms (3000) and ends the program (the documentation's
-// screenshots).
+// screenshots). The virtual receiver needs a pseudo-terminal: where the system has none (Windows)
+// --simulate and the --sim options are refused.
 
 #include <QApplication>
 #include <QStyleFactory>
@@ -24,7 +25,9 @@
 #include "app/page_rules.h"
 #include "app/settings.h"
 #include "commands/catalogue.h"
+#ifdef VETRA_HAS_SIM
 #include "sim/virtual_receiver.h"
+#endif
 #include "ui/command_area.h"
 #include "ui/first_drawing_trace.h"
 #include "ui/main_window.h"
@@ -38,7 +41,9 @@ struct ShowOptions {
   bool send = false;
   QString screenshot;
   int afterMs = 3000;
+#ifdef VETRA_HAS_SIM
   vetra::sim::SimOptions sim;
+#endif
   std::string error;
 };
 
@@ -67,6 +72,7 @@ ShowOptions TakeShowOptions(std::vector<std::string>& args) {
       show.screenshot = QString::fromStdString(value());
     } else if (arg == "--after-ms") {
       show.afterMs = std::atoi(value().c_str());
+#ifdef VETRA_HAS_SIM
     } else if (arg == "--sim-baud") {
       show.sim.baud = std::atoi(value().c_str());
       if (vetra::BaudIndexOf(show.sim.baud) < 0) show.error = "--sim-baud: not a rate of the list";
@@ -79,6 +85,7 @@ ShowOptions TakeShowOptions(std::vector<std::string>& args) {
       }
     } else if (arg == "--sim-binary") {
       show.sim.binaryOutput = true;
+#endif
     } else {
       rest.push_back(arg);
     }
@@ -112,7 +119,17 @@ int main(int argc, char* argv[]) {
     return 2;
   }
 
+#ifndef VETRA_HAS_SIM
+  if (viewer.simulate) {
+    std::fprintf(stderr,
+                 "vetra-viewer: --simulate: the virtual receiver needs a pseudo-terminal, "
+                 "which this system does not have\n");
+    return 2;
+  }
+#endif
+
   try {
+#ifdef VETRA_HAS_SIM
     std::unique_ptr<vetra::sim::VirtualReceiver> receiver;
     if (viewer.simulate) {
       receiver = std::make_unique<vetra::sim::VirtualReceiver>(show.sim);
@@ -121,6 +138,7 @@ int main(int argc, char* argv[]) {
         return 1;
       }
     }
+#endif
 
     vetra::ui::TfmTop::Options options;
     options.settingsPath =
@@ -129,10 +147,12 @@ int main(int argc, char* argv[]) {
             : viewer.settingsFile;
     options.viewer = viewer;
     vetra::ui::TfmTop window(std::move(options));
+#ifdef VETRA_HAS_SIM
     if (receiver) {
       window.PointSelectedPortAt(receiver->devicePath(), vetra::BaudIndexOf(show.sim.baud));
       window.SelectSecondChip(show.sim.chip == vetra::sim::Chip::K900);
     }
+#endif
     vetra::ui::TraceFirstDrawing(window);  // start-up benchmark's mark (off unless asked for)
     window.show();
 

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "cli/command_registry.h"
+#include "cli/console.h"
 
 namespace vetra::cli {
 std::vector<CommandEntry>& Commands() {
@@ -15,9 +16,11 @@ std::vector<CommandEntry>& Commands() {
 
 int main(int argc, char** argv) {
   using namespace vetra::cli;
-  CLI::App app{"Vetra Viewer from a terminal: decode, encode, send, monitor, scan, load, trace, "
-               "convert, ttff, sim",
-               "vetra"};
+  UseBinaryStreams();
+  CLI::App app{
+      "Vetra Viewer from a terminal: decode, encode, send, monitor, scan, load, trace, "
+      "convert, ttff, sim",
+      "vetra"};
   app.require_subcommand(1);
   auto& commands = Commands();
   std::sort(commands.begin(), commands.end(),
