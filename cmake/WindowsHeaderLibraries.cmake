@@ -6,10 +6,12 @@ find_path(VETRA_SIMPLEINI_INCLUDE_DIR SimpleIni.h REQUIRED)
 find_path(VETRA_CLI11_INCLUDE_DIR CLI/CLI.hpp REQUIRED)
 find_path(VETRA_JSON_INCLUDE_DIR nlohmann/json.hpp REQUIRED)
 
-# SimpleIni converts with the Win32 calls there: nothing to link.
+# SimpleIni converts with the Win32 calls there: nothing to link. Debian's header keeps its
+# member definitions behind SI_IMPLEMENTATION (its library is built from them); one translation
+# unit includes it (app/settings.cpp).
 add_library(vetra_simpleini INTERFACE)
 target_include_directories(vetra_simpleini SYSTEM INTERFACE ${VETRA_SIMPLEINI_INCLUDE_DIR})
-target_compile_definitions(vetra_simpleini INTERFACE SI_CONVERT_WIN32)
+target_compile_definitions(vetra_simpleini INTERFACE SI_CONVERT_WIN32 SI_IMPLEMENTATION)
 
 if(NOT TARGET CLI11::CLI11)
   add_library(CLI11::CLI11 INTERFACE IMPORTED)

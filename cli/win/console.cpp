@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <io.h>
-#include <stdlib.h>
 
 #include <cstdio>
 
@@ -11,7 +10,6 @@ namespace vetra::cli {
 void UseBinaryStreams() {
   ::_setmode(::_fileno(stdin), _O_BINARY);
   ::_setmode(::_fileno(stdout), _O_BINARY);
-  ::_set_fmode(_O_BINARY);
 }
 
 bool StderrIsTerminal() { return ::_isatty(::_fileno(stderr)) != 0; }

@@ -281,11 +281,11 @@ TEST_F(ViewTaskPass, RestartMonitoringResetsThePortAndDiscardsWhatWasQueued) {
 TEST_F(ViewTaskPass, RawLogHoldsExactlyTheReceivedBytes) {
   Start(/*hostMode=*/true);
   const auto path = TempPath("raw.bin");
-  std::FILE* log = std::fopen(path.c_str(), "wb");
+  std::FILE* log = std::fopen(path.string().c_str(), "wb");
   ASSERT_NE(log, nullptr);
   ASSERT_TRUE(task->AttachLog(log));
 
-  std::FILE* second = std::fopen(TempPath("second.bin").c_str(), "wb");
+  std::FILE* second = std::fopen(TempPath("second.bin").string().c_str(), "wb");
   EXPECT_FALSE(task->AttachLog(second));  // one capture at a time; the refused file stays ours
   std::fclose(second);
 
@@ -302,14 +302,14 @@ TEST_F(ViewTaskPass, RawLogHoldsExactlyTheReceivedBytes) {
   EXPECT_EQ(ReadFile(path), expected);
 
   // The slot is free again.
-  std::FILE* next = std::fopen(TempPath("next.bin").c_str(), "wb");
+  std::FILE* next = std::fopen(TempPath("next.bin").string().c_str(), "wb");
   EXPECT_TRUE(task->AttachLog(next));
 }
 
 TEST_F(ViewTaskPass, ReadFailureStopsReadingClosesTheLogAndTellsTheDisplayOnce) {
   Start();
   const auto path = TempPath("failure.bin");
-  ASSERT_TRUE(task->AttachLog(std::fopen(path.c_str(), "wb")));
+  ASSERT_TRUE(task->AttachLog(std::fopen(path.string().c_str(), "wb")));
   port.QueueRead("first bytes " + kGga);
   port.QueueFailure();
   port.QueueRead("never read");
