@@ -22,7 +22,8 @@ namespace vetra {
 inline constexpr int kParityNone = 0;
 inline constexpr int kParityOdd = 1;
 inline constexpr int kParityEven = 2;
-// Stop-bit codes: 0 one stop bit, 2 two (1, one and a half, is treated as two).
+// Stop-bit codes: 0 one stop bit, 2 two; 1, one and a half, exists on Windows only (POSIX takes
+// it as two).
 inline constexpr int kOneStopBit = 0;
 inline constexpr int kTwoStopBits = 2;
 
