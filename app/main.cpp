@@ -10,7 +10,9 @@
 // number, id "05h" or tree text) and --send presses Send once the receiver talks; --screenshot
 // writes the window's picture after N ms (3000) and ends the program (the documentation's
 // screenshots). --help and --version print and end before anything needs a display; the help
-// text (app/command_line.cpp) lists every option of this file too.
+// text (app/command_line.cpp) lists every option of this file too. The virtual receiver needs a
+// pseudo-terminal: where the system has none (Windows) --simulate and the --sim options are
+// refused.
 
 #include <QApplication>
 #include <QIcon>
@@ -28,7 +30,9 @@
 #include "app/page_rules.h"
 #include "app/settings.h"
 #include "commands/catalogue.h"
+#ifdef VETRA_HAS_SIM
 #include "sim/virtual_receiver.h"
+#endif
 #include "ui/command_area.h"
 #include "ui/first_drawing_trace.h"
 #include "ui/main_window.h"
@@ -43,7 +47,9 @@ struct ShowOptions {
   bool send = false;
   QString screenshot;
   int afterMs = 3000;
+#ifdef VETRA_HAS_SIM
   vetra::sim::SimOptions sim;
+#endif
   std::string error;
 };
 
@@ -72,6 +78,7 @@ ShowOptions TakeShowOptions(std::vector<std::string>& args) {
       show.screenshot = QString::fromStdString(value());
     } else if (arg == "--after-ms") {
       show.afterMs = std::atoi(value().c_str());
+#ifdef VETRA_HAS_SIM
     } else if (arg == "--sim-baud") {
       show.sim.baud = std::atoi(value().c_str());
       if (vetra::BaudIndexOf(show.sim.baud) < 0) show.error = "--sim-baud: not a rate of the list";
@@ -84,6 +91,7 @@ ShowOptions TakeShowOptions(std::vector<std::string>& args) {
       }
     } else if (arg == "--sim-binary") {
       show.sim.binaryOutput = true;
+#endif
     } else {
       rest.push_back(arg);
     }
@@ -143,7 +151,17 @@ int main(int argc, char* argv[]) {
     return 2;
   }
 
+#ifndef VETRA_HAS_SIM
+  if (viewer.simulate) {
+    std::fprintf(stderr,
+                 "vetra-viewer: --simulate: the virtual receiver needs a pseudo-terminal, "
+                 "which this system does not have\n");
+    return 2;
+  }
+#endif
+
   try {
+#ifdef VETRA_HAS_SIM
     std::unique_ptr<vetra::sim::VirtualReceiver> receiver;
     if (viewer.simulate) {
       receiver = std::make_unique<vetra::sim::VirtualReceiver>(show.sim);
@@ -152,6 +170,7 @@ int main(int argc, char* argv[]) {
         return 1;
       }
     }
+#endif
 
     vetra::ui::TfmTop::Options options;
     options.settingsPath =
@@ -160,10 +179,12 @@ int main(int argc, char* argv[]) {
             : viewer.settingsFile;
     options.viewer = viewer;
     vetra::ui::TfmTop window(std::move(options));
+#ifdef VETRA_HAS_SIM
     if (receiver) {
       window.PointSelectedPortAt(receiver->devicePath(), vetra::BaudIndexOf(show.sim.baud));
       window.SelectSecondChip(show.sim.chip == vetra::sim::Chip::K900);
     }
+#endif
     vetra::ui::TraceFirstDrawing(window);  // start-up benchmark's mark (off unless asked for)
     window.show();
 

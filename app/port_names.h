@@ -1,19 +1,20 @@
 #pragma once
 // The program's forty port names, COM1 to COM40, and the serial device each stands for.
 //
-// The names stay what the user sees (the port list, the settings file, the command line). On this
-// platform each maps to a device path:
+// The names stay what the user sees (the port list, the settings file, the command line). Each maps
+// to a device path:
 //   - a name pinned in the settings file's [Ports] section (COM3=/dev/ttyUSB1) maps to that path;
-//   - the serial devices found at start-up fill the remaining names from COM1 on, in a stable
-//   order:
-//     /dev/serial/by-id/* (USB devices by their id, so a receiver keeps its name whatever socket it
-//     is in), then /dev/ttyUSB*, /dev/ttyACM*, /dev/ttyS* in number order, each device once, only
-//     devices that open as terminals;
+//   - on Windows every other COMn is the device \\.\COMn itself;
+//   - on POSIX systems the serial devices found at start-up fill the remaining names from COM1 on,
+//     in a stable order: /dev/serial/by-id/* (USB devices by their id, so a receiver keeps its
+//     name whatever socket it is in), then /dev/ttyUSB*, /dev/ttyACM*, /dev/ttyS* in number
+//     order, each device once, only devices that open as terminals (app/posix/serial_devices.h);
+//     a user with one USB receiver finds it at COM1 without configuring anything;
 //   - a device path given where a port name is expected is taken as it is.
-// A user with one USB receiver finds it at COM1 without configuring anything.
+// The system's own list of serial devices (FindSerialDevices) may carry a description of each
+// (Windows' friendly names); the port list shows it beside the name.
 
 #include <array>
-#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -33,22 +34,28 @@ std::string DeviceName(int index);
 std::optional<int> MatchDeviceName(std::string_view name);
 // Index of a port name, "COM1".."COM40" or a device-name-table entry, in any letter case.
 std::optional<int> MatchPortName(std::string_view name);
-// A device path rather than a port name: it contains a '/'.
+// A device path rather than a port name: it contains a '/'. On Windows a device outside the
+// forty names is given as //./NAME (//./COM41, //./CNCA0).
 bool IsDevicePath(std::string_view text);
 
-// Finds the serial devices under root (normally "/dev") in the order described above. answers
-// tells whether a device opens as a terminal; tests replace it.
-using DeviceProbe = std::function<bool(const std::string& path)>;
-std::vector<std::string> ScanSerialDevices(const std::string& root = "/dev",
-                                           const DeviceProbe& answers = {});
-// The real probe: opens without waiting for carrier and asks for the line settings.
-bool DeviceAnswers(const std::string& path);
+// One serial device the system offers: what to open, and what the user may know it by.
+struct SerialDevice {
+  std::string path;
+  std::string description;  // empty where the system tells nothing
+};
+
+// The serial devices present now, in the order in which they fill the port names (the platform
+// layer: app/posix/serial_devices.cpp, app/win/serial_devices.cpp).
+std::vector<SerialDevice> FindSerialDevices();
 
 class PortMap {
  public:
   PortMap() = default;
   // scanned: the devices found at start-up, in order; pinned: port index -> device path.
   PortMap(const std::vector<std::string>& scanned, const std::map<int, std::string>& pinned);
+  // The same from the system's list, whose descriptions the port list shows.
+  static PortMap WithDescriptions(const std::vector<SerialDevice>& scanned,
+                                  const std::map<int, std::string>& pinned);
 
   // The device path of a port; empty when the name stands for no device.
   std::string DevicePath(int index) const;
@@ -56,12 +63,20 @@ class PortMap {
   std::optional<int> IndexOf(const std::string& path) const;
   // Points a port at a device (the virtual receiver, a path from the command line).
   void Pin(int index, const std::string& path);
-  // The forty device paths in index order (empty where none), for the port list.
+  // The forty device paths in index order (empty where none).
   std::vector<std::string> DevicePaths() const;
+  // What the port list shows beside each name: the system's description of the device, else a
+  // device path that is not the name's own Windows device (\\.\COMn); empty where neither.
+  std::vector<std::string> Labels() const;
 
  private:
   std::array<std::string, kPortCount> paths_{};
+  std::array<std::string, kPortCount> descriptions_{};
 };
+
+// This system's port map, pinned names first: on Windows COMn is \\.\COMn and the devices
+// present carry their descriptions; elsewhere the devices found now fill the names in order.
+PortMap SystemPortMap(const std::map<int, std::string>& pinned);
 
 // What --port NAME|PATH of the terminal tool names: a device path as given, or the device of a
 // port name (COM1..COM40 or a device-name-table entry, any case). Empty when it names nothing.

@@ -1,16 +1,16 @@
 #include "app/settings.h"
 
-#define SI_CONVERT_ICU
+// The build chooses SimpleIni's text conversion: ICU on Linux, Win32 on Windows.
 #include <SimpleIni.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <charconv>
-#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include "app/port_names.h"
+#include "app/system_paths.h"
 
 namespace vetra {
 namespace {
@@ -36,6 +36,24 @@ std::string Text(const IniFile& ini, const char* key, const char* fallback) {
   return ini.GetValue(kSetup, key, fallback);
 }
 
+// The file is read and written here rather than by SimpleIni, whose file names are narrow: a
+// Windows path that is not in the system's code page opens only through the wide calls.
+bool Load(IniFile& ini, const std::string& path) {
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
+  if (!in) return false;
+  const std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return !in.bad() && ini.LoadData(data) >= 0;
+}
+
+bool Save(const IniFile& ini, const fs::path& path) {
+  std::string data;
+  if (ini.Save(data, false) < 0) return false;
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(data.data(), static_cast<std::streamsize>(data.size()));
+  out.close();
+  return !out.fail();
+}
+
 }  // namespace
 
 int ParseSettingsInteger(const std::string& text, int fallback) {
@@ -53,7 +71,7 @@ Settings ReadSettings(const std::string& path) {
   Settings settings;
   IniFile ini;
   Prepare(ini);
-  if (ini.LoadFile(path.c_str()) < 0) return settings;
+  if (!Load(ini, path)) return settings;
 
   settings.host = Text(ini, "Host", "OFF");
   settings.portId = ParseSettingsInteger(Text(ini, "Portid", "0"), 0);
@@ -78,10 +96,11 @@ bool WriteBackSettings(const std::string& path, int portIndex, const std::string
   IniFile ini;
   Prepare(ini);
   std::error_code error;
-  if (fs::exists(path, error)) {
-    if (ini.LoadFile(path.c_str()) < 0) return false;  // never overwrite a file we cannot read
+  const fs::path file = PathFromUtf8(path);
+  if (fs::exists(file, error)) {
+    if (!Load(ini, path)) return false;  // never overwrite a file we cannot read
   } else {
-    const fs::path folder = fs::path(path).parent_path();
+    const fs::path folder = file.parent_path();
     if (!folder.empty()) fs::create_directories(folder, error);
   }
   ini.SetLongValue(kSetup, "Port", portIndex);
@@ -89,12 +108,13 @@ bool WriteBackSettings(const std::string& path, int portIndex, const std::string
   ini.SetValue(kSetup, "WorkPath", workPath.c_str());
   // Into a neighbour first, then renamed over the file, so a failed write never leaves half a
   // file behind.
-  const std::string temporary = path + ".new";
-  if (ini.SaveFile(temporary.c_str(), false) < 0) {
+  fs::path temporary = file;
+  temporary += ".new";
+  if (!Save(ini, temporary)) {
     fs::remove(temporary, error);
     return false;
   }
-  fs::rename(temporary, path, error);
+  fs::rename(temporary, file, error);
   if (error) {
     fs::remove(temporary, error);
     return false;
@@ -103,34 +123,27 @@ bool WriteBackSettings(const std::string& path, int portIndex, const std::string
 }
 
 std::string SettingsPath(const std::string& programPath, bool programFolderWritable,
-                         const char* xdgConfigHome, const char* home) {
-  const fs::path program(programPath);
-  const std::string fileName = program.stem().string() + ".INI";
-  if (programFolderWritable) return (program.parent_path() / fileName).string();
-  fs::path config;
-  if (xdgConfigHome != nullptr && *xdgConfigHome == '/') {
-    config = xdgConfigHome;
-  } else if (home != nullptr && *home != '\0') {
-    config = fs::path(home) / ".config";
-  } else {
-    config = fs::temp_directory_path();
-  }
-  return (config / "vetra-viewer" / fileName).string();
+                         const std::string& userConfigFolder) {
+  const fs::path program = PathFromUtf8(programPath);
+  const fs::path fileName = program.stem().u8string() + u8".INI";
+  if (programFolderWritable) return Utf8FromPath(program.parent_path() / fileName);
+  const fs::path config =
+      userConfigFolder.empty() ? fs::temp_directory_path() : PathFromUtf8(userConfigFolder);
+  return Utf8FromPath(config / "vetra-viewer" / fileName);
 }
 
 std::string SettingsPathForProgram(const std::string& programPath) {
   std::error_code error;
-  fs::path program = fs::absolute(programPath, error);
-  if (error) program = programPath;
+  fs::path program = fs::absolute(PathFromUtf8(programPath), error);
+  if (error) program = PathFromUtf8(programPath);
   const fs::path folder = program.parent_path();
-  bool writable = ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
+  bool writable = FolderWritable(Utf8FromPath(folder));
 #ifdef VETRA_INSTALL_BINDIR
   // Installed where the build meant it to go (/usr/bin for the package): the system's folder is no
   // place for a user's file, even when root may write there, and the package does not own it.
   if (std::error_code same; fs::equivalent(folder, VETRA_INSTALL_BINDIR, same)) writable = false;
 #endif
-  return SettingsPath(program.string(), writable, std::getenv("XDG_CONFIG_HOME"),
-                      std::getenv("HOME"));
+  return SettingsPath(Utf8FromPath(program), writable, UserConfigFolder());
 }
 
 }  // namespace vetra

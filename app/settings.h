@@ -10,9 +10,10 @@
 // (COM1), as the command line does with a name it does not know.
 //
 // Location: beside the program, the program file's name with ".INI" (vetra-viewer.INI beside
-// vetra-viewer); where that folder is not writable, or is the folder the program was built to be
-// installed in (the package's /usr/bin), $XDG_CONFIG_HOME/vetra-viewer/ (default
-// ~/.config/vetra-viewer/); --settings FILE chooses another.
+// vetra-viewer, vetra-viewer.INI beside vetra-viewer.exe); where that folder is not writable, or
+// is the folder the program was built to be installed in (the package's /usr/bin), in the user's
+// configuration folder: $XDG_CONFIG_HOME/vetra-viewer/ (default ~/.config/vetra-viewer/), on
+// Windows %APPDATA%\vetra-viewer\. --settings FILE chooses another. Paths are UTF-8.
 
 #include <map>
 #include <string>
@@ -44,11 +45,11 @@ bool WriteBackSettings(const std::string& path, int portIndex, const std::string
 // (the file's own spaces around the value are not part of it); otherwise fallback.
 int ParseSettingsInteger(const std::string& text, int fallback);
 
-// Where the settings file lies, from the program's path. programFolderWritable and the two
-// environment values are given so that the rule can be checked; SettingsPathForProgram asks the
-// system.
+// Where the settings file lies, from the program's path. programFolderWritable and the user's
+// configuration folder (app/system_paths.h; the temporary folder when empty) are given so that
+// the rule can be checked; SettingsPathForProgram asks the system.
 std::string SettingsPath(const std::string& programPath, bool programFolderWritable,
-                         const char* xdgConfigHome, const char* home);
+                         const std::string& userConfigFolder);
 std::string SettingsPathForProgram(const std::string& programPath);
 
 }  // namespace vetra

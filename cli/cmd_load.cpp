@@ -6,9 +6,6 @@
 // Exit status: 0 on "PASS!"; 1 with the failure text otherwise (also for a port that does not
 // open, a missing boot monitor and Ctrl-C, which stops the load); 2 for a bad image file
 // ("Wrong file!") or a usage error.
-#include <signal.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
@@ -20,6 +17,8 @@
 
 #include "app/receiver_port.h"
 #include "cli/command_registry.h"
+#include "cli/console.h"
+#include "cli/interrupt_watcher.h"
 #include "cli/port_argument.h"
 #include "firmware/chip_selection.h"
 #include "firmware/load_frames.h"
@@ -44,7 +43,6 @@ class NoPassDisplay final : public IPassDisplay {
  public:
   void ShowPass(const PassValue&) override {}
 };
-void OnInterrupt(int) { gInterrupted = true; }
 
 // The Upgrade page on a terminal: state texts as lines, the progress bar redrawn in place.
 class TerminalLoadDisplay final : public ILoadDisplay {
@@ -183,12 +181,9 @@ int Load(const LoadArgs& args) {
   conversation.AttachPort(std::move(opened));
   IPort* port = conversation.LendPort();
 
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  InterruptWatcher interrupt([] { gInterrupted = true; });
 
-  TerminalLoadDisplay display(::isatty(STDERR_FILENO) != 0);
+  TerminalLoadDisplay display(StderrIsTerminal());
   TLoadTask task(
       image, monitor, SystemClock::instance(), [](const std::function<void()>& fn) { fn(); },
       display);

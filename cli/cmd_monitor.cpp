@@ -5,10 +5,6 @@
 // (default 4800, the program's own start rate; `vetra scan` finds the receiver's).
 // Exit status: 0 after Ctrl-C; 1 when the port does not open or fails (the receiver unplugged:
 // the log then holds every byte received); 2 for a usage error.
-#include <pthread.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +14,7 @@
 #include "app/receiver_port.h"
 #include "app/terminal_monitor.h"
 #include "cli/command_registry.h"
+#include "cli/interrupt_watcher.h"
 #include "cli/port_argument.h"
 
 namespace vetra::cli {
@@ -55,14 +52,9 @@ int Monitor(const MonitorArgs& args) {
     return 1;
   }
 
-  // Ctrl-C, a termination request and the port's failure all end the wait below. The signals
-  // are blocked before the task's thread exists, so only sigwait here receives them.
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
-  sigaddset(&signals, SIGUSR1);
-  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  // Ctrl-C, a termination request and the port's failure all end the wait below. The watcher
+  // exists before the task's thread does.
+  InterruptWatcher stop;
 
   TerminalMonitor::Options options;
   options.json = args.json;
@@ -72,12 +64,11 @@ int Monitor(const MonitorArgs& args) {
     std::fwrite(lines.data(), 1, lines.size(), stdout);
     std::fflush(stdout);
   });
-  monitor.SetFailureCallback([] { ::kill(::getpid(), SIGUSR1); });
+  monitor.SetFailureCallback([&stop] { stop.Stop(); });
   if (log != nullptr && !monitor.AttachLog(log)) std::fclose(log);
   monitor.Start(std::move(port));
 
-  int received = 0;
-  sigwait(&signals, &received);
+  stop.Wait();
   monitor.Stop();
   if (monitor.portFailed()) {
     std::fprintf(stderr, "vetra monitor: the receiver's port failed (unplugged?)%s\n",

@@ -2,8 +2,6 @@
 // The first line of standard output is the device path to open (the --link path when given).
 // The module talks at its own rate (--baud, 9600 by default); open the device at that rate, or
 // the host receives garbage as from a real module at another rate.
-#include <signal.h>
-
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "cli/command_registry.h"
+#include "cli/interrupt_watcher.h"
 #include "sim/virtual_receiver.h"
 
 namespace vetra::cli {
@@ -45,12 +44,8 @@ int RunSim(const SimArguments& a) {
     std::cerr << "flash written: " << image.size() << " bytes" << std::endl;
   };
 
-  // Block the stop signals before the receiver's thread starts, so that only sigwait sees them.
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGINT);
-  sigaddset(&stopSignals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  // Before the receiver's thread starts, so that only the watcher sees the stop requests.
+  InterruptWatcher stop;
 
   sim::VirtualReceiver receiver(options);
   if (!receiver.Start()) {
@@ -60,8 +55,7 @@ int RunSim(const SimArguments& a) {
   std::cout << receiver.devicePath() << std::endl;
   std::cerr << "virtual " << (k900 ? "K900" : "K700") << " receiver at " << a.baud << " baud on "
             << receiver.slavePath() << "; Ctrl-C stops it\n";
-  int signal = 0;
-  sigwait(&stopSignals, &signal);
+  stop.Wait();
   receiver.Stop();
   return 0;
 }

@@ -8,7 +8,6 @@
 // Exit status: 0 when all cycles ended; 1 when the port does not open or fails, or the CSV cannot
 // be written; 2 for a usage error; 130 when Ctrl-C stopped the test (as the Stop button does: the
 // summary and the CSV hold the cycles finished before).
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -16,6 +15,7 @@
 #include <string>
 
 #include "cli/command_registry.h"
+#include "cli/console.h"
 #include "cli/receiver_session.h"
 #include "link/clock.h"
 #include "ttff/conversation_ttff_monitor.h"
@@ -55,7 +55,7 @@ std::string CycleLine(const TtffCycle& cycle, const std::string& meanText) {
 // The tab's live labels on one redrawn stderr line, on a terminal only.
 class LiveStatus {
  public:
-  LiveStatus() : terminal_(::isatty(STDERR_FILENO)) {}
+  LiveStatus() : terminal_(StderrIsTerminal()) {}
   void Show(const TtffPanel& panel) {
     if (!terminal_) return;
     const std::string text = panel.testCycle + "  " + panel.gpsStatus + "  " + panel.testStatus;

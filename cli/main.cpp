@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/command_registry.h"
+#include "cli/console.h"
 #include "vetra_version.h"
 
 namespace vetra::cli {
@@ -18,6 +19,7 @@ std::vector<CommandEntry>& Commands() {
 
 int main(int argc, char** argv) {
   using namespace vetra::cli;
+  UseBinaryStreams();
   CLI::App app{
       "Vetra Viewer from a terminal: decode, encode, send, monitor, scan, load, trace, "
       "convert, ttff, sim",

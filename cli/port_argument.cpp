@@ -1,23 +1,23 @@
 #include "cli/port_argument.h"
 
 #include <filesystem>
-#include <system_error>
 
 #include "app/port_names.h"
 #include "app/settings.h"
+#include "app/system_paths.h"
 
 namespace vetra::cli {
 
 std::string DevicePathForArgument(const std::string& argument) {
   if (IsDevicePath(argument)) return argument;
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  // The desktop program's settings file beside this program, or in the user's folder.
+  const std::string self = ProgramPath();
   std::map<int, std::string> pinned;
-  if (!error) {
-    pinned = ReadSettings(SettingsPathForProgram((self.parent_path() / "vetra-viewer").string()))
-                 .pinnedPorts;
+  if (!self.empty()) {
+    const std::filesystem::path viewer = PathFromUtf8(self).parent_path() / "vetra-viewer";
+    pinned = ReadSettings(SettingsPathForProgram(Utf8FromPath(viewer))).pinnedPorts;
   }
-  return ResolvePortArgument(argument, PortMap(ScanSerialDevices(), pinned));
+  return ResolvePortArgument(argument, SystemPortMap(pinned));
 }
 
 }  // namespace vetra::cli

@@ -1,8 +1,6 @@
 #include "cli/receiver_session.h"
 
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -13,131 +11,13 @@
 #include <thread>
 #include <utility>
 
+#include "cli/capture_file.h"
+#include "cli/interrupt_watcher.h"
 #include "cli/port_argument.h"
 #include "link/clock.h"
 #include "trace/trace_scanner.h"
 
 namespace vetra::cli {
-
-// --- Ctrl-C ----------------------------------------------------------------------------------
-
-// Takes SIGINT and SIGTERM on a thread of its own (sigwait), so that a signal can wake a waiting
-// condition variable, which a signal handler may not. The signals are blocked in the creating
-// thread before any other thread exists, and every thread created later inherits that.
-class InterruptWatcher {
- public:
-  explicit InterruptWatcher(std::function<void()> onInterrupt)
-      : onInterrupt_(std::move(onInterrupt)) {
-    sigemptyset(&signals_);
-    sigaddset(&signals_, SIGINT);
-    sigaddset(&signals_, SIGTERM);
-    sigaddset(&signals_, kWake);
-    pthread_sigmask(SIG_BLOCK, &signals_, &previous_);
-    thread_ = std::thread([this] { Run(); });
-  }
-  ~InterruptWatcher() {
-    stopping_ = true;
-    pthread_kill(thread_.native_handle(), kWake);
-    thread_.join();
-    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-  }
-  InterruptWatcher(const InterruptWatcher&) = delete;
-  InterruptWatcher& operator=(const InterruptWatcher&) = delete;
-
- private:
-  static constexpr int kWake = SIGUSR2;
-
-  void Run() {
-    int taken = 0;
-    for (;;) {
-      int signal = 0;
-      if (sigwait(&signals_, &signal) != 0) continue;
-      if (signal == kWake) {
-        if (stopping_) return;
-        continue;
-      }
-      if (++taken == 1) {
-        onInterrupt_();
-        continue;
-      }
-      // A second Ctrl-C: the user does not want to wait for the wind-down. Captures are written
-      // chunk by chunk, so nothing received is lost.
-      ::signal(signal, SIG_DFL);
-      sigset_t one;
-      sigemptyset(&one);
-      sigaddset(&one, signal);
-      pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
-      ::raise(signal);
-    }
-  }
-
-  std::function<void()> onInterrupt_;
-  sigset_t signals_{};
-  sigset_t previous_{};
-  std::atomic<bool> stopping_{false};
-  std::thread thread_;
-};
-
-// --- Capture file ------------------------------------------------------------------------------
-
-// The stream handed to the task's capture slot: every chunk the task writes goes straight to the
-// file (no stdio buffer that a hard end could lose) and through a trace scanner, which counts the
-// records exactly as the converter will find them.
-class CaptureFile {
- public:
-  CaptureFile(ReceiverSession& session, int fd) : session_(session), fd_(fd) {}
-  ~CaptureFile() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  CaptureFile(const CaptureFile&) = delete;
-  CaptureFile& operator=(const CaptureFile&) = delete;
-
-  std::FILE* OpenStream() {
-    cookie_io_functions_t functions{};
-    functions.write = &CaptureFile::Write;
-    functions.close = &CaptureFile::Close;
-    std::FILE* stream = fopencookie(this, "w", functions);
-    if (stream != nullptr) std::setvbuf(stream, nullptr, _IONBF, 0);
-    return stream;
-  }
-  bool failed() const { return failed_; }
-
- private:
-  static ssize_t Write(void* cookie, const char* bytes, size_t size) {
-    auto* self = static_cast<CaptureFile*>(cookie);
-    bool ok = true;
-    size_t done = 0;
-    while (done < size) {
-      const ssize_t n = ::write(self->fd_, bytes + done, size - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        ok = false;
-        break;
-      }
-      done += static_cast<size_t>(n);
-    }
-    if (!ok) self->failed_ = true;
-    self->scanner_.Feed(std::span(reinterpret_cast<const uint8_t*>(bytes), size),
-                        [](std::span<const uint8_t, kTracePayloadSize>) {});
-    self->session_.Captured(static_cast<int>(size), self->scanner_.recordsFound(), !ok);
-    return ok ? static_cast<ssize_t>(size) : -1;
-  }
-  static int Close(void* cookie) {
-    auto* self = static_cast<CaptureFile*>(cookie);
-    const int result = ::close(self->fd_);
-    self->fd_ = -1;
-    if (result != 0) {
-      self->failed_ = true;
-      self->session_.Captured(0, self->scanner_.recordsFound(), true);
-    }
-    return result;
-  }
-
-  ReceiverSession& session_;
-  int fd_;
-  bool failed_ = false;  // task thread while attached; read after CloseLog returned
-  TTraceScanner scanner_;
-};
 
 // --- Session -------------------------------------------------------------------------------------
 

@@ -3,11 +3,8 @@
 #include <algorithm>
 #include <exception>
 
-#if defined(__linux__)
-#include <pthread.h>
-#endif
-
 #include "firmware/load_frames.h"
+#include "link/thread_name.h"
 
 namespace vetra {
 namespace {
@@ -47,9 +44,7 @@ void TLoadTask::RequestStop() {
 }
 
 void TLoadTask::Execute(std::stop_token stop) {
-#if defined(__linux__)
-  pthread_setname_np(pthread_self(), "FWLoad");
-#endif
+  NameThisThread("FWLoad");
   while (!stop.stop_requested()) RunPass();
 }
 

@@ -1,21 +1,16 @@
 #pragma once
-// TSerialPort: the one serial port to the receiver, on a POSIX terminal device (termios).
+// TSerialPort: the one serial port to the receiver. The device is opened exclusively for reading
+// and writing at the given rate, byte size, parity and stop bits, with DTR and RTS asserted and no
+// flow control. Reads never block for long: rxData takes what the driver has queued, waiting at
+// most 50 ms. Writes return when every byte has been accepted, or throw.
 //
-// The device is opened exclusively (flock, and TIOCEXCL for other programs), in raw mode with
-// CLOCAL|CREAD, DTR and RTS asserted and no flow control. Reads never block for long: rxData asks
-// only for what the driver has queued (FIONREAD). Writes return when every byte has been accepted.
-//
-// How the receiver's port operations map onto the terminal device:
-//   open the device              -> open(O_RDWR|O_NOCTTY|O_NONBLOCK), flock(LOCK_EX|LOCK_NB);
-//                                   a missing or busy device returns false without a message
-//   request the queue sizes      -> the device must be a terminal (tcgetattr); the sizes are kept
-//                                   but a terminal's queues are the driver's own
-//   purge both directions        -> tcflush(TCIOFLUSH)
-//   line settings                -> tcsetattr, read back and compared
-//   pending line error           -> none: raw mode hands errors on as bytes, nothing to clear
-// Message texts ("Setup: SetCommState %d" ...) and the title "Error" are the receiver tool's own.
+// Each platform realises it in its own file, which says how the receiver's port operations map
+// onto the system's calls: link/posix/serial_port.cpp (a terminal device, termios) and
+// link/win/serial_port.cpp (a Win32 communications device, \\.\COMn). Message texts
+// ("Setup: SetCommState %d" ...) and the title "Error" are the receiver tool's own.
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 #include "link/messages.h"
@@ -27,7 +22,8 @@ namespace vetra {
 inline constexpr int kParityNone = 0;
 inline constexpr int kParityOdd = 1;
 inline constexpr int kParityEven = 2;
-// Stop-bit codes: 0 one stop bit, 2 two (1, one and a half, is treated as two).
+// Stop-bit codes: 0 one stop bit, 2 two; 1, one and a half, exists on Windows only (POSIX takes
+// it as two).
 inline constexpr int kOneStopBit = 0;
 inline constexpr int kTwoStopBits = 2;
 
@@ -48,7 +44,7 @@ class TSerialPort final : public IPort {
   bool Open();
   // True when everything that was open closed without error; true for a never-opened port.
   bool Close();
-  bool isOpen() const { return fd_.load() >= 0; }
+  bool isOpen() const { return handle_.load() != kNoDevice; }
 
   bool Reset(int baudRate, int byteSize, int stopBits, int parity) override;
   int txData(const uint8_t* bytes, int count) override;
@@ -61,7 +57,7 @@ class TSerialPort final : public IPort {
   const std::string& devicePath() const { return devicePath_; }
 
  private:
-  enum class LineResult { Ok, ReadFailed, ApplyFailed };  // errno tells why
+  enum class LineResult { Ok, ReadFailed, ApplyFailed };  // the system's last error tells why
   LineResult ApplyLineSettings(bool fromScratch);
   void Report(const std::string& text);
 
@@ -74,7 +70,10 @@ class TSerialPort final : public IPort {
   const int outputQueueSize_;
   const std::string devicePath_;
   IMessages& messages_;
-  std::atomic<int> fd_{-1};
+  // The open device: a file descriptor on POSIX, a HANDLE on Windows. Both systems' "none"
+  // values are -1 (INVALID_HANDLE_VALUE).
+  static constexpr std::intptr_t kNoDevice = -1;
+  std::atomic<std::intptr_t> handle_{kNoDevice};
 };
 
 }  // namespace vetra

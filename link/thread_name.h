@@ -1,6 +1,7 @@
 #pragma once
-// Names the calling thread for debuggers ("SATView", "FWLoad"), where the platform offers thread
-// names; elsewhere it does nothing.
+// Names the calling thread for debuggers ("SATView", "FWLoad"), where the system offers thread
+// names; elsewhere nothing happens. The platform layer: link/posix/thread_name.cpp,
+// link/win/thread_name.cpp.
 
 namespace vetra {
 

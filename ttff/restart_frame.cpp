@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "link/frame.h"
+#include "link/utc_time.h"
 
 namespace vetra {
 namespace {
@@ -31,8 +32,7 @@ std::array<uint8_t, kTestRestartFrameSize> BuildTestRestartFrame(TestType type, 
     f = {0x01, 0x03, 2004, 2, 14, 0, 0, 0, 24, 13};
   } else {
     const std::time_t t = static_cast<std::time_t>(utcSeconds);
-    std::tm utc{};
-    gmtime_r(&t, &utc);
+    const std::tm utc = UtcTime(t);
     f.flag = type == TestType::Warm ? 0x01 : 0x00;
     f.mode = type == TestType::Warm ? 0x02 : 0x00;
     f.year = utc.tm_year + 1900;

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "link/utc_time.h"
+
 namespace vetra {
 
 std::string_view ModeName(TestType type) {
@@ -91,8 +93,7 @@ namespace {
 
 std::string UtcText(int64_t seconds) {
   const std::time_t t = static_cast<std::time_t>(seconds);
-  std::tm utc{};
-  gmtime_r(&t, &utc);
+  const std::tm utc = UtcTime(t);
   char text[32];
   std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
   return text;

@@ -50,8 +50,8 @@ TfmTop::TfmTop(Options options, QWidget* parent)
 
   // Settings, command line and the derived start state.
   settings_ = ReadSettings(options_.settingsPath);
-  ports_ = PortMap(options_.scanSerialDevices ? ScanSerialDevices() : std::vector<std::string>{},
-                   settings_.pinnedPorts);
+  ports_ = options_.scanSerialDevices ? SystemPortMap(settings_.pinnedPorts)
+                                      : PortMap(std::vector<std::string>{}, settings_.pinnedPorts);
   const std::string currentDirectory = options_.currentDirectory.empty()
                                            ? QDir::currentPath().toStdString()
                                            : options_.currentDirectory;
@@ -138,7 +138,7 @@ TfmTop::~TfmTop() { StopTasks(); }
 
 void TfmTop::ApplyStartup() {
   setupPage_->SetHostMode(startup_.hostMode);
-  setupPage_->SetPortPaths(ports_.DevicePaths());
+  setupPage_->SetPortPaths(ports_.Labels());
   setupPage_->SetPortIndex(startup_.portIndex);
   setupPage_->SetBaudIndex(startup_.baudIndex);
   viewPage_->SetBigSnrVisible(startup_.controls.showBigSnr);
@@ -253,7 +253,7 @@ void TfmTop::SetLoaderIdle() { upgradePage_->SetLoaderIdle(); }
 
 void TfmTop::PointSelectedPortAt(const std::string& devicePath, int baudIndex) {
   ports_.Pin(rules_.portIndex(), devicePath);
-  setupPage_->SetPortPaths(ports_.DevicePaths());
+  setupPage_->SetPortPaths(ports_.Labels());
   setupPage_->SetBaudIndex(baudIndex);
 }
 

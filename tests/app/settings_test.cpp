@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "app/access_level.h"
+#include "app/system_paths.h"
 
 namespace vetra {
 namespace {
@@ -141,17 +142,18 @@ TEST_F(SettingsFileTest, WriteBackIntoAnUnwritablePlaceFails) {
   EXPECT_FALSE(WriteBackSettings(blocked + "/vetra-viewer.INI", 1, ".", "."));
 }
 
+// Compared as paths: Windows joins with its own separator.
 TEST(SettingsLocation, BesideTheProgramElseTheUsersConfigFolder) {
-  EXPECT_EQ(SettingsPath("/opt/vetra/bin/vetra-viewer", true, nullptr, "/home/eng"),
-            "/opt/vetra/bin/vetra-viewer.INI");
-  EXPECT_EQ(SettingsPath("/usr/bin/vetra-viewer", false, "/home/eng/.cfg", "/home/eng"),
-            "/home/eng/.cfg/vetra-viewer/vetra-viewer.INI");
-  EXPECT_EQ(SettingsPath("/usr/bin/vetra-viewer", false, nullptr, "/home/eng"),
-            "/home/eng/.config/vetra-viewer/vetra-viewer.INI");
+  using P = fs::path;
+  EXPECT_EQ(P(SettingsPath("/opt/vetra/bin/vetra-viewer", true, "/home/eng/.config")),
+            P("/opt/vetra/bin/vetra-viewer.INI"));
+  EXPECT_EQ(P(SettingsPath("/usr/bin/vetra-viewer", false, "/home/eng/.cfg")),
+            P("/home/eng/.cfg/vetra-viewer/vetra-viewer.INI"));
+  EXPECT_EQ(P(SettingsPath("C/VetraViewer.exe", true, "")), P("C/VetraViewer.INI"));
+  EXPECT_EQ(P(XdgConfigFolder("/home/eng/.cfg", "/home/eng")), P("/home/eng/.cfg"));
+  EXPECT_EQ(P(XdgConfigFolder(nullptr, "/home/eng")), P("/home/eng/.config"));
   // A relative XDG_CONFIG_HOME is not to be used.
-  EXPECT_EQ(SettingsPath("/usr/bin/vetra-viewer", false, "cfg", "/home/eng"),
-            "/home/eng/.config/vetra-viewer/vetra-viewer.INI");
-  EXPECT_EQ(SettingsPath("C/VetraViewer.exe", true, nullptr, nullptr), "C/VetraViewer.INI");
+  EXPECT_EQ(P(XdgConfigFolder("cfg", "/home/eng")), P("/home/eng/.config"));
 }
 
 TEST(SettingsLocation, AnInstalledProgramNeverWritesBesideItself) {

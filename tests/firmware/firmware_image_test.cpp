@@ -1,6 +1,8 @@
 // Reading the image and monitor files: sizes, padding, refusals and the word checksum.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <algorithm>
 #include <iterator>
 
@@ -105,8 +107,10 @@ TEST(ImageChecksum, IsTheXorOfLittleEndianWordsOfThePaddedImage) {
 
 TEST(MonitorFile, IsReadFromTheStartFolderByChipAndCutAtItsCapacity) {
   test::TempFolder folder;
-  EXPECT_EQ(MonitorFilePath(false, folder.path()), folder.path() + "/mpd.srec");
-  EXPECT_EQ(MonitorFilePath(true, folder.path()), folder.path() + "/mpdK900.srec");
+  // Compared as paths: Windows joins with its own separator.
+  const std::filesystem::path start(folder.path());
+  EXPECT_EQ(std::filesystem::path(MonitorFilePath(false, folder.path())), start / "mpd.srec");
+  EXPECT_EQ(std::filesystem::path(MonitorFilePath(true, folder.path())), start / "mpdK900.srec");
 
   MonitorImage monitor;
   folder.WritePattern("mpd.srec", 40'000, 7);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 #include <random>
 
 #include "decode/nmea.h"
@@ -38,8 +39,9 @@ TEST(TraceFormat, RecordsWithinOneTickGetDistinctSeconds) {
 TEST(TraceFormat, GeodeticColumnsPrintLikePercentF) {
   // Equatorial point 45 degrees east, 100 m up.
   const double a = 6378137.0 + 100.0;
-  TraceRecord r = SampleRecord(0, static_cast<int32_t>(std::lround(a * std::cos(M_PI / 4))),
-                               static_cast<int32_t>(std::lround(a * std::sin(M_PI / 4))), 0);
+  TraceRecord r =
+      SampleRecord(0, static_cast<int32_t>(std::lround(a * std::cos(std::numbers::pi / 4))),
+                   static_cast<int32_t>(std::lround(a * std::sin(std::numbers::pi / 4))), 0);
   const TracePosition p = TraceRecordPosition(r);
   char expected[200];
   std::snprintf(expected, sizeof expected, "2009/1/1, 0:0:0, %f, %f, %f, 5, 1, 1, -3\n",
@@ -72,7 +74,7 @@ class SentenceRoundTrip : public testing::TestWithParam<std::array<double, 3>> {
 TEST_P(SentenceRoundTrip, DecodesBackToThePosition) {
   const auto [latDeg, lonDeg, heightM] = GetParam();
   const double a = 6378137.0, e2 = 0.006694379990141317;
-  const double lat = latDeg * M_PI / 180, lon = lonDeg * M_PI / 180;
+  const double lat = latDeg * std::numbers::pi / 180, lon = lonDeg * std::numbers::pi / 180;
   const double n = a / std::sqrt(1 - e2 * std::sin(lat) * std::sin(lat));
   TraceRecord r =
       SampleRecord(45296 / 2, std::lround((n + heightM) * std::cos(lat) * std::cos(lon)),

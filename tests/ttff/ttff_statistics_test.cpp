@@ -84,9 +84,9 @@ TEST(TtffCsv, WritesTheFileWholeOrNotAtAll) {
   const std::string path = (folder / "ttff.csv").string();
   const std::vector<TtffCycle> cycles = {Cycle(1, CycleOutcome::Counted, 31)};
   ASSERT_TRUE(WriteCsv(path, cycles));
-  std::ifstream in(path);
   std::stringstream text;
-  text << in.rdbuf();
+  text << std::ifstream(path, std::ios::binary)
+              .rdbuf();  // closed again: Windows removes no open file
   EXPECT_EQ(text.str(), CsvText(cycles));
   EXPECT_FALSE(std::filesystem::exists(path + ".part"));
   EXPECT_FALSE(WriteCsv((folder / "missing" / "ttff.csv").string(), cycles));

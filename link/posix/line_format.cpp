@@ -1,6 +1,5 @@
-#include "link/line_format.h"
+#include "link/posix/line_format.h"
 
-#include <array>
 #include <cerrno>
 
 namespace vetra {
@@ -11,17 +10,19 @@ struct SpeedCode {
   speed_t code;
 };
 
-// The rates a Linux terminal accepts through cfsetspeed.
-constexpr std::array<SpeedCode, 30> kSpeeds{{
+// The rates every POSIX terminal accepts through cfsetspeed, then Linux's higher ones.
+constexpr SpeedCode kSpeeds[] = {
     {50, B50},           {75, B75},           {110, B110},         {134, B134},
     {150, B150},         {200, B200},         {300, B300},         {600, B600},
     {1200, B1200},       {1800, B1800},       {2400, B2400},       {4800, B4800},
     {9600, B9600},       {19200, B19200},     {38400, B38400},     {57600, B57600},
-    {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
-    {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000},
-    {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
-    {3500000, B3500000}, {4000000, B4000000},
-}};
+    {115200, B115200},   {230400, B230400},
+#ifdef __linux__
+    {460800, B460800},   {500000, B500000},   {576000, B576000},   {921600, B921600},
+    {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000}, {2000000, B2000000},
+    {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000},
+#endif
+};
 
 bool SpeedCodeFor(int bitsPerSecond, speed_t& code) {
   for (const auto& s : kSpeeds) {
@@ -55,11 +56,13 @@ bool EncodeLineFormat(termios& t, int baudRate, int byteSize, int stopBits, int 
       errno = EINVAL;
       return false;
   }
-  if (!SpeedCodeFor(baudRate, speed) || parity < 0 || parity > 4 || stopBits < 0 || stopBits > 2) {
+  const int highestParity = kStickParity != 0 ? 4 : 2;
+  if (!SpeedCodeFor(baudRate, speed) || parity < 0 || parity > highestParity || stopBits < 0 ||
+      stopBits > 2) {
     errno = EINVAL;
     return false;
   }
-  t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
+  t.c_cflag &= ~(CSIZE | PARENB | PARODD | kStickParity | CSTOPB);
   t.c_cflag |= size;
   switch (parity) {
     case 1:
@@ -69,10 +72,10 @@ bool EncodeLineFormat(termios& t, int baudRate, int byteSize, int stopBits, int 
       t.c_cflag |= PARENB;
       break;  // even
     case 3:
-      t.c_cflag |= PARENB | CMSPAR | PARODD;
+      t.c_cflag |= PARENB | kStickParity | PARODD;
       break;  // mark
     case 4:
-      t.c_cflag |= PARENB | CMSPAR;
+      t.c_cflag |= PARENB | kStickParity;
       break;  // space
     default:
       break;  // none

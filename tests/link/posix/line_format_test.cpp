@@ -1,4 +1,4 @@
-#include "link/line_format.h"
+#include "link/posix/line_format.h"
 
 #include <gtest/gtest.h>
 
@@ -11,20 +11,20 @@ namespace {
 TEST(LineFormat, EncodesByteSizeParityAndStopBits) {
   struct Row {
     int byteSize, stopBits, parity;
-    tcflag_t expected;  // of CSIZE | PARENB | PARODD | CMSPAR | CSTOPB
+    tcflag_t expected;  // of CSIZE | PARENB | PARODD | kStickParity | CSTOPB
   };
   const std::vector<Row> rows{
       {8, 0, 0, CS8},
       {8, 0, 2, CS8 | PARENB},
       {7, 0, 1, CS7 | PARENB | PARODD},
-      {8, 0, 3, CS8 | PARENB | PARODD | CMSPAR},
-      {8, 0, 4, CS8 | PARENB | CMSPAR},
+      {8, 0, 3, CS8 | PARENB | PARODD | kStickParity},
+      {8, 0, 4, CS8 | PARENB | kStickParity},
       {8, 2, 0, CS8 | CSTOPB},
       {8, 1, 0, CS8 | CSTOPB},  // one and a half: two
       {5, 0, 0, CS5},
       {6, 0, 0, CS6},
   };
-  constexpr tcflag_t kFrame = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
+  constexpr tcflag_t kFrame = CSIZE | PARENB | PARODD | kStickParity | CSTOPB;
   for (const Row& row : rows) {
     termios t{};
     t.c_cflag = kFrame | CLOCAL;  // whatever was there before is replaced; the rest is kept

@@ -1,0 +1,47 @@
+// The console's control events, taken by a handler that the system runs on a thread of its own.
+#include "cli/interrupt_watcher.h"
+
+#include <windows.h>
+
+#include <atomic>
+
+namespace vetra::cli {
+
+struct InterruptWatcher::Platform {
+  explicit Platform(InterruptWatcher& owner) : owner(owner) {
+    current = this;
+    ::SetConsoleCtrlHandler(&Platform::Handle, TRUE);
+  }
+  ~Platform() {
+    ::SetConsoleCtrlHandler(&Platform::Handle, FALSE);
+    current = nullptr;
+  }
+
+  static BOOL WINAPI Handle(DWORD event) {
+    Platform* self = current.load();
+    if (self == nullptr) return FALSE;
+    switch (event) {
+      case CTRL_C_EVENT:
+      case CTRL_BREAK_EVENT:
+      case CTRL_CLOSE_EVENT:
+        break;
+      default:
+        return FALSE;  // logoff and shutdown: the system's own handling
+    }
+    // A second request: FALSE hands it to the default handler, which ends the process.
+    if (self->taken.fetch_add(1) > 0) return FALSE;
+    self->owner.Requested();
+    return TRUE;
+  }
+
+  static inline std::atomic<Platform*> current{nullptr};  // the handler has no context argument
+  InterruptWatcher& owner;
+  std::atomic<int> taken{0};
+};
+
+InterruptWatcher::InterruptWatcher(std::function<void()> onInterrupt)
+    : onInterrupt_(std::move(onInterrupt)), platform_(std::make_unique<Platform>(*this)) {}
+
+InterruptWatcher::~InterruptWatcher() { platform_.reset(); }
+
+}  // namespace vetra::cli

@@ -1,0 +1,169 @@
+// TSerialPort on a Win32 communications device.
+//
+// How the receiver's port operations map onto Win32:
+//   open the device              -> CreateFileW(\\.\COMn, read and write, no sharing,
+//                                   OPEN_EXISTING); a missing or busy device returns false
+//                                   without a message
+//   request the queue sizes      -> SetupComm
+//   purge both directions        -> PurgeComm with all four flags
+//   line settings                -> SetCommState, read back with GetCommState and compared
+//   pending line error, queued   -> ClearCommError; when it fails the device has gone (a USB
+//                                   receiver unplugged), and rxData reports -1
+//   bounded wait                 -> COMMTIMEOUTS: a read returns what is queued at once, or
+//                                   waits at most 50 ms for the first byte
+//   DTR and RTS                  -> EscapeCommFunction; a device without modem lines (a virtual
+//                                   port) refuses, and nothing is lost by that
+// The handle is not overlapped: a read and a write from two threads take turns on it, and a read
+// never holds it longer than the 50 ms wait.
+#include "link/serial_port.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "link/win/line_format.h"
+#include "link/win/wide_text.h"
+
+namespace vetra {
+namespace {
+
+constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
+
+// The messages that carry the system's error number.
+std::string FormatCode(const char* format, DWORD code) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, static_cast<int>(code));
+  return text;
+}
+
+// "COM3" and "\\.\COM3" both open \\.\COM3: the device namespace serves every port number.
+// A path in that namespace (\\.\CNCA0, //./COM41) is taken as it is.
+std::wstring DeviceFileName(const std::string& path) {
+  if (path.rfind("\\\\", 0) == 0 || path.rfind("//", 0) == 0) return WideFromUtf8(path);
+  return L"\\\\.\\" + WideFromUtf8(path);
+}
+
+HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+}  // namespace
+
+bool TSerialPort::Open() {
+  if (isOpen()) Close();
+  const HANDLE device =
+      ::CreateFileW(DeviceFileName(devicePath_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                    OPEN_EXISTING, 0, nullptr);
+  if (device == INVALID_HANDLE_VALUE) return false;  // missing, or opened by another program
+  handle_ = reinterpret_cast<std::intptr_t>(device);
+  DWORD errors = 0;
+  ::ClearCommError(device, &errors, nullptr);
+
+  if (inputQueueSize_ <= 0 || outputQueueSize_ <= 0 ||
+      !::SetupComm(device, static_cast<DWORD>(inputQueueSize_),
+                   static_cast<DWORD>(outputQueueSize_))) {
+    Report("Setup: SetupComm");
+    return false;
+  }
+  if (!::PurgeComm(device, kPurgeAll)) {
+    Report("Setup: PurgeComm");
+    return false;
+  }
+  if (ApplyLineSettings(true) != LineResult::Ok) {
+    Report(FormatCode("Setup: SetCommState %d", ::GetLastError()));
+    return false;
+  }
+  ::EscapeCommFunction(device, SETDTR);
+  ::EscapeCommFunction(device, SETRTS);
+  return true;
+}
+
+TSerialPort::LineResult TSerialPort::ApplyLineSettings(bool fromScratch) {
+  const HANDLE device = AsHandle(handle_.load());
+  DCB dcb = RawLineSettings();
+  if (!fromScratch && !::GetCommState(device, &dcb)) return LineResult::ReadFailed;
+  if (!EncodeLineFormat(dcb, baudRate_, byteSize_, stopBits_, parity_)) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return LineResult::ApplyFailed;
+  }
+  if (!::SetCommState(device, &dcb)) return LineResult::ApplyFailed;
+  DCB now{};
+  now.DCBlength = sizeof now;
+  if (!::GetCommState(device, &now)) return LineResult::ApplyFailed;
+  if (!SameLineFormat(now, dcb)) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return LineResult::ApplyFailed;
+  }
+  COMMTIMEOUTS timeouts = ReceiverTimeouts(baudRate_);
+  if (!::SetCommTimeouts(device, &timeouts)) return LineResult::ApplyFailed;
+  return LineResult::Ok;
+}
+
+bool TSerialPort::Close() {
+  const std::intptr_t handle = handle_.exchange(kNoDevice);
+  if (handle == kNoDevice) return true;
+  // A read of another thread ends now instead of after its wait.
+  ::CancelIoEx(AsHandle(handle), nullptr);
+  return ::CloseHandle(AsHandle(handle)) != 0;
+}
+
+bool TSerialPort::Reset(int baudRate, int byteSize, int stopBits, int parity) {
+  const HANDLE device = AsHandle(handle_.load());
+  DWORD errors = 0;
+  ::ClearCommError(device, &errors, nullptr);
+  if (baudRate != 0) baudRate_ = baudRate;
+  parity_ = evenParityForced_ ? kParityEven : parity;
+  byteSize_ = byteSize;
+  stopBits_ = stopBits;
+  switch (ApplyLineSettings(false)) {
+    case LineResult::ReadFailed:
+      Report(FormatCode("Reset: GetCommState %d", ::GetLastError()));
+      return false;
+    case LineResult::ApplyFailed:
+      Report("Reset: SetCommState");
+      return false;
+    case LineResult::Ok:
+      break;
+  }
+  if (!::PurgeComm(device, kPurgeAll)) {
+    Report("Reset: PurgeComm");
+    return false;
+  }
+  return true;
+}
+
+int TSerialPort::txData(const uint8_t* bytes, int count) {
+  const HANDLE device = AsHandle(handle_.load());
+  DWORD errors = 0;
+  ::ClearCommError(device, &errors, nullptr);
+  int written = 0;
+  while (written < count) {
+    DWORD done = 0;
+    if (!::WriteFile(device, bytes + written, static_cast<DWORD>(count - written), &done,
+                     nullptr)) {
+      throw PortWriteError("WriteFile Failed 1.");
+    }
+    // The write time-out ran out without a byte leaving: the line is stuck, and the caller
+    // hears of it instead of hanging.
+    if (done == 0) throw PortWriteError("WaitForSingleObject failed.");
+    written += static_cast<int>(done);
+  }
+  return written;
+}
+
+int TSerialPort::rxData(uint8_t* buffer, int maxCount) {
+  const HANDLE device = AsHandle(handle_.load());
+  if (handle_.load() == kNoDevice) return -1;
+  DWORD errors = 0;
+  COMSTAT status{};
+  if (!::ClearCommError(device, &errors, &status)) return -1;  // the device has gone
+  if (maxCount <= 0) return 0;
+  // With bytes queued the read takes them at once; with none it waits the bounded time for the
+  // first, which also lets a vanished device show as a failed read.
+  const DWORD request = status.cbInQue > 0 ? std::min(static_cast<DWORD>(maxCount), status.cbInQue)
+                                           : static_cast<DWORD>(maxCount);
+  DWORD got = 0;
+  if (!::ReadFile(device, buffer, request, &got, nullptr)) return -1;
+  return static_cast<int>(got);
+}
+
+}  // namespace vetra
