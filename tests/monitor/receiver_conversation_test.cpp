@@ -324,11 +324,11 @@ TEST_F(ConversationPass, RestartMonitoringResetsThePortAndDiscardsWhatWasQueued)
 TEST_F(ConversationPass, RawLogHoldsExactlyTheReceivedBytes) {
   Start(/*hostMode=*/true);
   const auto path = TempPath("raw.bin");
-  std::FILE* log = std::fopen(path.c_str(), "wb");
+  std::FILE* log = std::fopen(path.string().c_str(), "wb");
   ASSERT_NE(log, nullptr);
   ASSERT_TRUE(conversation->AttachLog(log));
 
-  std::FILE* second = std::fopen(TempPath("second.bin").c_str(), "wb");
+  std::FILE* second = std::fopen(TempPath("second.bin").string().c_str(), "wb");
   EXPECT_FALSE(conversation->AttachLog(second));  // one capture at a time; the refused file stays
   std::fclose(second);
 
@@ -345,14 +345,14 @@ TEST_F(ConversationPass, RawLogHoldsExactlyTheReceivedBytes) {
   EXPECT_EQ(ReadFile(path), expected);
 
   // The slot is free again.
-  std::FILE* next = std::fopen(TempPath("next.bin").c_str(), "wb");
+  std::FILE* next = std::fopen(TempPath("next.bin").string().c_str(), "wb");
   EXPECT_TRUE(conversation->AttachLog(next));
 }
 
 TEST_F(ConversationPass, ReadFailureStopsReadingClosesTheLogAndTellsTheDisplayOnce) {
   Start();
   const auto path = TempPath("failure.bin");
-  ASSERT_TRUE(conversation->AttachLog(std::fopen(path.c_str(), "wb")));
+  ASSERT_TRUE(conversation->AttachLog(std::fopen(path.string().c_str(), "wb")));
   port.QueueRead("first bytes " + kGga);
   port.QueueFailure();
   port.QueueRead("never read");
