@@ -28,17 +28,20 @@ bool LeadingDigits(std::string_view f, size_t count) {
 }
 
 // A "decimal" field: its leading integer ("08" -> 8, "-3" -> -3, "1.5" -> 1); 0 when empty,
-// unreadable or out of the int range. The text is NUL-terminated: the digit loop stops there.
-int ReadDecimal(const char* p) {
-  const bool negative = *p == '-';
+// unreadable or out of the int range. Always inlined: a GSV sentence alone reads 19 of them, and
+// the calls cost as much as the digits.
+[[gnu::always_inline]] inline int ReadDecimal(std::string_view f) {
+  const char* p = f.data();
+  const char* const end = p + f.size();
+  const bool negative = p != end && *p == '-';
   if (negative) ++p;
-  if (!IsDigit(*p)) return 0;
+  if (p == end || !IsDigit(*p)) return 0;
   const uint64_t limit = negative ? uint64_t{1} << 31 : (uint64_t{1} << 31) - 1;
   uint64_t value = 0;
   do {
     value = value * 10 + static_cast<uint64_t>(*p++ - '0');
     if (value > limit) return 0;
-  } while (IsDigit(*p));
+  } while (p != end && IsDigit(*p));
   return static_cast<int>(negative ? -static_cast<int64_t>(value) : static_cast<int64_t>(value));
 }
 
@@ -111,14 +114,9 @@ void ReadHemisphere(std::string_view f, char& hemisphere) {
 
 }  // namespace
 
-const char* TNmea::FieldText(int index) const {
-  if (index < 0 || index >= std::min(fieldCount_, kFieldCapacity)) return "";
-  return fields_[index];
-}
-
 std::string_view TNmea::Field(int index) const {
   if (index < 0 || index >= std::min(fieldCount_, kFieldCapacity)) return {};
-  return {fields_[index], fieldLength_[index]};
+  return fieldText_[index];
 }
 
 int TNmea::Decode() {
@@ -158,8 +156,8 @@ int TNmea::DecodeGga() {
   ReadHemisphere(Field(2), record_.latitudeHemisphere);
   ReadAngle(Field(3), 3, record_.longitudeDeg);
   ReadHemisphere(Field(4), record_.longitudeHemisphere);
-  record_.satellitesUsed = ReadDecimal(FieldText(6));
-  switch (ReadDecimal(FieldText(5))) {
+  record_.satellitesUsed = ReadDecimal(Field(6));
+  switch (ReadDecimal(Field(5))) {
     case 0:
       record_.fixIndicator = 5;
       record_.fixMode = 0;
@@ -195,7 +193,7 @@ int TNmea::DecodeGsa() {
   usedLow_ = 0;
   usedHigh_ = 0;
   for (int f = 2; f <= lastPrnField; ++f) {
-    const int prn = ReadDecimal(FieldText(f));  // an empty field reads 0
+    const int prn = ReadDecimal(Field(f));  // an empty field reads 0
     if (prn <= 0) continue;
     ++record_.satellitesUsed;
     if (prn <= 32) {
@@ -205,7 +203,7 @@ int TNmea::DecodeGsa() {
     }
   }
   record_.status = mode[0];
-  record_.fixMode = ReadDecimal(FieldText(1)) - 1;
+  record_.fixMode = ReadDecimal(Field(1)) - 1;
   if (record_.fixIndicator == 1) record_.fixMode = 3;
   record_.pdop = ReadReal(Field(firstDopField));
   record_.hdop = ReadReal(Field(firstDopField + 1));
@@ -219,20 +217,20 @@ int TNmea::DecodeGsa() {
 // The group's PRNs are staged and reach the PRN list only with its last message, so the display
 // never shows half a group; the C/N0 values go to the channel entries as they arrive.
 int TNmea::DecodeGsv() {
-  const int total = ReadDecimal(FieldText(0));
-  const int number = ReadDecimal(FieldText(1));
+  const int total = ReadDecimal(Field(0));
+  const int number = ReadDecimal(Field(1));
   if (number == 1) {
     channelFill_ = 0;
     std::fill(std::begin(staging_), std::end(staging_), 0);
   }
-  const int inView = ReadDecimal(FieldText(2));
+  const int inView = ReadDecimal(Field(2));
   record_.satellitesInView = inView;
   int64_t slot = (int64_t{number} - 1) * 4;
   for (int i = 0; i < 4 && slot < inView; ++i, ++slot) {
-    const int prn = ReadDecimal(FieldText(3 + 4 * i));
-    const int elevation = ReadDecimal(FieldText(4 + 4 * i));
-    const int azimuth = ReadDecimal(FieldText(5 + 4 * i));
-    const int snr = ReadDecimal(FieldText(6 + 4 * i));
+    const int prn = ReadDecimal(Field(3 + 4 * i));
+    const int elevation = ReadDecimal(Field(4 + 4 * i));
+    const int azimuth = ReadDecimal(Field(5 + 4 * i));
+    const int snr = ReadDecimal(Field(6 + 4 * i));
     if (prn >= 1 && prn <= kSatelliteCount) {
       TSatellite& satellite = record_.satellites[prn - 1];
       satellite.elevation = elevation;
