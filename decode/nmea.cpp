@@ -146,7 +146,7 @@ int TNmea::ScanFields(const uint8_t* bytes, int i, int count) {
     // checks that follow every delimiter.
     storedData = Xor(storedData, tokenData);
     tokenData = ZeroBlock();
-    fieldText_[fieldCount] = {slot, static_cast<size_t>(tokenLength)};
+    fieldLength_[fieldCount] = static_cast<uint8_t>(tokenLength);
     ++fieldCount;
     sentenceLength += tokenLength + 1;
     tokenLength = 0;
@@ -201,7 +201,7 @@ int TNmea::ReadToken(const uint8_t* bytes, int i, int count) {
 void TNmea::StoreField() {
   checksum_ ^= static_cast<uint8_t>(',') ^ tokenXor_;
   if (fieldCount_ < kFieldCapacity) {
-    fieldText_[fieldCount_] = {fields_[fieldCount_], static_cast<size_t>(tokenLength_)};
+    fieldLength_[fieldCount_] = static_cast<uint8_t>(tokenLength_);
   }
   if (fieldCount_ < kMaxFieldCount) ++fieldCount_;
   sentenceLength_ += tokenLength_ + 1;

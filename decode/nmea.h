@@ -97,6 +97,7 @@ class TNmea {
   // The slot the current token's characters go to: in the fields state the field it will become
   // (so storing it copies nothing), otherwise the scratch slot.
   int TokenSlot() const;
+  // The whole-sentence fast path (nmea_fast_path.cpp): the index after the sentence, or -1.
   int ReadCanonicalSentence(const uint8_t* bytes, int start, int count, int& result);
   int ReadToken(const uint8_t* bytes, int i, int count);
   int ScanFields(const uint8_t* bytes, int i, int count);
@@ -127,16 +128,18 @@ class TNmea {
   uint32_t usedHigh_ = 0;  // PRN 33..64
   int channelFill_ = 0;
   int32_t staging_[kChannelCount] = {};  // PRNs of the satellites-in-view group so far
-  // The fields of the current sentence: in their slots when the byte machine stored them, in the
-  // sentence copy when the fast path read the sentence whole.
-  std::string_view fieldText_[kFieldCapacity] = {};
-  // The field slots and the scratch slot. A slot has room for a 16-byte block behind a full
-  // token, so that runs of data characters are copied a block at a time.
+  // The field slots and the scratch slot, with the lengths of the stored fields. A slot has room
+  // for a 16-byte block behind a full token, so that runs of data characters are copied a block
+  // at a time.
   static constexpr int kSlotSize = kTokenSize + 16;
   char fields_[kFieldCapacity + 1][kSlotSize] = {};
-  // A canonical sentence read whole, in the blocks it was scanned in (at most 81 bytes).
+  uint8_t fieldLength_[kFieldCapacity] = {};
+  // A canonical sentence read whole, in the blocks it was scanned in (at most 81 bytes), and where
+  // its fields start in it. Only while the fast path decodes it are the fields read from there.
   static constexpr int kSentenceCopySize = 96;
   char sentenceCopy_[kSentenceCopySize] = {};
+  uint8_t fieldOffset_[kFieldCapacity] = {};
+  bool fieldsInCopy_ = false;
   TNavRecord record_;
 };
 

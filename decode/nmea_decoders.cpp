@@ -116,7 +116,9 @@ void ReadHemisphere(std::string_view f, char& hemisphere) {
 
 std::string_view TNmea::Field(int index) const {
   if (index < 0 || index >= std::min(fieldCount_, kFieldCapacity)) return {};
-  return fieldText_[index];
+  const size_t length = fieldLength_[index];
+  return fieldsInCopy_ ? std::string_view(sentenceCopy_ + fieldOffset_[index], length)
+                       : std::string_view(fields_[index], length);
 }
 
 int TNmea::Decode() {

@@ -125,7 +125,9 @@ int TNmea::ReadCanonicalSentence(const uint8_t* bytes, int start, int count, int
   auto copyUpTo = [&](int delimiter) {
     const int tokenLength = delimiter - previous - 1;
     if (tokenLength > kTokenSize || field == kFieldCapacity) return false;
-    fieldText_[field++] = {sentenceCopy_ + previous + 1, static_cast<size_t>(tokenLength)};
+    fieldOffset_[field] = static_cast<uint8_t>(previous + 1);
+    fieldLength_[field] = static_cast<uint8_t>(tokenLength);
+    ++field;
     previous = delimiter;
     return true;
   };
@@ -146,7 +148,9 @@ int TNmea::ReadCanonicalSentence(const uint8_t* bytes, int start, int count, int
   tokenLength_ = 0;
   tokenXor_ = 0;
   state_ = State::kIdle;
+  fieldsInCopy_ = true;
   result = Decode();
+  fieldsInCopy_ = false;
   return start + lf + 1;
 }
 
