@@ -77,6 +77,10 @@ int TNmea::ReadCanonicalSentence(const uint8_t* bytes, int start, int count, int
     }
     StoreBlock(sentenceCopy_ + block - shift, b);
     commas[block / 64] |= uint64_t{CommaMask(b) >> shift} << (block % 64);
+    // The address of 4 or 5 characters ends at the first comma: a '$' in other data is passed
+    // over after one block.
+    const int firstComma = std::countr_zero(commas[0]);
+    if (block == 0 && firstComma != 5 && firstComma != 6) return -1;
     unsigned others = OtherDelimiterMask(b) >> shift;
     if (block == 0) others &= ~1u;  // the '$'
     if (others != 0) {
