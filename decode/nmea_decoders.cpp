@@ -31,6 +31,15 @@ bool LeadingDigits(std::string_view f, size_t count) {
 // unreadable or out of the int range. Always inlined: a GSV sentence alone reads 19 of them, and
 // the calls cost as much as the digits.
 [[gnu::always_inline]] inline int ReadDecimal(std::string_view f) {
+  // Most fields are one to three digits (PRN, elevation, azimuth, C/N0): read without a loop.
+  const size_t n = f.size();
+  if (n - 1 < 3 && IsDigit(f[0]) && (n < 2 || IsDigit(f[1])) && (n < 3 || IsDigit(f[2]))) {
+    const int d0 = f[0] - '0';
+    if (n == 1) return d0;
+    const int d1 = f[1] - '0';
+    if (n == 2) return d0 * 10 + d1;
+    return d0 * 100 + d1 * 10 + (f[2] - '0');
+  }
   const char* p = f.data();
   const char* const end = p + f.size();
   const bool negative = p != end && *p == '-';
