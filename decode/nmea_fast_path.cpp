@@ -63,8 +63,8 @@ int TNmea::ReadCanonicalSentence(const uint8_t* bytes, int start, int count, int
   Block sum = ZeroBlock();
   int end = -1;
   for (int block = 0; block < limit; block += kBlockSize) {
-    // The last bytes of the call are read as the block that ends with them (reaching back over
-    // bytes already seen, so `shift` bytes early), or padded when the call has fewer than 16.
+    // The call's last bytes are read as the block that ends with them, which starts `shift` bytes
+    // early (still within the call), or padded when the whole call has fewer than 16 bytes.
     int shift = 0;
     Block b;
     if (block + kBlockSize <= available) {

@@ -84,8 +84,8 @@ std::vector<size_t> Pieces(const std::string& stream, size_t size) {
   return pieces;
 }
 
-// Feeds each piece, again on its remainder, to a parser and call by call to the byte machine.
-// Returns the number of decoded sentences.
+// Feeds each piece, again on its remainder, to a parser and call by call to the byte machine;
+// stops at the first call that differs. Returns the number of decoded sentences.
 size_t ExpectSameAsByteMachine(const std::string& stream, const std::vector<size_t>& pieces,
                                const std::string& what) {
   TNmea nmea;
@@ -97,16 +97,20 @@ size_t ExpectSameAsByteMachine(const std::string& stream, const std::vector<size
     while (left > 0) {
       const NmeaFeed fed = nmea.Feed(at, left);
       const NmeaFeed expected = reference.Feed(at, left);
-      const auto offset = at - reinterpret_cast<const uint8_t*>(stream.data());
-      EXPECT_EQ(fed.consumed, expected.consumed) << what << " at byte " << offset;
-      EXPECT_EQ(fed.result, expected.result) << what << " at byte " << offset;
-      EXPECT_EQ(nmea.errorCount(), reference.errorCount()) << what << " at byte " << offset;
-      if (fed.consumed != expected.consumed || fed.consumed <= 0) return results;
-      if (fed.result != 0) {
-        ++results;
-        EXPECT_EQ(Describe(nmea.record()), Describe(reference.nmea.record()))
-            << what << " at byte " << offset;
+      const std::string where =
+          what + ", call at byte " +
+          std::to_string(at - reinterpret_cast<const uint8_t*>(stream.data()));
+      if (fed.consumed != expected.consumed || fed.result != expected.result ||
+          nmea.errorCount() != reference.errorCount() ||
+          (fed.result != 0 && Describe(nmea.record()) != Describe(reference.nmea.record()))) {
+        ADD_FAILURE() << where << ": consumed " << fed.consumed << " / " << expected.consumed
+                      << ", result " << fed.result << " / " << expected.result << ", errors "
+                      << nmea.errorCount() << " / " << reference.errorCount() << "\n"
+                      << Describe(nmea.record()) << "\n/\n"
+                      << Describe(reference.nmea.record());
+        return results;
       }
+      results += fed.result != 0;
       at += fed.consumed;
       left -= fed.consumed;
     }
