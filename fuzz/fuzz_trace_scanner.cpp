@@ -5,6 +5,7 @@
 //
 // Input: byte 0 chooses the block size (0: whole; else 1..255), byte 1 the output form (modulo
 // the forms' count); the rest is the capture.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
