@@ -1,6 +1,7 @@
 // Speed of TNmea::Feed on a realistic 1 Hz stream (GGA, GSA, three GSV, RMC and VTG per second
-// at 12 satellites, made by the stream generator in shared/tools), fed as the monitoring task
-// feeds it: Feed again and again on the remainder of a buffer.
+// at 12 satellites, made by the stream generator in shared/tools), fed both ways: whole buffers
+// (Feed again and again on the remainder) and one sentence per call, as the monitoring path hands
+// it each sentence from its '$'. The checksum-only floor runs over the same stream in the same run.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -9,6 +10,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "decode/nmea.h"
 
@@ -68,6 +71,42 @@ void RunFeed(benchmark::State& state, const std::string& bytes, size_t piece) {
   state.counters["sentences/s"] =
       benchmark::Counter(static_cast<double>(results), benchmark::Counter::kIsRate);
 }
+
+// Each sentence (up to and with its LF) in a call of its own.
+void BM_NmeaFeed1HzStreamOneSentencePerCall(benchmark::State& state) {
+  const std::string& bytes = Stream1Hz();
+  if (bytes.empty()) {
+    state.SkipWithError("no input (is python3 and the stream generator there?)");
+    return;
+  }
+  std::vector<std::pair<size_t, int>> sentences;  // start and length
+  for (size_t start = 0; start < bytes.size();) {
+    const size_t lf = std::min(bytes.find('\n', start), bytes.size() - 1);
+    sentences.emplace_back(start, static_cast<int>(lf + 1 - start));
+    start = lf + 1;
+  }
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  vetra::TNmea nmea;
+  int64_t results = 0;
+  for (auto _ : state) {
+    for (const auto& [start, length] : sentences) {
+      const uint8_t* p = data + start;
+      int left = length;
+      while (left > 0) {
+        const vetra::NmeaFeed fed = nmea.Feed(p, left);
+        results += fed.result != 0;
+        p += fed.consumed;
+        left -= fed.consumed;
+      }
+    }
+    benchmark::DoNotOptimize(nmea.record());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(bytes.size()));
+  state.counters["sentences/s"] =
+      benchmark::Counter(static_cast<double>(results), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_NmeaFeed1HzStreamOneSentencePerCall);
 
 // The whole stream as one buffer.
 void BM_NmeaFeed1HzStream(benchmark::State& state) { RunFeed(state, Stream1Hz(), SIZE_MAX); }

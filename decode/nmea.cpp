@@ -1,5 +1,6 @@
 #include "decode/nmea.h"
 
+#include "decode/nmea_blocks.h"
 #include "decode/nmea_internal.h"
 
 #include <algorithm>
@@ -8,13 +9,19 @@
 #include <cstring>
 #include <limits>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace vetra {
 namespace {
 
+using nmea_blocks::Block;
+using nmea_blocks::DelimiterMask;
+using nmea_blocks::FoldXor;
+using nmea_blocks::kBlockSize;
+using nmea_blocks::KeepFirst;
+using nmea_blocks::LoadBlock;
+using nmea_blocks::LoadTail;
+using nmea_blocks::StoreBlock;
+using nmea_blocks::Xor;
+using nmea_blocks::ZeroBlock;
 using nmea_internal::HexByte;
 
 // Byte classes: everything that is not a delimiter is a data character.
@@ -31,39 +38,7 @@ constexpr std::array<uint8_t, 256> MakeClassTable() {
 }
 constexpr std::array<uint8_t, 256> kClass = MakeClassTable();
 
-// The four characters compared for each sentence type (the index is the type, SentenceType).
-constexpr char kTags[][5] = {"PGGA", "PGLL", "PGSA", "PGSV", "PRMC", "PVTG", "PZDA", "MXTR"};
-constexpr int kTagCount = sizeof(kTags) / sizeof(kTags[0]);
-static_assert(kTagCount == 8, "eight sentence types");
-
 constexpr int kMaxFieldCount = 127;  // the field count is a signed 8-bit count
-
-#if defined(__SSE2__)
-// Bit k is set when byte k of the block is a delimiter.
-inline unsigned DelimiterMask(__m128i block) {
-  auto is = [block](char c) { return _mm_cmpeq_epi8(block, _mm_set1_epi8(c)); };
-  const __m128i found = _mm_or_si128(
-      _mm_or_si128(_mm_or_si128(is(','), is('*')), _mm_or_si128(is('$'), is('\r'))), is('\n'));
-  return static_cast<unsigned>(_mm_movemask_epi8(found));
-}
-
-// Bytes 0..n-1 all ones, the others zero (n from 0 to 16).
-inline __m128i PrefixMask(int n) {
-  alignas(16) static constexpr uint8_t kOnesThenZeros[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                                             0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                                             0xFF, 0xFF, 0xFF, 0xFF};
-  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(kOnesThenZeros + 16 - n));
-}
-
-// XOR of the 16 bytes.
-inline uint8_t HorizontalXor(__m128i v) {
-  v = _mm_xor_si128(v, _mm_srli_si128(v, 8));
-  v = _mm_xor_si128(v, _mm_srli_si128(v, 4));
-  v = _mm_xor_si128(v, _mm_srli_si128(v, 2));
-  v = _mm_xor_si128(v, _mm_srli_si128(v, 1));
-  return static_cast<uint8_t>(_mm_cvtsi128_si32(v));
-}
-#endif
 
 }  // namespace
 
@@ -98,6 +73,15 @@ NmeaFeed TNmea::Feed(const uint8_t* bytes, int count) {
 
     const uint8_t c = bytes[i];
     int result = 0;
+    if (state_ == State::kIdle && c == '$') {
+      // Most sentences are canonical and read whole; any other goes on byte by byte from here.
+      const int next = ReadCanonicalSentence(bytes, i, count, result);
+      if (next > 0) {
+        if (result != 0) return {next, result};
+        i = next;
+        continue;
+      }
+    }
     if (state_ == State::kFields && c == ',') {
       StoreField();  // by far the most frequent delimiter
     } else {
@@ -122,7 +106,6 @@ NmeaFeed TNmea::Feed(const uint8_t* bytes, int count) {
 // exactly what the byte loop in Feed does for those bytes, 16 bytes at a time, and leaves
 // everything else (the other delimiters, a token that starts over, the last bytes) to that loop.
 int TNmea::ScanFields(const uint8_t* bytes, int i, int count) {
-#if defined(__SSE2__)
   // Hot state in locals: stores into the field slots may alias the members.
   int fieldCount = fieldCount_;
   int tokenLength = tokenLength_;
@@ -130,8 +113,8 @@ int TNmea::ScanFields(const uint8_t* bytes, int i, int count) {
   uint32_t errors = errorCount_;
   // The XOR of the token's characters (those read before this call are in byte 0) and of the
   // characters of the fields stored here, folded to one byte on the way out.
-  __m128i tokenData = _mm_cvtsi32_si128(tokenXor_);
-  __m128i storedData = _mm_setzero_si128();
+  Block tokenData = LoadTail(&tokenXor_, 1);
+  Block storedData = ZeroBlock();
   const int fieldsBefore = fieldCount;
   bool sentenceTooLong = false;
 
@@ -139,22 +122,21 @@ int TNmea::ScanFields(const uint8_t* bytes, int i, int count) {
   int blockStart = i;
   int blockEnd = i;  // empty: computed on the first pass
   unsigned blockDelimiters = 0;
-  const int lastBlockStart = count - 16;
+  const int lastBlockStart = count - kBlockSize;
   while (i <= lastBlockStart && fieldCount < kFieldCapacity) {
     if (i >= blockEnd) {
       blockStart = i;
-      blockEnd = i + 16;
-      blockDelimiters =
-          DelimiterMask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + blockStart)));
+      blockEnd = i + kBlockSize;
+      blockDelimiters = DelimiterMask(LoadBlock(bytes + blockStart));
     }
     const unsigned ahead = blockDelimiters >> (i - blockStart);
     const int taken = ahead == 0 ? blockEnd - i : std::countr_zero(ahead);
     if (tokenLength + taken > kTokenSize) break;
     // The slot has room for 16 bytes behind the token; only `taken` of them count.
-    const __m128i data = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+    const Block data = LoadBlock(bytes + i);
     char* slot = fields_[fieldCount];
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(slot + tokenLength), data);
-    tokenData = _mm_xor_si128(tokenData, _mm_and_si128(data, PrefixMask(taken)));
+    StoreBlock(slot + tokenLength, data);
+    tokenData = Xor(tokenData, KeepFirst(data, taken));
     tokenLength += taken;
     i += taken;
     if (ahead == 0) continue;  // the token goes on in the next block
@@ -162,9 +144,8 @@ int TNmea::ScanFields(const uint8_t* bytes, int i, int count) {
 
     // Store the field (see StoreField; its ',' goes into the checksum on the way out), then the
     // checks that follow every delimiter.
-    storedData = _mm_xor_si128(storedData, tokenData);
-    tokenData = _mm_setzero_si128();
-    slot[tokenLength] = '\0';
+    storedData = Xor(storedData, tokenData);
+    tokenData = ZeroBlock();
     fieldLength_[fieldCount] = static_cast<uint8_t>(tokenLength);
     ++fieldCount;
     sentenceLength += tokenLength + 1;
@@ -179,17 +160,13 @@ int TNmea::ScanFields(const uint8_t* bytes, int i, int count) {
   }
 
   const bool oddFieldsStored = ((fieldCount - fieldsBefore) & 1) != 0;
-  checksum_ ^= HorizontalXor(storedData) ^ (oddFieldsStored ? ',' : 0);
-  tokenXor_ = HorizontalXor(tokenData);
+  checksum_ ^= FoldXor(storedData) ^ (oddFieldsStored ? ',' : 0);
+  tokenXor_ = FoldXor(tokenData);
   fieldCount_ = fieldCount;
   tokenLength_ = tokenLength;
   sentenceLength_ = sentenceLength;
   errorCount_ = errors;
   if (sentenceTooLong) state_ = State::kIdle;
-#else
-  (void)bytes;
-  (void)count;
-#endif
   return i;
 }
 
@@ -224,7 +201,6 @@ int TNmea::ReadToken(const uint8_t* bytes, int i, int count) {
 void TNmea::StoreField() {
   checksum_ ^= static_cast<uint8_t>(',') ^ tokenXor_;
   if (fieldCount_ < kFieldCapacity) {
-    fields_[fieldCount_][tokenLength_] = '\0';
     fieldLength_[fieldCount_] = static_cast<uint8_t>(tokenLength_);
   }
   if (fieldCount_ < kMaxFieldCount) ++fieldCount_;
@@ -280,26 +256,10 @@ int TNmea::HandleDelimiter(uint8_t c) {
   return 0;
 }
 
-// The address token: 4 characters compared whole, or 5 starting with 'G' of which the last four
-// are compared ("GPGGA" is 'P' + "GGA"; "GNGGA" matches nothing).
+// The address token (see AddressType); a known one starts the fields of its sentence.
 void TNmea::MatchAddress() {
   state_ = State::kIdle;
-  const char* address = fields_[kScratchSlot];
-  const char* tag = nullptr;
-  if (tokenLength_ == 4) {
-    tag = address;
-  } else if (tokenLength_ == 5 && address[0] == 'G') {
-    tag = address + 1;
-  }
-  int type = -1;
-  if (tag != nullptr) {
-    for (int t = 0; t < kTagCount; ++t) {
-      if (std::memcmp(tag, kTags[t], 4) == 0) {
-        type = t;
-        break;
-      }
-    }
-  }
+  const int type = nmea_internal::AddressType(fields_[kScratchSlot], tokenLength_);
   if (type < 0) {
     ++errorCount_;
     return;

@@ -12,8 +12,15 @@
 // either case (anything else does not match); a sentence ended by CR without '*' is taken
 // unchecked. The length estimate counts the characters up to and with the CR and drops a
 // sentence above 80, so one of 80 characters before its CR (the most NMEA 0183 allows) is dropped
-// too; each delimiter beyond position 82 of the bytes of one Feed call counts an error, so feed
-// from the '$' of a sentence.
+// too; it counts a 4-character address as 5, so a "$MXTR" sentence of 80 characters up to and
+// with its CR is dropped as well. Each delimiter beyond position 82 of the bytes of one Feed call
+// counts an error, so feed from the '$' of a sentence.
+//
+// How it reads: a byte machine with the states idle, address, fields, checksum and line end. Two
+// shortcuts do exactly what it would do, 16 bytes at a time (nmea_blocks.h: SSE2, or plain scalar
+// code where there is none): in the fields state, runs of data characters and commas
+// (ScanFields); in the idle state at a '$', a whole canonical sentence (nmea_fast_path.cpp), with
+// anything else left to the byte machine from the '$'. Neither reads past the bytes of the call.
 //
 // Bounds that the wire cannot move:
 // - a token keeps at most 32 characters (only those after its last full 32);
@@ -93,6 +100,8 @@ class TNmea {
   // The slot the current token's characters go to: in the fields state the field it will become
   // (so storing it copies nothing), otherwise the scratch slot.
   int TokenSlot() const;
+  // The whole-sentence fast path (nmea_fast_path.cpp): the index after the sentence, or -1.
+  int ReadCanonicalSentence(const uint8_t* bytes, int start, int count, int& result);
   int ReadToken(const uint8_t* bytes, int i, int count);
   int ScanFields(const uint8_t* bytes, int i, int count);
   void StoreField();
@@ -102,7 +111,6 @@ class TNmea {
 
   // Field index of the current sentence; empty when the sentence stored no such field.
   std::string_view Field(int index) const;
-  const char* FieldText(int index) const;  // the same, NUL-terminated
 
   int Decode();
   int DecodeGga();
@@ -124,11 +132,18 @@ class TNmea {
   uint32_t usedHigh_ = 0;  // PRN 33..64
   int channelFill_ = 0;
   int32_t staging_[kChannelCount] = {};  // PRNs of the satellites-in-view group so far
-  uint8_t fieldLength_[kFieldCapacity + 1] = {};
-  // The stored fields and the scratch slot, each NUL-terminated. A slot has room for a 16-byte
-  // block behind a full token, so that runs of data characters are copied a block at a time.
+  // The field slots and the scratch slot, with the lengths of the stored fields. A slot has room
+  // for a 16-byte block behind a full token, so that runs of data characters are copied a block
+  // at a time.
   static constexpr int kSlotSize = kTokenSize + 16;
   char fields_[kFieldCapacity + 1][kSlotSize] = {};
+  uint8_t fieldLength_[kFieldCapacity] = {};
+  // A canonical sentence read whole, in the blocks it was scanned in (at most 81 bytes), and where
+  // its fields start in it. Only while the fast path decodes it are the fields read from there.
+  static constexpr int kSentenceCopySize = 96;
+  char sentenceCopy_[kSentenceCopySize] = {};
+  uint8_t fieldOffset_[kFieldCapacity] = {};
+  bool fieldsInCopy_ = false;
   TNavRecord record_;
 };
 

@@ -28,17 +28,29 @@ bool LeadingDigits(std::string_view f, size_t count) {
 }
 
 // A "decimal" field: its leading integer ("08" -> 8, "-3" -> -3, "1.5" -> 1); 0 when empty,
-// unreadable or out of the int range. The text is NUL-terminated: the digit loop stops there.
-int ReadDecimal(const char* p) {
-  const bool negative = *p == '-';
+// unreadable or out of the int range. Always inlined: a GSV sentence alone reads 19 of them, and
+// the calls cost as much as the digits.
+[[gnu::always_inline]] inline int ReadDecimal(std::string_view f) {
+  // Most fields are one to three digits (PRN, elevation, azimuth, C/N0): read without a loop.
+  const size_t n = f.size();
+  if (n - 1 < 3 && IsDigit(f[0]) && (n < 2 || IsDigit(f[1])) && (n < 3 || IsDigit(f[2]))) {
+    const int d0 = f[0] - '0';
+    if (n == 1) return d0;
+    const int d1 = f[1] - '0';
+    if (n == 2) return d0 * 10 + d1;
+    return d0 * 100 + d1 * 10 + (f[2] - '0');
+  }
+  const char* p = f.data();
+  const char* const end = p + f.size();
+  const bool negative = p != end && *p == '-';
   if (negative) ++p;
-  if (!IsDigit(*p)) return 0;
+  if (p == end || !IsDigit(*p)) return 0;
   const uint64_t limit = negative ? uint64_t{1} << 31 : (uint64_t{1} << 31) - 1;
   uint64_t value = 0;
   do {
     value = value * 10 + static_cast<uint64_t>(*p++ - '0');
     if (value > limit) return 0;
-  } while (IsDigit(*p));
+  } while (p != end && IsDigit(*p));
   return static_cast<int>(negative ? -static_cast<int64_t>(value) : static_cast<int64_t>(value));
 }
 
@@ -138,14 +150,11 @@ constexpr double kMetresPerSecondPerKnot = 1852.0 / 3600.0;
 
 }  // namespace
 
-const char* TNmea::FieldText(int index) const {
-  if (index < 0 || index >= std::min(fieldCount_, kFieldCapacity)) return "";
-  return fields_[index];
-}
-
 std::string_view TNmea::Field(int index) const {
   if (index < 0 || index >= std::min(fieldCount_, kFieldCapacity)) return {};
-  return {fields_[index], fieldLength_[index]};
+  const size_t length = fieldLength_[index];
+  return fieldsInCopy_ ? std::string_view(sentenceCopy_ + fieldOffset_[index], length)
+                       : std::string_view(fields_[index], length);
 }
 
 int TNmea::Decode() {
@@ -185,8 +194,8 @@ int TNmea::DecodeGga() {
                  record_.exact.latitudeDeg);
   ReadCoordinate(Field(3), 3, Field(4), 'W', record_.longitudeDeg, record_.longitudeHemisphere,
                  record_.exact.longitudeDeg);
-  record_.satellitesUsed = ReadDecimal(FieldText(6));
-  switch (ReadDecimal(FieldText(5))) {
+  record_.satellitesUsed = ReadDecimal(Field(6));
+  switch (ReadDecimal(Field(5))) {
     case 0:
       record_.fixIndicator = 5;
       record_.fixMode = 0;
@@ -224,7 +233,7 @@ int TNmea::DecodeGsa() {
   usedLow_ = 0;
   usedHigh_ = 0;
   for (int f = 2; f <= lastPrnField; ++f) {
-    const int prn = ReadDecimal(FieldText(f));  // an empty field reads 0
+    const int prn = ReadDecimal(Field(f));  // an empty field reads 0
     if (prn <= 0) continue;
     ++record_.satellitesUsed;
     if (prn <= 32) {
@@ -234,7 +243,7 @@ int TNmea::DecodeGsa() {
     }
   }
   record_.status = mode[0];
-  record_.fixMode = ReadDecimal(FieldText(1)) - 1;
+  record_.fixMode = ReadDecimal(Field(1)) - 1;
   if (record_.fixIndicator == 1) record_.fixMode = 3;
   record_.pdop = ReadReal(Field(firstDopField));
   record_.hdop = ReadReal(Field(firstDopField + 1));
@@ -248,20 +257,20 @@ int TNmea::DecodeGsa() {
 // The group's PRNs are staged and reach the PRN list only with its last message, so the display
 // never shows half a group; the C/N0 values go to the channel entries as they arrive.
 int TNmea::DecodeGsv() {
-  const int total = ReadDecimal(FieldText(0));
-  const int number = ReadDecimal(FieldText(1));
+  const int total = ReadDecimal(Field(0));
+  const int number = ReadDecimal(Field(1));
   if (number == 1) {
     channelFill_ = 0;
     std::fill(std::begin(staging_), std::end(staging_), 0);
   }
-  const int inView = ReadDecimal(FieldText(2));
+  const int inView = ReadDecimal(Field(2));
   record_.satellitesInView = inView;
   int64_t slot = (int64_t{number} - 1) * 4;
   for (int i = 0; i < 4 && slot < inView; ++i, ++slot) {
-    const int prn = ReadDecimal(FieldText(3 + 4 * i));
-    const int elevation = ReadDecimal(FieldText(4 + 4 * i));
-    const int azimuth = ReadDecimal(FieldText(5 + 4 * i));
-    const int snr = ReadDecimal(FieldText(6 + 4 * i));
+    const int prn = ReadDecimal(Field(3 + 4 * i));
+    const int elevation = ReadDecimal(Field(4 + 4 * i));
+    const int azimuth = ReadDecimal(Field(5 + 4 * i));
+    const int snr = ReadDecimal(Field(6 + 4 * i));
     if (prn >= 1 && prn <= kSatelliteCount) {
       TSatellite& satellite = record_.satellites[prn - 1];
       satellite.elevation = elevation;

@@ -1,5 +1,7 @@
 // Feeds arbitrary bytes to the NMEA sentence parser: no read or write outside a buffer, no
-// undefined behaviour, every Feed consumes within its bounds, and cutting the same bytes into
+// undefined behaviour, every Feed consumes within its bounds, every Feed call gives what the byte
+// machine alone gives for the same bytes (consumed count, result code, error count, record: the
+// whole-sentence fast path and the block scan change nothing), and cutting the same bytes into
 // pieces changes neither the results nor the record.
 //
 // Input: byte 0 chooses the piece size (0: whole), byte 1 the offset of a record reset (and, when
@@ -12,32 +14,17 @@
 #include <vector>
 
 #include "decode/nmea.h"
+#include "tests/decode/nmea_byte_machine.h"
 
 namespace {
 
 using vetra::NmeaFeed;
 using vetra::TNavRecord;
 using vetra::TNmea;
+using vetra::testing::ByteMachine;
 
 bool ValidResult(int result) {
   return result == 0 || result == 1 || (result >= 256 && result <= 262);
-}
-
-// Feeds bytes as the monitoring task does: again and again on the remainder. Each call gets its
-// own exact-size copy so that a read past the end is caught.
-void FeedAll(TNmea& nmea, const uint8_t* bytes, size_t count, std::vector<int>& results) {
-  while (count > 0) {
-    std::vector<uint8_t> copy(bytes, bytes + count);
-    const NmeaFeed fed = nmea.Feed(copy.data(), static_cast<int>(count));
-    if (fed.consumed <= 0 || static_cast<size_t>(fed.consumed) > count) std::abort();
-    if (!ValidResult(fed.result)) std::abort();
-    // A call stops early only right after the LF of a decoded sentence.
-    if (fed.result == 0 && static_cast<size_t>(fed.consumed) != count) std::abort();
-    if (fed.result != 0 && bytes[fed.consumed - 1] != '\n') std::abort();
-    if (fed.result != 0) results.push_back(fed.result);
-    bytes += fed.consumed;
-    count -= static_cast<size_t>(fed.consumed);
-  }
 }
 
 bool SameRecord(const TNavRecord& a, const TNavRecord& b) {
@@ -61,10 +48,32 @@ bool SameRecord(const TNavRecord& a, const TNavRecord& b) {
   return ok;
 }
 
-void FeedInPieces(TNmea& nmea, const uint8_t* bytes, size_t count, size_t piece,
-                  std::vector<int>& results) {
+// Feeds bytes as the monitoring task does: again and again on the remainder. Each call gets its
+// own exact-size copy so that a read past the end is caught, and is held to the byte machine.
+void FeedAll(TNmea& nmea, ByteMachine& reference, const uint8_t* bytes, size_t count,
+             std::vector<int>& results) {
+  while (count > 0) {
+    std::vector<uint8_t> copy(bytes, bytes + count);
+    const NmeaFeed fed = nmea.Feed(copy.data(), static_cast<int>(count));
+    if (fed.consumed <= 0 || static_cast<size_t>(fed.consumed) > count) std::abort();
+    if (!ValidResult(fed.result)) std::abort();
+    // A call stops early only right after the LF of a decoded sentence.
+    if (fed.result == 0 && static_cast<size_t>(fed.consumed) != count) std::abort();
+    if (fed.result != 0 && bytes[fed.consumed - 1] != '\n') std::abort();
+    const NmeaFeed expected = reference.Feed(copy.data(), static_cast<int>(count));
+    if (fed.consumed != expected.consumed || fed.result != expected.result) std::abort();
+    if (nmea.errorCount() != reference.errorCount()) std::abort();
+    if (!SameRecord(nmea.record(), reference.nmea.record())) std::abort();
+    if (fed.result != 0) results.push_back(fed.result);
+    bytes += fed.consumed;
+    count -= static_cast<size_t>(fed.consumed);
+  }
+}
+
+void FeedInPieces(TNmea& nmea, ByteMachine& reference, const uint8_t* bytes, size_t count,
+                  size_t piece, std::vector<int>& results) {
   for (size_t start = 0; start < count; start += piece) {
-    FeedAll(nmea, bytes + start, piece < count - start ? piece : count - start, results);
+    FeedAll(nmea, reference, bytes + start, piece < count - start ? piece : count - start, results);
   }
 }
 
@@ -85,16 +94,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The same bytes whole and in pieces, with the same resets at the same byte offset.
   TNmea whole;
+  ByteMachine wholeReference;
   std::vector<int> wholeResults;
-  FeedAll(whole, stream, cut, wholeResults);
+  FeedAll(whole, wholeReference, stream, cut, wholeResults);
   ResetAtCut(whole, alsoState);
-  FeedAll(whole, stream + cut, length - cut, wholeResults);
+  ResetAtCut(wholeReference.nmea, alsoState);
+  FeedAll(whole, wholeReference, stream + cut, length - cut, wholeResults);
 
   TNmea pieces;
+  ByteMachine piecesReference;
   std::vector<int> pieceResults;
-  FeedInPieces(pieces, stream, cut, piece, pieceResults);
+  FeedInPieces(pieces, piecesReference, stream, cut, piece, pieceResults);
   ResetAtCut(pieces, alsoState);
-  FeedInPieces(pieces, stream + cut, length - cut, piece, pieceResults);
+  ResetAtCut(piecesReference.nmea, alsoState);
+  FeedInPieces(pieces, piecesReference, stream + cut, length - cut, piece, pieceResults);
 
   if (pieceResults != wholeResults) std::abort();
   if (!SameRecord(pieces.record(), whole.record())) std::abort();

@@ -15,11 +15,18 @@ const uint8_t* FindStartMarker(const uint8_t* bytes, int count) {
   return percent ? percent : dollar;
 }
 
+// The last byte of that value in the bytes, or nullptr: the C library's backwards scan where it
+// has one (glibc's memrchr), a plain loop elsewhere.
 const uint8_t* FindLast(const uint8_t* bytes, int count, uint8_t value) {
+  if (count <= 0) return nullptr;
+#if defined(__GLIBC__)
+  return static_cast<const uint8_t*>(memrchr(bytes, value, static_cast<size_t>(count)));
+#else
   for (const uint8_t* p = bytes + count; p != bytes;) {
     if (*--p == value) return p;
   }
   return nullptr;
+#endif
 }
 
 // A parser that claims to have consumed nothing, or more than it was given, would stall or

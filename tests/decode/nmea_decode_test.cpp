@@ -141,6 +141,32 @@ TEST(NmeaGga, AltitudeWholeMetresWithinItsField) {
   }
 }
 
+// A decimal field (here GGA's satellites used) reads its leading integer within the int range.
+TEST(NmeaGga, DecimalFieldReadsItsLeadingInteger) {
+  struct Case {
+    const char* text;
+    int value;
+  };
+  const Case cases[] = {{"8", 8},
+                        {"08", 8},
+                        {"123", 123},
+                        {"1.5", 1},
+                        {"-3", -3},
+                        {"+3", 0},
+                        {"x1", 0},
+                        {"1x", 1},
+                        {"", 0},
+                        {"0001234", 1234},
+                        {"2147483647", 2147483647},
+                        {"2147483648", 0},
+                        {"-2147483648", -2147483647 - 1}};
+  for (const Case& c : cases) {
+    TNmea nmea;
+    ASSERT_EQ(Send(nmea, std::string("GPGGA,000000,,,,,1,") + c.text + ",1.0,,M,,,,"), 1);
+    EXPECT_EQ(nmea.record().satellitesUsed, c.value) << c.text;
+  }
+}
+
 TEST(NmeaRmc, TimeStatusPositionDateCourseAndSpeed) {
   TNmea nmea;
   ASSERT_EQ(Send(nmea, "GPRMC,225446.00,A,4916.45,N,12311.12,W,10.9,054.7,120708,020.3,E"), 1);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -187,11 +188,23 @@ TEST(NmeaErrors, SentenceLongerThan80) {
     std::string body = kGgaBody + std::string(lengthToCr - fixed - kGgaBody.size(), '0');
     return checksum ? WithChecksum(body) : "$" + body + "\r\n";
   };
+  // A HELLO with fields of zeros after it (each within a token's 32 characters) that pad it; the
+  // 4-character address counts as 5 in the estimate.
+  auto paddedHello = [](size_t lengthToCr) {
+    std::string body = "MXTR,4D,21,HELLO";
+    while (body.size() < lengthToCr - 5) {
+      body += ',';
+      body += std::string(std::min<size_t>(10, lengthToCr - 5 - body.size()), '0');
+    }
+    return WithChecksum(body);
+  };
   const Case cases[] = {
       {"80 with checksum", padded(80, true), 1, 0},
       {"81 with checksum", padded(81, true), 0, 1},
       {"80 without checksum", padded(80, false), 1, 0},
       {"81 without checksum", padded(81, false), 0, 1},
+      {"79 proprietary", paddedHello(79), kNmeaHello, 0},
+      {"80 proprietary", paddedHello(80), 0, 1},
   };
   for (const Case& c : cases) {
     TNmea nmea;
