@@ -217,8 +217,11 @@ ValueRef Element(void* panelSet) {
 }  // namespace bind
 
 // The checks every control of the catalogue passes (static_assert'ed where the rows are defined).
+// The binding is not compared here: with the sanitizers on, GCC will not compare the address of
+// a function template with null in a constant expression. Every binding is used when the panels
+// are built, so a missing one fails the first GUI test that opens its page.
 constexpr bool ControlIsConsistent(const ControlSpec& c) {
-  if (c.name.empty() || c.bind == nullptr) return false;
+  if (c.name.empty()) return false;
   if (!IsNumber(c.kind)) {
     return c.field.bits == 0 && c.minimum == 0 && c.maximum == 0 && !c.degreesMinutes &&
            (c.kind == ControlKind::Text || c.maxLength == 0);
