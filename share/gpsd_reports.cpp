@@ -115,7 +115,7 @@ std::string GpsdTime(const TNavRecord& r) {
   return text;
 }
 
-GpsdJson TpvReport(const TNavRecord& r, const std::string& device) {
+GpsdJson TpvReport(const TNavRecord& r, const std::string& device, TpvParts parts) {
   GpsdJson tpv;
   tpv["class"] = "TPV";
   tpv["device"] = device;
@@ -131,12 +131,12 @@ GpsdJson TpvReport(const TNavRecord& r, const std::string& device) {
     tpv["lat"] = x.latitudeDeg;
     tpv["lon"] = x.longitudeDeg;
   }
-  if (mode == 3 && Known(x.altitudeMslM)) {
+  if (parts.heights && mode == 3 && Known(x.altitudeMslM)) {
     if (Known(x.geoidSeparationM)) tpv["altHAE"] = Tidy(x.altitudeMslM + x.geoidSeparationM);
     tpv["altMSL"] = x.altitudeMslM;
   }
-  if (Known(x.speedMs)) tpv["speed"] = Tidy(x.speedMs);
-  if (Known(x.trackDeg)) tpv["track"] = x.trackDeg;
+  if (parts.motion && Known(x.speedMs)) tpv["speed"] = Tidy(x.speedMs);
+  if (parts.motion && Known(x.trackDeg)) tpv["track"] = x.trackDeg;
   return tpv;
 }
 
@@ -192,6 +192,13 @@ std::string_view ShareableSentence(const EchoedLine& line) {
   return sum == (high << 4 | low) ? text : std::string_view{};
 }
 
+void GpsdReportMaker::NotePositionTime(std::string_view sentence) {
+  positionTime_ = SentenceField(sentence, 0);
+  const std::string_view tag = SentenceTag(sentence);
+  if (tag == "GGA") ggaTime_ = positionTime_;
+  if (tag == "RMC") rmcTime_ = positionTime_;
+}
+
 SharedPass GpsdReportMaker::Take(const std::vector<EchoedLine>& lines,
                                  const std::optional<NavigationUpdate>& navigation) {
   SharedPass shared;
@@ -201,6 +208,7 @@ SharedPass GpsdReportMaker::Take(const std::vector<EchoedLine>& lines,
     if (!sentence.empty()) {
       shared.sentences.emplace_back(sentence);
       if (line.result != 0) update = UpdateOfSentence(sentence);
+      if (update == Update::Position) NotePositionTime(sentence);
     }
     if (update == Update::Position) positionPending_ = true;
     if (update == Update::Satellites) skyPending_ = true;
@@ -208,7 +216,12 @@ SharedPass GpsdReportMaker::Take(const std::vector<EchoedLine>& lines,
   }
   if (!navigation) return shared;
   if (positionPending_) {
-    lastTpv_ = TpvReport(navigation->record, device_);
+    TpvParts parts;  // a fix frame gives all
+    if (navigation->source == DisplaySource::Nmea) {
+      parts.heights = ggaTime_ == positionTime_;
+      parts.motion = rmcTime_ == positionTime_;
+    }
+    lastTpv_ = TpvReport(navigation->record, device_, parts);
     shared.tpv = GpsdText(*lastTpv_);
     positionPending_ = false;
   }

@@ -27,6 +27,12 @@
 // sentence (GGA, RMC, GLL) or fix frame (F2 D0/D1) arrived; a SKY after the last GSV of a group or
 // a channel status frame (F2 D2/D5). A fix frame in m/s (F2 D1) is shown with the next reply that
 // sets the record's flag, so a sentence or frame is remembered until a navigation copy comes.
+//
+// An NMEA epoch gives its position twice (GGA with the heights, later RMC with speed and track),
+// often in different passes, and the record keeps the other sentence's values of the epoch
+// before. A TPV carries heights only when a GGA of the latest position's time gave them, and
+// speed and track only when an RMC of that time did: the GGA's TPV comes without speed, the
+// RMC's after it is whole, and no TPV carries a value of another second. A fix frame gives all.
 
 #include <optional>
 #include <string>
@@ -46,7 +52,12 @@ using GpsdJson = nlohmann::ordered_json;  // keeps "class" first, as gpsd writes
 // receiver gave no fraction); empty when the record holds no valid date and time.
 std::string GpsdTime(const TNavRecord& record);
 
-GpsdJson TpvReport(const TNavRecord& record, const std::string& device);
+// Which of the record's values belong to the fix being reported (see above).
+struct TpvParts {
+  bool heights = true;
+  bool motion = true;  // speed and track
+};
+GpsdJson TpvReport(const TNavRecord& record, const std::string& device, TpvParts parts = {});
 GpsdJson SkyReport(const TNavRecord& record, DisplaySource source, const std::string& device);
 // One line of the protocol, without its line end; text that is not UTF-8 (a device path) is
 // replaced, never a reason to fail.
@@ -81,8 +92,12 @@ class GpsdReportMaker {
   bool seenData() const { return seenData_; }  // any sentence or frame of navigation data
 
  private:
+  void NotePositionTime(std::string_view sentence);
+
   std::string device_;
   bool positionPending_ = false;
+  // The time fields of the latest position sentence, GGA and RMC ("042605.000").
+  std::string positionTime_, ggaTime_, rmcTime_;
   bool skyPending_ = false;
   bool seenData_ = false;
   std::optional<GpsdJson> lastTpv_;

@@ -77,6 +77,27 @@ TEST(GpsdReports, ValuesTheReceiverDidNotGiveAreLeftOut) {
   }
 }
 
+TEST(GpsdReports, ATpvCarriesNoValueOfAnotherSecond) {
+  TNmea nmea;
+  GpsdReportMaker maker("d");
+  maker.Take(PassOf(nmea, {kGga3d, kRmc}));
+  // The next epoch's GGA comes in a pass of its own: its TPV has no speed of the second before.
+  const GpsdJson gga = Parsed(
+      maker
+          .Take(PassOf(
+              nmea, {"GPGGA,120002.250,4916.9630000,N,12307.2420456,W,1,07,0.98,12.4,M,-17.1,M,,"}))
+          .tpv);
+  EXPECT_EQ(gga["altMSL"], 12.4);
+  EXPECT_FALSE(gga.contains("speed") || gga.contains("track"));
+  const GpsdJson rmc = Parsed(
+      maker
+          .Take(PassOf(nmea,
+                       {"GPRMC,120002.250,A,4916.9630000,N,12307.2420456,W,19.0,94.0,010524,,,A"}))
+          .tpv);
+  EXPECT_EQ(rmc["altMSL"], 12.4);
+  EXPECT_EQ(rmc["track"], 94.0);
+}
+
 TEST(GpsdReports, SkyFollowsTheLastMessageOfASatelliteGroup) {
   TNmea nmea;
   GpsdReportMaker maker("d");
