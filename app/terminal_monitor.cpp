@@ -23,7 +23,7 @@ std::string PrintableEcho(std::string_view line) {
 }
 
 TerminalMonitor::TerminalMonitor(Options options, Output output, IClock& clock)
-    : options_(options), output_(std::move(output)) {
+    : options_(std::move(options)), output_(std::move(output)), gpsdReports_(options_.device) {
   ReceiverConversation::Options conversationOptions;
   conversationOptions.hostMode = options_.hostMode;
   IPassDisplay& display = *this;
@@ -49,12 +49,27 @@ void TerminalMonitor::Stop() {
 
 void TerminalMonitor::ShowPass(const PassValue& pass) {
   lines_.clear();
-  if (options_.echo) {
-    for (const EchoedLine& line : pass.lines) AppendEcho(line.text);
+  if (options_.gpsd) {
+    AppendGpsd(pass);
+  } else {
+    if (options_.echo) {
+      for (const EchoedLine& line : pass.lines) AppendEcho(line.text);
+    }
+    if (pass.navigation) AppendNavigation(*pass.navigation);
   }
-  if (pass.navigation) AppendNavigation(*pass.navigation);
-  if (!lines_.empty()) output_(lines_);
+  if (!lines_.empty() && output_) output_(lines_);
+  if (options_.alsoShowTo != nullptr) options_.alsoShowTo->ShowPass(pass);
   if (pass.portFailed && !portFailed_.exchange(true) && onFailure_) onFailure_();
+}
+
+void TerminalMonitor::AppendGpsd(const PassValue& pass) {
+  const SharedPass shared = gpsdReports_.Take(pass);
+  for (const std::optional<std::string>* report : {&shared.tpv, &shared.sky}) {
+    if (!*report) continue;
+    lines_ += **report;
+    lines_ += '\n';
+  }
+  if (pass.navigation) ++updates_;
 }
 
 void TerminalMonitor::AppendEcho(std::string_view line) {

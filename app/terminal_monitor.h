@@ -7,6 +7,11 @@
 //           record as `vetra decode` writes it
 //   echo    also every echoed line (as the NMEA view shows it): plain, with bytes outside
 //           printable ASCII as \xNN; json, {"line": "..."}
+//   gpsd    the gpsd protocol's TPV and SKY objects, one per line (share/gpsd_reports.h), naming
+//           the device given
+//
+// Without an output function nothing is written (`vetra share`, whose pass values go to the
+// share server: alsoShowTo sees every pass after the terminal has).
 //
 // The hand-off runs inline on the conversation's thread, so the lines are written from there; a
 // failure of the port (the receiver unplugged) stops the reading, closes the log with every byte
@@ -23,6 +28,7 @@
 #include "link/port.h"
 #include "model/receiver_stores.h"
 #include "monitor/receiver_conversation.h"
+#include "share/gpsd_reports.h"
 
 namespace vetra {
 
@@ -32,6 +38,9 @@ class TerminalMonitor final : private IPassDisplay {
     bool json = false;
     bool echo = false;
     bool hostMode = false;  // answer the receiver's lone 'U'
+    bool gpsd = false;
+    std::string device;                  // the device that TPV and SKY name
+    IPassDisplay* alsoShowTo = nullptr;  // e.g. a ShareServer; must outlive the monitor
   };
   using Output = std::function<void(std::string_view lines)>;
 
@@ -54,6 +63,7 @@ class TerminalMonitor final : private IPassDisplay {
   void ShowPass(const PassValue& pass) override;
   void AppendEcho(std::string_view line);
   void AppendNavigation(const NavigationUpdate& update);
+  void AppendGpsd(const PassValue& pass);
 
   Options options_;
   Output output_;
@@ -62,6 +72,7 @@ class TerminalMonitor final : private IPassDisplay {
   std::atomic<bool> portFailed_{false};
   std::atomic<uint64_t> updates_{0};
   std::string lines_;
+  GpsdReportMaker gpsdReports_;
   std::unique_ptr<ReceiverConversation> conversation_;  // last: its thread may call back at once
 };
 

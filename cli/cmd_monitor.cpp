@@ -1,6 +1,8 @@
-// vetra monitor --port NAME|PATH [--baud N] [--log FILE] [--json] [--echo] [--host]
+// vetra monitor --port NAME|PATH [--baud N] [--log FILE] [--json|--gpsd] [--echo] [--host]
 // The receiver conversation without a window: one line per display update (the position as
-// `vetra decode --brief` writes it, or with --json the decoded record), until Ctrl-C.
+// `vetra decode --brief` writes it, or with --json the decoded record), until Ctrl-C. With --gpsd
+// the gpsd protocol's objects instead: a TPV per position update and a SKY per satellite update
+// (share/gpsd_reports.h), one JSON object per line, as a gpsd client receives them.
 // --log writes every byte received, unchanged (the raw receive log). --baud is the line rate
 // (default 4800, the program's own start rate; `vetra scan` finds the receiver's).
 // Exit status: 0 after Ctrl-C; 1 when the port does not open or fails (the receiver unplugged:
@@ -25,6 +27,7 @@ struct MonitorArgs {
   int baud = 4800;
   std::string log;
   bool json = false;
+  bool gpsd = false;
   bool echo = false;
   bool host = false;
 };
@@ -58,6 +61,8 @@ int Monitor(const MonitorArgs& args) {
 
   TerminalMonitor::Options options;
   options.json = args.json;
+  options.gpsd = args.gpsd;
+  options.device = device;
   options.echo = args.echo;
   options.hostMode = args.host;
   TerminalMonitor monitor(options, [](std::string_view lines) {
@@ -86,8 +91,13 @@ const CommandRegistration kMonitor{
       sub.add_option("--baud", args->baud, "line rate (default 4800)")
           ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
       sub.add_option("--log", args->log, "write every byte received to this file");
-      sub.add_flag("--json", args->json, "one JSON object per update");
-      sub.add_flag("--echo", args->echo, "also print every sentence and frame received");
+      auto* json = sub.add_flag("--json", args->json, "one JSON object per update");
+      auto* gpsd = sub.add_flag("--gpsd", args->gpsd,
+                                "gpsd-compatible JSON: a TPV per position, a SKY per satellite "
+                                "update");
+      auto* echo =
+          sub.add_flag("--echo", args->echo, "also print every sentence and frame received");
+      gpsd->excludes(json)->excludes(echo);
       sub.add_flag("--host", args->host, "host mode: even parity, answer the receiver's 'U'");
       return [args] { return Monitor(*args); };
     }};

@@ -1,5 +1,5 @@
 // vetra: the receiver tools from a terminal (decode, encode, send, monitor, scan, load, trace,
-// convert, ttff, sim). Exit status: what the subcommand returns; 2 for a usage error; 0 for
+// convert, ttff, sim, share). Exit status: what the subcommand returns; 2 for a usage error; 0 for
 // --help and --version.
 #include <algorithm>
 #include <iostream>
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
   UseBinaryStreams();
   CLI::App app{
       "Vetra Viewer from a terminal: decode, encode, send, monitor, scan, load, trace, "
-      "convert, ttff, sim",
+      "convert, ttff, sim, share",
       "vetra"};
   app.set_version_flag("--version", std::string("vetra ") + VETRA_VERSION,
                        "Print the version and exit");

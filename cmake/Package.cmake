@@ -35,7 +35,10 @@ file(WRITE ${PROJECT_BINARY_DIR}/debian/copyright
      "Vetra Viewer, the Debian package vetra-viewer.\n"
      "Upstream and package maintainer: ${VETRA_MAINTAINER}\n\n"
      "vetra includes code of the header-only library CLI11, under its own licence\n"
-     "(BSD-3-Clause; see the copyright file of the package libcli11-dev).\n\n"
+     "(BSD-3-Clause; see the copyright file of the package libcli11-dev).\n"
+     "vetra and vetra-viewer include code of the header-only libraries Asio, under the Boost\n"
+     "Software License 1.0, and JSON for Modern C++, under the MIT licence (see the copyright\n"
+     "files of the packages libasio-dev and nlohmann-json3-dev).\n\n"
      "License: MIT\n\n${license}")
 add_custom_command(
   OUTPUT ${PROJECT_BINARY_DIR}/debian/changelog.Debian.gz

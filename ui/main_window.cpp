@@ -20,6 +20,7 @@
 #include "ui/command_area.h"
 #include "ui/page_control.h"
 #include "ui/setup_page.h"
+#include "ui/share_control.h"
 #include "ui/texts.h"
 #include "ui/trace_page.h"
 #include "ui/upgrade_page.h"
@@ -103,12 +104,14 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   setCentralWidget(pgCoder_);
   BuildMenus();
   BuildStatusBar();
+  BuildSharing();
 
   // The receiver conversation: running and inactive until View or Trace is entered.
   ReceiverConversation::Options conversationOptions;
   conversationOptions.hostMode = startup_.hostMode;
+  passTee_ = std::make_unique<PassTee>(*viewPage_, sharing_->display());
   conversation_ = std::make_unique<ReceiverConversation>(ClockOf(options_), handOff_.function(),
-                                                         *viewPage_, stores_, conversationOptions);
+                                                         *passTee_, stores_, conversationOptions);
   capture_.SetListener([this](CaptureUser holder) {
     viewPage_->CaptureSlotChanged(holder);
     tracePage_->CaptureSlotChanged(holder);
@@ -177,6 +180,17 @@ void TfmTop::BuildStatusBar() {
   bar->addWidget(statusPanels_[0]);
   bar->addWidget(statusPanels_[1]);
   bar->addWidget(statusPanels_[2], 1);
+}
+
+// File > "Share on localhost" and its status-bar field.
+void TfmTop::BuildSharing() {
+  ShareControl::Hooks hooks;
+  hooks.device = [this] { return ports_.DevicePath(rules_.portIndex()); };
+  hooks.baudRate = [this] { return BaudRateAt(rules_.baudIndex()); };
+  hooks.showError = [this](const std::string& text, const std::string& title) {
+    messages_->Show(text, title);
+  };
+  sharing_ = new ShareControl(findChild<QMenu*>("File1"), statusBar(), std::move(hooks), this);
 }
 
 void TfmTop::SetStatusPanel(int panel, const QString& text) {

@@ -18,6 +18,7 @@
 #include "app/settings.h"
 #include "app/startup.h"
 #include "model/receiver_stores.h"
+#include "monitor/pass_tee.h"
 #include "monitor/receiver_conversation.h"
 #include "ui/hand_off.h"
 #include "ui/qt_messages.h"
@@ -31,6 +32,7 @@ class PageControl;
 class SetupPage;
 class UpgradePage;
 class TracePage;
+class ShareControl;
 
 class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   Q_OBJECT
@@ -72,6 +74,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   bool portOpen() const { return conversation_->portOpen(); }
   bool autoScanRunning() const { return scan_.running(); }
   ViewPage& viewPage() { return *viewPage_; }
+  ShareControl& sharing() { return *sharing_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -113,6 +116,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
 
   void BuildMenus();
   void BuildStatusBar();
+  void BuildSharing();
   void ApplyStartup();
   Page PageOf(QWidget* page) const;
   void AutoScanStep();
@@ -131,6 +135,8 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   FileChooser chooseLogFile_;
   ReceiverStores stores_;
   WindowHandOff handOff_;
+  ShareControl* sharing_;             // a child of the window, outlives the conversation
+  std::unique_ptr<PassTee> passTee_;  // the View page, then the share server
   std::unique_ptr<ReceiverConversation> conversation_;
   bool tasksStopped_ = false;
   PageRules rules_;

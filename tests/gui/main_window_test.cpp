@@ -15,12 +15,14 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <asio.hpp>
 #include <memory>
 
 #include "app/baud_table.h"
 #include "gui_support.h"
 #include "sim/virtual_receiver.h"
 #include "ui/cn0_chart.h"
+#include "ui/share_control.h"
 #include "ui/sky_view.h"
 
 namespace vetra::ui {
@@ -207,6 +209,40 @@ TEST_F(MainWindowTest, ViewPageFollowsTheVirtualReceiver) {
   EXPECT_FALSE(window->portOpen());
   EXPECT_EQ(window->windowTitle(), "");
   EXPECT_TRUE(messages_.shown.empty());
+}
+
+TEST_F(MainWindowTest, ShareOnLocalhostServesTheMonitoredReceiverAndCountsItsClients) {
+  auto window = MakeWindow();
+  AttachReceiver(*window);
+  ASSERT_TRUE(window->ShowPage("tsView"));
+  auto* share = Find<QAction>(*window, "ShareOnLocalhost1");
+  EXPECT_TRUE(share->isCheckable());
+  share->trigger();
+  ASSERT_TRUE(window->sharing().server().running());
+  auto* field = Find<QLabel>(*window, "sbShare");
+  EXPECT_TRUE(field->isVisibleTo(window.get()));
+  EXPECT_TRUE(field->text().endsWith(": 0 clients")) << field->text().toStdString();
+
+  const ListenAddress nmea = *window->sharing().server().nmeaAddress();
+  asio::io_context io;
+  asio::ip::tcp::socket client(io);
+  client.connect({asio::ip::make_address(nmea.address), nmea.port});
+  EXPECT_TRUE(WaitFor([&] { return field->text().endsWith(": 1 client"); }))
+      << field->text().toStdString();
+  EXPECT_TRUE(field->text().contains(QString::fromStdString(ToString(nmea)) + " NMEA"));
+  // The receiver's sentences reach the client while the window monitors.
+  client.non_blocking(true);
+  std::string received;
+  EXPECT_TRUE(WaitFor([&] {
+    char buffer[512];
+    asio::error_code ec;
+    received.append(buffer, client.read_some(asio::buffer(buffer), ec));
+    return received.find("$GP") != std::string::npos;
+  }));
+
+  share->trigger();
+  EXPECT_FALSE(window->sharing().server().running());
+  EXPECT_TRUE(field->isHidden());
 }
 
 TEST_F(MainWindowTest, DoubleClickOnLatitudeSwitchesTheCoordinateFormat) {

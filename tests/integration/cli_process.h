@@ -1,7 +1,7 @@
 #pragma once
-// Runs the built `vetra` as a user would: its own process, stdin from /dev/null, stdout and stderr
-// collected. Every wait has a deadline and waits on the pipes (poll), never by sleeping; a process
-// still running at the end of a test is killed.
+// Runs the built `vetra` (or another program, such as gpsd's clients) as a user would: its own
+// process, stdin from /dev/null, stdout and stderr collected. Every wait has a deadline and waits
+// on the pipes (poll), never by sleeping; a process still running at the end of a test is killed.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -29,7 +29,12 @@ class CliProcess {
   using Clock = std::chrono::steady_clock;
 
   // Starts `vetra args...`, in workDir when one is given.
-  explicit CliProcess(const std::vector<std::string>& args, const std::string& workDir = "") {
+  explicit CliProcess(const std::vector<std::string>& args, const std::string& workDir = "")
+      : CliProcess(VETRA_CLI_PROGRAM, args, workDir) {}
+
+  // Starts `program args...` (a path), in workDir when one is given.
+  CliProcess(const std::string& program, const std::vector<std::string>& args,
+             const std::string& workDir) {
     int out[2], err[2];
     if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return;
     posix_spawn_file_actions_t actions;
@@ -49,13 +54,12 @@ class CliProcess {
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
-    std::vector<std::string> argv = {VETRA_CLI_PROGRAM};
+    std::vector<std::string> argv = {program};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> pointers;
     for (std::string& a : argv) pointers.push_back(a.data());
     pointers.push_back(nullptr);
-    if (posix_spawn(&pid_, VETRA_CLI_PROGRAM, &actions, &attributes, pointers.data(), environ) !=
-        0) {
+    if (posix_spawn(&pid_, program.c_str(), &actions, &attributes, pointers.data(), environ) != 0) {
       pid_ = -1;
     }
     posix_spawn_file_actions_destroy(&actions);

@@ -1,0 +1,126 @@
+// vetra share --port NAME|PATH [--baud N] [--listen ADDR:PORT] [--nmea-listen ADDR:PORT]
+// Holds the receiver and serves its output to other programs (share/share_server.h): the gpsd
+// protocol on --listen (default 127.0.0.1:2947), the raw NMEA sentences on --nmea-listen (default
+// 127.0.0.1:10110). Port 0 binds a free port. The addresses bound, and each client that comes,
+// goes or is dropped, are told on stderr; stdout stays empty.
+// Exit status: 0 after Ctrl-C; 1 when an address cannot be bound (in use), the port does not open,
+// or the port fails; 2 for a usage error.
+#include <cstdio>
+#include <string>
+#include <utility>
+
+#include "app/receiver_port.h"
+#include "app/terminal_monitor.h"
+#include "cli/command_registry.h"
+#include "cli/interrupt_watcher.h"
+#include "cli/port_argument.h"
+#include "share/share_server.h"
+#include "vetra_version.h"
+
+namespace vetra::cli {
+namespace {
+
+struct ShareArgs {
+  std::string port;
+  int baud = 4800;
+  std::string listen = ToString(kDefaultGpsdAddress);
+  std::string nmeaListen = ToString(kDefaultNmeaAddress);
+};
+
+void TellEvent(const ShareServer::Event& event) {
+  const char* what = "";
+  switch (event.kind) {
+    case ShareServer::EventKind::Connected:
+      what = "connected";
+      break;
+    case ShareServer::EventKind::Disconnected:
+      what = "left";
+      break;
+    case ShareServer::EventKind::Dropped:
+      what = "dropped: ";
+      break;
+    case ShareServer::EventKind::Refused:
+      what = "refused: ";
+      break;
+  }
+  std::fprintf(stderr, "vetra share: client %s %s%s (%d connected)\n", event.peer.c_str(), what,
+               event.reason.c_str(), event.clients);
+}
+
+int Share(const ShareArgs& args) {
+  std::string error;
+  const auto gpsdAddress = ParseListenAddress(args.listen, error);
+  if (!gpsdAddress) {
+    std::fprintf(stderr, "vetra share: --listen %s\n", error.c_str());
+    return 2;
+  }
+  const auto nmeaAddress = ParseListenAddress(args.nmeaListen, error);
+  if (!nmeaAddress) {
+    std::fprintf(stderr, "vetra share: --nmea-listen %s\n", error.c_str());
+    return 2;
+  }
+  const std::string device = DevicePathForArgument(args.port);
+  if (device.empty()) {
+    std::fprintf(stderr, "vetra share: '%s' names no serial device\n", args.port.c_str());
+    return 2;
+  }
+
+  // Ctrl-C, a termination request and the port's failure all end the wait below. The watcher
+  // exists before any other thread does.
+  InterruptWatcher stop;
+
+  ShareServer server;
+  server.SetListener(TellEvent);
+  ShareServer::Options serving;
+  serving.info.release = VETRA_VERSION;
+  serving.info.device = device;
+  serving.info.baudRate = args.baud;
+  serving.gpsd = *gpsdAddress;
+  serving.nmea = *nmeaAddress;
+  if (!server.Start(serving, error)) {
+    std::fprintf(stderr, "vetra share: %s\n", error.c_str());
+    return 1;
+  }
+
+  ConsoleMessages messages("vetra share");
+  auto port = OpenReceiverPort(device, args.baud, false, messages);
+  if (!port) {
+    messages.Show("Wrong com!", "Open com port", IMessages::Kind::Error);
+    return 1;
+  }
+  std::fprintf(stderr, "vetra share: gpsd protocol on %s\n",
+               ToString(*server.gpsdAddress()).c_str());
+  std::fprintf(stderr, "vetra share: NMEA on %s\n", ToString(*server.nmeaAddress()).c_str());
+
+  TerminalMonitor::Options options;
+  options.alsoShowTo = &server;
+  TerminalMonitor monitor(options, {});
+  monitor.SetFailureCallback([&stop] { stop.Stop(); });
+  monitor.Start(std::move(port));
+
+  stop.Wait();
+  monitor.Stop();
+  server.Stop();
+  if (monitor.portFailed()) {
+    std::fprintf(stderr, "vetra share: the receiver's port failed (unplugged?)\n");
+    return 1;
+  }
+  return 0;
+}
+
+const CommandRegistration kShare{
+    "share", "serve the receiver's output to other programs: gpsd protocol and NMEA over TCP",
+    [](CLI::App& sub) {
+      auto args = std::make_shared<ShareArgs>();
+      sub.add_option("--port", args->port, "port name (COM1..COM40) or device path")->required();
+      sub.add_option("--baud", args->baud, "line rate (default 4800)")
+          ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
+      sub.add_option("--listen", args->listen,
+                     "ADDR:PORT for gpsd clients (default 127.0.0.1:2947; port 0: a free one)");
+      sub.add_option("--nmea-listen", args->nmeaListen,
+                     "ADDR:PORT for raw NMEA (default 127.0.0.1:10110; port 0: a free one)");
+      return [args] { return Share(*args); };
+    }};
+
+}  // namespace
+}  // namespace vetra::cli
