@@ -49,12 +49,19 @@ TEST_F(StatisticsWindowTest, ReplayedLogFillsTheViewAndTheStatistics) {
   };
   EXPECT_EQ(figure("lbStatFixes"), "240 (2D 0, 3D 240, 3D+ 0)");
   EXPECT_EQ(figure("lbCep50"), MetresText(statistics.statistics().cep50M));
-  // Noise of at most 1.5 m each way: every error within the square's diagonal.
-  EXPECT_LT(*statistics.statistics().maxHorizontalErrorM, 1.5 * std::sqrt(2.0) + 0.01);
+  // Noise of at most 1.5 m each way about a centre near the mean: every error near the square.
+  EXPECT_LT(*statistics.statistics().maxHorizontalErrorM, 1.5 * std::sqrt(2.0) + 0.25);
 
   statistics.TakeMeanClick();
   ASSERT_TRUE(statistics.reference());
   EXPECT_FALSE(statistics.findChild<QLineEdit*>("edReference")->text().isEmpty());
+  const QString folder = qEnvironmentVariable("VETRA_SCREENSHOT_DIR");
+  if (!folder.isEmpty()) {
+    statistics.resize(1000, 680);
+    statistics.Refresh();
+    EXPECT_TRUE(statistics.grab().save(folder + "/statistics.png"));
+  }
+
   statistics.findChild<QLineEdit*>("edReference")->setText("91,0");
   statistics.UseReferenceClick();
   EXPECT_EQ(messages_.shown.size(), 1u);  // refused with the accepted form; the mean stays
@@ -68,13 +75,6 @@ TEST_F(StatisticsWindowTest, ReplayedLogFillsTheViewAndTheStatistics) {
   read << csv.rdbuf();
   const std::string text = read.str();
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 241);
-
-  const QString folder = qEnvironmentVariable("VETRA_SCREENSHOT_DIR");
-  if (!folder.isEmpty()) {
-    statistics.resize(1000, 680);
-    statistics.Refresh();
-    EXPECT_TRUE(statistics.grab().save(folder + "/statistics.png"));
-  }
 
   statistics.ResetClick();
   EXPECT_TRUE(statistics.fixes().empty());

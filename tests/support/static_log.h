@@ -48,10 +48,12 @@ inline std::string AngleText(double magnitudeDeg, int degreeDigits, double& writ
 
 inline std::string StaticLog(const StaticLogOptions& options, std::vector<LoggedFix>* fixes) {
   uint32_t state = options.seed;
-  auto noise = [&state, &options] {  // uniform in [-spread, spread] metres
+  auto uniform = [&state] {  // in [-1, 1)
     state = state * 1664525u + 1013904223u;
-    return (static_cast<double>(state >> 8) / 16777216.0 * 2 - 1) * options.spreadM;
+    return static_cast<double>(state >> 8) / 16777216.0 * 2 - 1;
   };
+  // Bell-shaped, as a receiver's scatter is, and never beyond the spread.
+  auto noise = [&] { return (uniform() + uniform() + uniform()) / 3 * options.spreadM; };
   const double metresPerDegLat = 111'132.0;
   const double metresPerDegLon = 111'320.0 * std::cos(options.latitudeDeg * std::numbers::pi / 180);
   std::string log;
