@@ -250,7 +250,9 @@ std::string StatisticsCsv(const std::vector<FixSample>& fixes, const GeodeticDeg
     AppendCsvNumber(csv, f.latitudeDeg, "%.9f");
     AppendCsvNumber(csv, f.longitudeDeg, "%.9f");
     AppendCsvNumber(csv, f.altitudeMslM, "%.3f");
-    AppendCsvNumber(csv, f.EllipsoidHeightM(), "%.3f");
+    // Above the ellipsoid only where the receiver gave its geoid separation.
+    AppendCsvNumber(csv, std::isnan(f.geoidSeparationM) ? f.geoidSeparationM : f.EllipsoidHeightM(),
+                    "%.3f");
     csv += FixModeName(f.fixMode);
     AppendFormat(csv, ",%d,%.2f,", f.satellitesUsed, static_cast<double>(f.hdop));
     AppendCsvNumber(csv, offsets[i].eastM, "%.3f");

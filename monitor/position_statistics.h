@@ -75,7 +75,8 @@ std::string StatisticsJson(const PositionStatistics& statistics);
 // Every fix as CSV, offsets from the reference:
 // utc,latitude,longitude,altitude_msl_m,height_ellipsoid_m,fix_mode,satellites_used,hdop,
 // east_m,north_m,up_m
-// Degrees with 9 decimals (0.1 mm), metres with 3; a value the receiver did not give is empty.
+// Degrees with 9 decimals (0.1 mm), metres with 3; a value the receiver did not give is empty (the
+// ellipsoidal height without the receiver's geoid separation, up for a 2D fix).
 std::string StatisticsCsv(const std::vector<FixSample>& fixes, const GeodeticDeg& reference);
 // Writes StatisticsCsv to path through a file beside it, renamed over it; false (and nothing
 // half-written left behind) when it cannot.

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "support/fake_clock.h"
@@ -46,6 +49,35 @@ TEST(ReplayPort, PacesTheLogAndObeysItsControls) {
   EXPECT_EQ(port.rxData(buffer, 4096), 1000);
   EXPECT_TRUE(source->finished());
   EXPECT_EQ(port.rxData(buffer, 4096), 0);  // the end of the log is not a failure
+}
+
+// The window moves the controls while the conversation's thread reads (run under ThreadSanitizer).
+TEST(ReplayPort, ControlsFromAnotherThreadWhileTheReaderTakesTheLog) {
+  test::FakeClock clock;
+  auto source = std::make_shared<ReplaySource>(std::vector<uint8_t>(1'000'000, 'x'));
+  source->SetSpeed(ReplaySpeed::AsFastAsPossible);
+  size_t taken = 0;
+  std::atomic<bool> controlsDone{false};
+  std::jthread reader([&] {
+    ReplayPort port(source, 9600, clock);
+    uint8_t buffer[2047];
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!(controlsDone && source->finished()) && std::chrono::steady_clock::now() < deadline) {
+      taken += static_cast<size_t>(port.rxData(buffer, sizeof buffer));
+    }
+  });
+  for (int i = 0; i < 200; ++i) {
+    source->SetPaused(i % 3 == 0);
+    source->SetSpeed(i % 2 ? ReplaySpeed::TenTimes : ReplaySpeed::AsFastAsPossible);
+    if (i == 100) source->Seek(source->position() / 2);
+    clock.advanceMs(10);
+  }
+  source->SetPaused(false);
+  source->SetSpeed(ReplaySpeed::AsFastAsPossible);
+  controlsDone = true;
+  reader.join();
+  EXPECT_TRUE(source->finished());
+  EXPECT_GE(taken, 1'000'000u);  // a seek back plays part of the log again
 }
 
 }  // namespace
