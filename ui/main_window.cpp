@@ -35,6 +35,8 @@ constexpr int kExpandedWidth = 720, kExpandedHeightK700 = 645, kExpandedHeightK9
 // A log replayed as fast as possible: passes five times as often as on a live line, each reading
 // what the pass buffer holds.
 constexpr int kFastReplayPassMs = 20;
+constexpr char kReplayWaitText[] =
+    "A firmware load or an auto-scan is running: open the log when it has ended.";
 constexpr char kReceiveLogFilter[] = "Receive logs (*.bin *.log *.nmea *.txt);;All files (*)";
 
 IClock& ClockOf(const TfmTop::Options& options) {
@@ -286,8 +288,7 @@ void TfmTop::PointSelectedPortAt(const std::string& devicePath, int baudIndex) {
 
 void TfmTop::SelectSecondChip(bool second) { setupPage_->SetSecondChip(second); }
 
-// --- Replay and statistics
-// ------------------------------------------------------------------------
+// --- Replay and statistics -----------------------------------------------------------------------
 
 void TfmTop::AddReplayEntries(QMenu* file) {
   QAction* open = file->addAction("Open receive &log...");
@@ -323,6 +324,11 @@ bool TfmTop::StartReplay(const std::string& path) {
   std::shared_ptr<ReplaySource> source = ReplaySource::FromFile(path, error);
   if (!source) {
     messages_->Show("Cannot read " + path + ": " + error, kErrorTitle);
+    return false;
+  }
+  // A firmware load or an auto-scan holds the pages (and the port) until it ends.
+  if (!pgCoder_->tabBar()->isEnabled()) {
+    messages_->Show(kReplayWaitText, kErrorTitle);
     return false;
   }
   // Through Setup, as a change of port goes: the port in use (or the log before) is closed first.
