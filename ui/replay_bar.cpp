@@ -1,6 +1,8 @@
 #include "ui/replay_bar.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -13,6 +15,7 @@ namespace vetra::ui {
 namespace {
 constexpr int kPermille = 1000;
 constexpr int kShowEveryMs = 250;
+constexpr int kFileNameWidth = 80;  // pixels; the whole name is the label's tool tip
 }  // namespace
 
 ReplayBar::ReplayBar(std::function<void(ReplaySpeed)> speedChanged, QWidget* parent)
@@ -24,23 +27,38 @@ ReplayBar::ReplayBar(std::function<void(ReplaySpeed)> speedChanged, QWidget* par
   cbReplaySpeed_ = new QComboBox(this);
   cbReplaySpeed_->setObjectName("cbReplaySpeed");
   cbReplaySpeed_->addItems({"1x", "10x", "As fast as possible"});
+  // Narrow on the compact View page; the list shows the whole texts.
+  cbReplaySpeed_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  cbReplaySpeed_->setMinimumContentsLength(6);
   cbReplaySpeed_->setToolTip("1x delivers the bytes at the line rate of the Setup page");
   btReplayPause_ = new QPushButton("Pause", this);
   btReplayPause_->setObjectName("btReplayPause");
   tbReplayPosition_ = new QSlider(Qt::Horizontal, this);
   tbReplayPosition_->setObjectName("tbReplayPosition");
   tbReplayPosition_->setRange(0, kPermille);
-  tbReplayPosition_->setMinimumWidth(160);
+  tbReplayPosition_->setMinimumWidth(80);
   tbReplayPosition_->setToolTip("Position in the log: drag to go there");
   lbReplayPosition_ = new QLabel(this);
   lbReplayPosition_->setObjectName("lbReplayPosition");
-  addWidget(new QLabel("Replay ", this));
-  addWidget(lbReplayFile_);
-  addSeparator();
-  addWidget(cbReplaySpeed_);
-  addWidget(btReplayPause_);
-  addWidget(tbReplayPosition_);
-  addWidget(lbReplayPosition_);
+  lbReplayPosition_->setAlignment(Qt::AlignCenter);
+  // Two rows, so that the bar fits the compact View page: the file, the speed and Play/Pause;
+  // then the position.
+  auto* rows = new QWidget(this);
+  auto* grid = new QGridLayout(rows);
+  grid->setContentsMargins(2, 0, 2, 0);
+  grid->setVerticalSpacing(0);
+  lbReplayFile_->setParent(rows);
+  cbReplaySpeed_->setParent(rows);
+  btReplayPause_->setParent(rows);
+  tbReplayPosition_->setParent(rows);
+  lbReplayPosition_->setParent(rows);
+  grid->addWidget(lbReplayFile_, 0, 0);
+  grid->addWidget(cbReplaySpeed_, 0, 1);
+  grid->addWidget(btReplayPause_, 0, 2);
+  grid->addWidget(tbReplayPosition_, 1, 0, 1, 2);
+  grid->addWidget(lbReplayPosition_, 1, 2);
+  grid->setColumnStretch(0, 1);
+  addWidget(rows);
 
   connect(cbReplaySpeed_, &QComboBox::currentIndexChanged, this,
           [this](int index) { SetSpeed(static_cast<ReplaySpeed>(index)); });
@@ -61,7 +79,9 @@ ReplayBar::ReplayBar(std::function<void(ReplaySpeed)> speedChanged, QWidget* par
 
 void ReplayBar::Attach(std::shared_ptr<ReplaySource> source, const QString& fileName) {
   source_ = std::move(source);
-  lbReplayFile_->setText(fileName + "  ");
+  lbReplayFile_->setToolTip(fileName);
+  lbReplayFile_->setText(
+      lbReplayFile_->fontMetrics().elidedText(fileName, Qt::ElideMiddle, kFileNameWidth));
   {
     QSignalBlocker block(cbReplaySpeed_);
     cbReplaySpeed_->setCurrentIndex(static_cast<int>(source_->speed()));
@@ -117,10 +137,9 @@ void ReplayBar::ShowPosition() {
     QSignalBlocker block(tbReplayPosition_);
     tbReplayPosition_->setValue(static_cast<int>(position * kPermille / size));
   }
-  const QString text = QString("  %1 of %2 KiB  %3")
-                           .arg(position / 1024)
-                           .arg(source_->size() / 1024)
-                           .arg(stateText());
+  const QString text = source_->finished() ? QString("End")
+                       : source_->paused() ? QString("Paused")
+                                           : QString("%1 %").arg(position * 100 / size);
   if (lbReplayPosition_->text() != text) lbReplayPosition_->setText(text);
 }
 
