@@ -151,7 +151,12 @@ StatisticsWindow::StatisticsWindow(IMessages& messages, QWidget* parent)
 }
 
 void StatisticsWindow::ShowPass(const PassValue& pass) {
-  for (const FixSample& fix : pass.fixes) series_.Add(fix);
+  for (const FixSample& fix : pass.fixes) {
+    series_.Add(fix);
+    for (int prn = 1; prn <= kSatelliteCount; ++prn) {
+      if (fix.cn0ByPrn[prn - 1] > 0) prnsSeen_.insert(prn);
+    }
+  }
   if (!pass.fixes.empty()) dirty_ = true;
 }
 
@@ -205,11 +210,6 @@ void StatisticsWindow::Refresh() {
 }
 
 void StatisticsWindow::UpdatePrnList() {
-  for (const FixSample& fix : series_.samples()) {
-    for (int prn = 1; prn <= kSatelliteCount; ++prn) {
-      if (fix.cn0ByPrn[prn - 1] > 0) prnsSeen_.insert(prn);
-    }
-  }
   if (lsCn0Satellites_->count() == static_cast<int>(prnsSeen_.size())) return;
   QSignalBlocker block(lsCn0Satellites_);
   std::set<int> checked;
