@@ -26,6 +26,15 @@ ViewerOptions ParseViewerOptions(const std::vector<std::string>& args) {
     } else if (arg.rfind("--settings=", 0) == 0) {
       options.settingsFile = arg.substr(11);
       if (options.settingsFile.empty()) options.error = "--settings needs a file name";
+    } else if (arg == "--replay") {
+      if (i + 1 < args.size()) {
+        options.replayFile = args[++i];
+      } else {
+        options.error = "--replay needs a file name";
+      }
+    } else if (arg.rfind("--replay=", 0) == 0) {
+      options.replayFile = arg.substr(9);
+      if (options.replayFile.empty()) options.error = "--replay needs a file name";
     } else {
       options.positional.push_back(arg);
     }
@@ -58,6 +67,7 @@ const char kViewerHelp[] =
     "                        vetra-viewer/ or ~/.config/vetra-viewer/; beside the program where\n"
     "                        it runs from a folder of its own that the user may write)\n"
     "  --simulate            start the built-in virtual receiver and point the port at it\n"
+    "  --replay FILE         play a raw receive log on the View page in the port's place\n"
     "  --sim-baud RATE       the virtual receiver's line rate\n"
     "  --sim-chip k700|k900  the virtual receiver's chip (k700)\n"
     "  --sim-binary          the virtual receiver sends binary frames instead of NMEA\n"

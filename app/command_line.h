@@ -1,7 +1,7 @@
 #pragma once
 // The viewer's command line: its own options first taken out, then the two positional arguments.
 //
-//   vetra-viewer [--simulate] [--settings FILE] [PORT [FIRMWARE]]
+//   vetra-viewer [--simulate] [--settings FILE] [--replay FILE] [PORT [FIRMWARE]]
 //
 // PORT is upper-cased and matched against the device name table ("COM1".."COM9",
 // "\\.\COM10".."\\.\COM40"); so "com3" selects COM3 and "COM12" matches nothing (ports above 9
@@ -21,12 +21,14 @@ inline constexpr char kWrongComTitle[] = "Com Error";
 struct ViewerOptions {
   bool simulate = false;     // --simulate: the built-in virtual receiver on the selected port
   std::string settingsFile;  // --settings FILE; empty: the default place
+  std::string replayFile;    // --replay FILE: a raw receive log played in the port's place
   std::vector<std::string> positional;
   std::string error;  // an option without its value, for the caller to print; empty when none
 };
 
 // args: the arguments after the program name (what the toolkit left of them).
-// "--settings FILE" and "--settings=FILE" are both accepted; "--" ends the options.
+// "--settings FILE" and "--settings=FILE" are both accepted (--replay the same); "--" ends the
+// options.
 ViewerOptions ParseViewerOptions(const std::vector<std::string>& args);
 
 // --help (-h) and --version answer on the terminal and end the program before the window system

@@ -1,12 +1,13 @@
 // vetra-viewer: the desktop program.
 //
 //   vetra-viewer [--simulate [--sim-baud N] [--sim-chip k700|k900] [--sim-binary]]
-//                [--settings FILE] [--page setup|view|upgrade|trace] [--expanded]
+//                [--replay FILE] [--settings FILE] [--page setup|view|upgrade|trace] [--expanded]
 //                [--command COMMAND [--send]] [--screenshot FILE [--after-ms N]] [PORT [FIRMWARE]]
 //
 // --simulate starts the built-in virtual receiver in this process and points the selected port at
-// it, at the receiver's rate (9600 unless --sim-baud says otherwise). --page and --expanded open a
-// page as if the user had chosen it; --command chooses a command of the View page's tree (its
+// it, at the receiver's rate (9600 unless --sim-baud says otherwise). --replay plays a raw receive
+// log on the View page in the port's place (File > Open receive log...). --page and --expanded open
+// a page as if the user had chosen it; --command chooses a command of the View page's tree (its
 // number, id "05h" or tree text) and --send presses Send once the receiver talks; --screenshot
 // writes the window's picture after N ms (3000) and ends the program (the documentation's
 // screenshots). --help and --version print and end before anything needs a display; the help
@@ -188,6 +189,8 @@ int main(int argc, char* argv[]) {
     vetra::ui::TraceFirstDrawing(window);  // start-up benchmark's mark (off unless asked for)
     window.show();
 
+    // A log that cannot be read is told in the window, which stays on Setup.
+    if (!viewer.replayFile.empty()) window.StartReplay(viewer.replayFile);
     if (!show.page.isEmpty()) {
       window.ShowPage(PageName(show.page));
       if (show.expanded) window.ToggleWindowSize();

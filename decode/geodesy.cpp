@@ -1,6 +1,7 @@
 #include "decode/geodesy.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace vetra {
 
@@ -50,6 +51,39 @@ std::array<double, 3> ecefToGeodetic(const std::array<double, 3>& ecef) {
   std::array<double, 3> out{};
   ecefToGeodetic(ecef.data(), out.data());
   return out;
+}
+
+namespace {
+constexpr double kRadiansPerDegree = std::numbers::pi / 180;
+}
+
+std::array<double, 3> GeodeticToEcef(const GeodeticDeg& position) {
+  const double lat = position.latitudeDeg * kRadiansPerDegree;
+  const double lon = position.longitudeDeg * kRadiansPerDegree;
+  const double sinLat = std::sin(lat);
+  const double cosLat = std::cos(lat);
+  const double n = kSemiMajor / std::sqrt(1 - kEccentricitySq * sinLat * sinLat);
+  const double h = position.heightM;
+  return {(n + h) * cosLat * std::cos(lon), (n + h) * cosLat * std::sin(lon),
+          (n * (1 - kEccentricitySq) + h) * sinLat};
+}
+
+GeodeticDeg EcefToGeodeticDeg(const std::array<double, 3>& ecef) {
+  const std::array<double, 3> g = ecefToGeodetic(ecef);
+  return {g[0] / kRadiansPerDegree, g[1] / kRadiansPerDegree, g[2]};
+}
+
+EnuOffset EnuFrom(const GeodeticDeg& reference, const std::array<double, 3>& pointEcef) {
+  const std::array<double, 3> origin = GeodeticToEcef(reference);
+  const double dx = pointEcef[0] - origin[0];
+  const double dy = pointEcef[1] - origin[1];
+  const double dz = pointEcef[2] - origin[2];
+  const double lat = reference.latitudeDeg * kRadiansPerDegree;
+  const double lon = reference.longitudeDeg * kRadiansPerDegree;
+  const double sinLat = std::sin(lat), cosLat = std::cos(lat);
+  const double sinLon = std::sin(lon), cosLon = std::cos(lon);
+  return {-sinLon * dx + cosLon * dy, -sinLat * cosLon * dx - sinLat * sinLon * dy + cosLat * dz,
+          cosLat * cosLon * dx + cosLat * sinLon * dy + sinLat * dz};
 }
 
 }  // namespace vetra

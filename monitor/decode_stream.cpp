@@ -10,16 +10,6 @@ namespace {
 
 constexpr size_t kFlushBytes = 1 << 18;
 
-// The address of a sentence ("GPGGA", "PGGA") from the bytes that followed its '$'.
-std::string_view SentenceAddress(std::string_view head) {
-  const size_t end = head.find_first_of(",*\r\n");
-  return head.substr(0, end);
-}
-
-bool EndsWith(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
-}
-
 }  // namespace
 
 DecodeStream::DecodeStream(Format format, int runBytes, Output output)
@@ -70,29 +60,13 @@ void DecodeStream::PlayRun(const uint8_t* bytes, int count) {
 void DecodeStream::OnLine(const EchoLine& line) {
   ++linesEchoed_;
   const TNavRecord& record = line.parser == ParserKind::Nmea ? nmea_.record() : binary_.record();
-  if (format_ == Format::Json) {
-    AppendDecodeJson(out_, line, nmea_.errorCount(), record);
-  } else if (IsPosition(line)) {
+  if (format_ == Format::Json) AppendDecodeJson(out_, line, nmea_.errorCount(), record);
+  if (DecodesPosition(line)) {
     ++positions_;
-    AppendBriefLine(out_, record);
+    if (format_ == Format::Brief) AppendBriefLine(out_, record);
+    if (positionSink_) positionSink_(record);
   }
   FlushIfFull();
-}
-
-// A line that decoded a position: an accepted GGA or RMC sentence, or a navigation fix frame
-// (F2 D0, F2 D1) with a good checksum. The frame is recognised by its first "%%" in the echo;
-// bytes before it hold no '%' (the split starts a frame line at the first one).
-bool DecodeStream::IsPosition(const EchoLine& line) const {
-  if (line.result != 1) return false;
-  if (line.parser == ParserKind::Nmea) {
-    const std::string_view address = SentenceAddress(line.sentenceHead);
-    return EndsWith(address, "GGA") || EndsWith(address, "RMC");
-  }
-  const size_t marker = line.text.find("%%");
-  if (marker == std::string_view::npos || line.text.size() < marker + 4) return false;
-  const auto frameClass = static_cast<uint8_t>(line.text[marker + 2]);
-  const auto id = static_cast<uint8_t>(line.text[marker + 3]);
-  return frameClass == 0xF2 && (id == 0xD0 || id == 0xD1);
 }
 
 void DecodeStream::FlushIfFull() {

@@ -25,9 +25,12 @@ class DecodeStream {
   enum class Format {
     Json,   // one JSON object per echoed line (monitor/decode_format.h)
     Brief,  // one plain line per decoded position: a GGA or RMC sentence, a binary fix frame
+    None,   // nothing printed: the position sink alone (the statistics)
   };
   // Receives the output in chunks of whole lines.
   using Output = std::function<void(std::string_view text)>;
+  // Sees the parser's record after every line that decoded a position (DecodesPosition).
+  using PositionSink = std::function<void(const TNavRecord& record)>;
 
   static constexpr int kDefaultRunBytes = 1024;
   static constexpr int kPassMs = 100;
@@ -36,6 +39,7 @@ class DecodeStream {
 
   void Feed(const uint8_t* bytes, size_t count);
   void Finish();  // plays the last, partial run and flushes the output
+  void SetPositionSink(PositionSink sink) { positionSink_ = std::move(sink); }
 
   const TNmea& nmea() const { return nmea_; }
   const TBinary& binary() const { return binary_; }
@@ -45,12 +49,12 @@ class DecodeStream {
  private:
   void PlayRun(const uint8_t* bytes, int count);
   void OnLine(const EchoLine& line);
-  bool IsPosition(const EchoLine& line) const;
   void FlushIfFull();
 
   Format format_;
   int runBytes_;
   Output output_;
+  PositionSink positionSink_;
   ReceiverStores stores_;
   TNmea nmea_;
   TBinary binary_;

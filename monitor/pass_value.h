@@ -1,8 +1,9 @@
 #pragma once
 // What one monitoring pass of the receiver conversation produced, as one value handed to the
 // display once: the echoed lines with their parser and result, the reply events with their
-// decoded fields, the navigation display copy when it changed, the heartbeat, the host handshake,
-// a port failure, and the line's health counters. Nothing in it points into the conversation.
+// decoded fields, the navigation display copy when it changed, every fix of the pass, the
+// heartbeat, the host handshake, a port failure, and the line's health counters. Nothing in it
+// points into the conversation.
 
 #include <cstdint>
 #include <optional>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "model/nav_record.h"
+#include "monitor/fix_sample.h"
 #include "monitor/reply_events.h"
 #include "monitor/stream_splitter.h"
 
@@ -42,6 +44,9 @@ struct PassValue {
   std::vector<EchoedLine> lines;
   std::vector<ReplyEvent> replies;
   std::optional<NavigationUpdate> navigation;
+  // Every position update of the pass with a 2D or 3D fix, in order (the navigation copy above is
+  // only the last record): what the statistics count.
+  std::vector<FixSample> fixes;
   int channelCount = 12;      // the C/N0 chart's horizontal range
   bool hostAnswered = false;  // a lone 'U' was answered: the "Host" button is enabled
   bool portFailed = false;    // reading stopped, the capture closed with every byte received

@@ -18,7 +18,6 @@ constexpr int kOneStopBit = 0;
 constexpr int kNoParity = 0;
 
 constexpr int kIdleSleepMs = 500;
-constexpr int kPassSleepMs = 100;
 constexpr int kSleepSliceMs = 50;  // sleeps are cut into slices so that a stop is noticed soon
 
 constexpr uint8_t kHostHandshake = 'U';
@@ -260,7 +259,7 @@ void ReceiverConversation::RunPass() {
     SleepMs(kIdleSleepMs);
     return;
   }
-  SleepMs(kPassSleepMs);
+  SleepMs(passIntervalMs_);
 
   PassValue pass;
   int count = 0;
@@ -273,7 +272,7 @@ void ReceiverConversation::RunPass() {
     case PortUse::NoPort:
       exchanges_.EndAll(ExchangeOutcome::Cancelled, kNoPort);
       Deliver(pass);
-      SleepMs(kPassSleepMs);
+      SleepMs(kDefaultPassIntervalMs);
       return;
     case PortUse::Failed:
       StopOnPortFailure(pass);
@@ -355,6 +354,11 @@ void ReceiverConversation::Parse(int count, PassValue& pass) {
   splitter_.Process(receiveBuffer_, count, now, [&](const EchoLine& line) {
     pass.lines.push_back({std::string(line.text), line.parser, line.result});
     if (line.result == 0) return;
+    if (DecodesPosition(line)) {
+      const TNavRecord& record =
+          line.parser == ParserKind::Nmea ? nmea_.record() : binary_.record();
+      if (auto fix = FixSampleOf(record)) pass.fixes.push_back(*fix);
+    }
     if (line.parser == ParserKind::Nmea) ++health_.sentencesAccepted;
     health_.lastValidSeconds = now;
   });

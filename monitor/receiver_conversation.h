@@ -33,6 +33,7 @@
 // The capture file closes under its own lock, from any thread: CloseLog returns with every byte
 // received in the file, without waiting for a pass that may itself be waiting on the caller.
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <functional>
@@ -98,6 +99,10 @@ class ReceiverConversation final : public IFrameWriter {
   bool active() const { return active_; }
   void RestartMonitoring();  // request: the line reset and drained, both parsers' records reset
   void ToggleChannelCount(bool secondChipSelected);  // request: 12 <-> 16 (16 with the K900)
+  // The pause between passes (100 ms, as the receiver's tools poll). A replayed log played as
+  // fast as possible asks for shorter passes; a live port keeps the default.
+  void SetPassIntervalMs(int milliseconds) { passIntervalMs_ = std::max(milliseconds, 1); }
+  static constexpr int kDefaultPassIntervalMs = 100;
 
   // --- Published copies, as the thread left them at the end of its last pass.
   TNavRecord DisplayCopy() const;
@@ -184,6 +189,7 @@ class ReceiverConversation final : public IFrameWriter {
   bool lent_ = false;
   std::atomic<bool> portOpen_{false};
 
+  std::atomic<int> passIntervalMs_{kDefaultPassIntervalMs};
   std::atomic<bool> active_{false};
   std::atomic<bool> stopping_{false};
   std::jthread thread_;  // last: starts once everything above exists

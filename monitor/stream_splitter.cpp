@@ -35,7 +35,32 @@ int CheckedConsumed(int consumed, int count) {
   return consumed > 0 && consumed <= count ? consumed : count;
 }
 
+// The address of a sentence ("GPGGA", "PGGA") from the bytes that followed its '$'.
+std::string_view SentenceAddress(std::string_view head) {
+  const size_t end = head.find_first_of(",*\r\n");
+  return head.substr(0, end);
+}
+
+bool EndsWith(std::string_view text, std::string_view tail) {
+  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
 }  // namespace
+
+// The frame is recognised by its first "%%" in the echo; bytes before it hold no '%' (the split
+// starts a frame line at the first one).
+bool DecodesPosition(const EchoLine& line) {
+  if (line.result != 1) return false;
+  if (line.parser == ParserKind::Nmea) {
+    const std::string_view address = SentenceAddress(line.sentenceHead);
+    return EndsWith(address, "GGA") || EndsWith(address, "RMC");
+  }
+  const size_t marker = line.text.find("%%");
+  if (marker == std::string_view::npos || line.text.size() < marker + 4) return false;
+  const auto frameClass = static_cast<uint8_t>(line.text[marker + 2]);
+  const auto id = static_cast<uint8_t>(line.text[marker + 3]);
+  return frameClass == 0xF2 && (id == 0xD0 || id == 0xD1);
+}
 
 int TStreamSplitter::FeedNmea(const uint8_t* bytes, int count, bool& ended, int& result) {
   const NmeaFeed feed = nmea_.Feed(bytes, count);

@@ -54,6 +54,10 @@ class TStreamSplitter {
   int headFill_ = 0;
 };
 
+// A line that decoded a position: an accepted GGA or RMC sentence, or a navigation fix frame
+// (F2 D0, F2 D1) with a good checksum. The parser's record holds that position when the line ends.
+bool DecodesPosition(const EchoLine& line);
+
 // The end-of-pass display hand-off: at most one record per pass, TNmea's first. Copies the chosen
 // record into display (clearing its updated flag) and says which one it was.
 enum class DisplaySource { None, Nmea, Binary };

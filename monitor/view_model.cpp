@@ -72,18 +72,22 @@ bool ValidPrn(int32_t prn) { return prn >= 1 && prn <= kSatelliteCount; }
 
 }  // namespace
 
-std::string FormatCoordinate(float degrees, char hemisphere, int coordinateFormat) {
-  const double value = degrees;
-  const int whole = static_cast<int>(value);
-  const double fraction = value - whole;
+std::string FormatCoordinate(double degrees, char hemisphere, int coordinateFormat) {
+  const double value = std::fabs(degrees);
   switch (coordinateFormat) {
-    case 1:
-      return Format("%9.4f %c", whole * 100 + fraction * 60, hemisphere);
+    case 1: {
+      constexpr long long kUnitsPerDegree = 60 * 10000;  // ten-thousandths of a minute
+      const long long units = std::llround(value * kUnitsPerDegree);
+      const long long whole = units / kUnitsPerDegree;
+      const double minutes = static_cast<double>(units % kUnitsPerDegree) / 10000;
+      return Format("%9.4f %c", static_cast<double>(whole * 100) + minutes, hemisphere);
+    }
     case 2: {
-      const double minutes = fraction * 60;
-      const int wholeMinutes = static_cast<int>(minutes);
-      return Format("%d'%02d''%.1f %c", whole, wholeMinutes, (minutes - wholeMinutes) * 60,
-                    hemisphere);
+      constexpr long long kTenthsPerDegree = 36000;  // tenths of a second
+      const long long tenths = std::llround(value * kTenthsPerDegree);
+      const long long rest = tenths % kTenthsPerDegree;
+      return Format("%lld'%02lld''%lld.%lld %c", tenths / kTenthsPerDegree, rest / 600,
+                    rest % 600 / 10, rest % 10, hemisphere);
     }
     default:
       return Format("%.6f %c", value, hemisphere);
@@ -117,8 +121,11 @@ PositionView MakePositionView(const TNavRecord& r, int coordinateFormat, int cha
       break;  // an unknown mode leaves lbFix as it was
   }
 
-  view.latitude = FormatCoordinate(r.latitudeDeg, r.latitudeHemisphere, coordinateFormat);
-  view.longitude = FormatCoordinate(r.longitudeDeg, r.longitudeHemisphere, coordinateFormat);
+  const bool exact = std::isfinite(r.exact.latitudeDeg) && std::isfinite(r.exact.longitudeDeg);
+  view.latitude = FormatCoordinate(exact ? r.exact.latitudeDeg : r.latitudeDeg,
+                                   r.latitudeHemisphere, coordinateFormat);
+  view.longitude = FormatCoordinate(exact ? r.exact.longitudeDeg : r.longitudeDeg,
+                                    r.longitudeHemisphere, coordinateFormat);
   view.altitude = Format("%d", r.altitudeM);
   view.pdop = Format("%4.1f", static_cast<double>(r.pdop));
   view.hdop = Format("%4.1f", static_cast<double>(r.hdop));

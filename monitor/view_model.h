@@ -50,8 +50,13 @@ struct PositionView {
 };
 
 // coordinateFormat: 0 decimal degrees, 1 degrees and minutes run together, 2 d'm''s.
+// Latitude and longitude come from the record's exact fix (the receiver's own digits) whenever
+// it holds one, else from the 32-bit fields.
 PositionView MakePositionView(const TNavRecord& record, int coordinateFormat, int channelCount);
-std::string FormatCoordinate(float degrees, char hemisphere, int coordinateFormat);
+// A magnitude in degrees with its hemisphere letter. The value is rounded to the format's
+// resolution (1e-6 degree, 1e-4 minute, 0.1 second) before it is split into degrees, minutes and
+// seconds, so a whole minute shows as "49'17''0.0 N", never as "49'16''60.0 N".
+std::string FormatCoordinate(double degrees, char hemisphere, int coordinateFormat);
 
 struct MeasurementView {
   std::string clock, utc, clockBias, timeBias,

@@ -143,10 +143,8 @@ void TtffCampaign::CountTick() {
   if (display.fixIndicator != 5) {
     TtffCycle* current = Current();
     current->firstFixSeconds = seconds_;
-    current->latitudeDeg = display.latitudeDeg;
-    current->latitudeHemisphere = display.latitudeHemisphere;
-    current->longitudeDeg = display.longitudeDeg;
-    current->longitudeHemisphere = display.longitudeHemisphere;
+    current->latitudeDeg = display.exact.latitudeDeg;
+    current->longitudeDeg = display.exact.longitudeDeg;
     if (seconds_ >= kEarlyFixSeconds || type_ == TestType::Hot) {
       panel_.gpsStatusColour = TextColour::Red;
       panel_.gpsStatus = "Fix";

@@ -99,10 +99,11 @@ std::string UtcText(int64_t seconds) {
   return text;
 }
 
-std::string Signed(float magnitude, bool negative) {
+// Empty when the receiver gave no position.
+std::string Degrees(double value) {
+  if (!std::isfinite(value)) return {};
   char text[32];
-  std::snprintf(text, sizeof text, "%.6f",
-                negative ? -static_cast<double>(magnitude) : static_cast<double>(magnitude));
+  std::snprintf(text, sizeof text, "%.9f", value);
   return text;
 }
 
@@ -131,9 +132,9 @@ std::string CsvText(const std::vector<TtffCycle>& cycles) {
     csv += (fix ? std::to_string(c.firstFixSeconds) : "") + ",";
     csv += c.outcome == CycleOutcome::Counted ? "yes," : "no,";
     csv += CsvField(reason) + ",";
-    csv += fix ? Signed(c.latitudeDeg, c.latitudeHemisphere == 'S') : "";
+    csv += fix ? Degrees(c.latitudeDeg) : "";
     csv += ",";
-    csv += fix ? Signed(c.longitudeDeg, c.longitudeHemisphere == 'W') : "";
+    csv += fix ? Degrees(c.longitudeDeg) : "";
     csv += "\n";
   }
   return csv;

@@ -5,6 +5,7 @@
 // early fixes show), and a CSV of every restart.
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,11 +31,10 @@ struct TtffCycle {
   int firstFixSeconds = -1;  // -1: no fix seen
   CycleOutcome outcome = CycleOutcome::Pending;
   std::string detail;  // what went wrong when the frame was not sent
-  // The position at the fix: magnitudes and hemisphere letters as the receiver reported them.
-  float latitudeDeg = 0;
-  char latitudeHemisphere = 'N';
-  float longitudeDeg = 0;
-  char longitudeHemisphere = 'E';
+  // The position at the fix, signed (north and east positive), at the precision of the receiver's
+  // own digits (the record's exact fix); NaN when the receiver gave none.
+  double latitudeDeg = std::numeric_limits<double>::quiet_NaN();
+  double longitudeDeg = std::numeric_limits<double>::quiet_NaN();
 };
 
 // Why an outcome is or is not counted, as the CSV and the cycle list say it.
@@ -57,8 +57,8 @@ std::string ValidCountText(const TtffStatistics& statistics);
 std::string SummaryText(const TtffStatistics& statistics);
 
 // cycle,mode,restart_utc,first_fix_s,counted,reason,latitude,longitude
-// Times as 2024-05-01T12:00:00Z; positions signed (S and W negative) with six decimals, empty
-// without a fix.
+// Times as 2024-05-01T12:00:00Z; positions signed (S and W negative) with nine decimals (0.1 mm),
+// empty without a fix.
 std::string CsvText(const std::vector<TtffCycle>& cycles);
 // Writes CsvText to path; false (and nothing half-written left behind) when it cannot.
 bool WriteCsv(const std::string& path, const std::vector<TtffCycle>& cycles);

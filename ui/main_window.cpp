@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -19,8 +20,10 @@
 #include "ui/chart_style.h"
 #include "ui/command_area.h"
 #include "ui/page_control.h"
+#include "ui/replay_bar.h"
 #include "ui/setup_page.h"
 #include "ui/share_control.h"
+#include "ui/statistics_window.h"
 #include "ui/texts.h"
 #include "ui/trace_page.h"
 #include "ui/upgrade_page.h"
@@ -30,6 +33,12 @@ namespace {
 
 constexpr int kCompactWidth = 282, kCompactHeight = 405;
 constexpr int kExpandedWidth = 720, kExpandedHeightK700 = 645, kExpandedHeightK900 = 713;
+// A log replayed as fast as possible: passes five times as often as on a live line, each reading
+// what the pass buffer holds.
+constexpr int kFastReplayPassMs = 20;
+constexpr char kReplayWaitText[] =
+    "A firmware load or an auto-scan is running: open the log when it has ended.";
+constexpr char kReceiveLogFilter[] = "Receive logs (*.bin *.log *.nmea *.txt);;All files (*)";
 
 IClock& ClockOf(const TfmTop::Options& options) {
   return options.clock != nullptr ? *options.clock : SystemClock::instance();
@@ -102,6 +111,15 @@ TfmTop::TfmTop(Options options, QWidget* parent)
       [this](QWidget*, QWidget* entering) { return rules_.BeforeChanging(PageOf(entering)); },
       [this](QWidget* entered) { rules_.Changed(PageOf(entered)); });
   setCentralWidget(pgCoder_);
+  statistics_ = new StatisticsWindow(*messages_, this);
+  replayBar_ = new ReplayBar(
+      [this](ReplaySpeed speed) {
+        conversation_->SetPassIntervalMs(speed == ReplaySpeed::AsFastAsPossible
+                                             ? kFastReplayPassMs
+                                             : ReceiverConversation::kDefaultPassIntervalMs);
+      },
+      this);
+  addToolBar(Qt::BottomToolBarArea, replayBar_);
   BuildMenus();
   BuildStatusBar();
   BuildSharing();
@@ -109,9 +127,11 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   // The receiver conversation: running and inactive until View or Trace is entered.
   ReceiverConversation::Options conversationOptions;
   conversationOptions.hostMode = startup_.hostMode;
-  passTee_ = std::make_unique<PassTee>(*viewPage_, sharing_->display());
-  conversation_ = std::make_unique<ReceiverConversation>(ClockOf(options_), handOff_.function(),
-                                                         *passTee_, stores_, conversationOptions);
+  passDisplays_.Add(*viewPage_);
+  passDisplays_.Add(*statistics_);
+  passDisplays_.Add(sharing_->display());
+  conversation_ = std::make_unique<ReceiverConversation>(
+      ClockOf(options_), handOff_.function(), passDisplays_, stores_, conversationOptions);
   capture_.SetListener([this](CaptureUser holder) {
     viewPage_->CaptureSlotChanged(holder);
     tracePage_->CaptureSlotChanged(holder);
@@ -157,6 +177,8 @@ void TfmTop::ApplyStartup() {
 void TfmTop::BuildMenus() {
   QMenu* file = menuBar()->addMenu("&File");
   file->setObjectName("File1");
+  AddReplayEntries(file);
+  BuildViewMenu();
   QAction* exit = file->addAction("E&xit");
   exit->setObjectName("Exit1");
   connect(exit, &QAction::triggered, this, &TfmTop::Exit1Click);
@@ -219,6 +241,10 @@ bool TfmTop::ShowPage(const QString& objectName) {
 }
 
 bool TfmTop::OpenPort(int portIndex, int baudRate, bool hostMode) {
+  if (replay_) {
+    conversation_->AttachPort(std::make_unique<ReplayPort>(replay_, baudRate, ClockOf(options_)));
+    return true;
+  }
   std::unique_ptr<IPort> port =
       OpenReceiverPort(ports_.DevicePath(portIndex), baudRate, hostMode, *messages_);
   const bool opened = port != nullptr;
@@ -227,7 +253,10 @@ bool TfmTop::OpenPort(int portIndex, int baudRate, bool hostMode) {
 }
 
 // Returns once the conversation no longer uses the old port.
-void TfmTop::DiscardPort() { conversation_->ClosePort(); }
+void TfmTop::DiscardPort() {
+  conversation_->ClosePort();
+  EndReplay();
+}
 
 void TfmTop::ResetPort(int baudRate) { conversation_->ResetLine(baudRate); }
 
@@ -272,6 +301,68 @@ void TfmTop::PointSelectedPortAt(const std::string& devicePath, int baudIndex) {
 }
 
 void TfmTop::SelectSecondChip(bool second) { setupPage_->SetSecondChip(second); }
+
+// --- Replay and statistics -----------------------------------------------------------------------
+
+void TfmTop::AddReplayEntries(QMenu* file) {
+  QAction* open = file->addAction("Open receive &log...");
+  open->setObjectName("OpenReceiveLog1");
+  connect(open, &QAction::triggered, this, &TfmTop::OpenReceiveLogClick);
+  file->addSeparator();
+}
+
+void TfmTop::BuildViewMenu() {
+  QMenu* view = menuBar()->addMenu("&View");
+  view->setObjectName("View1");
+  QAction* statistics = view->addAction("&Statistics...");
+  statistics->setObjectName("Statistics1");
+  connect(statistics, &QAction::triggered, this, &TfmTop::ShowStatistics);
+}
+
+void TfmTop::ShowStatistics() {
+  statistics_->show();
+  statistics_->raise();
+  statistics_->activateWindow();
+}
+
+void TfmTop::OpenReceiveLogClick() {
+  const QString start = QString::fromStdString(workPath_);
+  const QString path = chooseReceiveLog_ ? chooseReceiveLog_(start)
+                                         : QFileDialog::getOpenFileName(this, "Open receive log",
+                                                                        start, kReceiveLogFilter);
+  if (!path.isEmpty()) StartReplay(path.toStdString());
+}
+
+bool TfmTop::StartReplay(const std::string& path) {
+  std::string error;
+  std::shared_ptr<ReplaySource> source = ReplaySource::FromFile(path, error);
+  if (!source) {
+    messages_->Show("Cannot read " + path + ": " + error, kErrorTitle);
+    return false;
+  }
+  // A firmware load or an auto-scan holds the pages (and the port) until it ends.
+  if (!pgCoder_->tabBar()->isEnabled()) {
+    messages_->Show(kReplayWaitText, kErrorTitle);
+    return false;
+  }
+  // Through Setup, as a change of port goes: the port in use (or the log before) is closed first.
+  if (!ShowPage("tsSetup")) return false;
+  replay_ = std::move(source);
+  const QString name = QFileInfo(QString::fromStdString(path)).fileName();
+  replayBar_->Attach(replay_, name);
+  if (!ShowPage("tsView")) {
+    EndReplay();
+    return false;
+  }
+  setWindowTitle("Replay - " + name);
+  return true;
+}
+
+void TfmTop::EndReplay() {
+  if (!replay_) return;
+  replay_.reset();
+  replayBar_->Detach();
+}
 
 // --- Auto-scan ----------------------------------------------------------------------------------
 

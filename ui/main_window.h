@@ -17,13 +17,15 @@
 #include "app/port_names.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "link/replay_port.h"
 #include "model/receiver_stores.h"
-#include "monitor/pass_tee.h"
+#include "monitor/pass_fan_out.h"
 #include "monitor/receiver_conversation.h"
 #include "ui/hand_off.h"
 #include "ui/qt_messages.h"
 #include "ui/view_page.h"
 
+class QMenu;
 class QTimer;
 
 namespace vetra::ui {
@@ -33,6 +35,8 @@ class SetupPage;
 class UpgradePage;
 class TracePage;
 class ShareControl;
+class StatisticsWindow;
+class ReplayBar;
 
 class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   Q_OBJECT
@@ -57,6 +61,18 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   // The log file dialog; tests put a chooser of their own in its place.
   using FileChooser = std::function<QString(const QString& startFolder)>;
   void SetLogFileChooser(FileChooser chooser) { chooseLogFile_ = std::move(chooser); }
+
+  // File > Open receive log...: the file dialog; tests put a chooser of their own in its place.
+  void SetReceiveLogChooser(FileChooser chooser) { chooseReceiveLog_ = std::move(chooser); }
+  void OpenReceiveLogClick();
+  // Plays a raw receive log in the port's place from the View page (the port in use is closed
+  // first); false, with a message, when the file cannot be read. Entering Setup ends the replay.
+  bool StartReplay(const std::string& path);
+  bool replaying() const { return replay_ != nullptr; }
+  ReplayBar& replayBar() { return *replayBar_; }
+  // View > Statistics...
+  void ShowStatistics();
+  StatisticsWindow& statisticsWindow() { return *statistics_; }
 
   bool ShowPage(const QString& objectName);  // "tsView" ...: as if the user chose that tab
   void ToggleWindowSize();
@@ -115,6 +131,9 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   std::string TitleText() const override;
 
   void BuildMenus();
+  void AddReplayEntries(QMenu* file);
+  void BuildViewMenu();
+  void EndReplay();
   void BuildStatusBar();
   void BuildSharing();
   void ApplyStartup();
@@ -135,8 +154,12 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   FileChooser chooseLogFile_;
   ReceiverStores stores_;
   WindowHandOff handOff_;
-  ShareControl* sharing_;             // a child of the window, outlives the conversation
-  std::unique_ptr<PassTee> passTee_;  // the View page, then the share server
+  ShareControl* sharing_;    // a child of the window, outlives the conversation
+  PassFanOut passDisplays_;  // the View page, the Statistics window and the share server
+  StatisticsWindow* statistics_;
+  ReplayBar* replayBar_;
+  std::shared_ptr<ReplaySource> replay_;  // the log in the port's place; null: the serial port
+  FileChooser chooseReceiveLog_;
   std::unique_ptr<ReceiverConversation> conversation_;
   bool tasksStopped_ = false;
   PageRules rules_;

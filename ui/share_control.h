@@ -1,9 +1,9 @@
 #pragma once
 // File > "Share on localhost": the desktop program's share server (share/share_server.h), the
 // same one `vetra share` runs, fed with the conversation's pass values while the window monitors
-// (the window puts server() behind a PassTee with the View page). A checkable entry: checked, the
-// server listens on loopback, at the gpsd protocol's 127.0.0.1:2947 and NMEA's 127.0.0.1:10110, or
-// on free ports where another program holds those; the status bar then shows the addresses and
+// (the window shows the pass values to server() beside the View page). A checkable entry: checked,
+// the server listens on loopback, at the gpsd protocol's 127.0.0.1:2947 and NMEA's 127.0.0.1:10110,
+// or on free ports where another program holds those; the status bar then shows the addresses and
 // the number of clients ("Sharing 127.0.0.1:2947 gpsd, 127.0.0.1:10110 NMEA: 1 client").
 
 #include <QObject>

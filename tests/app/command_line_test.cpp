@@ -48,7 +48,8 @@ TEST(CommandLine, ViewerOptionsAreNotPositional) {
   EXPECT_EQ(o.positional, (std::vector<std::string>{"com2", "fw"}));
   EXPECT_TRUE(o.error.empty());
 
-  o = ParseViewerOptions({"--settings=/tmp/b.INI", "--", "--simulate"});
+  o = ParseViewerOptions({"--replay", "run.bin", "--settings=/tmp/b.INI", "--", "--simulate"});
+  EXPECT_EQ(o.replayFile, "run.bin");
   EXPECT_FALSE(o.simulate);
   EXPECT_EQ(o.settingsFile, "/tmp/b.INI");
   EXPECT_EQ(o.positional, (std::vector<std::string>{"--simulate"}));

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "decode/nmea.h"
+#include "support/static_log.h"
+
 namespace vetra {
 namespace {
 
@@ -37,6 +42,36 @@ TEST(FormatCoordinate, ThreeFormats) {
     EXPECT_EQ(FormatCoordinate(c.degrees, c.hemisphere, c.format), c.text)
         << c.degrees << " format " << c.format;
   }
+}
+
+// Rounded to the display's resolution before the split: a whole minute never shows as 60
+// seconds or as ...9999 minutes, whether the value is the record's float or the sentence's digits.
+TEST(FormatCoordinate, WholeMinutesStayWhole) {
+  EXPECT_EQ(FormatCoordinate(49.283333f, 'N', 2), "49'17''0.0 N");  // the float is 49.2833328
+  EXPECT_EQ(FormatCoordinate(49.0 + 16.99999 / 60, 'N', 1), "4917.0000 N");
+  EXPECT_EQ(FormatCoordinate(49.0 + 59.99999 / 60, 'N', 2), "50'00''0.0 N");
+  EXPECT_EQ(FormatCoordinate(179.9999999, 'E', 0), "180.000000 E");
+}
+
+// The View page shows the sentence's own digits, correctly rounded at its resolution, where the
+// record's float would show 4906.9999 for 4907.0000 and lose the seventh decimal.
+TEST(PositionView, PositionComesFromTheSentenceDigits) {
+  TNmea nmea;
+  const std::string gga = test::NmeaSentence(
+      "GPGGA,120000.000,4907.0000000,N,12307.1234567,W,1,08,0.9,55.2,M,-16.8,M,,");
+  int used = 0;
+  while (used < static_cast<int>(gga.size())) {
+    used += nmea.Feed(reinterpret_cast<const uint8_t*>(gga.data()) + used,
+                      static_cast<int>(gga.size()) - used)
+                .consumed;
+  }
+  const TNavRecord& r = nmea.record();
+  EXPECT_EQ(MakePositionView(r, 0, 12).latitude, "49.116667 N");
+  EXPECT_EQ(MakePositionView(r, 1, 12).latitude, "4907.0000 N");
+  EXPECT_EQ(MakePositionView(r, 2, 12).latitude, "49'07''0.0 N");
+  EXPECT_EQ(MakePositionView(r, 0, 12).longitude, "123.118724 W");  // 123.11872428
+  EXPECT_EQ(MakePositionView(r, 1, 12).longitude, "12307.1235 W");
+  EXPECT_EQ(MakePositionView(r, 2, 12).longitude, "123'07''7.4 W");  // 0.1234567' = 7.407"
 }
 
 TEST(PositionView, TextsOfTheRecord) {

@@ -18,10 +18,8 @@ TtffCycle Cycle(int number, CycleOutcome outcome, int fix = -1) {
   c.restartUtc = 1'709'618'828 + number * 60;
   c.outcome = outcome;
   c.firstFixSeconds = fix;
-  c.latitudeDeg = 49.225f;
-  c.latitudeHemisphere = 'N';
-  c.longitudeDeg = 123.1f;
-  c.longitudeHemisphere = 'W';
+  c.latitudeDeg = 49.2251234567;
+  c.longitudeDeg = -123.1000000126;
   return c;
 }
 
@@ -66,13 +64,13 @@ TEST(TtffCsv, OneLinePerRestartWithWhyItCountedOrNot) {
                                    Cycle(1, CycleOutcome::Counted, 31),
                                    Cycle(2, CycleOutcome::NotSent)};
   cycles[2].detail = "WriteFile Failed 1, port gone";
-  cycles[1].latitudeHemisphere = 'S';
-  cycles[1].longitudeHemisphere = 'E';
+  cycles[1].latitudeDeg = -cycles[1].latitudeDeg;
+  cycles[1].longitudeDeg = -cycles[1].longitudeDeg;
   EXPECT_EQ(CsvText(cycles),
             "cycle,mode,restart_utc,first_fix_s,counted,reason,latitude,longitude\n"
-            "1,warm,2024-03-05T06:08:08Z,6,no,\"fix under 10 s, cycle repeated\",49.224998,"
-            "-123.099998\n"
-            "1,warm,2024-03-05T06:08:08Z,31,yes,counted,-49.224998,123.099998\n"
+            "1,warm,2024-03-05T06:08:08Z,6,no,\"fix under 10 s, cycle repeated\",49.225123457,"
+            "-123.100000013\n"
+            "1,warm,2024-03-05T06:08:08Z,31,yes,counted,-49.225123457,123.100000013\n"
             "2,warm,2024-03-05T06:09:08Z,,no,\"restart not sent: WriteFile Failed 1, port gone\",,"
             "\n");
 }

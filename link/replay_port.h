@@ -1,0 +1,81 @@
+#pragma once
+// A recorded raw receive log (the NMEA log's file, or what `vetra sim --replay` plays) behind the
+// port seam, so that it goes through the same receiver conversation as a live port and every page
+// that reads the receiver's output works on it.
+//
+// ReplaySource holds the log and the controls that the window moves while the conversation reads:
+// the speed (the line rate, ten times it, or as fast as the reader takes the bytes), pause, and a
+// seek to any byte. ReplayPort is the IPort the conversation owns; several ports may be made over
+// one source in turn (the port is discarded and made again when the user changes pages), and the
+// source outlives them, so the window's controls never point at a port that is gone.
+//
+// At the line rate a byte takes ten bit times (8 data bits, start and stop), as on the wire; the
+// rate is the port's, set by Reset as for a live port. Bytes that fell due while nobody read are
+// held back (at most one second's worth), never dropped: a log is not a live line. A purge drops
+// nothing for the same reason. What the host writes is taken and ignored: a recording cannot
+// answer. At the end of the log the port reads nothing more; it does not fail.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "link/clock.h"
+#include "link/port.h"
+
+namespace vetra {
+
+enum class ReplaySpeed { LineRate, TenTimes, AsFastAsPossible };
+
+class ReplaySource {
+ public:
+  explicit ReplaySource(std::vector<uint8_t> log) : log_(std::move(log)) {}
+
+  // The whole file; nullptr with the system's reason in error when it cannot be read.
+  static std::shared_ptr<ReplaySource> FromFile(const std::string& path, std::string& error);
+
+  // Controls, from any thread.
+  void SetSpeed(ReplaySpeed speed);
+  void SetPaused(bool paused);
+  void Seek(size_t position);  // clamped to the log's size
+
+  ReplaySpeed speed() const;
+  bool paused() const;
+  size_t position() const;
+  size_t size() const { return log_.size(); }
+  bool finished() const { return position() >= size(); }
+
+  // The reader's side (ReplayPort): at most maxCount of the bytes due by nowMs at bytesPerSecond
+  // (the line rate's bytes; ignored as fast as possible). The first call only starts the clock.
+  int Take(uint8_t* buffer, int maxCount, int64_t nowMs, double bytesPerSecond);
+
+ private:
+  const std::vector<uint8_t> log_;
+  mutable std::mutex mutex_;
+  size_t position_ = 0;
+  ReplaySpeed speed_ = ReplaySpeed::LineRate;
+  bool paused_ = false;
+  double dueBytes_ = 0;  // bytes the pace has made due and nobody has read yet
+  std::optional<int64_t> lastMs_;
+};
+
+class ReplayPort final : public IPort {
+ public:
+  ReplayPort(std::shared_ptr<ReplaySource> source, int baudRate, IClock& clock)
+      : source_(std::move(source)), baudRate_(baudRate), clock_(clock) {}
+
+  int rxData(uint8_t* buffer, int maxCount) override;
+  int txData(const uint8_t*, int count) override { return count; }
+  bool Reset(int baudRate, int byteSize, int stopBits, int parity) override;
+  int baudRate() const override { return baudRate_; }
+
+ private:
+  std::shared_ptr<ReplaySource> source_;
+  int baudRate_;
+  IClock& clock_;
+};
+
+}  // namespace vetra

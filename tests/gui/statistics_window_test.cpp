@@ -1,0 +1,86 @@
+// A receive log replayed through the window (File > Open receive log...) as fast as possible: the
+// View page and the Statistics window read it as they read a live port; the window's figures, its
+// reference and its CSV export.
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QWidget>
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "monitor/view_model.h"
+#include "pages_window.h"
+#include "support/static_log.h"
+#include "ui/replay_bar.h"
+#include "ui/statistics_window.h"
+
+namespace vetra::ui {
+namespace {
+
+class StatisticsWindowTest : public PagesWindowTest {};
+
+TEST_F(StatisticsWindowTest, ReplayedLogFillsTheViewAndTheStatistics) {
+  TfmTop& window = MakeWindow();
+  std::vector<test::LoggedFix> logged;
+  const std::string logPath = PathIn("static.bin");
+  std::ofstream(logPath, std::ios::binary) << test::StaticLog({.epochs = 240}, &logged);
+  window.SetReceiveLogChooser([&](const QString&) { return QString::fromStdString(logPath); });
+
+  window.OpenReceiveLogClick();
+  ASSERT_TRUE(window.replaying());
+  EXPECT_EQ(Find<QTabWidget>("pgCoder")->currentWidget()->objectName(), "tsView");
+  window.replayBar().SetSpeed(ReplaySpeed::AsFastAsPossible);
+  StatisticsWindow& statistics = window.statisticsWindow();
+  window.ShowStatistics();
+  ASSERT_TRUE(test::WaitFor([&] { return statistics.fixes().size() == logged.size(); }, 30000))
+      << statistics.fixes().size();
+  EXPECT_EQ(window.replayBar().stateText(), "End of log");
+
+  // The View page shows the last fix at its own resolution, from the sentence's digits.
+  const test::LoggedFix& last = logged.back();
+  EXPECT_EQ(Text("lbLat").toStdString(), FormatCoordinate(last.latitudeDeg, 'N', 0));
+  EXPECT_EQ(Text("lbLong").toStdString(), FormatCoordinate(last.longitudeDeg, 'W', 0));
+
+  statistics.Refresh();
+  auto figure = [&](const char* name) {
+    return statistics.findChild<QLabel*>(name)->text().toStdString();
+  };
+  EXPECT_EQ(figure("lbStatFixes"), "240 (2D 0, 3D 240, 3D+ 0)");
+  EXPECT_EQ(figure("lbCep50"), MetresText(statistics.statistics().cep50M));
+  // Noise of at most 1.5 m each way about a centre near the mean: every error near the square.
+  EXPECT_LT(*statistics.statistics().maxHorizontalErrorM, 1.5 * std::sqrt(2.0) + 0.25);
+
+  statistics.TakeMeanClick();
+  ASSERT_TRUE(statistics.reference());
+  EXPECT_FALSE(statistics.findChild<QLineEdit*>("edReference")->text().isEmpty());
+  const QString folder = qEnvironmentVariable("VETRA_SCREENSHOT_DIR");
+  if (!folder.isEmpty()) {
+    statistics.resize(1000, 680);
+    statistics.Refresh();
+    EXPECT_TRUE(statistics.grab().save(folder + "/statistics.png"));
+  }
+
+  statistics.findChild<QLineEdit*>("edReference")->setText("91,0");
+  statistics.UseReferenceClick();
+  EXPECT_EQ(messages_.shown.size(), 1u);  // refused with the accepted form; the mean stays
+  EXPECT_TRUE(statistics.reference());
+
+  const std::string csvPath = PathIn("statistics.csv");
+  statistics.SetCsvFileChooser([&](const QString&) { return QString::fromStdString(csvPath); });
+  statistics.ExportClick();
+  std::ifstream csv(csvPath);
+  std::stringstream read;
+  read << csv.rdbuf();
+  const std::string text = read.str();
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 241);
+
+  statistics.ResetClick();
+  EXPECT_TRUE(statistics.fixes().empty());
+  window.ShowPage("tsSetup");  // Setup ends the replay
+  EXPECT_FALSE(window.replaying());
+}
+
+}  // namespace
+}  // namespace vetra::ui

@@ -1,0 +1,312 @@
+#include "ui/statistics_window.h"
+
+#include <QDateTime>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "ui/scatter_plot.h"
+#include "ui/texts.h"
+#include "ui/time_plot.h"
+#include "ui/widget_text.h"
+
+namespace vetra::ui {
+
+namespace {
+
+constexpr int kRefreshMs = 500;
+constexpr int kPrnsPickedAtFirst = 4;
+constexpr size_t kMostPlotPoints = 3000;  // per series; longer runs are thinned evenly
+constexpr char kStatisticsTitle[] = "Statistics";
+constexpr char kReferenceHelp[] =
+    "Give the reference as LAT,LON[,ALT]: signed decimal degrees (latitude within 90, longitude "
+    "within 180) and metres above the ellipsoid.";
+
+QLabel* Figure(const char* name, QWidget* parent) {
+  auto* label = new QLabel("-", parent);
+  label->setObjectName(name);
+  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  return label;
+}
+
+QString PositionText(const GeodeticDeg& p) {
+  return QString("%1, %2, %3 m")
+      .arg(p.latitudeDeg, 0, 'f', 9)
+      .arg(p.longitudeDeg, 0, 'f', 9)
+      .arg(p.heightM, 0, 'f', 3);
+}
+
+// Every step-th point, and always the last.
+template <typename Fn>
+void Thinned(size_t count, Fn&& take) {
+  const size_t step = count > kMostPlotPoints ? (count + kMostPlotPoints - 1) / kMostPlotPoints : 1;
+  for (size_t i = 0; i < count; i += step) take(i);
+  if (count > 0 && (count - 1) % step != 0) take(count - 1);
+}
+
+}  // namespace
+
+StatisticsWindow::StatisticsWindow(IMessages& messages, QWidget* parent)
+    : QWidget(parent, Qt::Window), messages_(messages) {
+  setObjectName("fmStatistics");
+  setWindowTitle(kStatisticsTitle);
+
+  // The reference and the actions.
+  auto* referenceRow = new QHBoxLayout;
+  referenceRow->addWidget(new QLabel("Reference", this));
+  edReference_ = new QLineEdit(this);
+  edReference_->setObjectName("edReference");
+  edReference_->setPlaceholderText("LAT,LON[,ALT]   (empty: the mean of the fixes)");
+  edReference_->setToolTip(kReferenceHelp);
+  referenceRow->addWidget(edReference_, 1);
+  auto* btUse = new QPushButton("Use", this);
+  btUse->setObjectName("btReferenceUse");
+  auto* btMean = new QPushButton("Take current mean", this);
+  btMean->setObjectName("btTakeMean");
+  auto* btReset = new QPushButton("Reset", this);
+  btReset->setObjectName("btStatsReset");
+  auto* btExport = new QPushButton("Export CSV...", this);
+  btExport->setObjectName("btStatsExport");
+  for (QPushButton* b : {btUse, btMean, btReset, btExport}) referenceRow->addWidget(b);
+  connect(edReference_, &QLineEdit::returnPressed, this, &StatisticsWindow::UseReferenceClick);
+  connect(btUse, &QPushButton::clicked, this, &StatisticsWindow::UseReferenceClick);
+  connect(btMean, &QPushButton::clicked, this, &StatisticsWindow::TakeMeanClick);
+  connect(btReset, &QPushButton::clicked, this, &StatisticsWindow::ResetClick);
+  connect(btExport, &QPushButton::clicked, this, &StatisticsWindow::ExportClick);
+
+  // Left: the scatter and the figures.
+  chScatter_ = new ScatterPlot(this);
+  auto* figures = new QGroupBox("Figures", this);
+  auto* form = new QFormLayout(figures);
+  lbStatFixes_ = Figure("lbStatFixes", figures);
+  lbStatMean_ = Figure("lbStatMean", figures);
+  lbStatReference_ = Figure("lbStatReference", figures);
+  lbCep50_ = Figure("lbCep50", figures);
+  lbCep95_ = Figure("lbCep95", figures);
+  lb2Drms_ = Figure("lb2Drms", figures);
+  lbHorizontalRms_ = Figure("lbHorizontalRms", figures);
+  lbVerticalRms_ = Figure("lbVerticalRms", figures);
+  lbMaxError_ = Figure("lbMaxError", figures);
+  form->addRow("Fixes", lbStatFixes_);
+  form->addRow("Mean", lbStatMean_);
+  form->addRow("Reference", lbStatReference_);
+  form->addRow("CEP50", lbCep50_);
+  form->addRow("CEP95", lbCep95_);
+  form->addRow("2DRMS", lb2Drms_);
+  form->addRow("Horizontal RMS", lbHorizontalRms_);
+  form->addRow("Vertical RMS (3D)", lbVerticalRms_);
+  form->addRow("Largest horizontal", lbMaxError_);
+  auto* left = new QVBoxLayout;
+  left->addWidget(chScatter_, 1);
+  left->addWidget(figures);
+
+  // Right: the plots over time and the satellites for the C/N0 plot.
+  chErrors_ = new TimePlot("m", this);
+  chErrors_->setObjectName("chErrors");
+  chDop_ = new TimePlot("", this);
+  chDop_->setObjectName("chDop");
+  chCn0History_ = new TimePlot("dB-Hz", this);
+  chCn0History_->setObjectName("chCn0History");
+  lsCn0Satellites_ = new QListWidget(this);
+  lsCn0Satellites_->setObjectName("lsCn0Satellites");
+  lsCn0Satellites_->setToolTip("The satellites whose C/N0 is plotted");
+  lsCn0Satellites_->setMaximumWidth(fontMetrics().horizontalAdvance("PRN 000") + 48);
+  connect(lsCn0Satellites_, &QListWidget::itemChanged, this, [this] {
+    dirty_ = true;
+    Refresh();
+  });
+  auto* cn0Row = new QHBoxLayout;
+  cn0Row->addWidget(chCn0History_, 1);
+  cn0Row->addWidget(lsCn0Satellites_);
+  auto* right = new QVBoxLayout;
+  right->addWidget(chErrors_, 1);
+  right->addWidget(chDop_, 1);
+  right->addLayout(cn0Row, 1);
+
+  auto* columns = new QHBoxLayout;
+  columns->addLayout(left, 4);
+  columns->addLayout(right, 5);
+  auto* whole = new QVBoxLayout(this);
+  whole->addLayout(referenceRow);
+  whole->addLayout(columns, 1);
+
+  refreshTimer_ = new QTimer(this);
+  refreshTimer_->setInterval(kRefreshMs);
+  connect(refreshTimer_, &QTimer::timeout, this, [this] {
+    if (dirty_ && isVisible()) Refresh();
+  });
+  refreshTimer_->start();
+  resize(980, 640);
+  Refresh();
+}
+
+void StatisticsWindow::ShowPass(const PassValue& pass) {
+  for (const FixSample& fix : pass.fixes) {
+    series_.Add(fix);
+    for (int prn = 1; prn <= kSatelliteCount; ++prn) {
+      if (fix.cn0ByPrn[prn - 1] > 0) prnsSeen_.insert(prn);
+    }
+  }
+  if (!pass.fixes.empty()) dirty_ = true;
+}
+
+void StatisticsWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  Refresh();
+}
+
+void StatisticsWindow::Refresh() {
+  dirty_ = false;
+  const std::vector<FixSample>& fixes = series_.samples();
+  statistics_ = ComputeStatistics(fixes, reference_);
+  const PositionStatistics& s = statistics_;
+
+  SetText(lbStatFixes_, QString("%1 (2D %2, 3D %3, 3D+ %4)")
+                            .arg(s.fixes)
+                            .arg(s.fixes2d)
+                            .arg(s.fixes3d)
+                            .arg(s.fixes3dPlus));
+  SetText(lbStatMean_, s.fixes > 0 ? PositionText(s.mean) : QString("-"));
+  SetText(lbStatReference_, s.fixes == 0       ? QString("-")
+                            : s.referenceGiven ? PositionText(s.reference)
+                                               : QString("the mean"));
+  SetText(lbCep50_, MetresText(s.cep50M));
+  SetText(lbCep95_, MetresText(s.cep95M));
+  SetText(lb2Drms_, MetresText(s.twoDrmsM));
+  SetText(lbHorizontalRms_, MetresText(s.horizontalRmsM));
+  SetText(lbVerticalRms_, MetresText(s.verticalRmsM));
+  SetText(lbMaxError_, MetresText(s.maxHorizontalErrorM));
+
+  const std::vector<EnuOffset> offsets =
+      s.fixes > 0 ? OffsetsFrom(s.reference, fixes) : std::vector<EnuOffset>{};
+  std::vector<QPointF> points;
+  points.reserve(offsets.size());
+  for (const EnuOffset& o : offsets) points.emplace_back(o.eastM, o.northM);
+  std::vector<ScatterPlot::Circle> circles;
+  auto circle = [&circles](const char* name, const std::optional<double>& radius, size_t colour) {
+    if (radius) {
+      circles.push_back({*radius,
+                         QString("%1 %2").arg(name, QString::fromStdString(MetresText(radius))),
+                         SeriesColour(colour)});
+    }
+  };
+  circle("CEP50", s.cep50M, 2);
+  circle("CEP95", s.cep95M, 1);
+  circle("2DRMS", s.twoDrmsM, 3);
+  chScatter_->SetData(std::move(points), std::move(circles));
+
+  UpdatePrnList();
+  UpdatePlots(offsets);
+}
+
+void StatisticsWindow::UpdatePrnList() {
+  if (lsCn0Satellites_->count() == static_cast<int>(prnsSeen_.size())) return;
+  QSignalBlocker block(lsCn0Satellites_);
+  std::set<int> checked;
+  for (int i = 0; i < lsCn0Satellites_->count(); ++i) {
+    const QListWidgetItem* item = lsCn0Satellites_->item(i);
+    if (item->checkState() == Qt::Checked) checked.insert(item->data(Qt::UserRole).toInt());
+  }
+  const bool first = lsCn0Satellites_->count() == 0;
+  lsCn0Satellites_->clear();
+  int picked = 0;
+  for (int prn : prnsSeen_) {
+    auto* item = new QListWidgetItem(QString("PRN %1").arg(prn), lsCn0Satellites_);
+    item->setData(Qt::UserRole, prn);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    const bool on = first ? picked++ < kPrnsPickedAtFirst : checked.count(prn) > 0;
+    item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+  }
+}
+
+void StatisticsWindow::UpdatePlots(const std::vector<EnuOffset>& offsets) {
+  const std::vector<FixSample>& fixes = series_.samples();
+  const double start = fixes.empty() ? 0 : fixes.front().UtcSeconds();
+  auto at = [&](size_t i) { return fixes[i].UtcSeconds() - start; };
+  const double nan = std::nan("");
+
+  TimePlot::Series horizontal{"horizontal", SeriesColour(0), {}};
+  TimePlot::Series vertical{"vertical (3D)", SeriesColour(1), {}};
+  TimePlot::Series hdop{"HDOP", SeriesColour(2), {}};
+  TimePlot::Series used{"satellites used", SeriesColour(4), {}};
+  Thinned(offsets.size(), [&](size_t i) {
+    horizontal.points.emplace_back(at(i), std::hypot(offsets[i].eastM, offsets[i].northM));
+    vertical.points.emplace_back(at(i), fixes[i].threeD() ? offsets[i].upM : nan);
+    hdop.points.emplace_back(at(i), fixes[i].hdop);
+    used.points.emplace_back(at(i), fixes[i].satellitesUsed);
+  });
+  chErrors_->SetSeries({std::move(horizontal), std::move(vertical)});
+  chDop_->SetSeries({std::move(hdop), std::move(used)});
+
+  std::vector<TimePlot::Series> cn0;
+  for (int i = 0; i < lsCn0Satellites_->count(); ++i) {
+    const QListWidgetItem* item = lsCn0Satellites_->item(i);
+    if (item->checkState() != Qt::Checked) continue;
+    const int prn = item->data(Qt::UserRole).toInt();
+    TimePlot::Series series{QString("PRN %1").arg(prn), SeriesColour(cn0.size()), {}};
+    Thinned(fixes.size(), [&](size_t k) {
+      const int value = fixes[k].cn0ByPrn[prn - 1];
+      series.points.emplace_back(at(k), value > 0 ? value : nan);
+    });
+    cn0.push_back(std::move(series));
+  }
+  chCn0History_->SetSeries(std::move(cn0));
+}
+
+void StatisticsWindow::ResetClick() {
+  series_.Clear();
+  prnsSeen_.clear();
+  lsCn0Satellites_->clear();
+  Refresh();
+}
+
+void StatisticsWindow::TakeMeanClick() {
+  if (statistics_.fixes == 0) Refresh();
+  if (statistics_.fixes == 0) return;
+  const GeodeticDeg mean = statistics_.mean;
+  reference_ = ReferencePosition{mean.latitudeDeg, mean.longitudeDeg, mean.heightM};
+  edReference_->setText(QString("%1,%2,%3")
+                            .arg(mean.latitudeDeg, 0, 'f', 9)
+                            .arg(mean.longitudeDeg, 0, 'f', 9)
+                            .arg(mean.heightM, 0, 'f', 3));
+  Refresh();
+}
+
+void StatisticsWindow::UseReferenceClick() {
+  const QString text = edReference_->text().trimmed();
+  if (text.isEmpty()) {
+    reference_.reset();
+  } else if (auto reference = ParseReference(text.toStdString())) {
+    reference_ = *reference;
+  } else {
+    messages_.Show(kReferenceHelp, kStatisticsTitle);
+    edReference_->setFocus();
+    return;
+  }
+  Refresh();
+}
+
+void StatisticsWindow::ExportClick() {
+  Refresh();
+  const QString suggested =
+      QString("statistics-%1.csv").arg(QDateTime::currentDateTimeUtc().toString("yyyyMMdd-HHmmss"));
+  const QString path =
+      chooseCsv_ ? chooseCsv_(suggested)
+                 : QFileDialog::getSaveFileName(this, "Export CSV", suggested, "CSV (*.csv)");
+  if (path.isEmpty()) return;
+  if (!WriteStatisticsCsv(path.toStdString(), series_.samples(), statistics_.reference)) {
+    messages_.Show("Cannot write " + path.toStdString(), kErrorTitle);
+  }
+}
+
+}  // namespace vetra::ui

@@ -1,0 +1,77 @@
+#pragma once
+// The Statistics window (View > Statistics...): how accurate and how stable the receiver is, from
+// every fix that the receiver conversation's passes carry, live or replayed. A scatter of the
+// east/north offsets from the reference with the CEP50, CEP95 and 2DRMS circles; horizontal and
+// vertical error, HDOP and satellites used, and the C/N0 of the satellites the user picks, over
+// time; the figures of monitor/position_statistics.h. The reference is the mean of the fixes until
+// the user enters one (LAT,LON[,ALT]) or takes the current mean. Reset forgets the fixes; Export
+// CSV writes every fix with its offsets.
+//
+// Passes only collect fixes; the figures and plots are computed again twice a second at most
+// while the window is shown, so a log replayed as fast as possible does not load the window.
+
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <set>
+
+#include "link/messages.h"
+#include "monitor/pass_value.h"
+#include "monitor/position_statistics.h"
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTimer;
+
+namespace vetra::ui {
+
+class ScatterPlot;
+class TimePlot;
+
+class StatisticsWindow : public QWidget, public IPassDisplay {
+  Q_OBJECT
+ public:
+  using FileChooser = std::function<QString(const QString& suggested)>;
+
+  StatisticsWindow(IMessages& messages, QWidget* parent = nullptr);
+
+  void ShowPass(const PassValue& pass) override;
+
+  void Refresh();  // the figures and plots from the fixes so far
+  void ResetClick();
+  void TakeMeanClick();
+  void UseReferenceClick();
+  void ExportClick();
+  void SetCsvFileChooser(FileChooser chooser) { chooseCsv_ = std::move(chooser); }
+
+  const std::vector<FixSample>& fixes() const { return series_.samples(); }
+  const PositionStatistics& statistics() const { return statistics_; }
+  const std::optional<ReferencePosition>& reference() const { return reference_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void UpdatePrnList();
+  void UpdatePlots(const std::vector<EnuOffset>& offsets);
+
+  IMessages& messages_;
+  FileChooser chooseCsv_;
+  FixSeries series_;
+  std::optional<ReferencePosition> reference_;
+  PositionStatistics statistics_;
+  std::set<int> prnsSeen_;
+  bool dirty_ = false;
+
+  QLabel *lbStatFixes_, *lbStatMean_, *lbStatReference_, *lbCep50_, *lbCep95_, *lb2Drms_,
+      *lbHorizontalRms_, *lbVerticalRms_, *lbMaxError_;
+  QLineEdit* edReference_;
+  QListWidget* lsCn0Satellites_;
+  ScatterPlot* chScatter_;
+  TimePlot *chErrors_, *chDop_, *chCn0History_;
+  QTimer* refreshTimer_;
+};
+
+}  // namespace vetra::ui
