@@ -76,6 +76,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void changeEvent(QEvent* event) override;  // palette changes (main_window_display.cpp)
 
  private:
   // ViewPageHost
@@ -112,6 +113,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   std::string TitleText() const override;
 
   void BuildMenus();
+  void BuildDisplayMenu();  // main_window_display.cpp
   void BuildStatusBar();
   void ApplyStartup();
   Page PageOf(QWidget* page) const;
