@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include <cctype>
+#include <string_view>
 
 #include "app/port_names.h"
 
@@ -51,6 +52,16 @@ ViewerInfo RequestedViewerInfo(const std::vector<std::string>& args) {
   return ViewerInfo::None;
 }
 
+bool StyleOptionGiven(const std::vector<std::string>& args) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    // As Qt reads them: anywhere on the line, with one dash or two.
+    std::string_view arg = args[i];
+    if (arg.rfind("--", 0) == 0) arg.remove_prefix(1);
+    if ((arg == "-style" && i + 1 < args.size()) || arg.rfind("-style=", 0) == 0) return true;
+  }
+  return false;
+}
+
 const char kViewerHelp[] =
     "Usage: vetra-viewer [OPTIONS] [PORT [FIRMWARE]]\n"
     "The desktop program for a GPS receiver module on a serial port.\n"
@@ -78,6 +89,8 @@ const char kViewerHelp[] =
     "  --send                with --command: press Send once the receiver talks\n"
     "  --screenshot FILE     save the window's picture to FILE, then end\n"
     "  --after-ms N          milliseconds before the screenshot (3000)\n"
+    "  --palette system|light|dark\n"
+    "                        the window's colours: the desktop's (default), or light or dark\n"
     "\n"
     "Qt's own options work too, for example -style NAME, -stylesheet FILE, -platform NAME.\n"
     "See vetra-viewer(1).\n";

@@ -37,6 +37,10 @@ ViewerOptions ParseViewerOptions(const std::vector<std::string>& args);
 enum class ViewerInfo { None, Help, Version };
 ViewerInfo RequestedViewerInfo(const std::vector<std::string>& args);
 
+// True when the arguments choose a widget style of Qt's own (-style NAME, -style=NAME, and the
+// same with two dashes): the program then leaves its Fusion default alone.
+bool StyleOptionGiven(const std::vector<std::string>& args);
+
 // What --help prints: every option of the desktop program (these and app/main.cpp's).
 extern const char kViewerHelp[];
 

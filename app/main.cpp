@@ -2,7 +2,8 @@
 //
 //   vetra-viewer [--simulate [--sim-baud N] [--sim-chip k700|k900] [--sim-binary]]
 //                [--replay FILE] [--settings FILE] [--page setup|view|upgrade|trace] [--expanded]
-//                [--command COMMAND [--send]] [--screenshot FILE [--after-ms N]] [PORT [FIRMWARE]]
+//                [--command COMMAND [--send]] [--screenshot FILE [--after-ms N]]
+//                [--palette system|light|dark] [PORT [FIRMWARE]]
 //
 // --simulate starts the built-in virtual receiver in this process and points the selected port at
 // it, at the receiver's rate (9600 unless --sim-baud says otherwise). --replay plays a raw receive
@@ -10,7 +11,10 @@
 // a page as if the user had chosen it; --command chooses a command of the View page's tree (its
 // number, id "05h" or tree text) and --send presses Send once the receiver talks; --screenshot
 // writes the window's picture after N ms (3000) and ends the program (the documentation's
-// screenshots). --help and --version print and end before anything needs a display; the help
+// screenshots). --palette chooses the window's colours where the desktop does not give Qt its
+// own. Fusion is the style unless Qt's own -style option (or QT_STYLE_OVERRIDE) chooses another;
+// the application object exists before any style is set, so that Qt's -style and -stylesheet
+// take effect. --help and --version print and end before anything needs a display; the help
 // text (app/command_line.cpp) lists every option of this file too. The virtual receiver needs a
 // pseudo-terminal: where the system has none (Windows) --simulate and the --sim options are
 // refused.
@@ -37,6 +41,7 @@
 #include "ui/command_area.h"
 #include "ui/first_drawing_trace.h"
 #include "ui/main_window.h"
+#include "ui/palettes.h"
 #include "vetra_version.h"
 
 namespace {
@@ -48,6 +53,7 @@ struct ShowOptions {
   bool send = false;
   QString screenshot;
   int afterMs = 3000;
+  QString palette = "system";
 #ifdef VETRA_HAS_SIM
   vetra::sim::SimOptions sim;
 #endif
@@ -79,6 +85,11 @@ ShowOptions TakeShowOptions(std::vector<std::string>& args) {
       show.screenshot = QString::fromStdString(value());
     } else if (arg == "--after-ms") {
       show.afterMs = std::atoi(value().c_str());
+    } else if (arg == "--palette") {
+      show.palette = QString::fromStdString(value());
+      if (show.palette != "system" && show.palette != "light" && show.palette != "dark") {
+        show.error = "--palette: system, light or dark";
+      }
 #ifdef VETRA_HAS_SIM
     } else if (arg == "--sim-baud") {
       show.sim.baud = std::atoi(value().c_str());
@@ -136,8 +147,11 @@ int main(int argc, char* argv[]) {
       break;
   }
 
-  QApplication::setStyle(QStyleFactory::create("Fusion"));
+  const bool styleGiven =
+      vetra::StyleOptionGiven(std::vector<std::string>(argv + 1, argv + argc)) ||
+      !qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE");
   QApplication app(argc, argv);
+  if (!styleGiven) QApplication::setStyle(QStyleFactory::create("Fusion"));
   QApplication::setApplicationName("vetra-viewer");
   QApplication::setApplicationDisplayName(vetra::kApplicationTitle);
   SetProgramIcon();
@@ -151,6 +165,8 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "vetra-viewer: %s\n", error.c_str());
     return 2;
   }
+  if (show.palette == "dark") QApplication::setPalette(vetra::ui::DarkPalette());
+  if (show.palette == "light") QApplication::setPalette(vetra::ui::LightPalette());
 
 #ifndef VETRA_HAS_SIM
   if (viewer.simulate) {

@@ -20,7 +20,8 @@ namespace vetra {
 struct EchoedLine {
   std::string text;  // as the NMEA view shows it: last two bytes dropped, cut at a NUL
   ParserKind parser = ParserKind::Nmea;
-  int result = 0;  // TNmea's result code; for TBinary 1 = checksum matched, 0 = not
+  int result = 0;     // TNmea's result code; for TBinary 1 = checksum matched, 0 = not
+  std::string frame;  // binary lines only: every byte as it arrived (the echo shows them as hex)
 };
 
 struct NavigationUpdate {

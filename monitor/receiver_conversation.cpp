@@ -352,7 +352,9 @@ void ReceiverConversation::StopOnPortFailure(PassValue& pass) {
 void ReceiverConversation::Parse(int count, PassValue& pass) {
   const int64_t now = clock_.nowSeconds();
   splitter_.Process(receiveBuffer_, count, now, [&](const EchoLine& line) {
-    pass.lines.push_back({std::string(line.text), line.parser, line.result});
+    pass.lines.push_back(
+        {std::string(line.text), line.parser, line.result,
+         line.parser == ParserKind::Binary ? std::string(line.raw) : std::string()});
     if (line.result == 0) return;
     if (DecodesPosition(line)) {
       const TNavRecord& record =

@@ -139,13 +139,15 @@ void TStreamSplitter::Process(const uint8_t* data, int count, int64_t nowSeconds
 
     if (mode_ == Mode::BinaryDone || mode_ == Mode::NmeaDone) {
       // The line ends: its last two bytes (normally CR LF) go, and as text it stops at a NUL.
-      const int kept = std::max(lineFill_ - 2, 0);
+      const int filled = lineFill_;
+      const int kept = std::max(filled - 2, 0);
       const auto* nul = static_cast<const uint8_t*>(std::memchr(line_, 0, kept));
       const size_t length = nul ? static_cast<size_t>(nul - line_) : static_cast<size_t>(kept);
       lineFill_ = 0;
       EchoLine line{
           std::string_view(reinterpret_cast<const char*>(line_), length), parser, result,
-          parser == ParserKind::Nmea ? std::string_view(head_, headFill_) : std::string_view()};
+          parser == ParserKind::Nmea ? std::string_view(head_, headFill_) : std::string_view(),
+          std::string_view(reinterpret_cast<const char*>(line_), static_cast<size_t>(filled))};
       onLine(line);
     }
   }

@@ -21,6 +21,8 @@ struct EchoLine {
   // NMEA lines only: up to 6 bytes that followed the last '$' fed to TNmea, i.e. the start of the
   // sentence that ended ("GPGGA,"). Kept apart from the echo, which may have dropped them.
   std::string_view sentenceHead;
+  // Every byte of the line as it arrived (CR LF included), for a view of binary frames as hex.
+  std::string_view raw;
 };
 
 class TStreamSplitter {

@@ -98,7 +98,10 @@ std::string GeneralFloatText(double value) { return Format("%.15g", value); }
 
 PositionView MakePositionView(const TNavRecord& r, int coordinateFormat, int channelCount) {
   PositionView view;
-  view.time = Format("%d/%d/%d\n%d:%d:%d", r.year, r.month, r.day, r.hour, r.minute, r.second);
+  // The time of day zero-padded and marked as UTC ("21:05:09 UTC"), so that it reads as a time
+  // and is not taken for local time; the date keeps its plain numbers.
+  view.time =
+      Format("%d/%d/%d\n%02d:%02d:%02d UTC", r.year, r.month, r.day, r.hour, r.minute, r.second);
 
   switch (r.fixMode) {
     case 0:
@@ -159,12 +162,21 @@ PositionView MakePositionView(const TNavRecord& r, int coordinateFormat, int cha
     point.fixed = point.colour != kWhite;
 
     const int cn0 = r.channels[i].cn0;
+    view.satellites.push_back(SatelliteRow{point.label, Format("%d", sat.elevation),
+                                           Format("%d", sat.azimuth), Format("%d", cn0),
+                                           used ? "yes" : "no"});
     view.bars.push_back(Cn0Bar{cn0, point.label, point.colour});
     view.points.push_back(std::move(point));
     strongest = std::max(strongest, cn0);
   }
   view.bigSnr = strongest > 0 ? Format("%d", strongest) : std::string();
   return view;
+}
+
+Rgb PlotLabelColour(Rgb satelliteColour) {
+  if (satelliteColour == kGreen) return {0x2e, 0xc2, 0x4f};
+  if (satelliteColour == kBlue) return {0x4a, 0x8c, 0xff};
+  return satelliteColour;
 }
 
 std::string HealthText(int healthCode, uint16_t statusWord, bool secondChip, int accessLevel) {

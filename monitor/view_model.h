@@ -9,19 +9,9 @@
 #include <vector>
 
 #include "model/nav_record.h"
+#include "monitor/colour.h"
 
 namespace vetra {
-
-struct Rgb {
-  uint8_t r = 0, g = 0, b = 0;
-  friend bool operator==(const Rgb&, const Rgb&) = default;
-};
-inline constexpr Rgb kGrey{128, 128, 128};
-inline constexpr Rgb kGreen{0, 128, 0};
-inline constexpr Rgb kRed{255, 0, 0};
-inline constexpr Rgb kBlue{0, 0, 255};
-inline constexpr Rgb kWhite{255, 255, 255};
-inline constexpr Rgb kBlack{0, 0, 0};
 
 struct SkyPoint {
   int x = 0, y = 0;  // -90..90, zenith at the centre, north up, east right
@@ -38,8 +28,35 @@ struct Cn0Bar {
   friend bool operator==(const Cn0Bar&, const Cn0Bar&) = default;
 };
 
+// One row of the satellite table (sgSats): the satellites in view, in the order of the PRN
+// list, as the sky view and the C/N0 chart show them.
+struct SatelliteRow {
+  std::string prn, elevation, azimuth, cn0, used;
+  friend bool operator==(const SatelliteRow&, const SatelliteRow&) = default;
+};
+// Headings with their units on a second line, so that the columns stay narrow.
+inline constexpr const char* kSatelliteHeadings[] = {"PRN", "Elev\n°", "Azim\n°", "C/N0\ndB-Hz",
+                                                     "Used"};
+
+// The sky view's legend: what its colours and shapes mean.
+struct SkyLegendEntry {
+  const char* text;
+  Rgb colour;
+  bool circle;  // circle: used in the fix (SatSeries); triangle: not used (Series1)
+};
+inline constexpr SkyLegendEntry kSkyLegend[] = {
+    {"used, 3D", kGreen, true}, {"used, 2D", kBlue, true}, {"not used", kWhite, false}};
+
+// The plot areas of the sky view and the C/N0 chart are dark on every palette, because
+// satellites that are not used are drawn white. Labels on them use a lighter shade of the dark
+// green and the pure blue, which are hard to read there; bodies keep the exact colours.
+inline constexpr Rgb kPlotBackground{0x16, 0x1a, 0x1f};
+inline constexpr Rgb kPlotGrid{0x4a, 0x55, 0x61};
+inline constexpr Rgb kPlotText{0xb8, 0xc2, 0xcc};
+Rgb PlotLabelColour(Rgb satelliteColour);
+
 struct PositionView {
-  std::string time;                    // lbTime
+  std::string time;                    // lbTime: date, then the time of day with "UTC"
   std::optional<std::string> fixText;  // lbFix; nullopt: leave the label as it is
   Rgb fixColour;
   std::string latitude, longitude, altitude, pdop, hdop, inView, used, speed, heading;
@@ -47,6 +64,7 @@ struct PositionView {
   std::vector<Cn0Bar> bars;
   int cn0AxisMax = 12;  // the channel count
   std::string bigSnr;   // lbBigSNR
+  std::vector<SatelliteRow> satellites;
 };
 
 // coordinateFormat: 0 decimal degrees, 1 degrees and minutes run together, 2 d'm''s.

@@ -1,6 +1,6 @@
 #pragma once
-// Colours and helpers shared by the two chart widgets. The plot areas are dark because satellites
-// that are not used in the fix are drawn white.
+// Colours and helpers shared by the chart widgets. The plot colours are the view model's
+// (monitor/view_model.h), where their contrast is checked.
 
 #include <QColor>
 #include <QFont>
@@ -10,19 +10,18 @@
 namespace vetra::ui {
 
 inline QColor ToQColor(const Rgb& rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
+inline Rgb ToRgb(const QColor& colour) {
+  return {static_cast<uint8_t>(colour.red()), static_cast<uint8_t>(colour.green()),
+          static_cast<uint8_t>(colour.blue())};
+}
 
-inline const QColor kPlotBackground{0x16, 0x1a, 0x1f};
-inline const QColor kPlotFrame{0x3a, 0x42, 0x4c};
-inline const QColor kPlotGrid{0x4a, 0x55, 0x61};
-inline const QColor kPlotText{0xb8, 0xc2, 0xcc};
+inline const QColor kPlotBackground = ToQColor(vetra::kPlotBackground);
+inline const QColor kPlotGrid = ToQColor(vetra::kPlotGrid);
+inline const QColor kPlotText = ToQColor(vetra::kPlotText);
 
 // Bodies are filled with the view model's exact colour; outlines and labels use a lighter shade of
 // the same hue, because dark green and pure blue are hard to read on the dark plot.
-inline QColor LightShade(const Rgb& rgb) {
-  if (rgb == kGreen) return QColor(0x2e, 0xc2, 0x4f);
-  if (rgb == kBlue) return QColor(0x4a, 0x8c, 0xff);
-  return ToQColor(rgb);
-}
+inline QColor LightShade(const Rgb& rgb) { return ToQColor(PlotLabelColour(rgb)); }
 
 inline QFont ChartFont(const QFont& base, qreal pointSizeFactor = 0.85) {
   QFont font = base;

@@ -1,7 +1,8 @@
 #pragma once
 // chCn0: the C/N0 bar chart. Vertical range 0..60 dB-Hz with a scale; the horizontal range is the
 // channel count (12 or 16), one slot per position of the satellites-in-view list; each bar is
-// labelled with its PRN below and its value above. A double-click asks for the other channel count.
+// labelled with its PRN below (upright where level labels would run into each other) and its value
+// above (where it fits). A double-click asks for the other channel count.
 
 #include <QWidget>
 #include <vector>

@@ -86,18 +86,27 @@ CommandArea::CommandArea(ViewPageHost& host, QWidget* parent) : QWidget(parent),
 
   btSend_ = new QPushButton("Send", this);
   btSend_->setObjectName("btSend");
+  // The receiver's answer to the last Send. The two buttons are indicators, not choices: they
+  // take no clicks and no focus, but are drawn enabled so that they read; nothing is marked
+  // before the first Send (the form had ACK checked, which looked like an answer nobody got).
   pnAck_ = new QGroupBox(this);
   pnAck_->setObjectName("pnAck");
-  pnAck_->setEnabled(false);  // display only: the receiver's answer sets it
+  pnAck_->setToolTip("The receiver's answer to the last command sent");
   rbACK_ = new QRadioButton("ACK", pnAck_);
   rbACK_->setObjectName("rbACK");
   rbNACK_ = new QRadioButton("NACK", pnAck_);
   rbNACK_->setObjectName("rbNACK");
-  rbACK_->setChecked(true);  // as the form defines it
+  lbAckState_ = new QLabel(pnAck_);
+  lbAckState_->setObjectName("lbAckState");
+  lbAckState_->setMinimumWidth(lbAckState_->fontMetrics().horizontalAdvance("no answer in 30 s"));
   auto* ackLayout = new QHBoxLayout(pnAck_);
   ackLayout->setContentsMargins(6, 2, 6, 2);
-  ackLayout->addWidget(rbACK_);
-  ackLayout->addWidget(rbNACK_);
+  for (QRadioButton* indicator : {rbACK_, rbNACK_}) {
+    indicator->setAttribute(Qt::WA_TransparentForMouseEvents);
+    indicator->setFocusPolicy(Qt::NoFocus);
+    ackLayout->addWidget(indicator);
+  }
+  ackLayout->addWidget(lbAckState_, 1);
 
   lbSentence_ = new QLineEdit(this);
   lbSentence_->setObjectName("lbSentence");
@@ -108,8 +117,7 @@ CommandArea::CommandArea(ViewPageHost& host, QWidget* parent) : QWidget(parent),
 
   auto* sendRow = new QHBoxLayout;
   sendRow->addWidget(btSend_);
-  sendRow->addWidget(pnAck_);
-  sendRow->addStretch();
+  sendRow->addWidget(pnAck_, 1);
   auto* right = new QVBoxLayout;
   right->addWidget(lbCmd_);
   right->addWidget(scroll, 1);
@@ -282,15 +290,24 @@ bool CommandArea::Post(int command, std::vector<std::vector<uint8_t>> frames) {
   exchange.frames = std::move(frames);
   exchange.awaited = ExpectationFor(command, values_);
   exchange.timeoutMs = kAnswerTimeoutMs;
-  return host_.conversation().Post(
-      std::move(exchange), [area = QPointer<CommandArea>(this), command](const ExchangeResult& r) {
-        if (area) area->Answered(command, r);
+  const uint64_t ticket = ackTicket_;
+  const bool posted = host_.conversation().Post(
+      std::move(exchange),
+      [area = QPointer<CommandArea>(this), command, ticket](const ExchangeResult& r) {
+        if (area) area->Answered(command, ticket, r);
       });
+  if (posted) {
+    ack_.Posted(ticket);
+    ShowAck();
+  }
+  return posted;
 }
 
 // The replies themselves are shown as they arrive; here only what the user would otherwise miss.
 // Runs inside the conversation's hand-off: a message box waits until it has returned.
-void CommandArea::Answered(int command, const ExchangeResult& result) {
+void CommandArea::Answered(int command, uint64_t ackTicket, const ExchangeResult& result) {
+  ack_.Ended(ackTicket, result.outcome, kAnswerTimeoutMs);
+  ShowAck();
   if (result.outcome == ExchangeOutcome::PortFailed && !result.written) {
     QTimer::singleShot(0, this, [this, error = result.error] {
       Report({SendOutcome::Status::WriteFailed, 0, error});
@@ -321,12 +338,27 @@ void CommandArea::Report(const SendOutcome& outcome) {
 }
 
 void CommandArea::UncheckAcknowledgement() {
-  // Radio buttons of one group keep one checked; both are cleared until the next answer.
-  for (QRadioButton* button : {rbACK_, rbNACK_}) {
+  ackTicket_ = ack_.Sent();
+  ShowAck();
+}
+
+void CommandArea::ShowAck() {
+  const AckView& view = ack_.view();
+  const std::pair<QRadioButton*, AckMark> indicators[] = {{rbACK_, AckMark::Ack},
+                                                          {rbNACK_, AckMark::Nack}};
+  for (const auto& [button, mark] : indicators) {
+    const bool marked = view.mark == mark;
+    // Radio buttons of one group keep one checked; both may be clear until the next answer.
     button->setAutoExclusive(false);
-    button->setChecked(false);
+    button->setChecked(marked);
     button->setAutoExclusive(true);
+    QFont font = button->font();
+    font.setBold(marked);
+    button->setFont(font);
+    SetTextColour(button, marked ? ToQColor(mark == AckMark::Ack ? kGreen : kRed) : QColor());
   }
+  SetText(lbAckState_, view.state);
+  SetTextColour(lbAckState_, view.warning ? ToQColor(kAmber) : QColor());
 }
 
 void CommandArea::ShowSentence(const std::string& text) { SetText(lbSentence_, text); }
@@ -344,9 +376,8 @@ void CommandArea::ClearTraceStatus() {
 }
 
 void CommandArea::ShowSatelliteColours() {
-  const QColor normal = QApplication::palette(panels_->cbPRN[0]).color(QPalette::WindowText);
   for (int i = 0; i < kSatelliteBoxes; ++i) {
-    SetTextColour(panels_->cbPRN[i], values_.pnBlkSats.cbPRNRed[i] ? kBlockedColour : normal);
+    SetTextColour(panels_->cbPRN[i], values_.pnBlkSats.cbPRNRed[i] ? kBlockedColour : QColor());
   }
 }
 
@@ -427,14 +458,13 @@ void CommandArea::ShowClockOffset(const std::string& text) {
 void CommandArea::ShowSelfTest(const SelfTestView& view) {
   for (int i = 0; i < 4; ++i) SetText(panels_->lbResult[i], view.results[i]);
   if (!view.verdict) return;
-  // Green or red with white text; otherwise the system's own window colours.
+  // Green or red with the text that reads on it; otherwise the system's own window colours.
   QLabel* verdict = panels_->lbBitResult;
-  QPalette palette = QApplication::palette(verdict);
   if (view.verdict->background) {
-    palette.setColor(QPalette::Window, ToQColor(*view.verdict->background));
-    palette.setColor(QPalette::WindowText, Qt::white);
+    SetVerdictColours(verdict, ToQColor(*view.verdict->background));
+  } else {
+    verdict->setPalette(QApplication::palette(verdict));
   }
-  verdict->setPalette(palette);
   SetText(verdict, view.verdict->text);
 }
 
@@ -488,6 +518,9 @@ void CommandArea::ShowAlmcProgress(const StoreProgress& progress) {
   ShowProgress(progress, p.pbReadAlmc, p.lbReadAlmc, p.lbAlmcSV, p.lbAlmcWn, nullptr);
 }
 
-void CommandArea::ShowAcknowledgement(bool ack) { (ack ? rbACK_ : rbNACK_)->setChecked(true); }
+void CommandArea::ShowAcknowledgement(bool ack) {
+  ack_.Acknowledged(ack);
+  ShowAck();
+}
 
 }  // namespace vetra::ui

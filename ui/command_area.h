@@ -21,6 +21,7 @@
 #include "commands/panels.h"
 #include "commands/send_path.h"
 #include "commands/store_files.h"
+#include "monitor/ack_indicator.h"
 #include "monitor/exchange.h"
 #include "monitor/reports.h"
 #include "trace/trace_command_extension.h"
@@ -78,6 +79,7 @@ class CommandArea : public QWidget, private ISendView {
   void ShowEphsProgress(const StoreProgress& progress);
   void ShowAlmcProgress(const StoreProgress& progress);
   void ShowAcknowledgement(bool ack);  // rbACK or rbNACK
+  const AckView& acknowledgement() const { return ack_.view(); }
   // The item sent with the last built-in test; its verdict depends on it.
   int keptTestItem() const { return context_.keptTestItem; }
 
@@ -118,7 +120,8 @@ class CommandArea : public QWidget, private ISendView {
 
   void TreeItemChanged(QTreeWidgetItem* current);
   bool Post(int command, std::vector<std::vector<uint8_t>> frames);
-  void Answered(int command, const ExchangeResult& result);
+  void Answered(int command, uint64_t ackTicket, const ExchangeResult& result);
+  void ShowAck();
   void Report(const SendOutcome& outcome);
 
   ViewPageHost& host_;
@@ -137,6 +140,9 @@ class CommandArea : public QWidget, private ISendView {
   QPushButton* btSend_;
   QGroupBox* pnAck_;
   QRadioButton *rbACK_, *rbNACK_;
+  QLabel* lbAckState_;
+  AckIndicator ack_;
+  uint64_t ackTicket_ = 0;  // the latest Send's
   QLineEdit* lbSentence_;
 };
 

@@ -182,6 +182,7 @@ void TfmTop::BuildMenus() {
   QAction* exit = file->addAction("E&xit");
   exit->setObjectName("Exit1");
   connect(exit, &QAction::triggered, this, &TfmTop::Exit1Click);
+  BuildDisplayMenu();
   QAction* about = menuBar()->addAction("&About");
   about->setObjectName("About1");
   connect(about, &QAction::triggered, this, &TfmTop::About1Click);

@@ -95,6 +95,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void changeEvent(QEvent* event) override;  // palette changes (main_window_display.cpp)
 
  private:
   // ViewPageHost
@@ -134,6 +135,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   void AddReplayEntries(QMenu* file);
   void BuildViewMenu();
   void EndReplay();
+  void BuildDisplayMenu();  // main_window_display.cpp
   void BuildStatusBar();
   void BuildSharing();
   void ApplyStartup();

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "ui/texts.h"
+#include "ui/widget_text.h"
 
 namespace vetra::ui {
 
@@ -107,9 +108,7 @@ QString SetupPage::titleText() const { return lbTitle_->text(); }
 void SetupPage::SetHostMode(bool host) { btScan_->setVisible(host); }
 
 void SetupPage::SetScanStatus(const QString& text, const QColor& colour) {
-  QPalette palette = lbAutoScan_->palette();
-  palette.setColor(QPalette::WindowText, colour);
-  lbAutoScan_->setPalette(palette);
+  SetTextColour(lbAutoScan_, colour);
   lbAutoScan_->setText(text);
 }
 

@@ -4,13 +4,46 @@
 #include <QPainterPath>
 #include <algorithm>
 
+#include "monitor/label_placement.h"
 #include "ui/chart_style.h"
 
 namespace vetra::ui {
+namespace {
+
+QRectF ToRect(const Box& box) { return {box.x, box.y, box.width, box.height}; }
+Box ToBox(const QRectF& rect) { return {rect.x(), rect.y(), rect.width(), rect.height()}; }
+
+// A used satellite is a circle, the others a triangle, of half-size `size` around at.
+void DrawMarker(QPainter& p, const QPointF& at, double size, bool circle) {
+  if (circle) {
+    p.drawEllipse(at, size, size);
+    return;
+  }
+  QPainterPath triangle;
+  triangle.moveTo(at.x(), at.y() - size);
+  triangle.lineTo(at.x() + size, at.y() + size * 0.8);
+  triangle.lineTo(at.x() - size, at.y() + size * 0.8);
+  triangle.closeSubpath();
+  p.drawPath(triangle);
+}
+
+const char* ColourName(const Rgb& colour) {
+  if (colour == kGreen) return "green";
+  if (colour == kBlue) return "blue";
+  return "white";
+}
+
+}  // namespace
 
 SkyView::SkyView(QWidget* parent) : QWidget(parent) {
   setObjectName("chSat");
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  QStringList legend;
+  for (const SkyLegendEntry& entry : kSkyLegend) {
+    legend << QString("%1 %2: %3")
+                  .arg(entry.circle ? "circle" : "triangle", ColourName(entry.colour), entry.text);
+  }
+  setToolTip(legend.join('\n'));
 }
 
 void SkyView::SetPoints(std::vector<SkyPoint> points) {
@@ -49,31 +82,89 @@ void SkyView::paintEvent(QPaintEvent*) {
   p.setPen(kPlotText);
   const double r = 90 * scale;
   const int half = fm.height() / 2;
-  p.drawText(QRectF(centre.x() - 20, centre.y() - r - margin, 40, margin), Qt::AlignCenter, "N");
-  p.drawText(QRectF(centre.x() - 20, centre.y() + r, 40, margin), Qt::AlignCenter, "S");
-  p.drawText(QRectF(centre.x() + r + 1, centre.y() - half, margin, 2 * half), Qt::AlignCenter, "E");
-  p.drawText(QRectF(centre.x() - r - margin - 1, centre.y() - half, margin, 2 * half),
-             Qt::AlignCenter, "W");
+  const int markWidth = fm.horizontalAdvance('W');
+  const QRectF marks[] = {
+      {centre.x() - markWidth / 2.0, centre.y() - r - margin, double(markWidth), double(margin)},
+      {centre.x() - markWidth / 2.0, centre.y() + r, double(markWidth), double(margin)},
+      {centre.x() + r + 1, centre.y() - half, double(margin), 2.0 * half},
+      {centre.x() - r - margin - 1, centre.y() - half, double(margin), 2.0 * half}};
+  const char* markTexts[] = {"N", "S", "E", "W"};
+  std::vector<Box> obstacles;
+  for (int i = 0; i < 4; ++i) {
+    p.drawText(marks[i], Qt::AlignCenter, markTexts[i]);
+    obstacles.push_back(ToBox(marks[i]));
+  }
 
-  // Satellites: circles when used in the fix, triangles otherwise; the label beside the point.
+  // The legend: the used classes at the lower left, the unused one at the lower right; beside
+  // the plot where the widget leaves room there, else in the plot's corners outside the horizon,
+  // else only in the tooltip.
+  const QFont legendFont = ChartFont(this->font(), 0.75);
+  const QFontMetrics lm(legendFont);
+  const double legendMarker = std::max(2.0, lm.height() / 4.0);
+  const double rowHeight = lm.height();
+  std::vector<Box> rows;
+  double widestRow = 0;
+  for (const SkyLegendEntry& entry : kSkyLegend) {
+    const double rowWidth =
+        2 * legendMarker + 4 + lm.horizontalAdvance(QString::fromUtf8(entry.text)) + 1;
+    rows.push_back({0, 0, rowWidth, rowHeight});
+    widestRow = std::max(widestRow, rowWidth);
+  }
+  const bool beside = plotArea.left() >= widestRow + 10;
+  bool legendShown = true;
+  int left = 0, right = 0;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const bool onLeft = kSkyLegend[i].circle;
+    const int row = onLeft ? left++ : right++;
+    Box& box = rows[i];
+    if (beside) {
+      box.width = widestRow;  // an even dark column on each side
+      box.x = onLeft ? plotArea.left() - 4 - box.width : plotArea.right() + 4;
+    } else {
+      box.x = onLeft ? plotArea.left() + 3 : plotArea.right() - 3 - box.width;
+      legendShown = legendShown && BoxClearsCircle(box, centre.x(), centre.y(), r + 1);
+    }
+    box.y = plotArea.bottom() - 3 - (row + 1) * rowHeight;
+    // Beside the plot the page is the background: the rows get the plot's dark behind them.
+    if (beside) p.fillRect(ToRect(box).adjusted(-2, -1, 2, 1), kPlotBackground);
+  }
+  if (legendShown) {
+    p.setFont(legendFont);
+    for (size_t i = 0; i < rows.size(); ++i) {
+      const SkyLegendEntry& entry = kSkyLegend[i];
+      const Box& row = rows[i];
+      obstacles.push_back(row);
+      p.setPen(QPen(LightShade(entry.colour), 1));
+      p.setBrush(ToQColor(entry.colour));
+      DrawMarker(p, QPointF(row.x + legendMarker, row.y + rowHeight / 2), legendMarker,
+                 entry.circle);
+      p.setPen(kPlotText);
+      p.drawText(QRectF(row.x + 2 * legendMarker + 4, row.y, row.width, rowHeight),
+                 Qt::AlignLeft | Qt::AlignVCenter, QString::fromUtf8(entry.text));
+    }
+    p.setFont(font);
+  }
+
+  // Satellites: circles when used in the fix, triangles otherwise; each label beside its point
+  // where it covers no other label, point, mark or legend.
   const double size = std::clamp(side / 28.0, 3.0, 7.0);
+  std::vector<LabelRequest> requests;
+  requests.reserve(points_.size());
   for (const SkyPoint& point : points_) {
     const QPointF at = toPixel(point.x, point.y);
+    const QString label = QString::fromStdString(point.label);
+    requests.push_back({at.x(), at.y(), double(fm.horizontalAdvance(label)), double(fm.height())});
+  }
+  const std::vector<Box> labels = PlaceLabels(requests, size, obstacles, ToBox(plotArea));
+  for (size_t i = 0; i < points_.size(); ++i) {
+    const SkyPoint& point = points_[i];
     p.setPen(QPen(LightShade(point.colour), 1.2));
     p.setBrush(ToQColor(point.colour));
-    if (point.fixed) {
-      p.drawEllipse(at, size, size);
-    } else {
-      QPainterPath triangle;
-      triangle.moveTo(at.x(), at.y() - size);
-      triangle.lineTo(at.x() + size, at.y() + size * 0.8);
-      triangle.lineTo(at.x() - size, at.y() + size * 0.8);
-      triangle.closeSubpath();
-      p.drawPath(triangle);
-    }
-    p.setPen(LightShade(point.colour));
-    p.drawText(QPointF(at.x() + size + 2, at.y() + fm.ascent() / 2.0 - 1),
-               QString::fromStdString(point.label));
+    DrawMarker(p, QPointF(requests[i].x, requests[i].y), size, point.fixed);
+  }
+  for (size_t i = 0; i < points_.size(); ++i) {
+    p.setPen(LightShade(points_[i].colour));
+    p.drawText(ToRect(labels[i]), Qt::AlignCenter, QString::fromStdString(points_[i].label));
   }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // chSat: the sky view. Both axes run from -90 to 90; rings at radius 45 (elevation 45) and 90 (the
 // horizon); north up, east right. Satellites used in the fix (SatSeries) are circles, the others
-// (Series1, "Unfixies") triangles, each labelled with its PRN.
+// (Series1, "Unfixies") triangles, each labelled with its PRN where the label covers no other
+// label, point or compass letter; a legend in the lower corners says what the colours mean.
 
 #include <QWidget>
 #include <vector>
@@ -22,8 +23,6 @@ class SkyView : public QWidget {
 
   QSize sizeHint() const override { return {200, 200}; }
   QSize minimumSizeHint() const override { return {110, 110}; }
-  bool hasHeightForWidth() const override { return true; }
-  int heightForWidth(int width) const override { return width; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -53,16 +53,17 @@ constexpr const char* kButtonNames[3] = {"btHotStart", "btWarmStart", "btColdSta
 constexpr const char* kAverageNames[3] = {"edTestAvgHot", "edTestAvgWarm", "edTestAvgCold"};
 constexpr char kCsvFilter[] = "CSV (*.csv)";
 
-QColor ColourOf(TextColour colour, const QPalette& palette) {
+// Default: the palette's own text colour (an invalid colour gives the text back to it).
+QColor ColourOf(TextColour colour) {
   switch (colour) {
     case TextColour::Green:
       return ToQColor(kGreen);
     case TextColour::Red:
-      return QColor(255, 0, 0);
+      return ToQColor(kRed);
     case TextColour::Default:
       break;
   }
-  return palette.color(QPalette::WindowText);
+  return QColor();
 }
 
 QLabel* StatusLabel(const char* name, QWidget* parent) {
@@ -235,9 +236,9 @@ void TtffPanel::Tick() {
 void TtffPanel::Show() {
   const vetra::TtffPanel& model = test_->panel();
   SetText(lbGPSstatus_, model.gpsStatus);
-  SetTextColour(lbGPSstatus_, ColourOf(model.gpsStatusColour, palette()));
+  SetTextColour(lbGPSstatus_, ColourOf(model.gpsStatusColour));
   SetText(lbTestStatus_, model.testStatus);
-  SetTextColour(lbTestStatus_, ColourOf(model.testStatusColour, palette()));
+  SetTextColour(lbTestStatus_, ColourOf(model.testStatusColour));
   SetText(lbTestCycle_, model.testCycle);
   SetText(lbTTFF_, model.ttffMode);
   for (int i = 0; i < 3; ++i) {

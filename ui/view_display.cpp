@@ -10,34 +10,20 @@
 #include "commands/store_files.h"
 #include "link/latency_trace.h"
 #include "ui/chart_style.h"
-#include "ui/click_label.h"
 #include "ui/cn0_chart.h"
 #include "ui/command_area.h"
+#include "ui/echo_view.h"
+#include "ui/readout_label.h"
 #include "ui/sky_view.h"
 #include "ui/view_page.h"
 #include "ui/widget_text.h"
 
 namespace vetra::ui {
-namespace {
-
-// A frame's echo holds raw bytes: control characters would break the line or vanish, so they are
-// shown as dots; bytes from 80h up show as Latin-1 characters.
-QString EchoText(std::string_view line) {
-  QString text = QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
-  for (QChar& c : text) {
-    if (c.unicode() < 0x20 || c.unicode() == 0x7F || (c.unicode() >= 0x80 && c.unicode() < 0xA0)) {
-      c = QChar('.');
-    }
-  }
-  return text;
-}
-
-}  // namespace
 
 void ViewPage::ShowPass(const PassValue& pass) {
   if (pass.heartbeat != 0) host_.SetStatusPanel(0, QString(QChar(pass.heartbeat)));
   channelCount_ = pass.channelCount;
-  for (const EchoedLine& line : pass.lines) moNMEA_->appendPlainText(EchoText(line.text));
+  for (const EchoedLine& line : pass.lines) echo_->Append(line);
   for (const ReplyEvent& reply : pass.replies) ShowReply(reply);
   if (pass.navigation) ShowNavigation(*pass.navigation);
   if (pass.hostAnswered) host_.EnableHostButton();
@@ -79,6 +65,7 @@ void ViewPage::ShowPosition(const TNavRecord& record) {
   chSat_->SetPoints(view.points);
   chCn0_->SetBars(view.bars, view.cn0AxisMax);
   SetText(lbBigSNR_, view.bigSnr);
+  ShowSatellites(view.satellites);
 }
 
 void ViewPage::ShowMeasurement(const TNavRecord& record) {

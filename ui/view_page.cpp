@@ -9,12 +9,15 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "ui/click_label.h"
 #include "ui/cn0_chart.h"
 #include "ui/command_area.h"
+#include "ui/echo_view.h"
+#include "ui/readout_label.h"
 #include "ui/sky_view.h"
 #include "ui/texts.h"
 
@@ -39,16 +42,17 @@ QLabel* Caption(const char* text, QWidget* parent) {
   return label;
 }
 
-// A read-out: fixed font, right-aligned, wide enough for its longest value.
-template <typename Label = QLabel>
-Label* Readout(const char* name, int chars, QWidget* parent) {
-  auto* label = new Label(parent);
+// A read-out: fixed font, right-aligned, wide enough for its longest value and its unit.
+ReadoutLabel* Readout(const char* name, int chars, QWidget* parent, const QString& unit = {}) {
+  auto* label = new ReadoutLabel(parent);
   label->setObjectName(name);
   label->setFont(FixedFont());
   label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   label->setFrameShape(QFrame::StyledPanel);
   label->setFrameShadow(QFrame::Sunken);
-  label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QString(chars, '0')) + 8);
+  label->SetUnit(unit);
+  label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QString(chars, '0')) + 8 +
+                         label->unitWidth());
   label->setTextInteractionFlags(Qt::TextSelectableByMouse);
   return label;
 }
@@ -71,19 +75,24 @@ ViewPage::ViewPage(ViewPageHost& host, QWidget* parent) : QWidget(parent), host_
   auto* instrument = new QWidget(this);
   BuildInstrument(instrument);
 
+  // Expanded, the right-hand side holds the command area and, below it, the satellite table
+  // beside the echo (the user may move the line between them).
   expandedArea_ = new QWidget(this);
   expandedLayout_ = new QVBoxLayout(expandedArea_);
   expandedLayout_->setContentsMargins(0, 0, 0, 0);
-  moNMEA_ = new QPlainTextEdit(expandedArea_);
-  moNMEA_->setObjectName("moNMEA");
-  moNMEA_->setReadOnly(true);
-  moNMEA_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  moNMEA_->setMaximumBlockCount(kNmeaEchoLines);
-  moNMEA_->setFont(FixedFont());
-  moNMEA_->setUndoRedoEnabled(false);
   commands_ = new CommandArea(host_, expandedArea_);
+  auto* lower = new QSplitter(Qt::Horizontal, expandedArea_);
+  lower->setObjectName("spSatsEcho");
+  lower->setChildrenCollapsible(false);
+  BuildSatelliteTable();
+  sgSats_->setParent(lower);
+  echo_ = new EchoView(lower);
+  lower->addWidget(sgSats_);
+  lower->addWidget(echo_);
+  lower->setStretchFactor(0, 0);
+  lower->setStretchFactor(1, 1);
   expandedLayout_->addWidget(commands_, 3);
-  expandedLayout_->addWidget(moNMEA_, 4);
+  expandedLayout_->addWidget(lower, 4);
 
   BuildGrid();
 
@@ -108,7 +117,7 @@ void ViewPage::BuildInstrument(QWidget* area) {
   lbTime_ = new QLabel(area);
   lbTime_->setObjectName("lbTime");
   lbTime_->setFont(FixedFont());
-  lbTime_->setMinimumWidth(lbTime_->fontMetrics().horizontalAdvance("0000/00/00") + 4);
+  lbTime_->setMinimumWidth(lbTime_->fontMetrics().horizontalAdvance("00:00:00 UTC") + 4);
   lbFix_ = new QLabel(area);
   lbFix_->setObjectName("lbFix");
   QFont fixFont = font();
@@ -117,17 +126,17 @@ void ViewPage::BuildInstrument(QWidget* area) {
   lbFix_->setFont(fixFont);
   lbFix_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-  lbLat_ = Readout<ClickLabel>("lbLat", 14, area);
-  lbLong_ = Readout<ClickLabel>("lbLong", 14, area);
+  lbLat_ = Readout("lbLat", 14, area);
+  lbLong_ = Readout("lbLong", 14, area);
   lbLat_->setToolTip("Double-click: next coordinate format");
   lbLong_->setToolTip("Double-click: next coordinate format");
-  lbHigh_ = Readout("lbHigh", 6, area);
+  lbHigh_ = Readout("lbHigh", 6, area, "m");
   lpdop_ = Readout("lpdop", 4, area);
   lhdop_ = Readout("lhdop", 4, area);
   lvisible_ = Readout("lvisible", 3, area);
   lbFixNo_ = Readout("lbFixNo", 3, area);
   leSpeed_ = Readout("leSpeed", 5, area);
-  leDir_ = Readout("leDir", 5, area);
+  leDir_ = Readout("leDir", 5, area, "°");
   lbClkOff_ = Readout("lbClkOff", 5, area);
   lbClkOffCaption_ = Caption("CLOCK", area);
   edMeasUTC_ = HiddenEdit("edMeasUTC", area);
@@ -154,9 +163,13 @@ void ViewPage::BuildInstrument(QWidget* area) {
   grid->addWidget(lvisible_, 4, 1);
   grid->addWidget(Caption("FIX", area), 4, 2);
   grid->addWidget(lbFixNo_, 4, 3);
+  // "kmh" stands right after the speed, as the speed's unit; the heading beside it has its
+  // degrees inside its frame.
   grid->addWidget(Caption("SPEED", area), 5, 0);
   grid->addWidget(leSpeed_, 5, 1);
-  grid->addWidget(Caption("kmh   ", area), 5, 2);
+  QLabel* speedUnit = Caption("kmh   ", area);
+  speedUnit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  grid->addWidget(speedUnit, 5, 2);
   grid->addWidget(leDir_, 5, 3);
   // The clock solution: kept hidden, as the form has it.
   const std::pair<const char*, QLineEdit*> clockFields[] = {
@@ -183,7 +196,22 @@ void ViewPage::BuildInstrument(QWidget* area) {
   lbBigSNR_->setFont(bigFont);
   lbBigSNR_->setAlignment(Qt::AlignCenter);
   lbBigSNR_->setMinimumWidth(QFontMetrics(bigFont).horizontalAdvance("00") + 6);
-  lbBigSNR_->setVisible(false);
+  // The big figure says what it is: the strongest C/N0 of the satellites in view, in dB-Hz.
+  bigSnrBox_ = new QWidget(area);
+  auto* bigSnrCaption = new QLabel("Best C/N0", bigSnrBox_);
+  bigSnrCaption->setObjectName("lbBigSNRCaption");
+  auto* bigSnrUnit = new QLabel("dB-Hz", bigSnrBox_);
+  lbBigSNR_->setParent(bigSnrBox_);
+  auto* bigSnrColumn = new QVBoxLayout(bigSnrBox_);
+  bigSnrColumn->setContentsMargins(0, 0, 0, 0);
+  bigSnrColumn->setSpacing(0);
+  bigSnrColumn->addStretch();
+  for (QLabel* label : {bigSnrCaption, lbBigSNR_, bigSnrUnit}) {
+    label->setAlignment(Qt::AlignCenter);
+    bigSnrColumn->addWidget(label);
+  }
+  bigSnrColumn->addStretch();
+  SetBigSnrVisible(false);
 
   btLog_ = new QPushButton(kLogCaption, area);
   btLog_->setObjectName("btLog");
@@ -199,7 +227,7 @@ void ViewPage::BuildInstrument(QWidget* area) {
   auto* signalRow = new QHBoxLayout(signalBox_);
   signalRow->setContentsMargins(0, 0, 0, 0);
   signalRow->addWidget(chCn0_, 1);
-  signalRow->addWidget(lbBigSNR_);
+  signalRow->addWidget(bigSnrBox_);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(btLog_);
   buttons->addStretch();
@@ -247,17 +275,61 @@ void ViewPage::BuildGrid() {
   sgMeas_->verticalHeader()->setDefaultSectionSize(rowHeight);
 }
 
+// sgSats: one row per satellite in view, the same satellites as the sky view and the C/N0 chart.
+void ViewPage::BuildSatelliteTable() {
+  sgSats_ = new QTableWidget(0, static_cast<int>(std::size(kSatelliteHeadings)), this);
+  sgSats_->setObjectName("sgSats");
+  QStringList headings;
+  for (const char* heading : kSatelliteHeadings) headings << QString::fromUtf8(heading);
+  sgSats_->setHorizontalHeaderLabels(headings);
+  sgSats_->verticalHeader()->setVisible(false);
+  sgSats_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  sgSats_->setSelectionMode(QAbstractItemView::NoSelection);
+  sgSats_->setFont(FixedFont());
+  sgSats_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  const int charWidth = sgSats_->fontMetrics().horizontalAdvance('0');
+  int width = 2 * sgSats_->frameWidth() + sgSats_->verticalScrollBar()->sizeHint().width();
+  for (int c = 0; c < sgSats_->columnCount(); ++c) {
+    const int columnWidth = 5 * charWidth + 10;
+    sgSats_->setColumnWidth(c, columnWidth);
+    width += columnWidth;
+  }
+  sgSats_->setMinimumWidth(width);
+  sgSats_->setMaximumWidth(width);
+  const int rowHeight = sgSats_->fontMetrics().height() + 3;
+  sgSats_->verticalHeader()->setMinimumSectionSize(rowHeight);
+  sgSats_->verticalHeader()->setDefaultSectionSize(rowHeight);
+}
+
+void ViewPage::ShowSatellites(const std::vector<SatelliteRow>& rows) {
+  const int count = static_cast<int>(rows.size());
+  if (sgSats_->rowCount() != count) sgSats_->setRowCount(count);
+  for (int r = 0; r < count; ++r) {
+    const std::string* cells[] = {&rows[r].prn, &rows[r].elevation, &rows[r].azimuth, &rows[r].cn0,
+                                  &rows[r].used};
+    for (int c = 0; c < static_cast<int>(std::size(cells)); ++c) {
+      const QString text = QString::fromStdString(*cells[c]);
+      QTableWidgetItem* item = sgSats_->item(r, c);
+      if (item == nullptr) {
+        item = new QTableWidgetItem;
+        item->setFlags(Qt::ItemIsEnabled);
+        item->setTextAlignment((c == 4 ? Qt::AlignHCenter : Qt::AlignRight) | Qt::AlignVCenter);
+        sgSats_->setItem(r, c, item);
+      }
+      if (item->text() != text) item->setText(text);
+    }
+  }
+}
+
 void ViewPage::SizeGridForChip(bool secondChip) {
   // Row 0 holds the headings and column 0 the row numbers, as fixed cells.
   const int rows = secondChip ? 17 : 13;
   sgMeas_->setRowCount(rows);
-  const QBrush fixedBrush = palette().brush(QPalette::Button);
   QFont headingFont = sgMeas_->font();
   headingFont.setBold(true);
   auto fixedItem = [&](const QString& text, Qt::Alignment alignment) {
     auto* item = new QTableWidgetItem(text);
     item->setFlags(Qt::ItemIsEnabled);
-    item->setBackground(fixedBrush);
     item->setFont(headingFont);
     item->setTextAlignment(alignment | Qt::AlignVCenter);
     return item;
@@ -276,10 +348,31 @@ void ViewPage::SizeGridForChip(bool secondChip) {
       sgMeas_->setItem(r, c, item);
     }
   }
+  ShadeFixedCells();
   // Every row shows: the rows' real heights (the style may keep them above the default).
   int height = 2 * sgMeas_->frameWidth();
   for (int r = 0; r < rows; ++r) height += sgMeas_->rowHeight(r);
   sgMeas_->setFixedHeight(height);
+}
+
+// The headings and row numbers in the palette's button colours, as a header is drawn; again when
+// the palette changes.
+void ViewPage::ShadeFixedCells() {
+  const QBrush background = palette().brush(QPalette::Button);
+  const QBrush text = palette().brush(QPalette::ButtonText);
+  for (int r = 0; r < sgMeas_->rowCount(); ++r) {
+    for (int c = 0; c < (r == 0 ? kGridColumns : 1); ++c) {
+      if (QTableWidgetItem* item = sgMeas_->item(r, c)) {
+        item->setBackground(background);
+        item->setForeground(text);
+      }
+    }
+  }
+}
+
+void ViewPage::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) ShadeFixedCells();
 }
 
 void ViewPage::ShowSizeButtons(bool larger, bool smaller) {
@@ -313,7 +406,10 @@ void ViewPage::SetClockVisible(bool visible) {
   sgMeas_->setVisible(expanded_ && measurementShown_);
 }
 
-void ViewPage::SetBigSnrVisible(bool visible) { lbBigSNR_->setVisible(visible); }
+void ViewPage::SetBigSnrVisible(bool visible) {
+  bigSnrBox_->setVisible(visible);
+  lbBigSNR_->setVisible(visible);
+}
 
 void ViewPage::NarrowSentenceField() { commands_->NarrowSentenceField(); }
 

@@ -15,6 +15,7 @@
 #include "monitor/receiver_conversation.h"
 #include "monitor/reports.h"
 #include "monitor/view_model.h"
+#include "ui/echo_view.h"
 
 class QLabel;
 class QLineEdit;
@@ -31,7 +32,7 @@ namespace vetra::ui {
 
 class SkyView;
 class Cn0Chart;
-class ClickLabel;
+class ReadoutLabel;
 class CommandArea;
 
 // What the View page needs of the main window.
@@ -66,7 +67,7 @@ class ViewPageHost {
 class ViewPage : public QWidget, public IPassDisplay {
   Q_OBJECT
  public:
-  static constexpr int kNmeaEchoLines = 500;  // moNMEA keeps the newest lines only
+  static constexpr int kNmeaEchoLines = EchoView::kLines;  // moNMEA keeps the newest lines only
 
   ViewPage(ViewPageHost& host, QWidget* parent = nullptr);
   ~ViewPage() override;
@@ -102,9 +103,15 @@ class ViewPage : public QWidget, public IPassDisplay {
  Q_SIGNALS:
   void sizeToggleRequested();  // btLarge, btSmall
 
+ protected:
+  void changeEvent(QEvent* event) override;
+
  private:
+  void ShadeFixedCells();
   void BuildInstrument(QWidget* area);
   void BuildGrid();
+  void BuildSatelliteTable();
+  void ShowSatellites(const std::vector<SatelliteRow>& rows);
   void SetClockVisible(bool visible);
   void ShowNavigation(const NavigationUpdate& update);
   void ShowReply(const ReplyEvent& reply);
@@ -115,14 +122,16 @@ class ViewPage : public QWidget, public IPassDisplay {
   bool expanded_ = false;
   bool measurementShown_ = false;  // lbClkOff and sgMeas: the record came from binary replies
 
-  QLabel *lbTime_, *lbFix_, *lbHigh_, *lpdop_, *lhdop_, *lvisible_, *lbFixNo_, *leSpeed_, *leDir_,
-      *lbBigSNR_, *lbClkOff_, *lbClkOffCaption_;
-  ClickLabel *lbLat_, *lbLong_;
+  QLabel *lbTime_, *lbFix_, *lbBigSNR_, *lbClkOffCaption_;
+  ReadoutLabel *lbLat_, *lbLong_, *lbHigh_, *lpdop_, *lhdop_, *lvisible_, *lbFixNo_, *leSpeed_,
+      *leDir_, *lbClkOff_;
+  QWidget* bigSnrBox_;  // lbBigSNR with its caption and unit
   QLineEdit *edMeasUTC_, *edCB_, *edTB_, *edFB_;
   SkyView* chSat_;
   Cn0Chart* chCn0_;
   QTableWidget* sgMeas_;
-  QPlainTextEdit* moNMEA_;
+  QTableWidget* sgSats_;  // the satellites in view, from NMEA or binary data
+  EchoView* echo_;        // moNMEA with its filter, Pause and Clear
   QPushButton *btLog_, *btLarge_, *btSmall_;
   QWidget* expandedArea_;
   QWidget* signalBox_;  // chCn0 and lbBigSNR

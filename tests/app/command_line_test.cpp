@@ -59,6 +59,15 @@ TEST(CommandLine, ViewerOptionsAreNotPositional) {
   EXPECT_EQ(o.positional, (std::vector<std::string>{"COM1"}));
 }
 
+// Qt's own -style keeps the program from setting Fusion over it.
+TEST(CommandLine, StyleOptionOfQtIsNoticed) {
+  using Args = std::vector<std::string>;
+  EXPECT_TRUE(StyleOptionGiven(Args{"-style", "Windows"}));
+  EXPECT_TRUE(StyleOptionGiven(Args{"COM2", "--style=windows"}));
+  EXPECT_FALSE(StyleOptionGiven(Args{"-stylesheet", "dark.qss"}));
+  EXPECT_FALSE(StyleOptionGiven(Args{"-style"}));  // no name: Qt ignores it too
+}
+
 TEST(Startup, WithoutSettingsOrArguments) {
   PortMap ports({"/dev/ttyUSB0"}, {});
   const StartupState s = DeriveStartup(Settings{}, ViewerOptions{}, "/home/eng/bench", ports);

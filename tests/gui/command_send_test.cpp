@@ -9,6 +9,7 @@
 
 #include "command_test_fixture.h"
 #include "commands/send_path.h"
+#include "ui/widget_text.h"
 
 namespace vetra::ui {
 namespace {
@@ -92,8 +93,8 @@ TEST_F(CommandAreaTest, BlockSatsColoursTheSatellitesSent) {
   EXPECT_EQ(EditText("lbSentence"), "25 25 f1 e1 02 01 00 00 80 93 0d 0a ");
   EXPECT_FALSE(prn1->isChecked());
   EXPECT_FALSE(prn32->isChecked());
-  EXPECT_EQ(prn1->palette().color(QPalette::WindowText), red);
-  EXPECT_EQ(prn32->palette().color(QPalette::WindowText), red);
+  EXPECT_EQ(prn1->palette().color(QPalette::WindowText), ReadableTextColour(prn1, red));
+  EXPECT_EQ(prn32->palette().color(QPalette::WindowText), ReadableTextColour(prn32, red));
   EXPECT_EQ(prn2->palette().color(QPalette::WindowText), normal);
   ASSERT_TRUE(ReceiverTook(1));
   EXPECT_EQ(receiver_->commands().back().id, 0xE1);
@@ -103,7 +104,7 @@ TEST_F(CommandAreaTest, BlockSatsColoursTheSatellitesSent) {
   ClickItem("rgBlkAction", 0);
   Send();
   EXPECT_EQ(prn1->palette().color(QPalette::WindowText), normal);
-  EXPECT_EQ(prn32->palette().color(QPalette::WindowText), red);
+  EXPECT_EQ(prn32->palette().color(QPalette::WindowText), ReadableTextColour(prn32, red));
   EXPECT_TRUE(WaitFor([&] { return Find<QRadioButton>("rbACK")->isChecked(); }));
 }
 

@@ -5,6 +5,7 @@
 #include <QDateTime>
 
 #include "command_test_fixture.h"
+#include "ui/widget_text.h"
 
 namespace vetra::ui {
 namespace {
@@ -73,7 +74,7 @@ TEST_F(CommandAreaTest, ChoosingACommandShowsItsPanelAndCaption) {
   EXPECT_EQ(LabelText("lbCmd"), "Set Extended Datum (1Bh)");
   auto* caption = Find<QLabel>("lbCmd");
   EXPECT_EQ(caption->palette().color(QPalette::WindowText),
-            caption->palette().color(QPalette::Highlight));
+            ReadableTextColour(caption, caption->palette().color(QPalette::Highlight)));
 
   Choose("Set Datum (03h)");
   EXPECT_FALSE(Find("lbEdIdx")->isHidden());

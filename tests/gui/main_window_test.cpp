@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <algorithm>
 #include <asio.hpp>
 #include <memory>
 
@@ -22,6 +24,7 @@
 #include "gui_support.h"
 #include "sim/virtual_receiver.h"
 #include "ui/cn0_chart.h"
+#include "ui/command_area.h"
 #include "ui/share_control.h"
 #include "ui/sky_view.h"
 
@@ -119,8 +122,10 @@ TEST_F(MainWindowTest, StartsOnSetupWithTheFormsTextsAndTheTtffTab) {
   EXPECT_EQ(pages->tabText(pages->indexOf(Find(*window, "tsTrace"))), "&TTFF");
   EXPECT_TRUE(Find(*window, "pnTrace")->isHidden());
   EXPECT_EQ(Find<QLabel>(*window, "lbCmd")->text(), "Please selelct a command");
-  EXPECT_TRUE(Find<QRadioButton>(*window, "rbACK")->isChecked());
-  EXPECT_FALSE(Find(*window, "pnAck")->isEnabled());
+  // ACK and NACK are indicators that take no clicks, and nothing is marked before a Send.
+  EXPECT_FALSE(Find<QRadioButton>(*window, "rbACK")->isChecked());
+  EXPECT_FALSE(Find<QRadioButton>(*window, "rbNACK")->isChecked());
+  EXPECT_TRUE(Find(*window, "rbACK")->testAttribute(Qt::WA_TransparentForMouseEvents));
   EXPECT_TRUE(Find(*window, "btScan")->isHidden());
   EXPECT_TRUE(Find(*window, "lbBigSNR")->isHidden());
   EXPECT_EQ(Find<QComboBox>(*window, "cbPort")->count(), 40);
@@ -359,6 +364,52 @@ TEST_F(MainWindowTest, SizeButtonsAndChannelCountOnTheViewPage) {
   EXPECT_FALSE(window->viewPage().expanded());
   EXPECT_TRUE(larger->isVisible());
   EXPECT_FALSE(smaller->isVisible());
+}
+
+TEST_F(MainWindowTest, DisplayMenuAndTabOrderServeTheKeyboard) {
+  auto window = MakeWindow();
+  AttachReceiver(*window);
+  // The double-click gestures as menu entries with shortcuts; the size only on the View page.
+  auto* format = window->findChild<QAction*>("CoordFormat1");
+  auto* channels = window->findChild<QAction*>("Channels1");
+  auto* size = window->findChild<QAction*>("WindowSize1");
+  ASSERT_TRUE(format && channels && size);
+  EXPECT_EQ(format->shortcut(), QKeySequence("Ctrl+Shift+F"));
+  EXPECT_EQ(channels->shortcut(), QKeySequence("Ctrl+Shift+H"));
+  EXPECT_EQ(size->shortcut(), QKeySequence("Ctrl+Shift+L"));
+  EXPECT_FALSE(size->isEnabled());
+  ASSERT_TRUE(window->ShowPage("tsView"));
+  EXPECT_TRUE(size->isEnabled());
+  size->trigger();
+  EXPECT_TRUE(window->viewPage().expanded());
+  format->trigger();
+  EXPECT_EQ(window->viewPage().coordinateFormat(), 1);
+  channels->trigger();
+  EXPECT_TRUE(WaitFor([&] { return window->conversation().channelCount() == 16; }));
+
+  // Tab goes from the tree through the chosen command's parameters to Send, then to the echo.
+  ASSERT_TRUE(window->viewPage().commandArea().SelectCommand(3));  // Set Datum: several fields
+  QWidget* tree = Find(*window, "CmdTree");
+  QWidget* panel = Find(*window, "pnSetDatum");
+  std::vector<QWidget*> order;
+  for (QWidget* w = tree->nextInFocusChain(); w != tree && order.size() < 300;
+       w = w->nextInFocusChain()) {
+    if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled()) order.push_back(w);
+  }
+  auto at = [&](const char* name) {
+    return std::find(order.begin(), order.end(), Find(*window, name)) - order.begin();
+  };
+  const auto send = at("btSend");
+  ASSERT_LT(send, static_cast<ptrdiff_t>(order.size()));
+  ptrdiff_t fields = 0;
+  for (ptrdiff_t i = 0; i < static_cast<ptrdiff_t>(order.size()); ++i) {
+    if (!panel->isAncestorOf(order[i])) continue;
+    ++fields;
+    EXPECT_LT(i, send) << order[i]->objectName().toStdString();
+  }
+  EXPECT_GE(fields, 3);
+  EXPECT_LT(send, at("cbEchoFilter"));
+  EXPECT_LT(at("cbEchoFilter"), at("moNMEA"));
 }
 
 TEST_F(MainWindowTest, UpgradePageStopsMonitoringAndShowsTheChipsAddress) {

@@ -12,6 +12,7 @@
 #include "pages_window.h"
 #include "ui/ttff_panel.h"
 #include "ui/ttff_plot.h"
+#include "ui/widget_text.h"
 
 namespace vetra::ui {
 namespace {
@@ -83,7 +84,9 @@ TEST_F(TtffPanelTest, TwoHotCyclesFromTheTtffTab) {
   panel_->Tick();  // begin and restart
   EXPECT_EQ(Text("lbGPSstatus"), "Restart.....");
   EXPECT_EQ(Text("lbTestCycle"), "Cycle 1");
-  EXPECT_EQ(Find<QLabel>("lbGPSstatus")->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+  auto* status = Find<QLabel>("lbGPSstatus");
+  EXPECT_EQ(status->palette().color(QPalette::WindowText),
+            ReadableTextColour(status, QColor(0, 128, 0)));
 
   bool sawFix = false;
   for (int tick = 0; tick < 80 && panel_->test().panel().timerRunning; ++tick) {
@@ -91,8 +94,8 @@ TEST_F(TtffPanelTest, TwoHotCyclesFromTheTtffTab) {
     if (HasFatalFailure()) return;
     if (Text("lbGPSstatus") == "Fix") {
       sawFix = true;
-      EXPECT_EQ(Find<QLabel>("lbGPSstatus")->palette().color(QPalette::WindowText),
-                QColor(255, 0, 0));
+      EXPECT_EQ(status->palette().color(QPalette::WindowText),
+                ReadableTextColour(status, QColor(255, 0, 0)));
       EXPECT_EQ(Text("lbTestStatus"), "2");
     }
     if (Text("lbTestCycle") == "Cycle 2" && panel_->test().state() == TtffState::Revision) {

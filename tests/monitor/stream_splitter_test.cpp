@@ -37,6 +37,7 @@ struct Line {
   ParserKind parser;
   int result;
   std::string head;
+  std::string raw;
 };
 
 class Splitter : public ::testing::Test {
@@ -47,7 +48,7 @@ class Splitter : public ::testing::Test {
     splitter.Process(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int>(bytes.size()),
                      now, [&](const EchoLine& line) {
                        lines.push_back({std::string(line.text), line.parser, line.result,
-                                        std::string(line.sentenceHead)});
+                                        std::string(line.sentenceHead), std::string(line.raw)});
                      });
     return lines;
   }
@@ -67,6 +68,7 @@ TEST_F(Splitter, SentenceThenFrameInOneRunGiveTwoLinesInOrder) {
   EXPECT_EQ(lines[0].parser, ParserKind::Nmea);
   EXPECT_EQ(lines[0].result, 1);
   EXPECT_EQ(lines[1].text, WithoutLineEnd(kClockOffset));
+  EXPECT_EQ(lines[1].raw, kClockOffset);  // every byte, for the echo's hex view
   EXPECT_EQ(lines[1].parser, ParserKind::Binary);
   EXPECT_EQ(lines[1].result, 1);
   EXPECT_EQ(binary.replies().clockOffset, 0x3412);

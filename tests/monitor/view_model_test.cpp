@@ -94,7 +94,7 @@ TEST(PositionView, TextsOfTheRecord) {
   r.speedKmh = -1;
   r.headingDeg = 123;
   const PositionView v = MakePositionView(r, 0, 12);
-  EXPECT_EQ(v.time, "2024/3/9\n7:5:0");
+  EXPECT_EQ(v.time, "2024/3/9\n07:05:00 UTC");
   EXPECT_EQ(v.latitude, "24.500000 N");
   EXPECT_EQ(v.longitude, "121.250000 E");
   EXPECT_EQ(v.altitude, "-12");

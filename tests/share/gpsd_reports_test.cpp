@@ -143,12 +143,14 @@ TEST(GpsdReports, OnlyWholeSentencesArePassedOn) {
   std::string badSum = gga;
   badSum.back() = badSum.back() == '0' ? '1' : '0';
   const Row rows[] = {
-      {"checksum matches", {gga, ParserKind::Nmea, 1}, true},
-      {"checksum does not match", {badSum, ParserKind::Nmea, 0}, false},
-      {"no checksum, decoded", {"$GPVTG,093.1,T,,M,19.4,N,36.0,K,A", ParserKind::Nmea, 1}, true},
-      {"cut off by its deadline", {"$GPGGA,1200", ParserKind::Nmea, 0}, false},
-      {"a binary frame", {"%%\xF2\xD0\x01", ParserKind::Binary, 1}, false},
-      {"bytes outside ASCII", {"$GPTXT,\x01\x02*00", ParserKind::Nmea, 0}, false},
+      {"checksum matches", {gga, ParserKind::Nmea, 1, {}}, true},
+      {"checksum does not match", {badSum, ParserKind::Nmea, 0, {}}, false},
+      {"no checksum, decoded",
+       {"$GPVTG,093.1,T,,M,19.4,N,36.0,K,A", ParserKind::Nmea, 1, {}},
+       true},
+      {"cut off by its deadline", {"$GPGGA,1200", ParserKind::Nmea, 0, {}}, false},
+      {"a binary frame", {"%%\xF2\xD0\x01", ParserKind::Binary, 1, {}}, false},
+      {"bytes outside ASCII", {"$GPTXT,\x01\x02*00", ParserKind::Nmea, 0, {}}, false},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(!ShareableSentence(row.line).empty(), row.passed) << row.what;

@@ -110,7 +110,9 @@ class ShareServerTest : public ::testing::Test {
     for (size_t sent = 0; sent < bytes; sent += 900) {
       pass.lines.push_back({Sentence("GPTXT,01,01,02,mark " + std::to_string(n) + " " +
                                      padding.substr(0, std::min<size_t>(padding.size(), 880))),
-                            ParserKind::Nmea, 1});
+                            ParserKind::Nmea,
+                            1,
+                            {}});
     }
     server.ShowPass(pass);
   }

@@ -19,7 +19,7 @@ inline PassValue PassOf(TNmea& nmea, std::initializer_list<std::string_view> bod
   PassValue pass;
   for (const std::string_view body : bodies) {
     const int result = ResultOf(nmea, WithChecksum(body));
-    pass.lines.push_back(EchoedLine{Sentence(body), ParserKind::Nmea, result});
+    pass.lines.push_back(EchoedLine{Sentence(body), ParserKind::Nmea, result, {}});
   }
   pass.navigation = NavigationUpdate{nmea.record(), DisplaySource::Nmea};
   return pass;
