@@ -78,6 +78,7 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   upgradeHooks.imagePath = [this]() -> std::string& { return fwPath_; };
   upgradeHooks.setPagesEnabled = [this](bool enabled) { pgCoder_->tabBar()->setEnabled(enabled); };
   upgradeHooks.showStatus = [this](const QString& text) { SetStatusPanel(2, text); };
+  upgradeHooks.secondChip = [this] { return secondChip(); };
   upgradePage_ = new UpgradePage(std::move(upgradeHooks), pgCoder_);
   configPage_ = new QWidget(pgCoder_);
   configPage_->setObjectName("tsConfig");
@@ -350,17 +351,31 @@ void TfmTop::StopTasks() {
   conversation_.reset();  // asks the thread to end and waits for it; closes the log and the port
 }
 
+bool TfmTop::MayQuit() {
+  // A load cut off mid-flash leaves the module silent: the user decides, and a confirmed quit
+  // stops the load between pieces and shows its verdict before the program ends.
+  if (!upgradePage_->loadRunning()) return true;
+  if (!messages_->Ask(kQuitDuringLoadText, kQuitDuringLoadTitle)) return false;
+  upgradePage_->StopLoadAndWait();
+  return true;
+}
+
 void TfmTop::closeEvent(QCloseEvent* event) {
+  if (!tasksStopped_ && !MayQuit()) {
+    event->ignore();
+    return;
+  }
   WriteSettings();
   StopTasks();
   event->accept();
 }
 
 void TfmTop::Exit1Click() {
+  if (!MayQuit()) return;
   WriteSettings();
-  // The process ends at once, without waiting for the tasks; the raw log gets every byte
-  // received so far first.
-  conversation_->CloseLog();
+  // The process ends at once once the tasks have let the port and the raw log go (every byte
+  // received is in the log).
+  StopTasks();
   std::fflush(nullptr);
   std::_Exit(0);
 }

@@ -118,6 +118,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   void AutoScanStep();
   void AutoScanFinished();
   void StopTasks();
+  bool MayQuit();  // false: a load runs and the user keeps it
 
   Options options_;
   Settings settings_;
