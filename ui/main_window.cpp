@@ -13,6 +13,7 @@
 #include <QTabBar>
 #include <QTimer>
 #include <cstdlib>
+#include <filesystem>
 
 #include "app/baud_table.h"
 #include "app/receiver_port.h"
@@ -44,7 +45,7 @@ TfmTop::TfmTop(Options options, QWidget* parent)
       handOff_(this),
       rules_(*this, *messages_),
       capture_([this](std::FILE* file) { return conversation_->AttachLog(file); },
-               [this] { conversation_->CloseLog(); }),
+               [this] { return conversation_->CloseLog(); }),
       scan_(ClockOf(options_), *messages_) {
   setObjectName("fmTop");
 
@@ -330,6 +331,21 @@ void TfmTop::PortFailed() {
   capture_.Released();
   messages_->Show(kPortFailedText, kErrorTitle);
   pgCoder_->setCurrentWidget(setupPage_);
+}
+
+void TfmTop::CaptureFailed(const std::string& reason) {
+  // The conversation closed the file with what it holds. The trace read stops on the receiver
+  // too and tells the user itself; the raw log stops here.
+  const CaptureUser holder = capture_.holder();
+  const std::string path = capture_.path();
+  if (holder == CaptureUser::TraceRead) tracePage_->CaptureFailed(path, reason);
+  capture_.Released();
+  if (holder == CaptureUser::RawLog) {
+    std::error_code error;
+    const uintmax_t size =
+        std::filesystem::is_regular_file(path, error) ? std::filesystem::file_size(path, error) : 0;
+    messages_->Show(RawLogFailedText(path, reason, error ? 0 : size), kErrorTitle);
+  }
 }
 
 void TfmTop::ShowTraceReport(const TraceReport& report) { tracePage_->ShowTraceReport(report); }

@@ -89,6 +89,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   QString ChooseLogFile(const QString& startFolder) override;
   void EnableHostButton() override;
   void PortFailed() override;
+  void CaptureFailed(const std::string& reason) override;
   void ShowTraceReport(const TraceReport& report) override;
   QString shownTraceStatus() const override;
   void TraceRecordArrived() override;
