@@ -305,8 +305,15 @@ void TracePage::ConvertClick() {
       break;
     case TraceConvertStatus::InputMissing:  // no capture: changes nothing and says nothing
     case TraceConvertStatus::OutputFailed:
-    case TraceConvertStatus::SameFile:
       ui_.lbCvtReport->clear();
+      break;
+    case TraceConvertStatus::SameFile:  // the output leads to the capture itself (a link)
+      ui_.lbCvtReport->clear();
+      if (hooks_.messages != nullptr) {
+        hooks_.messages->Show(output + " is the capture " + PathOf(kTraceCaptureFile) +
+                                  " itself: nothing was written.",
+                              kErrorTitle);
+      }
       break;
     case TraceConvertStatus::ReadFailed:
     case TraceConvertStatus::WriteFailed:

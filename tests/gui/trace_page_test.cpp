@@ -3,6 +3,7 @@
 // read and the raw log never hold the capture at the same time.
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -206,6 +207,7 @@ TEST_F(TracePageTest, RecordReadAndConvertMakeTheRoundTrip) {
   EXPECT_EQ(Text("lbCvtReport"),
             QString::fromStdString(std::to_string(logged) + " records written to tracedata.gps; 0 "
                                                             "skipped, 0 rejected by checksum"));
+  QCoreApplication::processEvents();  // the report label's new height is laid out
   SaveScreenshot("trace.png");
 
   // Another type resets the bar; a GPX track goes to its own file.
