@@ -1,5 +1,9 @@
 // vetra convert [--type ecef|geodetic|gga|rmc|gpx|kml] [IN] [OUT]
-// Turns a trace read's capture into text, as the Trace page's "Convert" does.
+// Turns a trace read's capture into text, as the Trace page's "Convert" does, and reports the
+// records written, those skipped (GPX and KML: not a real fix) or rejected by their checksum, and
+// the output file. OUT is written whole or not at all (a temporary file renamed over it); OUT may
+// not be IN (by device and inode, whatever the paths say).
+// Exit status: 0 on success; 1 when IN cannot be read, OUT is IN, or OUT cannot be written.
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -24,21 +28,31 @@ int RunConvert(ConvertOptions o) {
   const TraceFormat format = kTypes.at(o.type);
   if (o.output.empty()) o.output = TraceOutputFile(format);
   const auto result = ConvertTraceFile(o.input, o.output, format);
+  const std::string why = result.error.empty() ? "" : ": " + result.error;
   switch (result.status) {
     case TraceConvertStatus::InputMissing:
-      std::cerr << "vetra convert: cannot read the trace capture '" << o.input << "'\n";
+      std::cerr << "vetra convert: cannot read the trace capture '" << o.input << "'" << why
+                << "\n";
+      return 1;
+    case TraceConvertStatus::SameFile:
+      std::cerr << "vetra convert: '" << o.output << "' is the capture '" << o.input
+                << "' itself; nothing was written\n";
+      return 1;
+    case TraceConvertStatus::ReadFailed:
+      std::cerr << "vetra convert: reading '" << o.input << "' failed" << why << "; '" << o.output
+                << "' was left as it was\n";
       return 1;
     case TraceConvertStatus::OutputFailed:
-      std::cerr << "vetra convert: cannot create '" << o.output << "'\n";
+      std::cerr << "vetra convert: cannot create '" << o.output << "'" << why << "\n";
       return 1;
     case TraceConvertStatus::WriteFailed:
-      std::cerr << "vetra convert: writing '" << o.output << "' failed\n";
+      std::cerr << "vetra convert: writing '" << o.output << "' failed" << why << "; '" << o.output
+                << "' was left as it was\n";
       return 1;
     case TraceConvertStatus::Ok:
       break;
   }
-  std::cout << result.records << " records from " << result.bytesRead << " bytes written to "
-            << o.output << "\n";
+  std::cout << TraceConvertReport(result, o.output) << " (" << result.bytesRead << " bytes read)\n";
   return 0;
 }
 

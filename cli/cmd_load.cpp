@@ -3,10 +3,14 @@
 // the chip's boot monitor ("mpd.srec" / "mpdK900.srec" in the current directory, at 115,200 baud)
 // with --pmon, otherwise through the running firmware, which is addressed at --baud (default 4800)
 // and then loads at 115,200. Prints each state text, a progress bar on a terminal, and the verdict.
+// Through the running firmware the verdict waits for the restarted receiver's revision report (at
+// most 15 s after the last piece): without one it is "NOT CONFIRMED".
+// Ctrl-C or SIGTERM stops the load between pieces, as the Upgrade page's Write does, and prints
+// the verdict ("STOP!"); a second one ends the program at once. The terminal never asks: the load
+// starts as the command line says.
 // Exit status: 0 on "PASS!"; 1 with the failure text otherwise (also for a port that does not
-// open, a missing boot monitor and Ctrl-C, which stops the load); 2 for a bad image file
-// ("Wrong file!") or a usage error.
-#include <atomic>
+// open, a missing boot monitor and a stop); 2 for a bad image file ("Wrong file!") or a usage
+// error; 3 for "NOT CONFIRMED".
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
@@ -29,6 +33,8 @@
 namespace vetra::cli {
 namespace {
 
+constexpr int kExitNotConfirmed = 3;
+
 struct LoadArgs {
   std::string port;
   std::string pmon;  // "", "k700" or "k900"
@@ -36,8 +42,6 @@ struct LoadArgs {
   std::string address;
   std::string image;
 };
-
-std::atomic<bool> gInterrupted{false};
 
 class NoPassDisplay final : public IPassDisplay {
  public:
@@ -70,6 +74,17 @@ class TerminalLoadDisplay final : public ILoadDisplay {
     if (position_ < maximum_) ++position_;
     DrawBar();
   }
+  void FillProgress() override {
+    std::lock_guard lock(mutex_);
+    position_ = maximum_;
+    DrawBar();
+  }
+  // Ctrl-C or SIGTERM (the watcher's thread).
+  void Interrupt() {
+    std::lock_guard lock(mutex_);
+    interrupted_ = true;
+    changed_.notify_all();
+  }
   void ShowResult(std::string_view text, ResultColour) override {
     std::lock_guard lock(mutex_);
     verdict_ = std::string(text);
@@ -80,21 +95,22 @@ class TerminalLoadDisplay final : public ILoadDisplay {
     verdict_.reset();
   }
 
-  // Waits until the load has ended (a verdict, the loader back in state 1 or stopped), or until
-  // an interruption is seen. Returns the verdict ("" when none).
+  // Waits until the load has ended (a verdict, the loader back in state 1 or stopped); an
+  // interruption stops it first. Returns the verdict ("" when none).
   std::string WaitForEnd(TLoadTask& task) {
     std::unique_lock lock(mutex_);
     bool stopping = false;
     while (true) {
       const bool idle = state_ == kLoadReady || state_ == kLoadStopped;
       if (started_ && idle && (verdict_ || state_ == kLoadStopped)) break;
-      if (gInterrupted && !stopping) {
+      if (interrupted_ && !stopping) {
         stopping = true;
         lock.unlock();
-        task.SetActive(false);  // the next pass shows "STOP!"
+        task.SetActive(false);  // the next pass shows "STOP!", between two pieces
         lock.lock();
+        continue;
       }
-      changed_.wait_for(lock, std::chrono::milliseconds(200));
+      changed_.wait(lock);
     }
     EndBar();
     if (state_ == kLoadStopped) return "STOP!";
@@ -124,6 +140,7 @@ class TerminalLoadDisplay final : public ILoadDisplay {
   int maximum_ = 0;
   int position_ = 0;
   bool drawn_ = false;
+  bool interrupted_ = false;
   std::optional<std::string> verdict_;
 };
 
@@ -164,6 +181,11 @@ int Load(const LoadArgs& args) {
   }
   std::printf("%s: %s K bytes\n", args.image.c_str(), view.loadSizeText.c_str());
 
+  // Ctrl-C and SIGTERM from here on: the watcher is made before any other thread, which all
+  // inherit the blocked signals.
+  TerminalLoadDisplay display(StderrIsTerminal());
+  InterruptWatcher interrupt([&display] { display.Interrupt(); });
+
   ConsoleMessages messages("vetra load");
   const int openRate = monitorMode ? kMonitorBaud : args.baud;
   std::unique_ptr<IPort> opened = OpenReceiverPort(device, openRate, false, messages);
@@ -181,9 +203,6 @@ int Load(const LoadArgs& args) {
   conversation.AttachPort(std::move(opened));
   IPort* port = conversation.LendPort();
 
-  InterruptWatcher interrupt([] { gInterrupted = true; });
-
-  TerminalLoadDisplay display(StderrIsTerminal());
   TLoadTask task(
       image, monitor, SystemClock::instance(), [](const std::function<void()>& fn) { fn(); },
       display);
@@ -203,11 +222,14 @@ int Load(const LoadArgs& args) {
   task.SetActive(false);
   task.SetPort(nullptr);
   conversation.ReturnPort();
-  if (verdict == kVerdictPass) {
-    std::printf("%s\n", verdict.c_str());
-    return 0;
-  }
   std::printf("%s\n", verdict.empty() ? "LOAD FAIL!" : verdict.c_str());
+  if (verdict == kVerdictPass) return 0;
+  if (verdict == kVerdictNotConfirmed) {
+    std::fprintf(stderr,
+                 "vetra load: every piece was sent, but the receiver did not report its revision "
+                 "after restarting\n");
+    return kExitNotConfirmed;
+  }
   return 1;
 }
 

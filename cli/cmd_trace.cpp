@@ -10,16 +10,20 @@
 //   setup    the maintain command's Setup with the panel's fields (their defaults are the panel's:
 //            stop on full and power-on logging on, extended off, distance, interval, speed 0)
 //   test     the maintain command's Test: "TEST OK!" or "TEST FAIL!"
-//   read     asks for the status (the number of records logged), starts the Trace page's read,
-//            writes every byte received into --out (default "tracelog.tmp") until that many trace
-//            records have arrived, with a progress bar on stderr, then stops the read as the
-//            page's Stop does (the Request frame, then the read frame). `vetra convert` turns the
-//            file into text.
+//   read     asks for the status (the number of records logged); when the receiver still reads
+//            (a read cut short before), sends the explicit stop ("Read Trace" with "stop") and
+//            asks again; starts the Trace page's read, writes every byte received into --out
+//            (default "tracelog.tmp") until that many trace records have arrived, with a progress
+//            bar on stderr, then stops the read with the explicit stop frame confirmed by a
+//            status query (one exchange: after a silence the wind-down waits one more --timeout
+//            at most). A read that ends without a record removes an empty file, or names the
+//            file it leaves. `vetra convert` turns the file into text.
 // Every action prints "ACK" or "NACK" as the indicators show it; start, stop, clear and setup then
 // print the status report the receiver gives afterwards.
 // Exit status: 0 on success; 1 on NACK, on silence (no answer within --timeout seconds, default
 // 5; during a read, no new record for that long), when nothing is logged for a read, when the
-// port does not open or fails, or the capture file cannot be written; 2 for a usage error;
+// receiver keeps reading after the explicit stop, when the port does not open or fails, or the
+// capture file cannot be written; 2 for a usage error;
 // 130 when Ctrl-C ended a read (the file keeps every byte received; the read is stopped).
 #include <chrono>
 #include <cstdio>
@@ -33,6 +37,7 @@
 #include "trace/trace_convert.h"
 #include "trace/trace_frames.h"
 #include "trace/trace_page.h"
+#include "trace/trace_read_control.h"
 
 namespace vetra::cli {
 namespace {
@@ -189,19 +194,47 @@ int Test(ReceiverSession& session, const TraceArgs& args) {
   return failed ? 1 : 0;
 }
 
-// The page's Stop after the capture was closed (every byte in it): the Request frame, then the
-// read frame. Where the page pauses 100 ms between the two, this waits for the Request's ACK (on
-// a line busy with records that can take a second). Ctrl-C no longer cuts these waits short; a
-// second Ctrl-C ends the program.
+// The end of a read after the capture was closed (every byte in it): the explicit stop frame and
+// a status query, one exchange, so that a receiver gone silent holds it for one time-out at most.
+// Ctrl-C no longer cuts this wait short; a second Ctrl-C ends the program.
 void StopRead(ReceiverSession& session, const TraceArgs& args, int baudIndex) {
   session.ClearInterrupt();
-  session.SendAndWait(Command(TracePageRequestFrame(), AckOf(kTraceMaintainCommand), args));
-  const int idle = 0;
-  const ExchangeResult stopped = session.SendAndWait(
-      Command(TracePageReadFrame(idle, true, 0, baudIndex), AckOf(kTraceReadCommand), args));
-  if (stopped.outcome == ExchangeOutcome::Nack || stopped.outcome == ExchangeOutcome::NoAnswer) {
-    std::fprintf(stderr, "%s: the receiver did not acknowledge the end of the read\n", kProgram);
+  const ExchangeResult stopped =
+      session.SendAndWait(TraceReadStopAndQuery(baudIndex, args.timeoutSeconds * 1000));
+  const std::optional<TraceStatus> status = TraceStatusIn(stopped);
+  if (!status || status->state == kTraceStateReading) {
+    std::fprintf(stderr, "%s: the receiver did not confirm the end of the read\n", kProgram);
   }
+}
+
+// Makes sure the receiver is not reading before the page's read frame, which toggles, starts a
+// read: stops a read left running. 0, or the exit status with its message written.
+int EnsureNotReading(ReceiverSession& session, const TraceArgs& args, const TraceStatus& status,
+                     int baudIndex) {
+  if (GateReadStart(status, false) == ReadGate::Start) return 0;
+  std::fprintf(stderr, "%s: the receiver is still reading its log; stopping that read first\n",
+               kProgram);
+  const ExchangeResult stopped =
+      session.SendAndWait(TraceReadStopAndQuery(baudIndex, args.timeoutSeconds * 1000));
+  switch (GateReadStart(TraceStatusIn(stopped), true)) {
+    case ReadGate::Start:
+      return 0;
+    case ReadGate::StillReading:
+      std::fprintf(stderr, "%s: the receiver still reads after the stop; nothing was read\n",
+                   kProgram);
+      return 1;
+    case ReadGate::NoStatus:
+    case ReadGate::StopFirst:
+      break;
+  }
+  return AnswerFailure(stopped, args, "status report");
+}
+
+// What a read that ended early leaves: the file with what arrived, or, without a record, the file
+// removed when it is empty, named when it is not.
+std::string CaptureLeft(const std::string& path, uint64_t records, const char* holds) {
+  if (records != 0) return "'" + path + "' holds " + holds;
+  return "no record was read: " + SettleEmptyCapture(path);
 }
 
 int Read(ReceiverSession& session, const TraceArgs& args) {
@@ -216,19 +249,24 @@ int Read(ReceiverSession& session, const TraceArgs& args) {
     return 1;
   }
   const auto total = static_cast<uint64_t>(trace.recordsLogged);
+  const int baudIndex = TracePageBaudIndex(args.baud);
+  if (const int refused = EnsureNotReading(session, args, trace, baudIndex); refused != 0) {
+    return refused;
+  }
 
   std::string error;
   if (!session.StartCapture(args.out, error)) {
     std::fprintf(stderr, "%s: cannot write '%s': %s\n", kProgram, args.out.c_str(), error.c_str());
     return 1;
   }
-  const int baudIndex = TracePageBaudIndex(args.baud);
   const int reading = 2;
   const ExchangeResult started = session.SendAndWait(
       Command(TracePageReadFrame(reading, true, 0, baudIndex), AckOf(kTraceReadCommand), args));
   if (started.outcome == ExchangeOutcome::Nack || started.outcome == ExchangeOutcome::PortFailed) {
     session.StopCapture();
-    return AnswerFailure(started, args, "acknowledgement");
+    const int status = AnswerFailure(started, args, "acknowledgement");
+    std::fprintf(stderr, "%s: %s\n", kProgram, CaptureLeft(args.out, 0, "").c_str());
+    return status;
   }
   // Silence here is judged below: records may flow without an ACK; Ctrl-C is judged below too.
 
@@ -256,11 +294,10 @@ int Read(ReceiverSession& session, const TraceArgs& args) {
 
   if (result == ReceiverSession::WaitResult::PortFailed) {
     session.StopCapture();
-    std::fprintf(stderr,
-                 "%s: the receiver's port failed (unplugged?) after %llu of %llu records; '%s' "
-                 "holds every byte received\n",
-                 kProgram, static_cast<unsigned long long>(records),
-                 static_cast<unsigned long long>(total), args.out.c_str());
+    std::fprintf(
+        stderr, "%s: the receiver's port failed (unplugged?) after %llu of %llu records; %s\n",
+        kProgram, static_cast<unsigned long long>(records), static_cast<unsigned long long>(total),
+        CaptureLeft(args.out, records, "every byte received").c_str());
     return 1;
   }
   const bool written = session.StopCapture();
@@ -273,19 +310,16 @@ int Read(ReceiverSession& session, const TraceArgs& args) {
     return 1;
   }
   if (result == ReceiverSession::WaitResult::Interrupted) {
-    std::fprintf(stderr,
-                 "%s: interrupted after %llu of %llu records; '%s' holds every byte "
-                 "received\n",
-                 kProgram, static_cast<unsigned long long>(records),
-                 static_cast<unsigned long long>(total), args.out.c_str());
+    std::fprintf(stderr, "%s: interrupted after %llu of %llu records; %s\n", kProgram,
+                 static_cast<unsigned long long>(records), static_cast<unsigned long long>(total),
+                 CaptureLeft(args.out, records, "every byte received").c_str());
     return kExitInterrupted;
   }
   if (result == ReceiverSession::WaitResult::TimedOut) {
-    std::fprintf(stderr,
-                 "%s: no record for %d s after %llu of %llu records; '%s' holds what "
-                 "arrived\n",
-                 kProgram, args.timeoutSeconds, static_cast<unsigned long long>(records),
-                 static_cast<unsigned long long>(total), args.out.c_str());
+    std::fprintf(stderr, "%s: no record for %d s after %llu of %llu records; %s\n", kProgram,
+                 args.timeoutSeconds, static_cast<unsigned long long>(records),
+                 static_cast<unsigned long long>(total),
+                 CaptureLeft(args.out, records, "what arrived").c_str());
     return 1;
   }
   std::printf("Read %llu records (%llu bytes) into %s\n", static_cast<unsigned long long>(records),

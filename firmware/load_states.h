@@ -20,8 +20,8 @@ enum LoadState : int {
   kLoadErase = 9,           // running firmware: waiting for the end of the erase
   kLoadSendData = 10,       // running firmware: sending 64-byte chunks
   kLoadWaitRequest = 11,    // running firmware: waiting for the data request
-  kLoadCheckCrc = 12,       // never entered
-  kLoadCheckRevision = 13,  // never entered
+  kLoadCheckCrc = 12,       // running firmware: the receiver programs, checks and restarts
+  kLoadCheckRevision = 13,  // running firmware: its revision was asked for, waiting for it
   kLoadProgramOk = 14,      // success, held one second
   kLoadStopped = 15,        // stopped by the user
 };
@@ -41,7 +41,8 @@ inline constexpr std::array<std::string_view, kLoadStateCount> kLoadPageTexts = 
 static_assert(kLoadStatusTexts.size() == kLoadStopped + 1);
 static_assert(kLoadPageTexts.size() == kLoadStopped + 1);
 
-// Verdicts in the result label: red for failures, green for "PASS!".
+// Verdicts in the result label: red for failures, green for "PASS!", amber for a load that was
+// sent whole but that the receiver never confirmed.
 inline constexpr std::string_view kVerdictPass = "PASS!";
 inline constexpr std::string_view kVerdictPmonFail = "PMON FAIL!";
 inline constexpr std::string_view kVerdictEraseFail = "ERASE FAIL!";
@@ -50,6 +51,8 @@ inline constexpr std::string_view kVerdictLoadFail = "LOAD FAIL!";
 inline constexpr std::string_view kVerdictSendFail = "SEND FAIL!";
 // The port failed while reading (a receiver unplugged mid-load).
 inline constexpr std::string_view kVerdictReadFail = "READ FAIL!";
+// Every piece went out through the running firmware, but no revision report came after it.
+inline constexpr std::string_view kVerdictNotConfirmed = "NOT CONFIRMED";
 
 inline std::string_view LoadStatusText(int state) {
   return state >= 0 && state < kLoadStateCount ? kLoadStatusTexts[state] : std::string_view{};

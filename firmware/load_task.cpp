@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "firmware/load_frames.h"
+#include "link/frame.h"
 #include "link/thread_name.h"
 
 namespace vetra {
@@ -61,11 +62,11 @@ void TLoadTask::SetActive(bool active) {
   active_ = active;
 }
 
-void TLoadTask::Start(bool monitorMode, uint32_t loadAddress) {
+void TLoadTask::Start(bool monitorMode, uint32_t loadAddress, int moduleBaud) {
   std::lock_guard lock(requestMutex_);
   pendingImage_ = windowImage_;
   pendingMonitor_ = windowMonitor_;
-  request_ = StartRequest{monitorMode, loadAddress};
+  request_ = StartRequest{monitorMode, loadAddress, moduleBaud};
 }
 
 // A Start is taken over on the task's own thread, so that the state it sets and the notification
@@ -84,8 +85,12 @@ void TLoadTask::TakeStartRequest() {
   }
   monitorMode_ = request.monitorMode;
   loadAddress_ = request.loadAddress;
+  moduleBaud_ = request.moduleBaud;
   active_ = true;
-  if (state_ == kLoadStopped) SetState(kLoadReady, 0);
+  // From "STOP!" straight into the new load: a notification of "Standby" in between would release
+  // the Write button that the new load holds down.
+  if (state_ == kLoadStopped) state_ = kLoadReady;
+  InitProgressBar();  // the last load's bar stays until now
   SetState(monitorMode_ ? kLoadStartPmon : kLoadStart, 0);
 }
 
@@ -101,6 +106,8 @@ void TLoadTask::Notify(const std::function<void()>& fn) {
 
 void TLoadTask::SetState(int state, int timeoutSeconds) {
   deadline_ = timeoutSeconds == 0 ? 0 : clock_.nowSeconds() + timeoutSeconds;
+  // The full bar of a load that passed stays until the next load starts.
+  const bool keepBar = state == kLoadReady && state_ == kLoadProgramOk;
   state_ = state;
   timedOut_ = false;
   sleepMs_ = state == kLoadSendData ? 0 : 1;
@@ -108,8 +115,8 @@ void TLoadTask::SetState(int state, int timeoutSeconds) {
     const int x = image_.size() / 128;
     progressStep_ = x - x % 64 + 64;
   }
-  Notify([this, state] {
-    if (state == kLoadReady) display_.InitProgress(128);
+  Notify([this, state, keepBar] {
+    if (state == kLoadReady && !keepBar) display_.InitProgress(128);
     LoadStateView view;
     view.state = state;
     view.statusText = LoadStatusText(state);
@@ -141,7 +148,17 @@ void TLoadTask::Fail(std::string_view verdict) {
   SetState(kLoadReady, 0);
 }
 
-bool TLoadTask::Send(const uint8_t* bytes, int count) {
+void TLoadTask::Pass() {
+  Notify([this] { display_.FillProgress(); });
+  ShowResult(kVerdictPass, ResultColour::Green);
+}
+
+void TLoadTask::NotConfirmed() {
+  ShowResult(kVerdictNotConfirmed, ResultColour::Amber);
+  SetState(kLoadReady, 0);
+}
+
+bool TLoadTask::Write(const uint8_t* bytes, int count) {
   if (count <= 0) return true;
   int written = -1;
   if (port_ != nullptr) {
@@ -151,7 +168,11 @@ bool TLoadTask::Send(const uint8_t* bytes, int count) {
       written = -1;
     }
   }
-  if (written == count) return true;
+  return written == count;
+}
+
+bool TLoadTask::Send(const uint8_t* bytes, int count) {
+  if (Write(bytes, count)) return true;
   // A module must never be left half-written without a word: the load ends here.
   Fail(kVerdictSendFail);
   return false;
@@ -189,9 +210,16 @@ void TLoadTask::RunPass() {
   int n = port_ != nullptr ? port_->rxData(buffer_, kReceiveBuffer) : 0;
   if (n < 0) {
     // The port failed (a receiver unplugged): a running load ends with a verdict, and the pass
-    // pauses like an idle one instead of spinning on the dead port.
+    // pauses like an idle one instead of spinning on the dead port. Once every piece went out,
+    // the load is only unconfirmed; a verdict already reached stands, and its hold ends on time.
     const int now = state_;
-    if (now > kLoadReady && now < kLoadProgramOk) Fail(kVerdictReadFail);
+    if (now == kLoadCheckCrc || now == kLoadCheckRevision) {
+      NotConfirmed();
+    } else if (now > kLoadReady && now < kLoadProgramOk) {
+      Fail(kVerdictReadFail);
+    } else if (now == kLoadProgramOk && timedOut_) {
+      SetState(kLoadReady, 0);
+    }
     release.lock.unlock();
     clock_.sleepMs(kIdleSleepMs);
     return;
@@ -215,6 +243,10 @@ void TLoadTask::RunPass() {
       if (code == kNmeaStartAck) ack_ = 1;
       if (code == kNmeaStartRefused) ack_ = -1;
       if (code == kNmeaEraseDone) eraseDone_ = true;
+      const int now = state_;
+      if (now == kLoadCheckCrc || now == kLoadCheckRevision) {
+        WatchForRevisionReply(p, std::clamp(consumed, 0, n));
+      }
     }
     if (n > 0 && consumed <= 0) consumed = n;  // never loop without progress
     consumed = std::min(consumed, n);
@@ -270,6 +302,7 @@ void TLoadTask::RunStep(int nmeaCode, MonitorReply reply) {
       if (eraseDone_) {
         SetState(kLoadSendData, 0);
         offset_ = 0;
+        requestedAt_ = 0;
       } else if (timedOut_) {
         Fail(kVerdictEraseFail);
       }
@@ -279,16 +312,21 @@ void TLoadTask::RunStep(int nmeaCode, MonitorReply reply) {
       break;
     case kLoadWaitRequest:
       if (nmeaCode == kNmeaDataRequest) {
+        requestedAt_ = offset_;
         SetState(kLoadSendData, 0);
       } else if (timedOut_) {
         Fail(kVerdictSendFail);
       }
       break;
+    case kLoadCheckCrc:
+    case kLoadCheckRevision:
+      StepConfirm(nmeaCode);
+      break;
     case kLoadProgramOk:
     case kLoadStopped:
       if (timedOut_) SetState(kLoadReady, 0);
       break;
-    default:  // 0, 1, 12, 13: nothing to do
+    default:  // 0, 1: nothing to do
       break;
   }
 }
@@ -324,7 +362,7 @@ void TLoadTask::StepCheckCode(MonitorReply reply) {
     const uint16_t swapped = static_cast<uint16_t>(value >> 8 | value << 8);
     if (swapped == imageSum_) {
       SetState(kLoadProgramOk, 1);
-      ShowResult(kVerdictPass, ResultColour::Green);
+      Pass();
       Send(&kBootCommand, 1);
     } else {
       // The monitor got something else than was sent: say so, do not leave it silent.
@@ -358,11 +396,63 @@ void TLoadTask::StepSendChunk() {
   if (offset_ > 0 && offset_ % progressStep_ == 0) Notify([this] { display_.StepProgress(); });
   offset_ += chunk;
   if (offset_ >= size) {
-    ShowResult(kVerdictPass, ResultColour::Green);
-    SetState(kLoadProgramOk, 1);
+    BeginConfirmation();
   } else if (offset_ % kRequestEvery == 0) {
     SetState(kLoadWaitRequest, 4);
   }
+}
+
+void TLoadTask::BeginConfirmation() {
+  // The bytes after the last data request may still be on their way; the line keeps its rate
+  // until they can have left (a reset purges what has not).
+  const int64_t inFlight = image_.size() - requestedAt_;
+  lastPieceMs_ = clock_.nowMs();
+  lineBackAtMs_ = lastPieceMs_ + inFlight * 10 * 1000 / kLoadBaud + kLineSettleMs;
+  lineBack_ = false;
+  revisionReported_ = false;
+  revisionFrames_ = TFrameReceiver{};
+  SetState(kLoadCheckCrc, 0);
+}
+
+void TLoadTask::WatchForRevisionReply(const uint8_t* bytes, int count) {
+  while (count > 0) {
+    const FrameFeed feed = revisionFrames_.Feed(bytes, count);
+    if (feed.consumed <= 0) break;
+    const auto frame = revisionFrames_.frame();
+    if (feed.ended && feed.checksumOk && frame.size() >= 2 && frame[0] == kClassReply &&
+        frame[1] == kRevisionReplyId) {
+      revisionReported_ = true;
+    }
+    bytes += feed.consumed;
+    count -= feed.consumed;
+  }
+}
+
+void TLoadTask::StepConfirm(int nmeaCode) {
+  if (nmeaCode == kNmeaRevision || revisionReported_) {
+    SetState(kLoadProgramOk, 1);
+    Pass();
+    return;
+  }
+  const int64_t now = clock_.nowMs();
+  if (!lineBack_ && now >= lineBackAtMs_) {
+    lineBack_ = true;
+    if (port_ != nullptr) port_->Reset(moduleBaud_, 8, 0, 0);
+    nmea_.ResetState();
+    revisionFrames_ = TFrameReceiver{};
+    purged_ = true;
+    return;
+  }
+  if (state_ == kLoadCheckCrc && lineBack_ && now - lastPieceMs_ >= kAskRevisionAfterMs) {
+    // The image went out whole: a question that cannot be asked leaves the load unconfirmed.
+    if (!Write(kQueryRevisionFrame.data(), static_cast<int>(kQueryRevisionFrame.size()))) {
+      NotConfirmed();
+      return;
+    }
+    SetState(kLoadCheckRevision, 0);
+    return;
+  }
+  if (now - lastPieceMs_ >= kConfirmWithinMs) NotConfirmed();
 }
 
 }  // namespace vetra

@@ -1,6 +1,8 @@
 #pragma once
-// Message boxes with a fixed text and title. The desktop program shows a QMessageBox; the terminal
-// prints to stderr; tests record them.
+// Message boxes with a fixed text and title, and questions a user answers before something that
+// cannot be undone. The desktop program shows a QMessageBox; the terminal prints to stderr and
+// never asks (it acts as it was told on its command line, so that scripts keep working); tests
+// record them and answer as they choose.
 
 #include <string>
 
@@ -11,6 +13,13 @@ class IMessages {
   enum class Kind { Error, Information };
   virtual ~IMessages() = default;
   virtual void Show(const std::string& text, const std::string& title, Kind kind = Kind::Error) = 0;
+  // True when the user goes ahead. The window's question has Cancel as its default button;
+  // where nobody is asked (the terminal), the answer is yes.
+  virtual bool Ask(const std::string& text, const std::string& title) {
+    (void)text;
+    (void)title;
+    return true;
+  }
 };
 
 // Messages that nobody sees (a default where no one is listening).

@@ -40,6 +40,12 @@ struct LineHealth {
   int64_t lastValidSeconds = 0;    // wall clock of the last accepted sentence or frame; 0: none
 };
 
+// The capture file could not be written (a full disk): the conversation closed it with what was
+// written so far and captures no more.
+struct CaptureFailure {
+  std::string reason;  // the system's ("No space left on device")
+};
+
 struct PassValue {
   char heartbeat = 0;  // 'X' or 'O' (status panel 0) when bytes arrived; 0 when none did
   std::vector<EchoedLine> lines;
@@ -51,11 +57,12 @@ struct PassValue {
   int channelCount = 12;      // the C/N0 chart's horizontal range
   bool hostAnswered = false;  // a lone 'U' was answered: the "Host" button is enabled
   bool portFailed = false;    // reading stopped, the capture closed with every byte received
+  std::optional<CaptureFailure> captureFailure;
   LineHealth health;
 
   bool HasNews() const {
     return heartbeat != 0 || !lines.empty() || !replies.empty() || navigation || hostAnswered ||
-           portFailed;
+           portFailed || captureFailure;
   }
 };
 

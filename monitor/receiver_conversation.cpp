@@ -1,7 +1,9 @@
 #include "monitor/receiver_conversation.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <exception>
+#include <system_error>
 #include <utility>
 
 #include "link/thread_name.h"
@@ -25,6 +27,10 @@ constexpr uint8_t kHostHandshake = 'U';
 constexpr const char* kNoPort = "no port";
 constexpr const char* kNotMonitored = "monitoring stopped";
 constexpr const char* kPortFailed = "the port failed";
+
+std::string ErrorText(int error) {
+  return error != 0 ? std::generic_category().message(error) : "the file could not be written";
+}
 
 ExchangeResult NoPortResult() {
   ExchangeResult result;
@@ -199,11 +205,13 @@ bool ReceiverConversation::AttachLog(std::FILE* file) {
   return true;
 }
 
-void ReceiverConversation::CloseLog() {
+std::string ReceiverConversation::CloseLog() {
   std::lock_guard lock(logMutex_);
-  if (log_ == nullptr) return;
-  std::fclose(log_);
+  if (log_ == nullptr) return {};
+  errno = 0;
+  const bool closed = std::fclose(log_) == 0;
   log_ = nullptr;
+  return closed ? std::string() : ErrorText(errno);
 }
 
 bool ReceiverConversation::logAttached() const {
@@ -211,9 +219,17 @@ bool ReceiverConversation::logAttached() const {
   return log_ != nullptr;
 }
 
-void ReceiverConversation::WriteLog(const uint8_t* bytes, int count) {
+void ReceiverConversation::WriteLog(const uint8_t* bytes, int count, PassValue& pass) {
   std::lock_guard lock(logMutex_);
-  if (log_ != nullptr) std::fwrite(bytes, 1, static_cast<size_t>(count), log_);
+  if (log_ == nullptr) return;
+  errno = 0;
+  const auto size = static_cast<size_t>(count);
+  // Flushed at once: a buffer would hide a full disk until the file is closed.
+  if (std::fwrite(bytes, 1, size, log_) == size && std::fflush(log_) == 0) return;
+  const int error = errno;
+  std::fclose(log_);  // keeps what was written
+  log_ = nullptr;
+  pass.captureFailure = CaptureFailure{ErrorText(error)};
 }
 
 // --- Talking ------------------------------------------------------------------------------------
@@ -286,7 +302,7 @@ void ReceiverConversation::RunPass() {
     pass.heartbeat = heartbeat_ % 2 == 0 ? 'X' : 'O';
     ++heartbeat_;
     health_.bytesRead += static_cast<uint64_t>(count);
-    WriteLog(receiveBuffer_, count);
+    WriteLog(receiveBuffer_, count, pass);
   }
   if (options_.hostMode && count == 1 && receiveBuffer_[0] == kHostHandshake) {
     // The receiver's handshake byte is answered, not parsed.

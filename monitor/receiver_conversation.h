@@ -31,7 +31,9 @@
 // ClosePort, LendPort, ResetLine) may be made from inside a hand-off or a completion too.
 //
 // The capture file closes under its own lock, from any thread: CloseLog returns with every byte
-// received in the file, without waiting for a pass that may itself be waiting on the caller.
+// received in the file, without waiting for a pass that may itself be waiting on the caller. Every
+// write is flushed and checked: a capture that cannot be written (a full disk) is closed with
+// what it holds, and the pass value says why (captureFailure); no byte is dropped unnoticed.
 
 #include <algorithm>
 #include <atomic>
@@ -114,7 +116,9 @@ class ReceiverConversation final : public IFrameWriter {
   // --- The capture slot: a raw log or the trace read's file, one at a time. The conversation
   // owns an attached file and closes it; a refused file stays the caller's.
   bool AttachLog(std::FILE* file);  // false when a file is attached already
-  void CloseLog();                  // every received byte is in the file when it returns
+  // Every received byte is in the file when it returns. The system's reason when the file could
+  // not be closed whole (its last bytes not written), else "".
+  std::string CloseLog();
   bool logAttached() const;
 
   // --- Talking. False (nothing queued, onDone not called) when no port is open.
@@ -149,7 +153,7 @@ class ReceiverConversation final : public IFrameWriter {
   bool Drain(IPort& port);
   void Parse(int count, PassValue& pass);
   void StopOnPortFailure(PassValue& pass);
-  void WriteLog(const uint8_t* bytes, int count);
+  void WriteLog(const uint8_t* bytes, int count, PassValue& pass);
   void Publish(const std::optional<NavigationUpdate>& navigation);
   void Deliver(const PassValue& pass);
   void SleepMs(int milliseconds);

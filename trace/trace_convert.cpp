@@ -1,13 +1,18 @@
 #include "trace/trace_convert.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include "trace/trace_scanner.h"
 
 namespace vetra {
 
 namespace {
+namespace fs = std::filesystem;
+
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -21,6 +26,31 @@ bool WriteAll(std::FILE* f, std::string& text) {
   text.clear();
   return ok;
 }
+
+std::string ErrorText(int error) {
+  return error != 0 ? std::generic_category().message(error) : std::string();
+}
+
+// A name beside the output that no file has yet.
+fs::path TemporaryBeside(const fs::path& output) {
+  for (int n = 0;; ++n) {
+    fs::path candidate = output;
+    candidate += n == 0 ? ".part" : ".part" + std::to_string(n);
+    std::error_code error;
+    if (!fs::exists(candidate, error)) return candidate;
+  }
+}
+
+// Removes the temporary file unless it was put in place.
+struct TemporaryOutput {
+  fs::path path;
+  bool kept = false;
+  ~TemporaryOutput() {
+    std::error_code error;
+    if (!kept) fs::remove(path, error);
+  }
+};
+
 }  // namespace
 
 const char* TraceOutputFile(TraceFormat format) {
@@ -40,11 +70,19 @@ TraceConvertResult ConvertTraceFile(const std::string& inputPath, const std::str
   File in(std::fopen(inputPath.c_str(), "rb"));
   if (!in) {
     result.status = TraceConvertStatus::InputMissing;
+    result.error = ErrorText(errno);
     return result;
   }
-  File out(std::fopen(outputPath.c_str(), "wb"));
+  std::error_code same;
+  if (fs::equivalent(inputPath, outputPath, same)) {
+    result.status = TraceConvertStatus::SameFile;
+    return result;
+  }
+  TemporaryOutput temporary{TemporaryBeside(outputPath)};
+  File out(std::fopen(temporary.path.string().c_str(), "wb"));
   if (!out) {
     result.status = TraceConvertStatus::OutputFailed;
+    result.error = ErrorText(errno);
     return result;
   }
   if (callbacks.started) {
@@ -63,21 +101,67 @@ TraceConvertResult ConvertTraceFile(const std::string& inputPath, const std::str
   uint8_t block[kBlockSize];
   for (;;) {
     if (callbacks.beforeBlock) callbacks.beforeBlock();
+    errno = 0;
     const size_t n = std::fread(block, 1, sizeof block, in.get());
-    if (n == 0) break;
+    if (n == 0) {
+      if (std::ferror(in.get())) {
+        result.status = TraceConvertStatus::ReadFailed;
+        result.error = ErrorText(errno);
+        return result;
+      }
+      break;
+    }
     result.bytesRead += n;
     if (callbacks.progress) callbacks.progress(static_cast<int64_t>(result.bytesRead));
     scanner.Feed({block, n}, [&](std::span<const uint8_t, kTracePayloadSize> payload) {
-      formatter.Format(DecodeTraceRecord(payload), text);
+      if (formatter.Format(DecodeTraceRecord(payload), text)) {
+        ++result.records;
+      } else {
+        ++result.skipped;
+      }
     });
     if (text.size() >= kFlushSize) writeOk = WriteAll(out.get(), text) && writeOk;
   }
   formatter.End(text);
+  result.badChecksums = scanner.badChecksums();
+  errno = 0;
   writeOk = WriteAll(out.get(), text) && writeOk;
+  writeOk = std::fflush(out.get()) == 0 && writeOk;
+  const int writeError = errno;
   writeOk = std::fclose(out.release()) == 0 && writeOk;
-  result.records = scanner.recordsFound();
-  if (!writeOk) result.status = TraceConvertStatus::WriteFailed;
+  if (!writeOk) {
+    result.status = TraceConvertStatus::WriteFailed;
+    result.error = ErrorText(writeError != 0 ? writeError : errno);
+    return result;
+  }
+  std::error_code renamed;
+  fs::rename(temporary.path, outputPath, renamed);
+  if (renamed) {
+    result.status = TraceConvertStatus::WriteFailed;
+    result.error = renamed.message();
+    return result;
+  }
+  temporary.kept = true;
   return result;
+}
+
+std::string TraceConvertReport(const TraceConvertResult& result, const std::string& outputName) {
+  return std::to_string(result.records) + " records written to " + outputName + "; " +
+         std::to_string(result.skipped) + " skipped, " + std::to_string(result.badChecksums) +
+         " rejected by checksum";
+}
+
+uint64_t CountTraceRecords(const std::string& path) {
+  std::error_code error;
+  if (!fs::is_regular_file(path, error)) return 0;
+  File in(std::fopen(path.c_str(), "rb"));
+  if (!in) return 0;
+  TTraceScanner scanner;
+  uint8_t block[kBlockSize];
+  for (size_t n; (n = std::fread(block, 1, sizeof block, in.get())) > 0;) {
+    scanner.Feed({block, n}, [](std::span<const uint8_t, kTracePayloadSize>) {});
+  }
+  return scanner.recordsFound();
 }
 
 }  // namespace vetra

@@ -45,6 +45,13 @@ DegreesMinutes ToDegreesMinutes(double degrees) {
           static_cast<int>(total % 10000)};
 }
 
+// The longitude as the tracks write it, 7 decimals: GPX allows -180 up to but not 180, so a
+// value that prints as 180 is written as -180, the same meridian.
+double TrackLongitude(double degrees) {
+  const double rounded = std::round(degrees * 1e7) / 1e7;
+  return rounded >= 180.0 ? rounded - 360.0 : rounded;
+}
+
 std::string WithChecksum(const char* body, int length) {
   std::string sentence(body, static_cast<size_t>(length));
   unsigned char sum = 0;
@@ -79,11 +86,25 @@ TracePosition TraceRecordPosition(const TraceRecord& record) {
   return {geodetic[0] * kDegreesPerRadian, geodetic[1] * kDegreesPerRadian, geodetic[2]};
 }
 
-TraceTime TTraceFormatter::NextTime(const TraceRecord& record) {
+TraceTime TTraceFormatter::TimeOf(const TraceRecord& record) const {
   int seconds = 2 * record.timeField;
   if (seconds == previousSeconds_) seconds += 1;
-  previousSeconds_ = seconds;
   return {record.year, record.month, record.day, seconds / 3600, seconds % 3600 / 60, seconds % 60};
+}
+
+TraceTime TTraceFormatter::NextTime(const TraceRecord& record) {
+  const TraceTime t = TimeOf(record);
+  previousSeconds_ = t.hour * 3600 + t.minute * 60 + t.second;
+  return t;
+}
+
+bool ImplausibleTraceFix(const TraceTime& t, const TraceRecord& r) {
+  static constexpr int kDaysInMonth[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (t.year < 1980 || t.month < 1 || t.month > 12 || t.day < 1) return true;
+  const bool leap = (t.year % 4 == 0 && t.year % 100 != 0) || t.year % 400 == 0;
+  const int days = t.month == 2 && !leap ? 28 : kDaysInMonth[t.month - 1];
+  if (t.day > days || t.hour > 23) return true;
+  return r.x == 0 && r.y == 0 && r.z == 0;
 }
 
 void TTraceFormatter::Begin(std::string& out) {
@@ -105,16 +126,23 @@ void TTraceFormatter::End(std::string& out) {
   if (format_ == TraceFormat::Gpx) {
     out += "</trkseg></trk>\n</gpx>\n";
   } else if (format_ == TraceFormat::Kml) {
-    out +=
-        "</Folder>\n<Placemark><name>Track</name><LineString><altitudeMode>absolute</altitudeMode>"
-        "<coordinates>\n";
-    out += kmlPath_;
-    out += "</coordinates></LineString></Placemark>\n</Document></kml>\n";
+    out += "</Folder>\n";
+    if (kmlPoints_ >= 2) {  // a line needs two points
+      out +=
+          "<Placemark><name>Track</name><LineString><altitudeMode>absolute</altitudeMode>"
+          "<coordinates>\n";
+      out += kmlPath_;
+      out += "</coordinates></LineString></Placemark>\n";
+    }
+    out += "</Document></kml>\n";
     kmlPath_.clear();
+    kmlPoints_ = 0;
   }
 }
 
-void TTraceFormatter::Format(const TraceRecord& r, std::string& out) {
+bool TTraceFormatter::Format(const TraceRecord& r, std::string& out) {
+  const bool track = format_ == TraceFormat::Gpx || format_ == TraceFormat::Kml;
+  if (track && ImplausibleTraceFix(TimeOf(r), r)) return false;
   const TraceTime t = NextTime(r);
   auto appendDateTime = [&] {
     AppendInt(out, t.year);
@@ -145,7 +173,7 @@ void TTraceFormatter::Format(const TraceRecord& r, std::string& out) {
         AppendInt(out, v);
       }
       appendFlags();
-      return;
+      return true;
     case TraceFormat::Geodetic: {
       const TracePosition p = TraceRecordPosition(r);
       appendDateTime();
@@ -154,33 +182,33 @@ void TTraceFormatter::Format(const TraceRecord& r, std::string& out) {
         AppendFixed(out, v);
       }
       appendFlags();
-      return;
+      return true;
     }
     case TraceFormat::Gga:
       out += BuildGgaSentence(t, TraceRecordPosition(r));
       out.push_back('\n');
-      return;
+      return true;
     case TraceFormat::Rmc:
       out += BuildRmcSentence(t, TraceRecordPosition(r));
       out.push_back('\n');
-      return;
+      return true;
     case TraceFormat::Gpx: {
       const TracePosition p = TraceRecordPosition(r);
       out += "<trkpt lat=\"";
       AppendFixed(out, p.latitudeDeg, 7);
       out += "\" lon=\"";
-      AppendFixed(out, p.longitudeDeg, 7);
+      AppendFixed(out, TrackLongitude(p.longitudeDeg), 7);
       out += "\"><ele>";
       AppendFixed(out, p.heightM, 1);
       out += "</ele><time>";
       AppendIsoTime(out, t);
       out += "</time></trkpt>\n";
-      return;
+      return true;
     }
     case TraceFormat::Kml: {
       const TracePosition p = TraceRecordPosition(r);
       std::string coordinates;
-      AppendFixed(coordinates, p.longitudeDeg, 7);
+      AppendFixed(coordinates, TrackLongitude(p.longitudeDeg), 7);
       coordinates.push_back(',');
       AppendFixed(coordinates, p.latitudeDeg, 7);
       coordinates.push_back(',');
@@ -192,9 +220,11 @@ void TTraceFormatter::Format(const TraceRecord& r, std::string& out) {
       out += "</coordinates></Point></Placemark>\n";
       kmlPath_ += coordinates;
       kmlPath_.push_back('\n');
-      return;
+      ++kmlPoints_;
+      return true;
     }
   }
+  return false;
 }
 
 std::string BuildGgaSentence(const TraceTime& t, const TracePosition& p) {
@@ -206,7 +236,8 @@ std::string BuildGgaSentence(const TraceTime& t, const TracePosition& p) {
       "$GPGGA,%02d%02d%02d.%02d,%02d%02d.%04d,%c,%03d%02d.%04d,%c,1,10,1.0,%07d,M,16,M,,", t.hour,
       t.minute, t.second, 0, lat.degrees, lat.minutes, lat.tenThousandths,
       p.latitudeDeg < 0 ? 'S' : 'N', lon.degrees, lon.minutes, lon.tenThousandths,
-      p.longitudeDeg < 0 ? 'W' : 'E', static_cast<int>(std::lround(p.heightM)));
+      p.longitudeDeg < 0 ? 'W' : 'E',
+      static_cast<int>(std::lround(p.heightM - kGgaGeoidSeparationM)));
   return WithChecksum(body, n);
 }
 

@@ -14,6 +14,7 @@
 #include <QTabBar>
 #include <QTimer>
 #include <cstdlib>
+#include <filesystem>
 
 #include "app/baud_table.h"
 #include "app/receiver_port.h"
@@ -54,7 +55,7 @@ TfmTop::TfmTop(Options options, QWidget* parent)
       handOff_(this),
       rules_(*this, *messages_),
       capture_([this](std::FILE* file) { return conversation_->AttachLog(file); },
-               [this] { conversation_->CloseLog(); }),
+               [this] { return conversation_->CloseLog(); }),
       scan_(ClockOf(options_), *messages_) {
   setObjectName("fmTop");
 
@@ -88,6 +89,7 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   upgradeHooks.imagePath = [this]() -> std::string& { return fwPath_; };
   upgradeHooks.setPagesEnabled = [this](bool enabled) { pgCoder_->tabBar()->setEnabled(enabled); };
   upgradeHooks.showStatus = [this](const QString& text) { SetStatusPanel(2, text); };
+  upgradeHooks.secondChip = [this] { return secondChip(); };
   upgradePage_ = new UpgradePage(std::move(upgradeHooks), pgCoder_);
   configPage_ = new QWidget(pgCoder_);
   configPage_->setObjectName("tsConfig");
@@ -437,6 +439,21 @@ void TfmTop::PortFailed() {
   pgCoder_->setCurrentWidget(setupPage_);
 }
 
+void TfmTop::CaptureFailed(const std::string& reason) {
+  // The conversation closed the file with what it holds. The trace read stops on the receiver
+  // too and tells the user itself; the raw log stops here.
+  const CaptureUser holder = capture_.holder();
+  const std::string path = capture_.path();
+  if (holder == CaptureUser::TraceRead) tracePage_->CaptureFailed(path, reason);
+  capture_.Released();
+  if (holder == CaptureUser::RawLog) {
+    std::error_code error;
+    const uintmax_t size =
+        std::filesystem::is_regular_file(path, error) ? std::filesystem::file_size(path, error) : 0;
+    messages_->Show(RawLogFailedText(path, reason, error ? 0 : size), kErrorTitle);
+  }
+}
+
 void TfmTop::ShowTraceReport(const TraceReport& report) { tracePage_->ShowTraceReport(report); }
 QString TfmTop::shownTraceStatus() const { return tracePage_->shownTraceStatus(); }
 void TfmTop::TraceRecordArrived() { tracePage_->TraceRecordArrived(); }
@@ -456,17 +473,31 @@ void TfmTop::StopTasks() {
   conversation_.reset();  // asks the thread to end and waits for it; closes the log and the port
 }
 
+bool TfmTop::MayQuit() {
+  // A load cut off mid-flash leaves the module silent: the user decides, and a confirmed quit
+  // stops the load between pieces and shows its verdict before the program ends.
+  if (!upgradePage_->loadRunning()) return true;
+  if (!messages_->Ask(kQuitDuringLoadText, kQuitDuringLoadTitle)) return false;
+  upgradePage_->StopLoadAndWait();
+  return true;
+}
+
 void TfmTop::closeEvent(QCloseEvent* event) {
+  if (!tasksStopped_ && !MayQuit()) {
+    event->ignore();
+    return;
+  }
   WriteSettings();
   StopTasks();
   event->accept();
 }
 
 void TfmTop::Exit1Click() {
+  if (!MayQuit()) return;
   WriteSettings();
-  // The process ends at once, without waiting for the tasks; the raw log gets every byte
-  // received so far first.
-  conversation_->CloseLog();
+  // The process ends at once once the tasks have let the port and the raw log go (every byte
+  // received is in the log).
+  StopTasks();
   std::fflush(nullptr);
   std::_Exit(0);
 }

@@ -109,6 +109,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   QString ChooseLogFile(const QString& startFolder) override;
   void EnableHostButton() override;
   void PortFailed() override;
+  void CaptureFailed(const std::string& reason) override;
   void ShowTraceReport(const TraceReport& report) override;
   QString shownTraceStatus() const override;
   void TraceRecordArrived() override;
@@ -143,6 +144,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   void AutoScanStep();
   void AutoScanFinished();
   void StopTasks();
+  bool MayQuit();  // false: a load runs and the user keeps it
 
   Options options_;
   Settings settings_;

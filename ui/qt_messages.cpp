@@ -12,4 +12,13 @@ void QtMessages::Show(const std::string& text, const std::string& title, Kind ki
   box.exec();
 }
 
+bool QtMessages::Ask(const std::string& text, const std::string& title) {
+  QMessageBox box(QMessageBox::Question, QString::fromStdString(title),
+                  QString::fromStdString(text), QMessageBox::Ok | QMessageBox::Cancel, parent_);
+  box.setDefaultButton(QMessageBox::Cancel);
+  box.setEscapeButton(QMessageBox::Cancel);
+  box.setWindowModality(Qt::WindowModal);
+  return box.exec() == QMessageBox::Ok;
+}
+
 }  // namespace vetra::ui

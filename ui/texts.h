@@ -33,4 +33,8 @@ inline constexpr char kNoCommandCaption[] = "Please selelct a command";
 inline constexpr char kNoAnswerPrefix[] = "No answer from the receiver: ";
 inline constexpr int kAnswerTimeoutMs = 3000;
 
+// File > Exit and closing the window while a firmware load runs.
+inline constexpr char kQuitDuringLoadText[] = "A firmware load is running. Stop it and quit?";
+inline constexpr char kQuitDuringLoadTitle[] = "Exit";
+
 }  // namespace vetra::ui

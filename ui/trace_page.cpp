@@ -17,13 +17,17 @@
 #include <climits>
 #include <filesystem>
 
+#include "app/capture_slot.h"
 #include "trace/trace_convert.h"
+#include "trace/trace_read_control.h"
 #include "ui/texts.h"
 #include "ui/ttff_panel.h"
 #include "ui/widget_text.h"
 
 namespace vetra::ui {
 namespace {
+
+constexpr char kClearTitle[] = "Clear";
 
 int IntegerOr(const std::string& text, int fallback) {
   int value = fallback;
@@ -36,9 +40,13 @@ int IntegerOr(const std::string& text, int fallback) {
 TracePage::TracePage(Hooks hooks, QWidget* parent) : QWidget(parent), hooks_(std::move(hooks)) {
   setObjectName("tsTrace");
   TTracePage::Hooks logger;
-  logger.attachCapture = [this](std::FILE* file) {
-    return hooks_.capture != nullptr && hooks_.capture->Take(CaptureUser::TraceRead, file);
+  logger.post = [this](Exchange exchange, std::function<void(const ExchangeResult&)> done) {
+    return hooks_.conversation && hooks_.conversation().Post(std::move(exchange), std::move(done));
   };
+  logger.attachCapture = [this](std::FILE* file, const std::string& path) {
+    return hooks_.capture != nullptr && hooks_.capture->Take(CaptureUser::TraceRead, file, path);
+  };
+  logger.onReadEvent = [this](ReadEvent event) { ReadEventArrived(event); };
   logger.closeCapture = [this] {
     if (hooks_.capture != nullptr) hooks_.capture->Give(CaptureUser::TraceRead);
   };
@@ -119,7 +127,6 @@ void TracePage::ShowTraceReport(const TraceReport& report) {
   SetText(ui_.lbTrcStatus, report.trcStatus);
   SetText(ui_.lbTrcPct, report.usedPercent);
   SetText(ui_.lbTrcLogged, report.recordsLogged);
-  recordsLogged_ = IntegerOr(report.recordsLogged, 0);
 }
 
 QString TracePage::shownTraceStatus() const { return ui_.lbTrcStatus->text(); }
@@ -133,10 +140,37 @@ void TracePage::TraceRecordArrived() {
 }
 
 void TracePage::CaptureSlotChanged(CaptureUser holder) {
-  ui_.btTrcRead->setEnabled(holder != CaptureUser::RawLog);
+  if (holder != CaptureUser::TraceRead && logger_->traceMode() == 2) {
+    // The read's capture ended without the button (the port failed): the page leaves read mode,
+    // so that Stop does not start another read.
+    logger_->EndRead(false);
+    ShowReadEnded();
+  }
   ui_.btTrcRead->setToolTip(holder == CaptureUser::RawLog
                                 ? "The raw log holds the capture: stop it on the View page first"
                                 : QString());
+  ShowLoggerState();
+}
+
+void TracePage::CaptureFailed(const std::string& path, const std::string& reason) {
+  // The conversation closed the file with what it holds; the receiver is told to stop reading.
+  logger_->EndRead(true);
+  ShowReadEnded();
+  ShowLoggerState();
+  const uint64_t kept = CountTraceRecords(path);
+  const std::string text = TraceCaptureFailedText(path, reason, kept);
+  QTimer::singleShot(0, this, [this, text] {
+    if (hooks_.messages != nullptr) hooks_.messages->Show(text, kErrorTitle);
+  });
+}
+
+void TracePage::ShowReadEnded() {
+  ui_.pbReadProgress->setValue(0);
+  SetText(ui_.lbProgress, QString("0"));
+}
+
+void TracePage::ShowStatus(const std::string& text) {
+  if (hooks_.showStatus) hooks_.showStatus(QString::fromStdString(text));
 }
 
 // --- Handlers ------------------------------------------------------------------------------------
@@ -157,6 +191,9 @@ void TracePage::ShowLoggerState() {
   ui_.tvTraceCmd->setEnabled(logger_->treeEnabled());
   ui_.btTrcRecord->setText(logger_->recordCaption());
   ui_.btTrcRead->setText(logger_->readCaption());
+  // Not while a start waits for the receiver, nor while the raw log holds the capture.
+  const bool rawLog = hooks_.capture != nullptr && hooks_.capture->heldBy(CaptureUser::RawLog);
+  ui_.btTrcRead->setEnabled(!logger_->asking() && !rawLog);
 }
 
 // The frames go to the conversation while a port is open; a write the port refuses is told later
@@ -185,25 +222,48 @@ void TracePage::RecordClick() {
 void TracePage::ReadClick() {
   const TracePageInputs in = Inputs();
   auto result = TTracePage::ReadStart::NothingLogged;
-  Guarded([&] { result = logger_->ReadClick(in, recordsLogged_); });
+  Guarded([&] { result = logger_->ReadClick(in); });
   switch (result) {
-    case TTracePage::ReadStart::Started:
-      recordsReceived_ = 0;
+    case TTracePage::ReadStart::Asking:  // the read starts once the receiver's status allows
       readStart_ = IntegerOr(in.lbStartPos, 0);
-      ui_.pbReadProgress->setRange(0, std::max(1, logger_->readProgressMaximum()));
-      ui_.pbReadProgress->setValue(0);
-      SetText(ui_.lbProgress, QString("0"));
       break;
-    case TTracePage::ReadStart::Stopped:
-      ui_.pbReadProgress->setValue(0);
-      SetText(ui_.lbProgress, QString("0"));
+    case TTracePage::ReadStart::Stopped: {
+      ShowReadEnded();
+      std::string note;
+      if (hooks_.capture != nullptr && !hooks_.capture->closeError().empty()) {
+        note = "Could not write the end of " + logger_->capturePath() + ": " +
+               hooks_.capture->closeError();
+      } else if (recordsReceived_ == 0) {
+        note = "No record was read: " + SettleEmptyCapture(logger_->capturePath()) + ".";
+      }
+      if (!note.empty()) ShowStatus(note);
       break;
-    default:  // nothing logged, no capture file: the button does nothing
+    }
+    default:  // nothing logged, no port: the button does nothing
       break;
   }
 }
 
+void TracePage::ReadEventArrived(ReadEvent event) {
+  // Inside the conversation's hand-off (a completion): only the page's own fields change here.
+  if (event == ReadEvent::Started) {
+    recordsReceived_ = 0;
+    ui_.pbReadProgress->setRange(0, std::max(1, logger_->readProgressMaximum()));
+    ui_.pbReadProgress->setValue(0);
+    SetText(ui_.lbProgress, QString("0"));
+  }
+  if (const std::string text = ReadEventText(event); !text.empty()) ShowStatus(text);
+  ShowLoggerState();
+}
+
 void TracePage::ClearClick() {
+  // The receiver's whole log goes: the window asks first (the terminal's `vetra trace clear` acts
+  // as it is told).
+  const QString logged = ui_.lbTrcLogged->text();
+  const std::string question = logged.isEmpty()
+                                   ? std::string("Erase all logged positions?")
+                                   : "Erase all " + logged.toStdString() + " logged positions?";
+  if (hooks_.messages != nullptr && !hooks_.messages->Ask(question, kClearTitle)) return;
   Guarded([&] { logger_->ClearClick(); });
 }
 
@@ -228,20 +288,44 @@ void TracePage::ConvertClick() {
   TraceConvertCallbacks callbacks;
   callbacks.started = [&](int64_t total) {
     scale = total / INT_MAX + 1;
-    bar->setRange(0, static_cast<int>(total / scale));
+    // An empty capture still has an end: a range of 0 to 0 would be a busy bar for good.
+    bar->setRange(0, std::max(1, static_cast<int>(total / scale)));
     bar->setValue(0);
   };
   callbacks.beforeBlock = [] { QCoreApplication::processEvents(); };
   callbacks.progress = [&](int64_t read) { bar->setValue(static_cast<int>(read / scale)); };
   const TraceConvertResult result =
       ConvertTraceFile(PathOf(kTraceCaptureFile), output, format, callbacks);
-  // A missing capture or an output that cannot be created changes nothing and says nothing.
-  if (result.status == TraceConvertStatus::Ok || result.status == TraceConvertStatus::WriteFailed) {
-    bar->setValue(bar->maximum());
-  }
-  if (result.status == TraceConvertStatus::WriteFailed && hooks_.messages != nullptr) {
-    // Not every line reached the disk: the file must not pass for a whole conversion.
-    hooks_.messages->Show("Could not write all of " + output + ".", kErrorTitle);
+  const std::string name = OutputFileName(format);
+  const std::string why = result.error.empty() ? "." : ": " + result.error + ".";
+  switch (result.status) {
+    case TraceConvertStatus::Ok:
+      bar->setValue(bar->maximum());
+      SetText(ui_.lbCvtReport, TraceConvertReport(result, name));
+      break;
+    case TraceConvertStatus::InputMissing:  // no capture: changes nothing and says nothing
+    case TraceConvertStatus::OutputFailed:
+      ui_.lbCvtReport->clear();
+      break;
+    case TraceConvertStatus::SameFile:  // the output leads to the capture itself (a link)
+      ui_.lbCvtReport->clear();
+      if (hooks_.messages != nullptr) {
+        hooks_.messages->Show(output + " is the capture " + PathOf(kTraceCaptureFile) +
+                                  " itself: nothing was written.",
+                              kErrorTitle);
+      }
+      break;
+    case TraceConvertStatus::ReadFailed:
+    case TraceConvertStatus::WriteFailed:
+      // The earlier output stays as it was: the new one must not pass for a whole conversion.
+      ui_.lbCvtReport->clear();
+      if (hooks_.messages != nullptr) {
+        const std::string text = result.status == TraceConvertStatus::ReadFailed
+                                     ? "Could not read " + PathOf(kTraceCaptureFile) + why
+                                     : "Could not write " + output + why;
+        hooks_.messages->Show(text + "\n" + name + " was left as it was.", kErrorTitle);
+      }
+      break;
   }
   ui_.btConvert->setEnabled(true);
   ui_.rgSelCvtBox->setEnabled(true);

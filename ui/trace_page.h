@@ -58,8 +58,12 @@ class TracePage : public QWidget {
   QString shownTraceStatus() const;
   // A trace record arrived while the conversation listens: the read's progress.
   void TraceRecordArrived();
-  // The capture slot changed hands: the read cannot start while the raw log holds it.
+  // The capture slot changed hands: the read cannot start while the raw log holds it, and a read
+  // whose capture ended without the button (the port failed) leaves read mode.
   void CaptureSlotChanged(CaptureUser holder);
+  // The read's capture at path could not be written (the conversation closed it): the read stops
+  // on the receiver too, and the user hears which file, why and how many records it keeps.
+  void CaptureFailed(const std::string& path, const std::string& reason);
 
   // The handlers, as the user triggers them.
   void TraceAction(int node);
@@ -78,6 +82,9 @@ class TracePage : public QWidget {
  private:
   TracePageInputs Inputs() const;
   void ShowLoggerState();
+  void ShowReadEnded();
+  void ShowStatus(const std::string& text);
+  void ReadEventArrived(ReadEvent event);
   void Guarded(const std::function<void()>& send);
   std::string PathOf(const char* name) const;
   IClock& clock() const;
@@ -87,7 +94,6 @@ class TracePage : public QWidget {
   TracePanels ui_;
   QScrollArea* testArea_;
   TtffPanel* ttff_;
-  int recordsLogged_ = 0;    // from the last status reply: the read's progress maximum
   int recordsReceived_ = 0;  // during the read that runs
   int readStart_ = 0;
   bool converting_ = false;

@@ -156,6 +156,10 @@ void BuildConvert(TracePanels& t) {
   layout->addWidget(t.pbConvert);
   t.btConvert = Button("btConvert", "Start", panel);
   layout->addWidget(t.btConvert);
+  t.lbCvtReport = new QLabel(panel);
+  t.lbCvtReport->setObjectName("lbCvtReport");
+  t.lbCvtReport->setWordWrap(true);
+  layout->addWidget(t.lbCvtReport);
   layout->addStretch();
 }
 

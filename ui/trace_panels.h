@@ -41,6 +41,7 @@ struct TracePanels {
   QButtonGroup* rgSelCvt;  // the convert types in their order
   QProgressBar* pbConvert;
   QPushButton* btConvert;
+  QLabel* lbCvtReport;  // records written, skipped and rejected, and the output file
 };
 
 TracePanels BuildTracePanels(QWidget* parent);

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QEvent>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFormLayout>
@@ -11,6 +12,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "firmware/load_frames.h"
@@ -23,6 +25,9 @@ namespace {
 
 const QColor kVerdictRed(255, 0, 0);
 const QColor kVerdictGreen = ToQColor(kGreen);
+// "NOT CONFIRMED": SetTextColour darkens the amber on light windows until it reads.
+const QColor kVerdictAmber = ToQColor(kAmber);
+constexpr int kStopWaitMs = 5000;  // a stop is taken between pieces: well within this
 constexpr char kImageFilter[] = "Binary (*.bin)";
 
 QString ToQString(std::string_view text) {
@@ -50,6 +55,23 @@ UpgradePage::UpgradePage(Hooks hooks, QWidget* parent) : QWidget(parent), hooks_
 UpgradePage::~UpgradePage() {
   StopLoader();
   loader_.reset();
+}
+
+bool UpgradePage::loadRunning() const { return LoadRunning(loader_->lastStateShown()); }
+
+void UpgradePage::StopLoadAndWait() {
+  if (!loadRunning()) return;
+  // The loader shows "STOP!" through the blocking hand-off onto this thread: the events must run
+  // while it is awaited. Nothing else may be clicked meanwhile.
+  QWidget* window = this->window();
+  window->setEnabled(false);
+  QEventLoop wait;
+  QTimer::singleShot(kStopWaitMs, &wait, &QEventLoop::quit);
+  stopWait_ = &wait;  // StateChanged ends the wait with the verdict
+  loader_->SetActive(false);
+  wait.exec();
+  stopWait_ = nullptr;
+  window->setEnabled(true);
 }
 
 void UpgradePage::StopLoader() {
@@ -190,10 +212,13 @@ void UpgradePage::GoClick() {
   request.monitorMode = choice_.anyChecked();
   request.firmwareBaud = hooks_.firmwareBaud ? hooks_.firmwareBaud() : 4800;
   request.loadAddress = ReadLoadAddress(leLoadAddr_->text().toStdString());
+  request.chip = hooks_.secondChip && hooks_.secondChip() ? Chip::K900 : Chip::K700;
+  request.confirm = hooks_.messages;
   const GoResult result = vetra::GoClick(request, image_, view_, *loader_, port, clock());
   ShowImageView();
   switch (result) {
-    case GoResult::Nothing:  // the file is gone: the button does nothing, not even go down
+    case GoResult::Nothing:    // the file is gone: the button does nothing, not even go down
+    case GoResult::Cancelled:  // the user said no
       sbGo_->setChecked(!idle);
       break;
     case GoResult::Started:
@@ -260,6 +285,7 @@ void UpgradePage::SetIdleControlsEnabled(bool enabled) {
 }
 
 void UpgradePage::StateChanged(const LoadStateView& view) {
+  if (stopWait_ != nullptr && !loadRunning()) stopWait_->quit();
   if (hooks_.showStatus) hooks_.showStatus(ToQString(view.statusText));
   if (hooks_.setPagesEnabled) hooks_.setPagesEnabled(view.pagesEnabled);
   SetIdleControlsEnabled(view.pagesEnabled);
@@ -279,8 +305,13 @@ void UpgradePage::StepProgress() {
     brProgress_->setValue(brProgress_->value() + 1);
 }
 
+void UpgradePage::FillProgress() { brProgress_->setValue(brProgress_->maximum()); }
+
 void UpgradePage::ShowResult(std::string_view text, ResultColour colour) {
-  SetTextColour(lbResult_, colour == ResultColour::Green ? kVerdictGreen : kVerdictRed);
+  QColor shade = kVerdictRed;
+  if (colour == ResultColour::Green) shade = kVerdictGreen;
+  if (colour == ResultColour::Amber) shade = kVerdictAmber;
+  SetTextColour(lbResult_, shade);
   SetText(lbResult_, ToQString(text));
 }
 

@@ -24,6 +24,7 @@
 #include "link/port.h"
 
 class QCheckBox;
+class QEventLoop;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -47,6 +48,7 @@ class UpgradePage : public QWidget, private ILoadDisplay {
     std::function<std::string&()> imagePath;  // the "FWPath" setting
     std::function<void(bool)> setPagesEnabled;       // pgCoder's tabs
     std::function<void(const QString&)> showStatus;  // the last panel of sbStatus
+    std::function<bool()> secondChip;                // rgChip: TQ-K900 chosen
   };
 
   explicit UpgradePage(Hooks hooks, QWidget* parent = nullptr);
@@ -60,6 +62,11 @@ class UpgradePage : public QWidget, private ILoadDisplay {
   // The window closes: the loader's thread is asked to end and lets the port go. Call after the
   // window's hand-off has been shut down.
   void StopLoader();
+  // A load runs and has not reached its verdict: quitting must ask first.
+  bool loadRunning() const;
+  // Stops a running load the way Write does (between pieces) and returns once its verdict
+  // ("STOP!") is shown, the window's events running meanwhile; at most a few seconds.
+  void StopLoadAndWait();
 
   // bbBrowseClick / Load1Click and the other handlers, as the user triggers them.
   void BrowseClick();
@@ -82,6 +89,7 @@ class UpgradePage : public QWidget, private ILoadDisplay {
   void StateChanged(const LoadStateView& view) override;
   void InitProgress(int maximum) override;
   void StepProgress() override;
+  void FillProgress() override;
   void ShowResult(std::string_view text, ResultColour colour) override;
   void ClearResult() override;
 
@@ -90,7 +98,8 @@ class UpgradePage : public QWidget, private ILoadDisplay {
   void ShowChoice();
   void SetIdleControlsEnabled(bool enabled);
   void ReleaseLoaderPort();
-  IPort* lentPort_ = nullptr;  // lent to the loader by the conversation
+  IPort* lentPort_ = nullptr;       // lent to the loader by the conversation
+  QEventLoop* stopWait_ = nullptr;  // StopLoadAndWait's, while it waits
   IClock& clock() const;
 
   Hooks hooks_;

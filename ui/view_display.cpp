@@ -32,6 +32,10 @@ void ViewPage::ShowPass(const PassValue& pass) {
     // switches it off) must run after it has returned.
     QTimer::singleShot(0, this, [this] { host_.PortFailed(); });
   }
+  if (pass.captureFailure) {
+    QTimer::singleShot(
+        0, this, [this, reason = pass.captureFailure->reason] { host_.CaptureFailed(reason); });
+  }
 }
 
 void ViewPage::ShowNavigation(const NavigationUpdate& update) {

@@ -32,7 +32,8 @@ void ViewPage::LogClick() {
   // Unbuffered: each pass's chunk reaches the file when the task writes it, so a crash or a
   // look at the file while logging finds every byte received so far.
   std::setvbuf(file, nullptr, _IONBF, 0);
-  if (!host_.captureSlot().Take(CaptureUser::RawLog, file)) {
+  const std::string path = QDir::toNativeSeparators(info.absoluteFilePath()).toStdString();
+  if (!host_.captureSlot().Take(CaptureUser::RawLog, file, path)) {
     std::fclose(file);  // refused: nothing is logged, no other capture is cut off
     host_.messages().Show(kWrongFile, kErrorTitle);
     return;
@@ -44,9 +45,14 @@ void ViewPage::LogClick() {
 }
 
 void ViewPage::StopLog() {
+  const std::string path = host_.captureSlot().path();
   if (!host_.captureSlot().Give(CaptureUser::RawLog)) return;
   btLog_->setText(kLogCaption);
   host_.SetStatusPanel(2, QString());
+  if (const std::string& error = host_.captureSlot().closeError(); !error.empty()) {
+    host_.messages().Show("Could not write the end of the log " + path + ": " + error + ".",
+                          kErrorTitle);
+  }
 }
 
 void ViewPage::CaptureSlotChanged(CaptureUser holder) {

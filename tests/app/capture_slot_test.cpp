@@ -30,7 +30,11 @@ class CaptureSlotTest : public ::testing::Test {
     slot.SetListener([this](CaptureUser holder) { changes.push_back(holder); });
   }
   FakeTask task;
-  CaptureSlot slot{[this](std::FILE* f) { return task.Attach(f); }, [this] { task.Close(); }};
+  CaptureSlot slot{[this](std::FILE* f) { return task.Attach(f); },
+                   [this] {
+                     task.Close();
+                     return std::string();
+                   }};
   std::vector<CaptureUser> changes;
 };
 

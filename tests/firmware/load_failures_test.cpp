@@ -155,6 +155,22 @@ TEST(LoadFailures, ReadErrorEndsTheLoadRedAndNeverSpins) {
   EXPECT_EQ(h.display.results.size(), 1u);
 }
 
+// A port that fails during the one second of "Program OK!" does not hold the loader there: the
+// verdict stands and the loader stands by on time.
+TEST(LoadFailures, APortThatFailsDuringProgramOkEndsTheHoldOnTime) {
+  LoaderHarness h;
+  test::FillImage(h.image, 1024);
+  test::FillMonitor(h.monitor, 2'000);
+  MonitorReceiver receiver(h.port, 2'000, 1024);
+  h.task.Start(true);
+  ASSERT_TRUE(h.Reaches(kLoadProgramOk));
+  for (int i = 0; i < 30; ++i) h.port.QueueReadError();
+  h.clock.advanceSeconds(2);
+  h.Passes(2);
+  EXPECT_EQ(h.task.GetState(), kLoadReady);
+  EXPECT_EQ(h.display.results, std::vector<std::string>{"PASS!"});
+}
+
 TEST(LoadFailures, ReadErrorPassPausesAHundredMilliseconds) {
   LoaderHarness h;
   h.task.SetStateQuiet(kLoadReady);

@@ -39,6 +39,10 @@ class RecordingDisplay final : public ILoadDisplay {
     std::lock_guard lock(mutex_);
     progress++;
   }
+  void FillProgress() override {
+    std::lock_guard lock(mutex_);
+    progress = progressMax;
+  }
   void ShowResult(std::string_view text, ResultColour colour) override {
     std::lock_guard lock(mutex_);
     result = std::string(text);
@@ -119,21 +123,48 @@ struct LoaderHarness {
 };
 
 // A running firmware that acknowledges the start frame, confirms the erase and asks for data
-// after every 16 KiB. Each answer can be left out to script a failure.
+// after every 16 KiB; once it has the whole image it restarts at its own rate and reports its
+// revision when the host's line follows it there. Each answer can be left out to script a
+// failure.
 struct FirmwareReceiver {
+  enum class Revision { AfterRestart, OnlyWhenAsked, Never };
   struct Options {
     bool acknowledge = true;
     bool refuse = false;
     bool confirmErase = true;
     int requestsToSend = 1'000;  // data requests it will send at most
+    Revision revision = Revision::AfterRestart;
   };
   FirmwareReceiver(LoaderPort& port, Options options) : port_(port), options_(options) {
     port.onWrite = [this](const std::vector<uint8_t>& bytes) { OnWrite(bytes); };
+    port.onReset = [this](int baudRate) {
+      if (restarted() && baudRate != 115'200 && options_.revision == Revision::AfterRestart) {
+        port_.QueueRead(Sentence("MXTR,REV,K700FW"));
+      }
+    };
   }
+  bool restarted() const { return expected > 0 && static_cast<int>(data.size()) >= expected; }
 
   void OnWrite(const std::vector<uint8_t>& bytes) {
+    if (restarted()) {
+      if (bytes.size() == 9 && bytes[3] == 0x05) {
+        queries++;
+        if (options_.revision != Revision::Never) {
+          const uint8_t reply[] = {0x25, 0x25, 0xF2, 0x80, 'K',  '7',  '0',  '0',  'F',
+                                   'W',  ' ',  'V',  '1',  '.',  '6',  ' ',  0x14, 0x11,
+                                   0x23, 0x00, 0x12, 0x30, 0x09, 0x00, 0x7C, 0x3A};
+          std::vector<uint8_t> frame(reply, reply + sizeof reply);
+          uint8_t x = 0;
+          for (size_t i = 2; i < frame.size(); ++i) x ^= frame[i];
+          frame.insert(frame.end(), {x, 0x0D, 0x0A});
+          port_.QueueRead(frame);
+        }
+      }
+      return;
+    }
     if (bytes.size() == 12 && bytes[3] == 0x72) {
       startFrames++;
+      expected = (bytes[7] | bytes[8] << 8) * 1024;
       if (options_.refuse) port_.QueueRead(Sentence("MXTR,4E,72"));
       if (options_.acknowledge && !options_.refuse) port_.QueueRead(Sentence("MXTR,41,72"));
       return;
@@ -153,6 +184,8 @@ struct FirmwareReceiver {
   }
 
   int startFrames = 0;
+  int expected = 0;  // bytes announced by the start frame
+  int queries = 0;   // Query Firmware Revision frames after the restart
   bool erased = false;
   std::vector<uint8_t> data;
   std::vector<int> requestOffsets;

@@ -53,7 +53,7 @@ TEST(WriteButtonPress, StartsReadsTheFileAgainAndResetsThePortForTheRunningFirmw
   EXPECT_EQ(w.view.loadSizeText, "3");
   EXPECT_EQ(w.h.port.resets(), std::vector<int>{9600});
   ASSERT_TRUE(w.h.Reaches(kLoadProgramOk));
-  EXPECT_EQ(w.h.port.resets(), (std::vector<int>{9600, 115'200}));
+  EXPECT_EQ(w.h.port.resets(), (std::vector<int>{9600, 115'200, 9600}));
   EXPECT_EQ(receiver.data.size(), 3072u);
 }
 
@@ -119,17 +119,30 @@ TEST(WriteButtonPress, AfterStopStartsANewLoadFromStandby) {
   ASSERT_EQ(w.h.task.GetState(), kLoadStopped);
   EXPECT_EQ(w.h.display.writeReleases, 1);
 
-  // The next press is a new load, not another stop.
+  // The next press is a new load, not another stop; it goes straight from "STOP!" to its first
+  // state, so the Write button it holds down is not released.
   FirmwareReceiver second(w.h.port, {});
   EXPECT_EQ(w.Press(), GoResult::Started);
   w.h.Passes(1);
   const auto& states = w.h.display.states;
-  ASSERT_GE(states.size(), 4u);
-  EXPECT_EQ(std::vector<int>(states.end() - 4, states.end()),
-            (std::vector<int>{kLoadStopped, kLoadReady, kLoadStart, kLoadWaitAck}));
+  ASSERT_GE(states.size(), 3u);
+  EXPECT_EQ(std::vector<int>(states.end() - 3, states.end()),
+            (std::vector<int>{kLoadStopped, kLoadStart, kLoadWaitAck}));
+  EXPECT_EQ(w.h.display.writeReleases, 1);
   ASSERT_TRUE(w.h.Reaches(kLoadProgramOk));
   EXPECT_EQ(second.data.size(), 40u * 1024u);
   EXPECT_EQ(w.h.display.result, "PASS!");
+}
+
+TEST(WriteButtonPress, StopsARunningLoadWhoseImageFileIsGone) {
+  WriteButton w(40 * 1024);
+  FirmwareReceiver receiver(w.h.port, {});
+  w.Press();
+  ASSERT_TRUE(w.h.Reaches(kLoadWaitRequest));
+  std::filesystem::remove(w.request.imagePath);
+  EXPECT_EQ(w.Press(), GoResult::Stopped);
+  w.h.Passes(1);
+  EXPECT_EQ(w.h.task.GetState(), kLoadStopped);
 }
 
 TEST(WriteButtonPress, StopRequestDropsAStartNotYetTaken) {

@@ -60,7 +60,7 @@ TEST(RunningFirmwareLoad, FortyKilobytesStopAfterSixteenAndThirtyTwoOnlyAndPass)
   LoaderHarness h;
   test::FillImage(h.image, 40 * 1024);
   FirmwareReceiver receiver(h.port, {});
-  h.task.Start(false, 0x21000000);
+  h.task.Start(false, 0x21000000, 9600);
   ASSERT_TRUE(h.Reaches(kLoadProgramOk));
 
   EXPECT_EQ(h.display.result, "PASS!");
@@ -78,21 +78,89 @@ TEST(RunningFirmwareLoad, FortyKilobytesStopAfterSixteenAndThirtyTwoOnlyAndPass)
   EXPECT_EQ(writes[1], std::vector<uint8_t>(kEraseFrame.begin(), kEraseFrame.end()));
   EXPECT_TRUE(
       std::all_of(writes.begin() + 2, writes.end(), [](const auto& w) { return w.size() == 64; }));
-  EXPECT_EQ(h.port.resets(), std::vector<int>{115'200});
+  // The loading rate, then back to the receiver's own rate for its revision report.
+  EXPECT_EQ(h.port.resets(), (std::vector<int>{115'200, 9600}));
 
-  // The states in order: 7, 8, 9, then 10 and 11 twice, 10, 14.
-  EXPECT_EQ(h.display.states, (std::vector<int>{7, 8, 9, 10, 11, 10, 11, 10, 14}));
-  // Progress: 40 KiB / 128 = 320 -> a step every 384 bytes, not at offset 0.
+  // The states in order: 7, 8, 9, then 10 and 11 twice, 10, the check, 14.
+  EXPECT_EQ(h.display.states, (std::vector<int>{7, 8, 9, 10, 11, 10, 11, 10, 12, 14}));
+  // Progress: 40 KiB / 128 = 320 -> a step every 384 bytes, not at offset 0; full at "PASS!".
   EXPECT_EQ(h.task.progressStep(), 384);
   EXPECT_EQ(h.display.progressMax, 128);
-  EXPECT_EQ(h.display.progress, (40 * 1024 - 64) / 384);
+  EXPECT_EQ(h.display.progress, 128);
 
-  // The one second of "Program OK!" then back to "Standby", still active.
+  // The one second of "Program OK!" then back to "Standby", still active, the bar still full.
   h.clock.advanceSeconds(2);
   ASSERT_TRUE(h.Reaches(kLoadReady, 10));
   EXPECT_EQ(h.display.pageText, "Standby");
   EXPECT_TRUE(h.display.pagesEnabled);
   EXPECT_TRUE(h.task.active());
+  EXPECT_EQ(h.display.progress, 128);
+}
+
+// The last piece is not the verdict: only the restarted receiver's revision report makes "PASS!".
+// The line goes back to the receiver's rate once the last bytes can have left; without a report
+// the revision is asked once after 5 s, and without any answer the load is "NOT CONFIRMED"
+// (amber) 15 s after the last piece.
+TEST(RunningFirmwareLoad, PassOnlyWhenTheRestartedReceiverReportsItsRevision) {
+  using Revision = FirmwareReceiver::Revision;
+  struct Row {
+    const char* what;
+    Revision revision;
+    int queries;
+    const char* verdict;
+    ResultColour colour;
+    std::vector<int> states;  // from the last piece on
+    int64_t verdictAfterMs;   // at least this long after the last piece
+  };
+  const Row rows[] = {
+      {"reports after its restart",
+       Revision::AfterRestart,
+       0,
+       "PASS!",
+       ResultColour::Green,
+       {kLoadCheckCrc, kLoadProgramOk},
+       0},
+      {"answers when asked",
+       Revision::OnlyWhenAsked,
+       1,
+       "PASS!",
+       ResultColour::Green,
+       {kLoadCheckCrc, kLoadCheckRevision, kLoadProgramOk},
+       5'000},
+      {"silent after the last piece",
+       Revision::Never,
+       1,
+       "NOT CONFIRMED",
+       ResultColour::Amber,
+       {kLoadCheckCrc, kLoadCheckRevision, kLoadReady},
+       15'000},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    LoaderHarness h;
+    test::FillImage(h.image, 2 * 1024);
+    FirmwareReceiver receiver(h.port, {.revision = row.revision});
+    h.task.Start(false, 0x20000000, 9600);
+    ASSERT_TRUE(h.Reaches(kLoadCheckCrc));
+    const int64_t lastPiece = h.clock.nowMs();
+    const size_t shownBefore = h.display.states.size() - 1;
+    ASSERT_TRUE(h.RunUntil([&] { return !h.display.results.empty(); }));
+    EXPECT_GE(h.clock.nowMs() - lastPiece, row.verdictAfterMs);
+    EXPECT_LT(h.clock.nowMs() - lastPiece, row.verdictAfterMs + 2'000);
+    EXPECT_EQ(h.display.results, std::vector<std::string>{row.verdict});
+    EXPECT_EQ(h.display.resultColour, row.colour);
+    EXPECT_EQ(std::vector<int>(h.display.states.begin() + static_cast<ptrdiff_t>(shownBefore),
+                               h.display.states.end()),
+              row.states);
+    EXPECT_EQ(h.port.resets(), (std::vector<int>{115'200, 9600}));
+    EXPECT_EQ(receiver.queries, row.queries);
+    if (row.queries > 0) {
+      const auto last = h.port.writes().back();
+      EXPECT_EQ(last, std::vector<uint8_t>(kQueryRevisionFrame.begin(), kQueryRevisionFrame.end()));
+    }
+  }
+  EXPECT_EQ(std::vector<uint8_t>(kQueryRevisionFrame.begin(), kQueryRevisionFrame.end()),
+            Bytes({0x25, 0x25, 0xF1, 0x05, 0x01, 0x01, 0xF4, 0x0D, 0x0A}));
 }
 
 // The pass that sends the start frame has read the running firmware's output up to a sentence
@@ -115,13 +183,13 @@ TEST(RunningFirmwareLoad, SendsWithoutPausingWhileSendingData) {
   h.task.Start(false);
   ASSERT_TRUE(h.Reaches(kLoadSendData));
   const int sleepsBefore = h.clock.sleeps();
-  const int64_t before = h.clock.nowSeconds();
-  ASSERT_TRUE(h.Reaches(kLoadProgramOk));
+  const int64_t before = h.clock.nowMs();
+  ASSERT_TRUE(h.Reaches(kLoadCheckCrc));
   // 256 chunks, no time passing: the passes of state 10 sleep 0 ms.
-  EXPECT_EQ(h.clock.nowSeconds(), before);
+  EXPECT_EQ(h.clock.nowMs(), before);
   EXPECT_GE(h.clock.sleeps() - sleepsBefore, 255);
   EXPECT_EQ(receiver.data.size(), 16u * 1024u);
-  EXPECT_EQ(h.display.statusText, "Program OK!");
+  EXPECT_EQ(h.display.statusText, "check CRC data");
 }
 
 TEST(RunningFirmwareLoad, StateTextsFollowTheLoad) {

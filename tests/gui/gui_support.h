@@ -33,6 +33,11 @@ class RecordingMessages final : public IMessages {
   void Show(const std::string& text, const std::string& title, Kind) override {
     shown.emplace_back(text, title);
   }
+  // Questions are recorded and answered with `answer`.
+  bool Ask(const std::string& text, const std::string& title) override {
+    asked.emplace_back(text, title);
+    return answer;
+  }
   bool Saw(const std::string& text, const std::string& title) const {
     for (const auto& [t, ti] : shown) {
       if (t == text && ti == title) return true;
@@ -40,6 +45,8 @@ class RecordingMessages final : public IMessages {
     return false;
   }
   std::vector<std::pair<std::string, std::string>> shown;
+  std::vector<std::pair<std::string, std::string>> asked;
+  bool answer = true;
 };
 
 // A port that receives nothing and records each write with the thread that made it.

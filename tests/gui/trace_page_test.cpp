@@ -3,6 +3,7 @@
 // read and the raw log never hold the capture at the same time.
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -12,11 +13,13 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
 #include "pages_window.h"
+#include "trace/trace_frames.h"
 #include "ui/trace_page.h"
 
 namespace vetra::ui {
@@ -59,6 +62,19 @@ class TracePageTest : public PagesWindowTest {
   QString CurrentPanel() {
     return Find<QStackedWidget>("pnTrcPanels")->currentWidget()->objectName();
   }
+
+  // Records until the receiver has logged `count` fixes, and shows its status; the logged count.
+  size_t LogRecords(size_t count) {
+    Choose(2);
+    Find<QLineEdit>("lbTrcPeriod")->setText("1");
+    SendBy("btTrcRecord");
+    EXPECT_TRUE(WaitFor([&] { return receiver_->traceRecords().size() >= count; }, 20000));
+    SendBy("btTrcRecord");
+    const size_t logged = receiver_->traceRecords().size();
+    SendBy("Button1");
+    EXPECT_TRUE(WaitFor([&] { return Text("lbTrcLogged") == QString::number(logged); }));
+    return logged;
+  }
 };
 
 TEST_F(TracePageTest, ButtonsSendTheirFramesAndTheStatusFillsTheFields) {
@@ -78,7 +94,15 @@ TEST_F(TracePageTest, ButtonsSendTheirFramesAndTheStatusFillsTheFields) {
   EXPECT_EQ(Find<QButtonGroup>("rdTrcBaudButtons")->checkedButton()->text(), "9600");
   Choose(0);
 
+  // Clear asks first; a "no" sends nothing.
+  messages_.answer = false;
+  const uint64_t beforeClear = receiver_->commandCount();
+  QTest::mouseClick(Find<QPushButton>("btClear"), Qt::LeftButton);
+  ASSERT_EQ(messages_.asked.size(), 1u);
+  EXPECT_EQ(messages_.asked[0].first, "Erase all logged positions?");
+  messages_.answer = true;
   const sim::CommandFrame clear = SendBy("btClear");
+  EXPECT_EQ(receiver_->commandCount(), beforeClear + 1);
   EXPECT_EQ(clear.id, 0x1F);
   EXPECT_EQ(clear.payload, (Bytes{0x01, 0x00}));
 
@@ -127,12 +151,18 @@ TEST_F(TracePageTest, RecordReadAndConvertMakeTheRoundTrip) {
   ASSERT_TRUE(WaitFor([&] { return Text("lbTrcLogged") == QString::number(logged); }))
       << Text("lbTrcLogged").toStdString() << " of " << logged;
 
-  // The read captures into tracelog.tmp; meanwhile the raw log cannot start.
+  // The read asks for the status first, then captures into tracelog.tmp; meanwhile the raw log
+  // cannot start.
   Choose(1);
-  const sim::CommandFrame read = SendBy("btTrcRead");
+  const uint64_t before = receiver_->commandCount();
+  QTest::mouseClick(Find<QPushButton>("btTrcRead"), Qt::LeftButton);
+  ASSERT_TRUE(WaitFor([&] { return Find<QPushButton>("btTrcRead")->text() == "Stop"; }));
+  ASSERT_TRUE(WaitFor([&] { return receiver_->commandCount() == before + 2; }));
+  const std::vector<sim::CommandFrame> commands = receiver_->commands();
+  EXPECT_EQ(commands[commands.size() - 2].payload, (Bytes{0x00, 0x00}));  // the status query
+  const sim::CommandFrame& read = commands.back();
   EXPECT_EQ(read.id, 0x1E);
   EXPECT_EQ(read.payload, (Bytes{0x02, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00}));
-  EXPECT_EQ(Find<QPushButton>("btTrcRead")->text(), "Stop");
   EXPECT_FALSE(Find("tvTraceCmd")->isEnabled());
   EXPECT_FALSE(Find("btLog")->isEnabled());
   EXPECT_EQ(Find<QProgressBar>("pbReadProgress")->maximum(), static_cast<int>(logged));
@@ -174,6 +204,10 @@ TEST_F(TracePageTest, RecordReadAndConvertMakeTheRoundTrip) {
     EXPECT_NE(line.find(", 49.2"), std::string::npos) << line;
   }
   EXPECT_EQ(count, logged);
+  EXPECT_EQ(Text("lbCvtReport"),
+            QString::fromStdString(std::to_string(logged) + " records written to tracedata.gps; 0 "
+                                                            "skipped, 0 rejected by checksum"));
+  QCoreApplication::processEvents();  // the report label's new height is laid out
   SaveScreenshot("trace.png");
 
   // Another type resets the bar; a GPX track goes to its own file.
@@ -184,6 +218,49 @@ TEST_F(TracePageTest, RecordReadAndConvertMakeTheRoundTrip) {
   EXPECT_NE(gpx.find("<gpx"), std::string::npos);
   EXPECT_EQ(CountOf(gpx, "<trkpt"), logged);
   EXPECT_TRUE(messages_.shown.empty());
+}
+
+// A capture that cannot be written (tracelog.tmp leads to /dev/full: a full disk) stops the read,
+// on the receiver too, and says which file, why and how many records it keeps. A read whose port
+// fails leaves read mode: its Stop button does not start another read.
+TEST_F(TracePageTest, AReadEndsWhenItsCaptureCannotBeWrittenOrItsPortFails) {
+  OpenTracePage();
+  LogRecords(2);
+  const std::string capture = PathIn("tracelog.tmp");
+  std::filesystem::create_symlink("/dev/full", capture);
+  Choose(1);
+  auto* read = Find<QPushButton>("btTrcRead");
+  QTest::mouseClick(read, Qt::LeftButton);
+  ASSERT_TRUE(WaitFor([&] { return !messages_.shown.empty(); }, 15000));
+  EXPECT_EQ(messages_.shown[0].first, "Could not write the trace capture " + capture +
+                                          ": No space left on device.\n"
+                                          "The read stopped; the file keeps 0 records.");
+  EXPECT_EQ(read->text(), "Start");
+  EXPECT_TRUE(Find("tvTraceCmd")->isEnabled());
+  EXPECT_TRUE(Find("btLog")->isEnabled());
+  ASSERT_TRUE(WaitFor([&] { return receiver_->commands().back().id == kTraceMaintainCommand; }));
+  const std::vector<sim::CommandFrame> commands = receiver_->commands();
+  EXPECT_EQ(commands[commands.size() - 2].id, kTraceReadCommand);  // the explicit stop
+  EXPECT_EQ(commands[commands.size() - 2].payload[0], 0x00);
+
+  std::filesystem::remove(capture);
+  QTest::mouseClick(read, Qt::LeftButton);
+  ASSERT_TRUE(WaitFor([&] { return read->text() == "Stop"; }));
+  receiver_->DropLine();
+  ASSERT_TRUE(WaitFor([&] { return read->text() == "Start"; }));
+  EXPECT_TRUE(Find("tvTraceCmd")->isEnabled());
+}
+
+TEST_F(TracePageTest, ARawLogThatCannotBeWrittenStopsAndSaysSo) {
+  OpenTracePage();
+  window_->SetLogFileChooser([](const QString&) { return QString("/dev/full"); });
+  ASSERT_TRUE(window_->ShowPage("tsView"));
+  QTest::mouseClick(Find<QPushButton>("btLog"), Qt::LeftButton);
+  ASSERT_TRUE(WaitFor([&] { return !messages_.shown.empty(); }, 15000));
+  EXPECT_EQ(messages_.shown[0].first,
+            "Could not write the log /dev/full: No space left on device.\n"
+            "Logging stopped; the file keeps 0 bytes received before.");
+  EXPECT_EQ(Find<QPushButton>("btLog")->text(), "Log");
 }
 
 TEST_F(TracePageTest, TheRawLogAndTheReadNeverShareTheCapture) {
@@ -208,6 +285,17 @@ TEST_F(TracePageTest, ConversionWithoutACaptureChangesNothing) {
   EXPECT_EQ(Find<QProgressBar>("pbConvert")->value(), 0);
   EXPECT_FALSE(std::ifstream(PathIn("tracedata.gps")).good());
   EXPECT_TRUE(messages_.shown.empty());
+
+  // An empty capture converts to an empty text, with the bar at its end (not a busy bar).
+  std::ofstream(PathIn("tracelog.tmp"));
+  QTest::mouseClick(Find<QPushButton>("btConvert"), Qt::LeftButton);
+  auto* bar = Find<QProgressBar>("pbConvert");
+  EXPECT_GT(bar->maximum(), 0);
+  EXPECT_EQ(bar->value(), bar->maximum());
+  EXPECT_EQ(test::ReadFile(PathIn("tracedata.gps")), "");
+  EXPECT_EQ(Text("lbCvtReport"),
+            "0 records written to tracedata.gps; 0 skipped, 0 rejected by "
+            "checksum");
 }
 
 TEST_F(TracePageTest, WithoutTheLoggerTheTabIsTheTtffTab) {

@@ -66,6 +66,18 @@ TEST_F(UpgradePageTest, RunningFirmwareLoadEndsInPass) {
   auto* write = Find<QPushButton>("sbGo");
   ASSERT_TRUE(write->isEnabled());
 
+  // Write asks first, with what is about to happen; a "no" starts nothing.
+  messages_.answer = false;
+  QTest::mouseClick(write, Qt::LeftButton);
+  ASSERT_EQ(messages_.asked.size(), 1u);
+  EXPECT_EQ(messages_.asked[0].first,
+            "Write fw.bin into the receiver?\n\nSize: 20 K bytes (20480 bytes)\nChip: TQ-K700\n"
+            "Through the running firmware at 9600 baud\n\n"
+            "The receiver's flash is erased and rewritten.");
+  EXPECT_EQ(messages_.asked[0].second, "Write firmware");
+  EXPECT_FALSE(write->isChecked());
+  EXPECT_EQ(Text("lbState"), "Standby");
+  messages_.answer = true;
   QTest::mouseClick(write, Qt::LeftButton);
   EXPECT_TRUE(write->isChecked());
   // While the load runs no other page can be chosen, nor another image.
@@ -75,20 +87,25 @@ TEST_F(UpgradePageTest, RunningFirmwareLoadEndsInPass) {
   EXPECT_TRUE(write->isChecked());
   EXPECT_EQ(Text("sbStatusPanel2"), "Erasing ...");
 
+  // The last piece is followed by the restarted receiver's revision report: then "PASS!".
+  ASSERT_TRUE(WaitFor([&] { return Text("lbState") == "check CRC"; }, 30000));
+  EXPECT_TRUE(write->isChecked());
   ASSERT_TRUE(WaitFor([&] { return Text("lbResult") == "PASS!"; }, 30000))
       << Text("lbState").toStdString() << " / " << Text("lbResult").toStdString();
   EXPECT_EQ(ResultColour(), ReadableTextColour(Find<QLabel>("lbResult"), QColor(0, 128, 0)));
-  // "Program OK!" for a second, then ready for the next load.
+  auto* progress = Find<QProgressBar>("brProgress");
+  EXPECT_EQ(progress->value(), progress->maximum());
+  // "Program OK!" for a second, then ready for the next load, the bar still full.
   if (WaitFor([&] { return Text("lbState") == "Program OK!"; })) SaveScreenshot("upgrade.png");
   ASSERT_TRUE(WaitFor([&] { return Text("lbState") == "Standby"; }));
   EXPECT_FALSE(write->isChecked());
   EXPECT_TRUE(tabs()->isEnabled());
   EXPECT_EQ(Text("sbStatusPanel2"), "Ready to load!");
+  EXPECT_EQ(progress->value(), progress->maximum());
   EXPECT_EQ(receiver.flashImage(), image);
   EXPECT_TRUE(messages_.shown.empty());
 
   // A click on the verdict clears it and the progress bar.
-  auto* progress = Find<QProgressBar>("brProgress");
   QTest::mouseClick(Find<QLabel>("lbResult"), Qt::LeftButton);
   EXPECT_EQ(Text("lbResult"), "");
   EXPECT_EQ(progress->value(), 0);
@@ -145,6 +162,35 @@ TEST_F(UpgradePageTest, WriteDuringALoadStopsIt) {
   EXPECT_FALSE(WaitFor([&] { return !Text("sbStatusPanel2").isEmpty(); }, 500))
       << Text("sbStatusPanel2").toStdString();
   EXPECT_TRUE(window_->ShowPage("tsSetup"));
+}
+
+// Quitting during a load asks first: "no" keeps the load running; "yes" stops it between pieces,
+// shows "STOP!", and only then does the window close.
+TEST_F(UpgradePageTest, QuittingDuringALoadAsksAndStopsTheLoadFirst) {
+  MakeWindow();
+  AttachReceiver();
+  ASSERT_TRUE(window_->ShowPage("tsReload"));
+  WriteImage("fw.bin", 64);
+  ChooseImage("fw.bin");
+  QTest::mouseClick(Find<QPushButton>("sbGo"), Qt::LeftButton);
+  ASSERT_TRUE(WaitFor([&] { return Text("lbState") == "Erasing ..."; }));
+  messages_.asked.clear();
+
+  messages_.answer = false;
+  window_->Exit1Click();  // returns: the user keeps the load
+  EXPECT_FALSE(window_->close());
+  ASSERT_EQ(messages_.asked.size(), 2u);
+  EXPECT_EQ(messages_.asked[1],
+            std::make_pair(std::string("A firmware load is running. Stop it and quit?"),
+                           std::string("Exit")));
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_EQ(Text("lbState"), "Erasing ...");
+
+  messages_.answer = true;
+  EXPECT_TRUE(window_->close());
+  EXPECT_EQ(Text("lbState"), "STOP!");
+  EXPECT_FALSE(window_->isVisible());
+  EXPECT_EQ(messages_.asked.size(), 3u);
 }
 
 TEST_F(UpgradePageTest, AFileThatCannotBeLoadedIsRefused) {

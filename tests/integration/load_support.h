@@ -34,6 +34,7 @@ namespace vetra::test {
 class SkippableClock final : public IClock {
  public:
   int64_t nowSeconds() override { return SystemClock::instance().nowSeconds() + skipped_.load(); }
+  int64_t nowMs() override { return SystemClock::instance().nowMs() + skipped_.load() * 1000; }
   void sleepMs(int milliseconds) override {
     if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
   }

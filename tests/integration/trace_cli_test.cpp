@@ -198,16 +198,16 @@ TEST_F(TraceWithVirtualReceiver, RecordsAndReadsBackWhatTheReceiverLogged) {
     EXPECT_LT(captured, static_cast<size_t>(total));
     EXPECT_EQ(TraceRecordsIn(folder / "partial.tmp").size(), captured);
 
-    // Stopped as the page's Stop does: the Request frame, then the read frame with mode 02h.
+    // Stopped with the explicit stop ("Read Trace", action stop) and a status query.
     ASSERT_TRUE(receiver->WaitForCommands(before + 4, 10s));
     const std::vector<sim::CommandFrame> commands = receiver->commands();
     ASSERT_GE(commands.size(), 4u);
-    const sim::CommandFrame& request = commands[commands.size() - 2];
-    const sim::CommandFrame& readStop = commands.back();
+    const sim::CommandFrame& readStop = commands[commands.size() - 2];
+    const sim::CommandFrame& request = commands.back();
+    EXPECT_EQ(readStop.id, kTraceReadCommand);
+    EXPECT_EQ(readStop.payload, (std::vector<uint8_t>{0x00, 0x00, 0x00}));
     EXPECT_EQ(request.id, kTraceMaintainCommand);
     EXPECT_EQ(request.payload, (std::vector<uint8_t>{0x00, 0x00}));
-    EXPECT_EQ(readStop.id, kTraceReadCommand);
-    EXPECT_EQ(readStop.payload, (std::vector<uint8_t>{0x02, 0x01, 0x00, 0x00, 0x01, 0x00, 0x00}));
     receiver->faults().silent = false;
   }
 
@@ -239,6 +239,14 @@ std::vector<uint8_t> StatusPayload(uint8_t state, int32_t records, uint8_t flags
   p[15] = static_cast<uint8_t>(minDistance >> 8);
   p[16] = static_cast<uint8_t>(minSpeedRaw);
   p[17] = static_cast<uint8_t>(minSpeedRaw >> 8);
+  return p;
+}
+
+// The short status (F2 8A): state, records logged.
+std::vector<uint8_t> ShortStatusPayload(uint8_t state, int32_t records) {
+  std::vector<uint8_t> p(11, 0);
+  p[0] = state;
+  for (int i = 0; i < 4; ++i) p[3 + i] = static_cast<uint8_t>(records >> (8 * i));
   return p;
 }
 
@@ -355,18 +363,20 @@ TEST_F(TraceWithScriptedReceiver, AReadCountsIntactRecordsAndKeepsEveryByte) {
   rx.Write(last);
   Append(sent, last);
 
+  // The end: the explicit stop frame and a status query, which says the read is over.
+  const std::optional<HostFrame> stop = rx.NextFrame(10s);
+  ASSERT_TRUE(stop.has_value());
+  EXPECT_EQ(stop->bytes, EncodeTraceRead({.rgTraceReadAction = 0, .rgTraceBaud = 1}));
   const std::optional<HostFrame> request = rx.NextFrame(10s);
   ASSERT_TRUE(request.has_value());
   EXPECT_EQ(request->bytes, TracePageRequestFrame());
-  rx.SendAck(kTraceMaintainCommand);
-  const std::optional<HostFrame> stop = rx.NextFrame(10s);
-  ASSERT_TRUE(stop.has_value());
-  EXPECT_EQ(stop->bytes, TracePageReadFrame(0, true, 0, 1));
   rx.SendAck(kTraceReadCommand);
+  rx.SendAck(kTraceMaintainCommand);
+  rx.SendReply(0x8A, ShortStatusPayload(0, 3));
 
   EXPECT_EQ(run.WaitForExit(10s), 0) << run.err();
   EXPECT_TRUE(Has(run.out(), "Read 3 records")) << run.out();
-  EXPECT_FALSE(Has(run.err(), "did not acknowledge")) << run.err();
+  EXPECT_FALSE(Has(run.err(), "did not confirm")) << run.err();
   EXPECT_EQ(ReadBytes(capture), sent);
   const std::vector<TracePayload> records = TraceRecordsIn(capture);
   ASSERT_EQ(records.size(), 3u);
@@ -389,6 +399,47 @@ TEST_F(TraceWithScriptedReceiver, AReceiverUnpluggedMidReadLeavesWhatArrivedInTh
   EXPECT_EQ(run.WaitForExit(10s), 1);
   EXPECT_TRUE(Has(run.err(), "port failed")) << run.err();
   EXPECT_EQ(ReadBytes(capture), sent);
+}
+
+// The page's read frame toggles: a receiver left reading by a read cut short before would be
+// stopped by it. The read starts only after the status says the receiver does not read (the
+// explicit stop first); a receiver that then freezes holds the wind-down for one time-out, and
+// the empty capture is removed.
+TEST_F(TraceWithScriptedReceiver, AReadLeftRunningIsStoppedFirstAndAFrozenEndIsBounded) {
+  const std::string capture = folder / "capture.tmp";
+  CliProcess run(Args({"read", "--out", capture}));
+  const std::optional<HostFrame> query = rx.NextFrame(10s);
+  ASSERT_TRUE(query.has_value());
+  rx.SendAck(kTraceMaintainCommand);
+  rx.SendReply(0x89, StatusPayload(2, 3, 0x01, 1, 0, 0));  // still reading
+
+  const Frame explicitStop = EncodeTraceRead({.rgTraceReadAction = 0, .rgTraceBaud = 1});
+  const std::optional<HostFrame> stop = rx.NextFrame(10s);
+  ASSERT_TRUE(stop.has_value());
+  EXPECT_EQ(stop->bytes, explicitStop);
+  const std::optional<HostFrame> again = rx.NextFrame(10s);
+  ASSERT_TRUE(again.has_value());
+  EXPECT_EQ(again->bytes, TracePageRequestFrame());
+  rx.SendAck(kTraceReadCommand);
+  rx.SendAck(kTraceMaintainCommand);
+  rx.SendReply(0x8A, ShortStatusPayload(0, 3));
+
+  const std::optional<HostFrame> start = rx.NextFrame(10s);
+  ASSERT_TRUE(start.has_value());
+  EXPECT_EQ(start->bytes, TracePageReadFrame(2, true, 0, 1));
+
+  // Frozen from here on: after the silence, one exchange ends the read, and no other follows.
+  const std::optional<HostFrame> windDown = rx.NextFrame(10s);
+  ASSERT_TRUE(windDown.has_value());
+  EXPECT_EQ(windDown->bytes, explicitStop);
+  EXPECT_EQ(run.WaitForExit(20s), 1) << run.err();
+  const std::optional<HostFrame> query3 = rx.NextFrame(0s);
+  ASSERT_TRUE(query3.has_value());
+  EXPECT_EQ(query3->bytes, TracePageRequestFrame());
+  EXPECT_FALSE(rx.NextFrame(0s).has_value());
+  EXPECT_TRUE(Has(run.err(), "no record was read: the empty capture.tmp was removed")) << run.err();
+  EXPECT_TRUE(Has(run.err(), "did not confirm the end of the read")) << run.err();
+  EXPECT_FALSE(std::filesystem::exists(capture));
 }
 
 TEST_F(TraceWithScriptedReceiver, ARefusedReadStopsAtOnce) {

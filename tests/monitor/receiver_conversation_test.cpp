@@ -116,6 +116,7 @@ class RecordingDisplay : public IPassDisplay {
     }
     if (pass.hostAnswered) Add("host button");
     if (pass.portFailed) Add("port failed");
+    if (pass.captureFailure) Add("capture failed: " + pass.captureFailure->reason);
     {
       std::lock_guard lock(mutex_);
       last_ = pass;
@@ -369,6 +370,21 @@ TEST_F(ConversationPass, ReadFailureStopsReadingClosesTheLogAndTellsTheDisplayOn
   Passes(1);
   EXPECT_EQ(port.pendingDeliveries(), 0u);
 }
+
+#ifdef __linux__
+// A capture that cannot be written (a full disk) is closed and told once, with the system's
+// reason; monitoring goes on and the slot is free again.
+TEST_F(ConversationPass, ACaptureThatCannotBeWrittenIsClosedAndToldOnce) {
+  Start();
+  ASSERT_TRUE(conversation->AttachLog(std::fopen("/dev/full", "wb")));
+  port.QueueRead(kGga);
+  port.QueueRead(kGga);
+  Passes(3);
+  EXPECT_EQ(display.Count("capture failed: No space left on device"), 1);
+  EXPECT_FALSE(conversation->logAttached());
+  EXPECT_TRUE(conversation->active());
+}
+#endif
 
 TEST_F(ConversationPass, ReadFailureWhileDrainingIsAPortFailureToo) {
   Start();

@@ -77,9 +77,12 @@ class LoaderPort final : public IPort {
   }
 
   bool Reset(int baudRate, int, int, int) override {
-    std::lock_guard lock(mutex_);
-    resets_.push_back(baudRate);
-    if (baudRate != 0) baud_ = baudRate;
+    {
+      std::lock_guard lock(mutex_);
+      resets_.push_back(baudRate);
+      if (baudRate != 0) baud_ = baudRate;
+    }
+    if (onReset) onReset(baudRate);
     return true;
   }
   int baudRate() const override { return baud_; }
@@ -105,7 +108,8 @@ class LoaderPort final : public IPort {
   // Called after each recorded write with the bytes the port took (outside the port's lock, so
   // it may queue reads).
   std::function<void(const std::vector<uint8_t>&)> onWrite;
-  int throwAtWrite = -1;  // this txData call (0-based) throws PortWriteError
+  std::function<void(int baudRate)> onReset;  // after each Reset, outside the port's lock
+  int throwAtWrite = -1;                      // this txData call (0-based) throws PortWriteError
   int shortAtWrite = -1;  // this txData call takes one byte less than it was given
 
  private:

@@ -71,6 +71,29 @@ TEST_F(TraceConvert, MissingCaptureChangesNothing) {
   EXPECT_EQ(ReadOutput(), "keep me");
 }
 
+// An output that is the capture itself, by whatever path, is refused before anything is written;
+// a read error is an error, not the end of the capture; either way an earlier output stays.
+TEST_F(TraceConvert, OutputThatIsTheInputOrAReadErrorLeavesEveryFileAsItWas) {
+  const std::vector<uint8_t> frame = test::TraceFrame(test::SampleRecord(18000, 1, 2, 3));
+  WriteInput(frame);
+  for (const std::string& same : {in(), (dir_ / "." / kTraceCaptureFile).string()}) {
+    EXPECT_EQ(ConvertTraceFile(in(), same, TraceFormat::Ecef).status, TraceConvertStatus::SameFile);
+    std::ifstream f(in(), std::ios::binary);
+    EXPECT_EQ(std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {}), frame) << same;
+  }
+#ifndef _WIN32  // a folder opens for reading here, and its read fails
+  std::ofstream(out()) << "keep me";
+  fs::create_directory(dir_ / "folder");
+  const auto result = ConvertTraceFile((dir_ / "folder").string(), out(), TraceFormat::Ecef);
+  EXPECT_EQ(result.status, TraceConvertStatus::ReadFailed);
+  EXPECT_FALSE(result.error.empty());
+  EXPECT_EQ(ReadOutput(), "keep me");
+#endif
+  for (const fs::directory_entry& entry : fs::directory_iterator(dir_)) {
+    EXPECT_EQ(entry.path().string().find(".part"), std::string::npos) << "left behind";
+  }
+}
+
 TEST_F(TraceConvert, UnwritableOutputIsReported) {
   WriteInput({});
   EXPECT_EQ(

@@ -105,7 +105,9 @@ TEST_P(SentenceRoundTrip, DecodesBackToThePosition) {
     EXPECT_EQ(rec.minute, 34);
     EXPECT_EQ(rec.second, 56);
     if (format == TraceFormat::Gga) {
-      EXPECT_EQ(rec.altitudeM, static_cast<int16_t>(std::lround(p.heightM)));
+      // Above the fixed 16 m geoid: the altitude and the separation add up to the ellipsoidal
+      // height of the record.
+      EXPECT_EQ(rec.altitudeM, static_cast<int16_t>(std::lround(p.heightM - 16)));
     } else {
       EXPECT_EQ(rec.day, 28);
       EXPECT_EQ(rec.month, 2);
@@ -130,7 +132,7 @@ TEST(TraceFormat, SentenceCarriesItsChecksum) {
   char hex[3];
   std::snprintf(hex, sizeof hex, "%02X", sum);
   EXPECT_EQ(gga.substr(star + 1), hex);
-  EXPECT_NE(gga.find(",0000012,M,16,M,,*"), std::string::npos);
+  EXPECT_NE(gga.find(",-000004,M,16,M,,*"), std::string::npos);  // 12.4 m less the 16 m geoid
 }
 
 TEST(TraceFormat, GpxAndKmlDocumentsHoldEveryPoint) {
@@ -153,6 +155,46 @@ TEST(TraceFormat, GpxAndKmlDocumentsHoldEveryPoint) {
       EXPECT_NE(out.find("<LineString>"), std::string::npos);
       EXPECT_TRUE(out.ends_with("</kml>\n"));
     }
+  }
+}
+
+// GPX and KML always validate: records that cannot be real fixes are skipped (the text forms
+// keep them), 180 degrees of longitude are written as -180, and one point makes no track line.
+TEST(TraceFormat, TracksSkipWhatCannotBeARealFixAndKeepTheirRanges) {
+  auto with = [](int year, int month, int day, int timeField, int32_t x = 4510731) {
+    TraceRecord r = SampleRecord(timeField, x);
+    r.year = year;
+    r.month = month;
+    r.day = day;
+    return r;
+  };
+  const TraceRecord impossible[] = {with(2009, 0, 1, 18000),   with(2009, 13, 1, 18000),
+                                    with(2009, 1, 0, 18000),   with(2009, 2, 29, 18000),
+                                    with(2009, 1, 1, 43200),   with(1979, 1, 1, 18000),
+                                    with(2009, 1, 1, 18000, 0)};
+  for (TraceFormat format : {TraceFormat::Gpx, TraceFormat::Kml, TraceFormat::Ecef}) {
+    TTraceFormatter formatter(format);
+    std::string out;
+    int written = 0;
+    for (TraceRecord r : impossible) {
+      if (r.x == 0) r.y = r.z = 0;  // the Earth's centre
+      written += formatter.Format(r, out) ? 1 : 0;
+    }
+    EXPECT_EQ(written, format == TraceFormat::Ecef ? 7 : 0) << static_cast<int>(format);
+  }
+  // On the 180th meridian (x negative, y 0): one point, written at -180.
+  TraceRecord antimeridian = SampleRecord(18000, -6378137, 0, 0);
+  for (TraceFormat format : {TraceFormat::Gpx, TraceFormat::Kml}) {
+    TTraceFormatter formatter(format);
+    std::string out;
+    formatter.Begin(out);
+    EXPECT_TRUE(formatter.Format(antimeridian, out));
+    formatter.End(out);
+    const size_t at = out.find("180.0000000");
+    ASSERT_NE(at, std::string::npos) << out;
+    EXPECT_EQ(out[at - 1], '-') << out;
+    EXPECT_EQ(out.find("180.0000000", at + 1), std::string::npos) << out;
+    EXPECT_EQ(out.find("<LineString>"), std::string::npos) << out;
   }
 }
 
