@@ -53,6 +53,7 @@ void TerminalMonitor::ShowPass(const PassValue& pass) {
     for (const EchoedLine& line : pass.lines) AppendEcho(line.text);
   }
   if (pass.navigation) AppendNavigation(*pass.navigation);
+  if (pass.binaryNavigation) AppendNavigation(*pass.binaryNavigation);
   if (!lines_.empty()) output_(lines_);
   if (pass.portFailed && !portFailed_.exchange(true) && onFailure_) onFailure_();
 }
