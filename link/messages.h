@@ -1,6 +1,6 @@
 #pragma once
-// Message boxes with a fixed text and title. The desktop program shows a QMessageBox; the terminal
-// prints to stderr; tests record them.
+// Message boxes with a fixed text and title, and questions. The desktop program shows a
+// QMessageBox; the terminal prints to stderr and never asks; tests record them and answer.
 
 #include <string>
 
@@ -11,6 +11,13 @@ class IMessages {
   enum class Kind { Error, Information };
   virtual ~IMessages() = default;
   virtual void Show(const std::string& text, const std::string& title, Kind kind = Kind::Error) = 0;
+  // A question with Yes and No, No the default; true when the user answered Yes. Where nobody
+  // can answer, the answer is No.
+  virtual bool Ask(const std::string& text, const std::string& title) {
+    (void)text;
+    (void)title;
+    return false;
+  }
 };
 
 // Messages that nobody sees (a default where no one is listening).

@@ -12,4 +12,13 @@ void QtMessages::Show(const std::string& text, const std::string& title, Kind ki
   box.exec();
 }
 
+bool QtMessages::Ask(const std::string& text, const std::string& title) {
+  QMessageBox box(QMessageBox::Question, QString::fromStdString(title),
+                  QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No, parent_);
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  box.setWindowModality(Qt::WindowModal);
+  return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace vetra::ui

@@ -33,6 +33,13 @@ class RecordingMessages final : public IMessages {
   void Show(const std::string& text, const std::string& title, Kind) override {
     shown.emplace_back(text, title);
   }
+  // Questions are recorded in `asked` and answered with `answer`.
+  bool Ask(const std::string& text, const std::string& title) override {
+    asked.emplace_back(text, title);
+    return answer;
+  }
+  bool answer = true;
+  std::vector<std::pair<std::string, std::string>> asked;
   bool Saw(const std::string& text, const std::string& title) const {
     for (const auto& [t, ti] : shown) {
       if (t == text && ti == title) return true;
