@@ -56,6 +56,7 @@ void TerminalMonitor::ShowPass(const PassValue& pass) {
       for (const EchoedLine& line : pass.lines) AppendEcho(line.text);
     }
     if (pass.navigation) AppendNavigation(*pass.navigation);
+    if (pass.binaryNavigation) AppendNavigation(*pass.binaryNavigation);
   }
   if (!lines_.empty() && output_) output_(lines_);
   if (options_.alsoShowTo != nullptr) options_.alsoShowTo->ShowPass(pass);

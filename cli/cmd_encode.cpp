@@ -3,18 +3,20 @@
 // ("%02x " per byte). COMMAND is a catalogue number (1 to 34), a message id ("05h") or the tree
 // text; NAME a control of the command's panel (RSTyear, SetStartMode, edGdop, cbPRN05 ...), VALUE
 // the text typed, a choice's item text or position, or on/off for a check box. Controls not named
-// keep the form's defaults (the Restart date stays 1980-01-01: nothing fills it in here).
-// The access level defaults to the engineer level (16), where every command and control is
-// offered.
-// Exit status: 0 (also for a command that sends nothing: a note on stderr); 1 when a field does
-// not convert (its message on stderr, nothing else printed); 2 for an unknown command or control
-// or a value the control cannot hold.
+// keep the form's defaults; where the Restart panel hides its date and time (below level 16) they
+// hold the current UTC time, as Send would send them. The access level defaults to the engineer
+// level (16), where every command and control is offered.
+// Exit status: 0 (also for a command that sends nothing: a note on stderr); 1 when a value is not
+// one the panel accepts, or a field does not convert (the message on stderr, nothing printed); 2
+// for an unknown command, control or item, a control hidden at the level, or an unknown level.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "cli/command_registry.h"
+#include "cli/level_option.h"
 #include "commands/encode_arguments.h"
+#include "link/clock.h"
 #include "trace/trace_command_extension.h"
 
 namespace vetra::cli {
@@ -31,6 +33,9 @@ int Run(const EncodeArguments& arguments) {
       return 0;
     case EncodeReport::Status::ConversionError:
       std::fprintf(stderr, "%s\n", report.error.c_str());
+      return 1;
+    case EncodeReport::Status::Refused:
+      std::fprintf(stderr, "vetra encode: %s\n", report.error.c_str());
       return 1;
     case EncodeReport::Status::UsageError:
       break;
@@ -52,10 +57,10 @@ const CommandRegistration kEncode{
       sub.add_option("--chip", *chip, "Chip chosen on the Setup page")
           ->check(CLI::IsMember({"k700", "k900"}, CLI::ignore_case))
           ->transform(CLI::IsMember({"k700", "k900"}, CLI::ignore_case));
-      sub.add_option("--level", arguments->accessLevel, "Access level (-1, 0, 1, 5, 6, 8, 16)")
-          ->default_val(kEngineerLevel);
+      AddLevelOption(sub, arguments->accessLevel);
       return [arguments, chip] {
         arguments->chip = *chip == "k900" ? Chip::K900 : Chip::K700;
+        arguments->utcSeconds = SystemClock::instance().nowSeconds();
         TraceCommandExtension trace;
         arguments->extension = &trace;
         return Run(*arguments);

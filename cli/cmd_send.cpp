@@ -1,15 +1,22 @@
 // vetra send --port NAME|PATH [--baud N] [--timeout S] [--chip k700|k900] [--level N] [--host]
-//            COMMAND [NAME=VALUE ...]
+//            [--sync] [--save FILE] [--from FILE] COMMAND [NAME=VALUE ...]
 // Sends one receiver command, as the View page's Send button does, and prints how the receiver
 // answered: "ACK", "NACK", or the reply as the screen shows it (revision fields, clock offset,
 // test results, module ID, customized ID, settings reports, one progress line per satellite of an
 // ephemeris or almanac read). COMMAND and NAME=VALUE are those of `vetra encode`; the frame sent
 // goes to stderr as "Command: " and its echo. The answer is awaited until the receiver has been
-// silent for --timeout seconds (default 3; every answer starts it again).
+// silent for --timeout seconds (default 3; every answer starts it again). The terminal never asks:
+// Set Factory Default and Set ID are sent as given.
+// --sync (Restart): the Sync button, with the position of the first fix the receiver reports
+// within --timeout seconds. --save FILE (Read Ephemeris, Read Almanac): once every satellite has
+// arrived, the store is written to FILE as the panel's Save writes it. --from FILE (Load
+// Ephemeris, Load Almanac): a saved file is checked (its length, a record marked valid) and each
+// valid record is sent as one frame, answered by its own ACK ("PRN 3: ACK").
 // Exit status: 0 when the command was answered (ACK or its reply; also for a command that sends
-// nothing: a note on stderr); 1 on NACK, silence, a missing reply, a port that does not open or
-// fails, or a field that does not convert (its message on stderr); 2 for a usage error; 130 when
-// Ctrl-C ended the wait.
+// nothing: a note on stderr); 1 on NACK, silence, a missing reply, no fix for --sync, a file that
+// cannot be read, checked or written, a port that does not open or fails, a value the panel would
+// not accept or a field that does not convert (its message on stderr); 2 for a usage error; 130
+// when Ctrl-C ended the wait.
 // The frames go through the receiver conversation, which writes them and matches the answers;
 // the wait sleeps until an answer, the time-out or Ctrl-C.
 #include <algorithm>
@@ -19,17 +26,24 @@
 #include <vector>
 
 #include "cli/command_registry.h"
+#include "cli/level_option.h"
 #include "cli/receiver_session.h"
 #include "commands/catalogue.h"
+#include "commands/control_values.h"
 #include "commands/encode_arguments.h"
+#include "commands/encoders.h"
+#include "commands/panel_rules.h"
 #include "commands/reply_expectation.h"
 #include "commands/send_path.h"
 #include "commands/store_files.h"
+#include "link/clock.h"
 #include "monitor/reports.h"
 #include "trace/trace_command_extension.h"
 
 namespace vetra::cli {
 namespace {
+
+constexpr const char* kProgram = "vetra send";
 
 struct SendArguments {
   EncodeArguments command;
@@ -37,6 +51,9 @@ struct SendArguments {
   int baud = 4800;
   int timeoutSeconds = 3;
   bool host = false;
+  bool sync = false;
+  std::string save;  // Read Ephemeris / Read Almanac
+  std::string from;  // Load Ephemeris / Load Almanac
 };
 
 class EchoToStderr final : public ISendView {
@@ -86,8 +103,8 @@ std::vector<std::string> ReplyLines(const ReplyEvent& event, const Panels& panel
       return MakeNavSettingsReport(event.as<ReplyPayload>().bytes);
     case ReplyKind::SysSettings:
       return MakeSysSettingsReport(event.as<ReplyPayload>().bytes);
-    case ReplyKind::CustomizedId:
-      return {"Customized ID: " + event.as<CustomizedIdText>().text};
+    case ReplyKind::CustomizedId:  // the receiver's bytes, one character each
+      return {"Customized ID: " + Utf8FromSingleBytes(event.as<CustomizedIdText>().text)};
     default:
       return {};
   }
@@ -125,18 +142,146 @@ int NotAnswered(const ExchangeResult& result, const ReplyExpectation& awaited, i
   return 1;
 }
 
+// --save and --from belong to the store commands; --sync to Restart (PrepareCommand says so).
+bool FileOptionsFit(const SendArguments& args, int number) {
+  const std::string_view tree = CatalogueEntryOf(number).treeText;
+  if (!args.save.empty() && number != kCmdReadEphemeris && number != kCmdReadAlmanac) {
+    std::fprintf(stderr,
+                 "%s: --save belongs to Read Ephemeris (09h) and Read Almanac (0Bh), not "
+                 "'%.*s'\n",
+                 kProgram, static_cast<int>(tree.size()), tree.data());
+    return false;
+  }
+  if (!args.from.empty() && number != kCmdLoadEphemeris && number != kCmdLoadAlmanac) {
+    std::fprintf(stderr,
+                 "%s: --from belongs to Load Ephemeris (0Ah) and Load Almanac (0Ch), not "
+                 "'%.*s'\n",
+                 kProgram, static_cast<int>(tree.size()), tree.data());
+    return false;
+  }
+  return true;
+}
+
+// The usage or value error of a prepared command, as its exit status; 0 when there is none.
+int PreparationError(const PreparedCommand& prepared) {
+  if (!prepared.error) return 0;
+  std::fprintf(stderr, "%s: %s\n", kProgram, prepared.error->error.c_str());
+  return prepared.error->status == EncodeReport::Status::Refused ? 1 : 2;
+}
+
+// Waits for a record with a fix; its position for the Sync button.
+std::optional<EncodeArguments::Position> WaitForFix(ReceiverSession& session, int timeoutSeconds,
+                                                    int& status) {
+  const auto deadline = Clock::now() + std::chrono::seconds(timeoutSeconds);
+  switch (
+      session.WaitUntil([](const SessionState& s) { return s.lastFix.has_value(); }, deadline)) {
+    case ReceiverSession::WaitResult::Done: {
+      const SignedPosition position = PositionOf(*session.Snapshot().lastFix);
+      return EncodeArguments::Position{position.latitudeDeg, position.longitudeDeg};
+    }
+    case ReceiverSession::WaitResult::TimedOut:
+      std::fprintf(stderr, "%s: no fix from the receiver within %d s; nothing sent\n", kProgram,
+                   timeoutSeconds);
+      status = 1;
+      break;
+    case ReceiverSession::WaitResult::PortFailed:
+      std::fprintf(stderr, "%s: the port failed\n", kProgram);
+      status = 1;
+      break;
+    case ReceiverSession::WaitResult::Interrupted:
+      std::fprintf(stderr, "%s: interrupted\n", kProgram);
+      status = kExitInterrupted;
+      break;
+  }
+  return std::nullopt;
+}
+
+// --from: each valid record of the file as one frame, each answered by its ACK.
+int LoadFromFile(ReceiverSession& session, const SendArguments& args, int number,
+                 const std::vector<FrameBytes>& frames) {
+  const CommandDescriptor& command = CatalogueEntryOf(number);
+  for (const FrameBytes& frame : frames) {
+    std::fprintf(stderr, "Command: %s\n", EchoText(frame).c_str());
+    Exchange exchange;
+    exchange.frames = {frame};
+    exchange.awaited = ReplyExpectation{command.id, ReplyExpectation::Kind::Ack, 0};
+    exchange.timeoutMs = args.timeoutSeconds * 1000;
+    const ExchangeResult result = session.SendAndWait(std::move(exchange));
+    const int prn = frame[4];
+    if (result.outcome == ExchangeOutcome::Answered || result.outcome == ExchangeOutcome::Nack) {
+      std::printf("PRN %d: %s\n", prn,
+                  result.outcome == ExchangeOutcome::Answered ? "ACK" : "NACK");
+      std::fflush(stdout);
+    }
+    if (const int status = NotAnswered(result, *exchange.awaited, args.timeoutSeconds)) {
+      return status;
+    }
+  }
+  return 0;
+}
+
+std::optional<std::vector<FrameBytes>> FramesFromFile(const std::string& path, int number) {
+  std::string error;
+  std::vector<FrameBytes> frames;
+  if (number == kCmdLoadEphemeris) {
+    if (const auto store = ReadEphemerisFile(path, error)) {
+      frames = LoadEphemerisFrames(CatalogueEntryOf(number), *store);
+    }
+  } else if (const auto store = ReadAlmanacFile(path, error)) {
+    frames = LoadAlmanacFrames(CatalogueEntryOf(number), *store);
+  }
+  if (frames.empty()) {
+    std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+    return std::nullopt;
+  }
+  return frames;
+}
+
+// --save: the store as the panel's Save writes it.
+int SaveStore(ReceiverSession& session, int number, const std::string& path) {
+  SilentMessages quiet;  // the reason is told here, in the terminal's words
+  const bool saved = number == kCmdReadEphemeris
+                         ? SaveEphemeris(session.stores().ephemeris, path, quiet)
+                         : SaveAlmanac(session.stores().almanac, path, quiet);
+  if (!saved) {
+    std::fprintf(stderr, "%s: cannot write '%s'\n", kProgram, path.c_str());
+    return 1;
+  }
+  std::printf("Saved %s\n", path.c_str());
+  std::fflush(stdout);
+  return 0;
+}
+
 int Send(SendArguments& args) {
-  PreparedCommand prepared = PrepareCommand(args.command);
-  if (prepared.error) {
-    std::fprintf(stderr, "vetra send: %s\n", prepared.error->error.c_str());
-    return 2;
-  }
   if (args.timeoutSeconds < 1) {
-    std::fprintf(stderr, "vetra send: --timeout must be at least 1 second\n");
+    std::fprintf(stderr, "%s: --timeout must be at least 1 second\n", kProgram);
     return 2;
   }
-  ReceiverSession session("vetra send");
+  args.command.utcSeconds = SystemClock::instance().nowSeconds();
+  // Everything that can be told without the receiver is told before the port opens; --sync is
+  // checked with a stand-in position until the receiver gives one.
+  if (args.sync) args.command.sync = EncodeArguments::Position{};
+  PreparedCommand prepared = PrepareCommand(args.command);
+  if (const int status = PreparationError(prepared)) return status;
+  const int number = prepared.number;
+  if (!FileOptionsFit(args, number)) return 2;
+  std::optional<std::vector<FrameBytes>> fileFrames;
+  if (!args.from.empty()) {
+    fileFrames = FramesFromFile(args.from, number);
+    if (!fileFrames) return 1;
+  }
+
+  ReceiverSession session(kProgram);
   if (const int opened = session.Open(args.port, args.baud, args.host); opened != 0) return opened;
+  if (fileFrames) return LoadFromFile(session, args, number, *fileFrames);
+  if (args.sync) {
+    int status = 0;
+    args.command.sync = WaitForFix(session, args.timeoutSeconds, status);
+    if (!args.command.sync) return status;
+    args.command.utcSeconds = SystemClock::instance().nowSeconds();
+    prepared = PrepareCommand(args.command);
+    if (const int error = PreparationError(prepared)) return error;
+  }
 
   // The send path hands its frames over; the conversation writes them and matches the answers.
   FrameBatch frames;
@@ -146,25 +291,27 @@ int Send(SendArguments& args) {
                         .writer = &frames,
                         .extension = args.command.extension};
   EchoToStderr view;
-  const SendOutcome sent = SendCommand(prepared.number, prepared.panels, context, view);
+  const SendOutcome sent = SendCommand(number, prepared.panels, context, view);
   Exchange exchange;
   exchange.frames = std::move(frames.frames);
   switch (sent.status) {
     case SendOutcome::Status::Sent:
       break;
     case SendOutcome::Status::NothingToSend:
-      std::fprintf(stderr, "vetra send: %s\n", NothingToSendNote(prepared.number).c_str());
+      std::fprintf(stderr, "%s: %s\n", kProgram, NothingToSendNote(number).c_str());
       return 0;
     case SendOutcome::Status::ConversionFailed:
       std::fprintf(stderr, "%s\n", sent.message.c_str());
       return 1;
+    case SendOutcome::Status::Refused:
+    case SendOutcome::Status::Declined:
     case SendOutcome::Status::NoPort:
     case SendOutcome::Status::WriteFailed:
-      std::fprintf(stderr, "vetra send: %s\n", sent.message.c_str());
+      std::fprintf(stderr, "%s: %s\n", kProgram, sent.message.c_str());
       return 1;
   }
 
-  const ReplyExpectation awaited = ExpectationFor(prepared.number, prepared.panels);
+  const ReplyExpectation awaited = ExpectationFor(number, prepared.panels);
   exchange.awaited = awaited;
   exchange.timeoutMs = args.timeoutSeconds * 1000;
   const ExchangeResult result =
@@ -181,7 +328,13 @@ int Send(SendArguments& args) {
         }
         std::fflush(stdout);
       });
-  return NotAnswered(result, awaited, args.timeoutSeconds);
+  if (const int status = NotAnswered(result, awaited, args.timeoutSeconds)) {
+    if (!args.save.empty()) {
+      std::fprintf(stderr, "%s: '%s' not written\n", kProgram, args.save.c_str());
+    }
+    return status;
+  }
+  return args.save.empty() ? 0 : SaveStore(session, number, args.save);
 }
 
 const CommandRegistration kSend{
@@ -198,8 +351,13 @@ const CommandRegistration kSend{
       sub.add_option("--chip", *chip, "Chip chosen on the Setup page")
           ->check(CLI::IsMember({"k700", "k900"}, CLI::ignore_case))
           ->transform(CLI::IsMember({"k700", "k900"}, CLI::ignore_case));
-      sub.add_option("--level", args->command.accessLevel, "Access level (-1, 0, 1, 5, 6, 8, 16)")
-          ->default_val(kEngineerLevel);
+      AddLevelOption(sub, args->command.accessLevel);
+      sub.add_flag("--sync", args->sync,
+                   "Restart: the Sync button, with the position of the receiver's first fix");
+      sub.add_option("--save", args->save,
+                     "Read Ephemeris / Read Almanac: write the store to this file, as Save does");
+      sub.add_option("--from", args->from,
+                     "Load Ephemeris / Load Almanac: send the valid records of this saved file");
       sub.add_option("command", args->command.command,
                      "Catalogue number 1..34, message id (05h) or tree text")
           ->required();

@@ -1,7 +1,8 @@
 // vetra sim: a virtual receiver on a pseudo-terminal until Ctrl-C (SIGINT) or SIGTERM.
 // The first line of standard output is the device path to open (the --link path when given).
-// The module talks at its own rate (--baud, 9600 by default); open the device at that rate, or
-// the host receives garbage as from a real module at another rate.
+// The module talks at its own rate (--baud, 9600 by default; 115200 with --boot-monitor, where it
+// sits in its ROM loader), which stderr names; open the device at that rate, or the host receives
+// garbage as from a real module at another rate.
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -53,8 +54,12 @@ int RunSim(const SimArguments& a) {
     return 1;
   }
   std::cout << receiver.devicePath() << std::endl;
-  std::cerr << "virtual " << (k900 ? "K900" : "K700") << " receiver at " << a.baud << " baud on "
-            << receiver.slavePath() << "; Ctrl-C stops it\n";
+  // The rate the module answers at now: a module in its ROM loader talks at 115200, whatever
+  // --baud says.
+  std::cerr << "virtual " << (k900 ? "K900" : "K700") << " receiver at " << receiver.baud()
+            << " baud on " << receiver.slavePath()
+            << (a.bootMonitor ? " (in its ROM loader, waiting for a boot monitor)" : "")
+            << "; Ctrl-C stops it" << std::endl;
   stop.Wait();
   receiver.Stop();
   return 0;

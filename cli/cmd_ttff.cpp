@@ -1,14 +1,18 @@
 // vetra ttff --port NAME|PATH [--baud N] --mode hot|warm|cold --cycles N [--wait S] [--csv FILE]
+//            [--max-seconds S]
 // The start-up time test of the TTFF tab from a terminal: the same state machine, stepped once a
 // second against the receiver conversation. One line per restart that ended (counted, repeated, not
 // sent), then the summary: the mean as the tab's result field shows it ("%5.1fs"), minimum,
 // median, maximum, sample standard deviation and the valid count. --csv writes every restart
 // (cycle, mode, restart time, first-fix seconds, counted or why not, position at the fix).
 // On a terminal, stderr shows the tab's live status ("Cycle 1  Fixing.....  12").
+// --max-seconds ends an unattended run that has not finished by then (a receiver that never fixes
+// or never counts), as the Stop button does.
 // Exit status: 0 when all cycles ended; 1 when the port does not open or fails, or the CSV cannot
-// be written; 2 for a usage error; 130 when Ctrl-C stopped the test (as the Stop button does: the
-// summary and the CSV hold the cycles finished before).
+// be written; 2 for a usage error; 4 when --max-seconds ended the test; 130 when Ctrl-C stopped it
+// (as the Stop button does: the summary and the CSV hold the cycles finished before).
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -33,7 +37,10 @@ struct TtffArgs {
   int cycles = 1;
   int waitSeconds = 3;
   std::string csv;
+  int maxSeconds = 0;  // 0: no limit
 };
+
+constexpr int kExitTimeLimit = 4;
 
 TestType ModeOf(const std::string& name) {
   if (name == "warm") return TestType::Warm;
@@ -108,13 +115,21 @@ int RunTtff(const TtffArgs& args) {
   // ones after it.
   bool interrupted = false;
   bool portFailed = false;
+  bool timeLimit = false;
   Clock::time_point next = Clock::now();
+  const Clock::time_point limit =
+      args.maxSeconds > 0 ? next + std::chrono::seconds(args.maxSeconds) : Clock::time_point::max();
   while (test.panel().timerRunning) {
     next += std::chrono::seconds(1);
-    if (!session.PauseUntil(next)) {
+    if (!session.PauseUntil(std::min(next, limit))) {
       interrupted = session.interrupted();
       portFailed = !interrupted;
       test.ButtonClicked(type);  // Stop
+      break;
+    }
+    if (Clock::now() >= limit) {
+      timeLimit = true;
+      test.ButtonClicked(type);
       break;
     }
     test.Tick();
@@ -141,6 +156,10 @@ int RunTtff(const TtffArgs& args) {
     std::fprintf(stderr, "%s: stopped\n", kProgram);
     return kExitInterrupted;
   }
+  if (timeLimit) {
+    std::fprintf(stderr, "%s: stopped after %d s (--max-seconds)\n", kProgram, args.maxSeconds);
+    return kExitTimeLimit;
+  }
   return status;
 }
 
@@ -161,6 +180,9 @@ const CommandRegistration kTtff{
       sub.add_option("--wait", args->waitSeconds, "seconds to wait after each fix, 3 to 20 (3)")
           ->check(CLI::Range(3, 20));
       sub.add_option("--csv", args->csv, "write every restart to this CSV file");
+      sub.add_option("--max-seconds", args->maxSeconds,
+                     "end the test after this many seconds if it has not finished (exit 4)")
+          ->check(CLI::PositiveNumber);
       return [args] { return RunTtff(*args); };
     }};
 

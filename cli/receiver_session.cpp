@@ -173,10 +173,18 @@ void ReceiverSession::Captured(int count, uint64_t recordsFound, bool writeFaile
 }
 
 void ReceiverSession::ShowPass(const PassValue& pass) {
-  if (!pass.portFailed) return;
   std::lock_guard lock(mutex_);
-  state_.portFailed = true;
-  changed_.notify_all();
+  bool changed = false;
+  for (const auto* update : {&pass.navigation, &pass.binaryNavigation}) {
+    if (!*update || (*update)->record.fixMode == 0) continue;
+    state_.lastFix = (*update)->record;
+    changed = true;
+  }
+  if (pass.portFailed) {
+    state_.portFailed = true;
+    changed = true;
+  }
+  if (changed) changed_.notify_all();
 }
 
 // --- Progress ------------------------------------------------------------------------------------

@@ -4,8 +4,9 @@
 // the capture file of a trace read. "Send X and wait for its answer" is the conversation's
 // SendAndWait; this session only adds Ctrl-C to it.
 //
-// What is collected from the pass values: a port failure, and during a capture the bytes written
-// and the trace records (F2 88 frames that the trace converter will find) among them.
+// What is collected from the pass values: a port failure, the last record with a fix, and during
+// a capture the bytes written and the trace records (F2 88 frames that the trace converter will
+// find) among them.
 //
 // Ctrl-C: while a session exists, SIGINT and SIGTERM are taken by a watcher thread. The first one
 // ends every wait at once (the caller then winds down: stops a read, writes what it has); a
@@ -22,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -45,6 +47,7 @@ struct SessionState {
   Clock::time_point lastActivity;  // the last captured byte
   bool portFailed = false;
   bool interrupted = false;
+  std::optional<TNavRecord> lastFix;  // the last navigation record with a fix (Sync's position)
 };
 
 class ReceiverSession final : private IPassDisplay {

@@ -43,6 +43,10 @@ std::string RealErrorText(std::string_view text) {
   return "'" + std::string(text) + "' is not a valid floating point value";
 }
 
+std::string SingleByteErrorText(std::string_view text) {
+  return "'" + std::string(text) + "' holds characters that are not single bytes";
+}
+
 int32_t StrictInteger(std::string_view text) {
   int32_t value = 0;
   if (!ParseInteger(text, value)) throw ConversionError(IntegerErrorText(text));

@@ -44,5 +44,7 @@ constexpr int32_t DegreesMinutesToHundredths(int32_t v) {
 
 std::string IntegerErrorText(std::string_view text);
 std::string RealErrorText(std::string_view text);
+// A text sent one byte per character that holds a character outside single bytes.
+std::string SingleByteErrorText(std::string_view text);
 
 }  // namespace vetra

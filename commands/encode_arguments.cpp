@@ -1,6 +1,7 @@
 #include "commands/encode_arguments.h"
 
 #include "commands/catalogue.h"
+#include "commands/control_values.h"
 #include "commands/conversions.h"
 #include "commands/panel_controls.h"
 #include "commands/panel_rules.h"
@@ -9,9 +10,9 @@
 namespace vetra {
 namespace {
 
-EncodeReport Usage(std::string text) {
+EncodeReport Failure(EncodeReport::Status status, std::string text) {
   EncodeReport report;
-  report.status = EncodeReport::Status::UsageError;
+  report.status = status;
   report.error = std::move(text);
   return report;
 }
@@ -38,8 +39,9 @@ class RefusalRecorder final : public IMessages {
 
 PreparedCommand PrepareCommand(const EncodeArguments& arguments) {
   PreparedCommand prepared;
-  auto fail = [&prepared](std::string text) {
-    prepared.error = Usage(std::move(text));
+  auto fail = [&prepared](std::string text,
+                          EncodeReport::Status status = EncodeReport::Status::UsageError) {
+    prepared.error = Failure(status, std::move(text));
     return std::move(prepared);
   };
   const auto number = FindCommand(arguments.command);
@@ -57,6 +59,24 @@ PreparedCommand PrepareCommand(const EncodeArguments& arguments) {
   Panels& panels = prepared.panels;
   ApplyAccessLevel(panels, arguments.accessLevel);
   if (arguments.chip != Chip::K700) ApplyChip(panels, arguments.chip);
+  if (*number == kCmdRestart) {
+    pnRestartPanel& restart = panels.pnRestart;
+    // What the panel's first placement puts into the boxes the user cannot see.
+    if (arguments.utcSeconds && !ShowsRestartTimeFields(arguments.accessLevel)) {
+      FillRestartDateTime(restart, *arguments.utcSeconds);
+    }
+    if (arguments.sync) {
+      if (!ShowsRestartTimeFields(arguments.accessLevel)) {
+        return fail("the Sync button is not shown at access level " +
+                    std::to_string(arguments.accessLevel));
+      }
+      if (arguments.utcSeconds) FillRestartDateTime(restart, *arguments.utcSeconds);
+      restart.RSTLat = DegreesToDegreesMinutes(arguments.sync->latitudeDeg);
+      restart.RSTLong = DegreesToDegreesMinutes(arguments.sync->longitudeDeg);
+    }
+  } else if (arguments.sync) {
+    return fail("--sync belongs to '" + std::string(CatalogueEntryOf(kCmdRestart).treeText) + "'");
+  }
 
   const std::vector<ControlRef> controls =
       CommandControls(*number, panels, arguments.extension, arguments.accessLevel);
@@ -78,6 +98,14 @@ PreparedCommand PrepareCommand(const EncodeArguments& arguments) {
                   "' at access level " + std::to_string(arguments.accessLevel));
     }
     if (auto error = SetControl(*control, value)) return fail(*error);
+    if (auto accepted = Refusal(*control->spec, value)) {
+      return fail(RefusalText(name, {name, std::string(value), *accepted}),
+                  EncodeReport::Status::Refused);
+    }
+    // rgCustomizedLEDClick: the chosen LED's preset replaces the patterns given so far.
+    if (entry.panel == PanelId::pnCustomizedLED && control->kind() == ControlKind::Choice) {
+      ApplyLedPreset(panels.pnCustomizedLED);
+    }
   }
   if (entry.panel == PanelId::pnID) {
     RefusalRecorder refusal;

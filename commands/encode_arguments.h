@@ -2,7 +2,15 @@
 // The terminal's way into the encoders: a command named by its catalogue number, message id or
 // tree text, and its panel's controls set from NAME=VALUE texts, starting from the form's defaults.
 // The frame comes back as the Send button would echo it.
+//
+// The panel's own behaviour applies as a click would bring it: where the Restart panel hides its
+// date and time (below the engineer level) they hold the computer's UTC time, as the panel fills
+// them when it is first shown; --sync is the Sync button (date, time and the last fix's position);
+// choosing a Customized LED loads that LED's preset patterns, and patterns given after the choice
+// replace them; "Production ID" is refused below the production level. An edit's value must be one
+// the panel accepts (commands/control_values.h): text is taken as UTF-8.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +27,15 @@ struct EncodeArguments {
   Chip chip = Chip::K700;
   int accessLevel = kEngineerLevel;
   ICommandExtension* extension = nullptr;  // the trace commands' encoders
+  // The computer's UTC time (seconds since 1970) for the Restart panel's date and time; without
+  // it they keep the form's defaults.
+  std::optional<int64_t> utcSeconds{};
+  // The Sync button, with the last fix's position in signed decimal degrees.
+  struct Position {
+    double latitudeDeg = 0;
+    double longitudeDeg = 0;
+  };
+  std::optional<Position> sync{};
 };
 
 struct EncodeReport {
@@ -26,7 +43,8 @@ struct EncodeReport {
     Frame,            // echo holds the frame
     NothingToSend,    // the command builds no frame here (note says why)
     ConversionError,  // error holds the conversion's message
-    UsageError,       // unknown command or control, a value a control cannot hold
+    Refused,          // an edit's value is not accepted: error names the control and its range
+    UsageError,       // unknown command, control or item, a control hidden at the access level
   };
   Status status = Status::UsageError;
   std::string echo;  // "%02x " per byte

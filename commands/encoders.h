@@ -41,6 +41,11 @@ Encoded EncodeElvMask(Panels& panels, const EncodeInput& input);
 // to 32 in order: PRN, 00h, the 120 bytes of the slot unchanged.
 std::vector<FrameBytes> LoadEphemerisFrames(const CommandDescriptor& command,
                                             const EphemerisStore::Snapshot& store);
+// The terminal's Load Almanac from a saved file (`vetra send ... --from FILE`), built the same
+// way: one frame of 57 bytes per slot marked valid, PRN, 00h, the 48 bytes of the slot. The
+// View page's Load Almanac sends nothing.
+std::vector<FrameBytes> LoadAlmanacFrames(const CommandDescriptor& command,
+                                          const AlmanacStore::Snapshot& store);
 
 // 11h .. E2h
 Encoded EncodeDgpsCtrl(Panels& panels, const EncodeInput& input);

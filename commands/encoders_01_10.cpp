@@ -96,8 +96,10 @@ Encoded EncodeLoadEphs(Panels&, const EncodeInput&) {
   return {{}, {.loadEphemerisStore = true}};
 }
 
-std::vector<FrameBytes> LoadEphemerisFrames(const CommandDescriptor& command,
-                                            const EphemerisStore::Snapshot& store) {
+namespace {
+
+template <size_t N>
+std::vector<FrameBytes> StoreFrames(const CommandDescriptor& command, const SlotStore<N>& store) {
   std::vector<FrameBytes> frames;
   for (int prn = 1; prn <= kStoreSlots; ++prn) {
     const auto& slot = store.slots[prn - 1];
@@ -107,6 +109,18 @@ std::vector<FrameBytes> LoadEphemerisFrames(const CommandDescriptor& command,
     frames.push_back(p.Frame(command));
   }
   return frames;
+}
+
+}  // namespace
+
+std::vector<FrameBytes> LoadEphemerisFrames(const CommandDescriptor& command,
+                                            const EphemerisStore::Snapshot& store) {
+  return StoreFrames(command, store);
+}
+
+std::vector<FrameBytes> LoadAlmanacFrames(const CommandDescriptor& command,
+                                          const AlmanacStore::Snapshot& store) {
+  return StoreFrames(command, store);
 }
 
 Encoded EncodeReadAlmc(Panels&, const EncodeInput& input) {

@@ -1,6 +1,7 @@
 // Encoders of commands 11h to E2h (catalogue numbers 17 to 34, without the trace commands).
 #include <algorithm>
 
+#include "commands/control_values.h"
 #include "commands/conversions.h"
 #include "commands/encoders.h"
 #include "commands/payload_writer.h"
@@ -44,9 +45,12 @@ Encoded EncodeCustomizedID(Panels& panels, const EncodeInput& input) {
   pnCustomizedIDPanel& panel = panels.pnCustomizedID;
   PayloadWriter p;
   if (panel.rgCID == 1) {  // "Set Customized ID"
-    const size_t n = std::min<size_t>(panel.edCID.size(), kCustomizedIdMaxLength);
+    // The text as typed (UTF-8), sent one byte per character.
+    const std::optional<std::string> bytes = SingleByteText(panel.edCID);
+    if (!bytes) throw ConversionError(SingleByteErrorText(panel.edCID));
+    const size_t n = std::min<size_t>(bytes->size(), kCustomizedIdMaxLength);
     p.U8(1).U8(static_cast<uint32_t>(n));
-    for (size_t i = 0; i < n; ++i) p.U8(static_cast<uint8_t>(panel.edCID[i]));
+    for (size_t i = 0; i < n; ++i) p.U8(static_cast<uint8_t>((*bytes)[i]));
     p.Zeros(kCustomizedIdMaxLength - n);
   } else {
     // The box is emptied; the reply's ID is shown there.

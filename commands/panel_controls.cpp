@@ -55,15 +55,12 @@ std::vector<ControlRef> CommandControls(int number, Panels& panels, ICommandExte
 }
 
 std::optional<std::string> SetControl(const ControlRef& control, std::string_view value) {
-  const size_t maxLength = control.spec->maxLength;
   switch (control.kind()) {
     case ControlKind::Integer:
     case ControlKind::Hex:
     case ControlKind::Real:
     case ControlKind::Text:
-      if (maxLength != 0 && value.size() > maxLength) {
-        return control.name() + " takes at most " + std::to_string(maxLength) + " characters";
-      }
+      // What the edit accepts is judged with the other edits' values (commands/control_values.h).
       *control.value.text = std::string(value);
       return std::nullopt;
     case ControlKind::Choice: {

@@ -43,9 +43,10 @@ std::vector<ControlRef> BindControls(std::span<const ControlSpec> specs, void* p
 std::vector<ControlRef> CommandControls(int number, Panels& panels, ICommandExtension* extension,
                                         int accessLevel);
 
-// Sets a control from a text: the text typed (edits), an item text or position (Choice: exact item
-// text, then without regard to case and surrounding blanks, then a position), on/off (Check; also
-// 1/0, true/false). Returns an error text, or nullopt on success.
+// Sets a control from a text: the text typed (edits, taken as they are: whether the control
+// accepts it is commands/control_values.h's), an item text or position (Choice: exact item text,
+// then without regard to case and surrounding blanks, then a position), on/off (Check; also 1/0,
+// true/false). Returns an error text, or nullopt on success.
 std::optional<std::string> SetControl(const ControlRef& control, std::string_view value);
 
 }  // namespace vetra

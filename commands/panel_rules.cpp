@@ -110,6 +110,17 @@ std::string DegreesToDegreesMinutes(double degrees) {
   return text;
 }
 
+SignedPosition PositionOf(const TNavRecord& record) {
+  const auto signedDegrees = [](double exact, float magnitude, char hemisphere) {
+    if (!std::isnan(exact)) return exact;
+    const double degrees = magnitude;
+    return hemisphere == 'S' || hemisphere == 'W' ? -degrees : degrees;
+  };
+  return {
+      signedDegrees(record.exact.latitudeDeg, record.latitudeDeg, record.latitudeHemisphere),
+      signedDegrees(record.exact.longitudeDeg, record.longitudeDeg, record.longitudeHemisphere)};
+}
+
 void SyncRestart(pnRestartPanel& panel, int64_t utcSeconds, double latitudeDeg,
                  double longitudeDeg) {
   FillRestartDateTime(panel, utcSeconds);

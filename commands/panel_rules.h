@@ -10,6 +10,7 @@
 
 #include "commands/panels.h"
 #include "link/messages.h"
+#include "model/nav_record.h"
 
 namespace vetra {
 
@@ -68,5 +69,13 @@ void SyncRestart(pnRestartPanel& panel, int64_t utcSeconds, double latitudeDeg,
 // "-" for a negative value, the whole degrees, then the whole minutes as exactly two digits:
 // 49.2167 -> "4913", -123.1 -> "-12306".
 std::string DegreesToDegreesMinutes(double degrees);
+
+// The position Sync takes from a navigation record, in signed decimal degrees: the receiver's own
+// digits where it gave them, else the record's magnitudes with their hemisphere letters.
+struct SignedPosition {
+  double latitudeDeg = 0;
+  double longitudeDeg = 0;
+};
+SignedPosition PositionOf(const TNavRecord& record);
 
 }  // namespace vetra

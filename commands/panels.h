@@ -126,8 +126,8 @@ struct pnPowerSavePanel {
 };
 
 struct pnCustomizedIDPanel {
-  int rgCID = 0;  // "Read Customized ID"
-  std::string edCID;
+  int rgCID = 0;      // "Read Customized ID"
+  std::string edCID;  // UTF-8, as typed; sent one byte per character (each U+0000..U+00FF)
 };
 
 struct pnLocalePanel {

@@ -1,6 +1,8 @@
 #include "commands/send_path.h"
 
 #include "commands/catalogue.h"
+#include "commands/confirmations.h"
+#include "commands/control_values.h"
 #include "commands/conversions.h"
 #include "commands/encoders.h"
 #include "link/frame.h"
@@ -57,9 +59,18 @@ SendOutcome SendCommand(int command, Panels& panels, EncodeContext& context, ISe
   view.UncheckAcknowledgement();
   const CommandDescriptor& row = CatalogueEntryOf(command);
   if (command == 0 || !row.sends()) return {Status::NothingToSend, 0, {}};
+  const std::vector<ControlRef> controls =
+      CommandControls(command, panels, context.extension, context.accessLevel);
+  if (std::optional<RefusedValue> refused = FirstRefusedValue(controls)) {
+    std::string message = RefusalText(refused->control, *refused);
+    return {Status::Refused, 0, std::move(message), std::move(refused)};
+  }
   // Without a port nothing is encoded either: the Read commands would clear their stores and the
   // reply displays would be emptied for a query that never left.
   if (context.writer == nullptr) return {Status::NoPort, 0, kNoPortText};
+  if (const std::optional<std::string> question = ConfirmationFor(command, panels)) {
+    if (!view.Confirm(*question, std::string(row.treeText))) return {Status::Declined, 0, {}};
+  }
 
   Encoded encoded;
   try {

@@ -1,8 +1,13 @@
 #pragma once
 // btSendClick: turns the selected command into frames on the wire.
 //
-//   uncheck ACK/NACK -> encode (pure) -> carry out the declared effects -> echo "%02x " -> queue
+//   uncheck ACK/NACK -> check the edits' values -> a port? -> ask when the command needs it ->
+//   encode (pure) -> carry out the declared effects -> echo "%02x " -> queue
 //
+// A value that the command's row does not accept (commands/control_values.h) stops the Send before
+// anything is encoded: nothing is echoed, nothing queued, and the outcome names the control. A
+// command that changes the module for good (commands/confirmations.h) is sent only when the view
+// confirms it: the window asks the user, the terminal never prompts.
 // The encoder's effects are carried out here: a store cleared before its read is sent, Load
 // Ephemeris' frames built from a snapshot of the ephemeris store, reply displays emptied, the
 // self-test item kept. The frames are not written here: they go to the frame writer the caller
@@ -16,6 +21,7 @@
 #include <string>
 
 #include "commands/command_descriptor.h"
+#include "commands/control_values.h"
 #include "commands/panel_controls.h"
 #include "commands/panels.h"
 #include "link/frame_writer.h"
@@ -42,19 +48,28 @@ class ISendView {
   virtual void ClearClockOffset() {}  // after Clock Offset
   virtual void ClearSelfTest() {}     // after Perform Built-In-Test: the four words become -1
   virtual void ClearTraceStatus() {}  // after Maintain Trace Buffer, every action but Setup
+  // The question of a command that needs one (ConfirmationFor); false: nothing is sent.
+  virtual bool Confirm(const std::string& question, const std::string& title) {
+    (void)question;
+    (void)title;
+    return true;
+  }
 };
 
 struct SendOutcome {
   enum class Status {
     Sent,              // the frames were queued (the command's own frame also echoed)
     NothingToSend,     // no command, a command without a frame, Load Ephemeris of an empty store
+    Refused,           // an edit holds a value its control does not accept: nothing encoded
+    Declined,          // the user did not confirm the command: nothing encoded
     NoPort,            // no open port: nothing encoded, nothing queued
     ConversionFailed,  // a strict field did not convert: nothing echoed, nothing queued
     WriteFailed,       // the port refused the write (told later, by the port's owner)
   };
   Status status = Status::NothingToSend;
   size_t length = 0;    // bytes queued
-  std::string message;  // what to tell the user for NoPort, ConversionFailed and WriteFailed
+  std::string message;  // what to tell the user for Refused, NoPort, ConversionFailed, WriteFailed
+  std::optional<RefusedValue> refused{};  // Refused: the control (the window focuses it)
 };
 
 inline constexpr const char* kNoPortText = "No port is open: nothing was sent.";

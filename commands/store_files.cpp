@@ -1,7 +1,10 @@
 #include "commands/store_files.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <span>
+#include <vector>
 
 #include "link/frame.h"
 
@@ -41,7 +44,55 @@ bool SaveStore(const GuardedSlotStore<N>& store, const std::string& path, IMessa
   return true;
 }
 
+template <size_t N>
+std::optional<SlotStore<N>> ReadStoreFile(const std::string& path, const char* kind,
+                                          std::string& error) {
+  constexpr size_t kFileSize = N * kStoreSlots;
+  SlotStore<N> store;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    error = "cannot read '" + path + "': " + std::strerror(errno);
+    return std::nullopt;
+  }
+  // One byte more than a whole file, so that a long file is told from a whole one.
+  std::vector<uint8_t> bytes(kFileSize + 1);
+  const size_t read = std::fread(bytes.data(), 1, bytes.size(), file);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) {
+    error = "cannot read '" + path + "'";
+    return std::nullopt;
+  }
+  if (read != kFileSize) {
+    const std::string size = std::to_string(kFileSize) + " bytes of " + kind +
+                             " file (32 records of " + std::to_string(N) + " bytes)";
+    error = "'" + path + "' is " +
+            (read > kFileSize ? "longer than the " + size
+                              : std::to_string(read) + " bytes, short of the " + size);
+    return std::nullopt;
+  }
+  bool anyValid = false;
+  for (int slot = 0; slot < kStoreSlots; ++slot) {
+    std::memcpy(store.slots[slot].data(), bytes.data() + slot * N, N);
+    anyValid = anyValid || (store.slots[slot][0] & 0x01) != 0;
+  }
+  if (!anyValid) {
+    error = "'" + path + "' holds no record marked valid: nothing to load";
+    return std::nullopt;
+  }
+  return store;
+}
+
 }  // namespace
+
+std::optional<EphemerisStore::Snapshot> ReadEphemerisFile(const std::string& path,
+                                                          std::string& error) {
+  return ReadStoreFile<120>(path, "an ephemeris", error);
+}
+
+std::optional<AlmanacStore::Snapshot> ReadAlmanacFile(const std::string& path, std::string& error) {
+  return ReadStoreFile<48>(path, "an almanac", error);
+}
 
 StoreProgress EphemerisProgress(const SlotStore<120>& store) {
   int prn = 0;

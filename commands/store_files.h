@@ -1,6 +1,7 @@
 #pragma once
 // The Read Ephemeris and Read Almanac panels: progress of a read from a store snapshot, and the
-// Save buttons that write a whole store to a file (32 slots in PRN order, no header).
+// Save buttons that write a whole store to a file (32 slots in PRN order, no header). The
+// terminal also reads such a file back to load it into the receiver.
 
 #include <optional>
 #include <string>
@@ -34,5 +35,12 @@ inline constexpr const char* kSaveFailedTitle = "Error";
 // fails, shows "Wrong file!" / "Error" and returns false.
 bool SaveEphemeris(const EphemerisStore& store, const std::string& path, IMessages& messages);
 bool SaveAlmanac(const AlmanacStore& store, const std::string& path, IMessages& messages);
+
+// A saved file read back for loading: exactly 3840 (1536) bytes, and at least one record marked
+// valid (bit 0 of its first byte), the records Load sends. nullopt with the reason in error for a
+// file that cannot be read, is short or long, or holds no valid record.
+std::optional<EphemerisStore::Snapshot> ReadEphemerisFile(const std::string& path,
+                                                          std::string& error);
+std::optional<AlmanacStore::Snapshot> ReadAlmanacFile(const std::string& path, std::string& error);
 
 }  // namespace vetra

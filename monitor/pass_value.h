@@ -50,10 +50,15 @@ struct PassValue {
   char heartbeat = 0;  // 'X' or 'O' (status panel 0) when bytes arrived; 0 when none did
   std::vector<EchoedLine> lines;
   std::vector<ReplyEvent> replies;
+  // The display hand-offs of the pass, TNmea's first: navigation holds TNmea's record, or
+  // TBinary's when only TBinary had news; binaryNavigation holds TBinary's when both had news, so
+  // that binary output is shown even when NMEA arrives in every pass.
   std::optional<NavigationUpdate> navigation;
   // Every position update of the pass with a 2D or 3D fix, in order (the navigation copy above is
   // only the last record): what the statistics count.
   std::vector<FixSample> fixes;
+  std::optional<NavigationUpdate> binaryNavigation;
+  int64_t seconds = 0;        // the conversation's wall clock when the pass read the port
   int channelCount = 12;      // the C/N0 chart's horizontal range
   bool hostAnswered = false;  // a lone 'U' was answered: the "Host" button is enabled
   bool portFailed = false;    // reading stopped, the capture closed with every byte received

@@ -312,7 +312,8 @@ void ReceiverConversation::RunPass() {
     Parse(count, pass);
   }
   exchanges_.EndDecided();
-  Publish(pass.navigation);
+  // The display copy is the last record handed off.
+  Publish(pass.binaryNavigation ? pass.binaryNavigation : pass.navigation);
   pass.channelCount = channelCount_;
   pass.health = health_;
   Deliver(pass);
@@ -367,6 +368,7 @@ void ReceiverConversation::StopOnPortFailure(PassValue& pass) {
 
 void ReceiverConversation::Parse(int count, PassValue& pass) {
   const int64_t now = clock_.nowSeconds();
+  pass.seconds = now;
   splitter_.Process(receiveBuffer_, count, now, [&](const EchoLine& line) {
     pass.lines.push_back(
         {std::string(line.text), line.parser, line.result,
@@ -388,9 +390,16 @@ void ReceiverConversation::Parse(int count, PassValue& pass) {
   pass.replies = collector_.Take();
   exchanges_.Offer(pass.replies);
 
+  // Both parsers' news in each pass: with NMEA and binary output together, TNmea has news in
+  // nearly every pass, and TBinary's record would otherwise wait for good.
   NavigationUpdate update;
   update.source = TakeDisplayUpdate(nmea_, binary_, update.record);
-  if (update.source != DisplaySource::None) pass.navigation = std::move(update);
+  if (update.source == DisplaySource::None) return;
+  pass.navigation = std::move(update);
+  if (pass.navigation->source != DisplaySource::Nmea) return;
+  NavigationUpdate binary;
+  binary.source = TakeDisplayUpdate(nmea_, binary_, binary.record);
+  if (binary.source == DisplaySource::Binary) pass.binaryNavigation = std::move(binary);
 }
 
 void ReceiverConversation::Deliver(const PassValue& pass) {

@@ -7,7 +7,7 @@
 // reads what the port has queued, splits it between TNmea and TBinary (TStreamSplitter, with its
 // 3-second deadline), appends it to the attached capture file, answers a lone 'U' in host mode,
 // and hands ONE PassValue to the display: echo lines, reply events with their decoded fields, the
-// navigation display copy when it changed, the heartbeat, the line's health counters. A
+// navigation records of both parsers when they changed, the heartbeat, the line's health. A
 // monitoring restart resets the line (rate kept) and drains what was queued on the next pass. A
 // read failure (a receiver unplugged) stops the reading once: the capture is closed with every
 // byte received, waiting exchanges end with PortFailed, and the pass value says portFailed.

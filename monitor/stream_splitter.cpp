@@ -62,11 +62,21 @@ bool DecodesPosition(const EchoLine& line) {
   return frameClass == 0xF2 && (id == 0xD0 || id == 0xD1);
 }
 
-int TStreamSplitter::FeedNmea(const uint8_t* bytes, int count, bool& ended, int& result) {
-  const NmeaFeed feed = nmea_.Feed(bytes, count);
-  const int consumed = CheckedConsumed(feed.consumed, count);
+// TNmea gets one sentence at a time: the bytes up to the first LF from `from` on (the '$' that
+// starts the sentence). A sentence TNmea accepted without a result (GGA before its GSA) keeps the
+// line open, as before; one that TNmea dropped (a wrong checksum, an unknown address: its error
+// count rose) ends the line at its LF, so that a '%' after it starts a frame at once instead of
+// going to TNmea until the deadline.
+int TStreamSplitter::FeedNmea(const uint8_t* bytes, int count, int from, bool& ended, int& result) {
+  const auto* lf = static_cast<const uint8_t*>(std::memchr(bytes + from, '\n', count - from));
+  const int limit = lf != nullptr ? static_cast<int>(lf - bytes) + 1 : count;
+  const NmeaFeed feed = nmea_.Feed(bytes, limit);
+  const int consumed = CheckedConsumed(feed.consumed, limit);
   TrackSentenceHead(bytes, consumed);
-  ended = feed.result != 0;
+  const bool atLineEnd = bytes[consumed - 1] == '\n';
+  const bool dropped = atLineEnd && nmea_.errorCount() != errorsBeforeSentence_;
+  if (atLineEnd) errorsBeforeSentence_ = nmea_.errorCount();
+  ended = feed.result != 0 || dropped;
   result = feed.result;
   return consumed;
 }
@@ -109,7 +119,7 @@ void TStreamSplitter::Process(const uint8_t* data, int count, int64_t nowSeconds
       // keeps its partial state either way.
       parser = mode_ == Mode::BinaryOpen ? ParserKind::Binary : ParserKind::Nmea;
       consumed = parser == ParserKind::Binary ? FeedBinary(bytes, left, ended, result)
-                                              : FeedNmea(bytes, left, ended, result);
+                                              : FeedNmea(bytes, left, 0, ended, result);
       if (ended || nowSeconds >= deadline_)
         mode_ = parser == ParserKind::Binary ? Mode::BinaryDone : Mode::NmeaDone;
     } else {
@@ -122,18 +132,27 @@ void TStreamSplitter::Process(const uint8_t* data, int count, int64_t nowSeconds
         mode_ = ended ? Mode::BinaryDone : Mode::BinaryOpen;
       } else {
         parser = ParserKind::Nmea;
-        consumed = FeedNmea(bytes, left, ended, result);
+        errorsBeforeSentence_ = nmea_.errorCount();
+        consumed = FeedNmea(bytes, left, static_cast<int>(marker - bytes), ended, result);
         mode_ = ended ? Mode::NmeaDone : Mode::NmeaOpen;
       }
       if (!ended) deadline_ = nowSeconds + kDeadlineSeconds;
     }
 
-    // The echo keeps a line only while it fits; an over-long line starts the echo afresh.
+    // The echo keeps a line only while it fits; an over-long line starts the echo afresh, from
+    // the last '$' it took when that sentence fits, so that a sentence after a long rejected run
+    // is still echoed.
     if (lineFill_ + consumed < kLineCapacity) {
       std::memcpy(line_ + lineFill_, bytes, consumed);
       lineFill_ += consumed;
     } else {
       lineFill_ = 0;
+      const uint8_t* dollar = parser == ParserKind::Nmea ? FindLast(bytes, consumed, '$') : nullptr;
+      const int tail = dollar != nullptr ? static_cast<int>(bytes + consumed - dollar) : 0;
+      if (tail > 0 && tail < kLineCapacity) {
+        std::memcpy(line_, dollar, tail);
+        lineFill_ = tail;
+      }
     }
     position += consumed;
 

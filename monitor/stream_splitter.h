@@ -1,7 +1,8 @@
 #pragma once
 // The split-and-parse path of the monitoring task, shared with `vetra decode`: each run of received
 // bytes is split at '$' (to TNmea) and '%' (to TBinary); every sentence or frame that ends, or that
-// the 3-second deadline cuts off, becomes one echo line.
+// the 3-second deadline cuts off, becomes one echo line. A sentence ends at its LF, accepted or
+// rejected, so that binary replies after a bad sentence are not lost to TNmea.
 
 #include <cstdint>
 #include <functional>
@@ -30,8 +31,9 @@ class TStreamSplitter {
   TStreamSplitter(TNmea& nmea, TBinary& binary) : nmea_(nmea), binary_(binary) {}
 
   // Splits one run of received bytes. A line ends (onLine runs) when a parser completes a sentence
-  // or frame, or when one stays open past its deadline (nowSeconds + 3 at its first byte, whole
-  // seconds). The text of an EchoLine is valid only during the call.
+  // or frame, at the LF of a sentence TNmea dropped, or when one stays open past its deadline
+  // (nowSeconds + 3 at its first byte, whole seconds). The text of an EchoLine is valid only
+  // during the call.
   using LineSink = std::function<void(const EchoLine&)>;
   void Process(const uint8_t* data, int count, int64_t nowSeconds, const LineSink& onLine);
 
@@ -42,7 +44,7 @@ class TStreamSplitter {
   // Scan looks for the next '$' or '%'; an Open parser keeps the bytes until its line ends or its
   // deadline passes; Done means a line has just ended and is echoed before scanning goes on.
   enum class Mode { Scan, BinaryDone, NmeaDone, BinaryOpen, NmeaOpen };
-  int FeedNmea(const uint8_t* bytes, int count, bool& ended, int& result);
+  int FeedNmea(const uint8_t* bytes, int count, int from, bool& ended, int& result);
   int FeedBinary(const uint8_t* bytes, int count, bool& ended, int& result);
   void TrackSentenceHead(const uint8_t* bytes, int count);
 
@@ -54,14 +56,16 @@ class TStreamSplitter {
   int lineFill_ = 0;
   char head_[6] = {};
   int headFill_ = 0;
+  uint32_t errorsBeforeSentence_ = 0;  // TNmea's error count when the current sentence began
 };
 
 // A line that decoded a position: an accepted GGA or RMC sentence, or a navigation fix frame
 // (F2 D0, F2 D1) with a good checksum. The parser's record holds that position when the line ends.
 bool DecodesPosition(const EchoLine& line);
 
-// The end-of-pass display hand-off: at most one record per pass, TNmea's first. Copies the chosen
-// record into display (clearing its updated flag) and says which one it was.
+// The end-of-pass display hand-off, TNmea's record first: copies the first record with news into
+// display (clearing its updated flag) and says which one it was. Called again, it hands off
+// TBinary's record of the same pass (the conversation hands both off in each pass).
 enum class DisplaySource { None, Nmea, Binary };
 DisplaySource TakeDisplayUpdate(TNmea& nmea, TBinary& binary, TNavRecord& display);
 

@@ -207,13 +207,18 @@ MeasurementView MakeMeasurementView(const TNavRecord& r, bool secondChip, int ac
           Format("%d", ch.pseudorange), Format("%d", ch.deltaRange), Format("%d", ch.doppler),
           Format("%d", ch.cn0), Format("%d", sat.elevation), Format("%d", sat.azimuth),
           HealthText(ch.health, ch.status, secondChip, accessLevel)});
-    } else if (row > r.satellitesInView) {
-      view.rows.push_back(std::array<std::string, 9>{});
     } else {
-      view.rows.push_back(std::nullopt);  // a channel without a valid PRN keeps its old row
+      view.rows.push_back(std::array<std::string, 9>{});
     }
   }
   return view;
+}
+
+bool MeasurementVisibility::Shown(bool fromBinary, int64_t nowSeconds) {
+  if (fromBinary) lastBinarySeconds_ = nowSeconds;
+  if (!lastBinarySeconds_) return false;
+  const int64_t quiet = nowSeconds - *lastBinarySeconds_;
+  return quiet >= 0 && quiet < kQuietSeconds;  // a clock set back counts as quiet
 }
 
 }  // namespace vetra

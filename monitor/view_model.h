@@ -79,8 +79,23 @@ std::string FormatCoordinate(double degrees, char hemisphere, int coordinateForm
 struct MeasurementView {
   std::string clock, utc, clockBias, timeBias,
       frequencyBias;  // lbClkOff, edMeasUTC, edCB, edTB, edFB
-  // Rows 1..N of sgMeas, columns 1..9; nullopt: the row keeps what it showed.
-  std::vector<std::optional<std::array<std::string, 9>>> rows;
+  // Rows 1..N of sgMeas, columns 1..9: a channel without a valid PRN, or beyond the satellites in
+  // view, gives an empty row (no stale values of an earlier satellite).
+  std::vector<std::array<std::string, 9>> rows;
+};
+
+// Whether CLOCK (lbClkOff) and the grid (sgMeas) are shown. A record from binary replies shows
+// them; a record from NMEA sentences hides them, but only once no binary record has come for
+// kQuietSeconds: with NMEA and binary output together they stay, instead of coming and going
+// with every pass.
+class MeasurementVisibility {
+ public:
+  static constexpr int64_t kQuietSeconds = 3;
+  // The visibility after a record (from binary replies or not) was shown at nowSeconds.
+  bool Shown(bool fromBinary, int64_t nowSeconds);
+
+ private:
+  std::optional<int64_t> lastBinarySeconds_;
 };
 
 MeasurementView MakeMeasurementView(const TNavRecord& record, bool secondChip, int accessLevel);

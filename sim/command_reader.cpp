@@ -18,14 +18,14 @@ struct KnownCommand {
 
 // Class F1 commands and their whole frame lengths.
 constexpr KnownCommand kCommands[] = {
-    {0x01, 23, 0}, {0x02, 15, 0}, {0x03, 15, 0},  {0x04, 15, 0},  {0x05, 9, 0},  {0x06, 11, 0},
-    {0x07, 8, 0},  {0x08, 11, 0}, {0x09, 8, 0},   {0x0A, 129, 0}, {0x0B, 8, 0},  {0x0D, 16, 0},
-    {0x0E, 8, 0},  {0x0F, 11, 0}, {0x10, 8, 0},   {0x11, 9, 0},   {0x12, 10, 0}, {0x13, 8, 0},
-    {0x14, 11, 0}, {0x16, 41, 0}, {0x17, 8, 0},   {0x18, 8, 0},   {0x19, 12, 0}, {0x1B, 29, 0},
-    {0x1C, 24, 0}, {0x1D, 8, 15}, {0x1E, 10, 14}, {0x1F, 9, 15},  {0x20, 8, 0},  {0x21, 15, 0},
-    {0x72, 12, 0}, {0x73, 7, 0},  {0xE1, 12, 0},
+    {0x01, 23, 0}, {0x02, 15, 0}, {0x03, 15, 0}, {0x04, 15, 0},  {0x05, 9, 0},  {0x06, 11, 0},
+    {0x07, 8, 0},  {0x08, 11, 0}, {0x09, 8, 0},  {0x0A, 129, 0}, {0x0B, 8, 0},  {0x0C, 57, 0},
+    {0x0D, 16, 0}, {0x0E, 8, 0},  {0x0F, 11, 0}, {0x10, 8, 0},   {0x11, 9, 0},  {0x12, 10, 0},
+    {0x13, 8, 0},  {0x14, 11, 0}, {0x16, 41, 0}, {0x17, 8, 0},   {0x18, 8, 0},  {0x19, 12, 0},
+    {0x1B, 29, 0}, {0x1C, 24, 0}, {0x1D, 8, 15}, {0x1E, 10, 14}, {0x1F, 9, 15}, {0x20, 8, 0},
+    {0x21, 15, 0}, {0x72, 12, 0}, {0x73, 7, 0},  {0xE1, 12, 0},
 };
-static_assert(std::size(kCommands) == 33, "one row per command the receiver knows");
+static_assert(std::size(kCommands) == 34, "one row per command the receiver knows");
 
 constexpr uint8_t kUserCommandId = 0xE2;
 constexpr uint8_t kUserCommandLength = 7;

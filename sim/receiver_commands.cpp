@@ -189,6 +189,11 @@ bool ReceiverModule::ApplyCommand(const CommandFrame& frame, double nowS) {
       SendAlmanacs(nowS);
       return true;
     }
+    case 0x0C: {  // Load Almanac: satellite, 0, 48 bytes
+      if (p.U8(0) < 1 || p.U8(0) > 32) return false;
+      Ack(id);
+      return true;
+    }
     case 0x0D: {  // Set ID: kind, ID
       if (p.U8(0) > 1) return false;
       settings_.moduleIds[p.U8(0)] = p.I32(1);

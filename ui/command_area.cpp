@@ -24,6 +24,7 @@
 #include "app/access_level.h"
 #include "app/page_rules.h"
 #include "commands/catalogue.h"
+#include "commands/control_values.h"
 #include "commands/panel_rules.h"
 #include "commands/reply_expectation.h"
 #include "link/clock.h"
@@ -47,12 +48,6 @@ int CommandOf(PanelId panel) {
     if (CatalogueEntryOf(n).panel == panel) return n;
   }
   return 0;
-}
-
-// Positions are kept as magnitudes with a hemisphere letter; the Sync button wants signed degrees.
-double SignedDegrees(float magnitude, char hemisphere) {
-  const double degrees = magnitude;
-  return hemisphere == 'S' || hemisphere == 'W' ? -degrees : degrees;
 }
 
 int64_t UtcNow() { return SystemClock::instance().nowSeconds(); }
@@ -322,6 +317,9 @@ void CommandArea::Answered(int command, uint64_t ackTicket, const ExchangeResult
 void CommandArea::Report(const SendOutcome& outcome) {
   using Status = SendOutcome::Status;
   switch (outcome.status) {
+    case Status::Refused:
+      if (outcome.refused) RefuseValue(*outcome.refused);
+      break;
     case Status::ConversionFailed:
       host_.messages().Show(outcome.message, kApplicationTitle);
       break;
@@ -333,8 +331,29 @@ void CommandArea::Report(const SendOutcome& outcome) {
       break;
     case Status::Sent:
     case Status::NothingToSend:
+    case Status::Declined:
       break;
   }
+}
+
+// The field is named as the panel captions it; after the message it has the focus with its text
+// selected, so that typing replaces the value.
+void CommandArea::RefuseValue(const RefusedValue& refused) {
+  QWidget* panel = panels_->panel(panels_->shown());
+  const QString name = QString::fromStdString(refused.control);
+  auto* edit = panel->findChild<QLineEdit*>(name);
+  const auto* caption = panel->findChild<QLabel*>(name + "Caption");
+  const QString field = caption != nullptr ? caption->text().trimmed() : name;
+  host_.messages().Show(RefusalText(field.toStdString(), refused) + ".\nNothing was sent.",
+                        kApplicationTitle);
+  if (edit != nullptr) {
+    edit->setFocus(Qt::OtherFocusReason);
+    edit->selectAll();
+  }
+}
+
+bool CommandArea::Confirm(const std::string& question, const std::string& title) {
+  return host_.messages().Ask(question, title);
 }
 
 void CommandArea::UncheckAcknowledgement() {
@@ -385,10 +404,8 @@ void CommandArea::ShowSatelliteColours() {
 
 void CommandArea::SyncTimeClick() {
   ReadPanel(kCmdRestart);
-  const TNavRecord position = host_.conversation().DisplayCopy();
-  SyncRestart(values_.pnRestart, UtcNow(),
-              SignedDegrees(position.latitudeDeg, position.latitudeHemisphere),
-              SignedDegrees(position.longitudeDeg, position.longitudeHemisphere));
+  const SignedPosition position = PositionOf(host_.conversation().DisplayCopy());
+  SyncRestart(values_.pnRestart, UtcNow(), position.latitudeDeg, position.longitudeDeg);
   WritePanel(kCmdRestart);
 }
 
@@ -472,7 +489,11 @@ int CommandArea::idChoice() const { return panels_->rgID->position(); }
 
 void CommandArea::ShowModuleId(const std::string& text) { SetText(panels_->edModuleID, text); }
 
-void CommandArea::ShowCustomizedId(const std::string& text) { SetText(panels_->edCID, text); }
+// The receiver's bytes, one character each (the bytes Set Customized ID sends for the text).
+void CommandArea::ShowCustomizedId(const std::string& text) {
+  const QString id = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  if (panels_->edCID->text() != id) panels_->edCID->setText(id);
+}
 
 void CommandArea::ShowReport(const std::vector<std::string>& lines) {
   SetLines(panels_->moShowText, lines);

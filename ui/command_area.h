@@ -8,8 +8,9 @@
 // exchange with the answer they await (the conversation writes them on its own thread), the panel
 // rules by access level and chip (commands/panel_rules.h), the store progress and files
 // (commands/store_files.h) and the report texts (monitor/reports.h). This class copies the widgets
-// into the core's panel structs and back, and shows what comes back from the receiver in the
-// panels' reply fields.
+// into the core's panel structs and back (each edit with the validator of its control,
+// ui/control_validator.h), asks the user through the window's message seam where the send path
+// wants a confirmation, and shows what comes back from the receiver in the panels' reply fields.
 
 #include <QWidget>
 #include <functional>
@@ -57,9 +58,10 @@ class CommandArea : public QWidget, private ISendView {
   void CmdTreeChange(int node);
   bool SelectCommand(int number);
 
-  // btSendClick. Tells the user when nothing could be sent (no port, a field that does not
-  // convert) and, once the conversation knows, when the write failed or nothing answered; never
-  // throws.
+  // btSendClick. Asks before Set Factory Default and Set ID; tells the user when nothing could be
+  // sent (a value the field does not accept, which is then focused and selected; no port; a field
+  // that does not convert) and, once the conversation knows, when the write failed or nothing
+  // answered; never throws.
   SendOutcome SendClick();
 
   // rgChipClick on the Setup page: the restart modes and block actions of the chip.
@@ -102,6 +104,7 @@ class CommandArea : public QWidget, private ISendView {
   void ClearClockOffset() override;
   void ClearSelfTest() override;
   void ClearTraceStatus() override;
+  bool Confirm(const std::string& question, const std::string& title) override;
 
   // Widgets -> panel struct, and back after a rule or an encoder changed it.
   void ReadPanel(int number);
@@ -123,6 +126,7 @@ class CommandArea : public QWidget, private ISendView {
   void Answered(int command, uint64_t ackTicket, const ExchangeResult& result);
   void ShowAck();
   void Report(const SendOutcome& outcome);
+  void RefuseValue(const RefusedValue& refused);
 
   ViewPageHost& host_;
   int accessLevel_ = 0;

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "ui/command_widgets.h"
+#include "ui/control_validator.h"
 
 namespace vetra::ui {
 namespace {
@@ -17,13 +18,14 @@ T* Child(const QWidget* panel, std::string_view name) {
 
 }  // namespace
 
-// The receiver takes single bytes: texts travel as Latin-1, one byte per character.
+// Edits travel as UTF-8, as a terminal's arguments do; the control's row says what is accepted
+// (a text goes to the receiver one byte per character, each U+0000..U+00FF).
 void ReadControls(const QWidget* panel, const std::vector<ControlRef>& controls) {
   for (const ControlRef& control : controls) {
     const std::string_view name = control.spec->name;
     if (IsEdit(control.kind())) {
       if (auto* edit = Child<QLineEdit>(panel, name)) {
-        *control.value.text = edit->text().toLatin1().toStdString();
+        *control.value.text = edit->text().toUtf8().toStdString();
       }
     } else if (control.kind() == ControlKind::Choice) {
       if (auto* choice = Child<ChoiceGroup>(panel, name))
@@ -41,9 +43,10 @@ void WriteControls(QWidget* panel, const std::vector<ControlRef>& controls) {
       if (auto* edit = Child<QLineEdit>(panel, name)) {
         const size_t maxLength = control.spec->maxLength;
         if (maxLength > 0) edit->setMaxLength(static_cast<int>(maxLength));
+        if (edit->validator() == nullptr)
+          edit->setValidator(new ControlValidator(*control.spec, edit));
         const std::string& value = *control.value.text;
-        const QString text =
-            QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size()));
+        const QString text = QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
         if (edit->text() != text) edit->setText(text);
       }
     } else if (control.kind() == ControlKind::Choice) {

@@ -14,8 +14,8 @@ namespace vetra::ui {
 
 // Widgets -> struct, before an encoder or a panel rule reads the struct.
 void ReadControls(const QWidget* panel, const std::vector<ControlRef>& controls);
-// Struct -> widgets, after a rule or an encoder changed the struct. Also limits each edit to the
-// length its conversion reads.
+// Struct -> widgets, after a rule or an encoder changed the struct. Also gives each edit the
+// validator of its control and limits it to the length its conversion reads.
 void WriteControls(QWidget* panel, const std::vector<ControlRef>& controls);
 
 // The control names that have no widget in panel (a panel built without one of its controls).

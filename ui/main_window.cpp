@@ -434,8 +434,9 @@ void TfmTop::EnableHostButton() { setupPage_->hostButton()->setEnabled(true); }
 void TfmTop::PortFailed() {
   // The conversation has stopped reading and closed the capture file with every byte received;
   // the window frees the slot, tells the user once and goes back to Setup, which closes the port.
+  const bool logged = capture_.heldBy(CaptureUser::RawLog);
   capture_.Released();
-  messages_->Show(kPortFailedText, kErrorTitle);
+  messages_->Show(logged ? kPortFailedLoggedText : kPortFailedText, kErrorTitle);
   pgCoder_->setCurrentWidget(setupPage_);
 }
 

@@ -23,7 +23,11 @@ inline constexpr char kLoggedPrefix[] = "Logged: ";
 inline constexpr char kLogFilter[] = "Binary (*.bin)";
 inline constexpr char kWrongFile[] = "Wrong file!";
 inline constexpr char kErrorTitle[] = "Error";
+// The log is mentioned only when one was open (its file then holds every byte received).
 inline constexpr char kPortFailedText[] =
+    "The receiver's port failed (the receiver may have been unplugged).\n"
+    "Monitoring stopped and the port is closed.";
+inline constexpr char kPortFailedLoggedText[] =
     "The receiver's port failed (the receiver may have been unplugged).\n"
     "Monitoring stopped and the port is closed; every byte received was logged.";
 

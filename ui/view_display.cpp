@@ -25,7 +25,8 @@ void ViewPage::ShowPass(const PassValue& pass) {
   channelCount_ = pass.channelCount;
   for (const EchoedLine& line : pass.lines) echo_->Append(line);
   for (const ReplyEvent& reply : pass.replies) ShowReply(reply);
-  if (pass.navigation) ShowNavigation(*pass.navigation);
+  if (pass.navigation) ShowNavigation(*pass.navigation, pass.seconds);
+  if (pass.binaryNavigation) ShowNavigation(*pass.binaryNavigation, pass.seconds);
   if (pass.hostAnswered) host_.EnableHostButton();
   if (pass.portFailed) {
     // The conversation waits inside the hand-off: the message box and the return to Setup (which
@@ -38,15 +39,12 @@ void ViewPage::ShowPass(const PassValue& pass) {
   }
 }
 
-void ViewPage::ShowNavigation(const NavigationUpdate& update) {
-  if (update.source == DisplaySource::Binary) {
-    SetClockVisible(true);
-    ShowPosition(update.record);
-    ShowMeasurement(update.record);
-  } else {
-    SetClockVisible(false);
-    ShowPosition(update.record);
-  }
+void ViewPage::ShowNavigation(const NavigationUpdate& update, int64_t seconds) {
+  const bool fromBinary = update.source == DisplaySource::Binary;
+  const bool shown = measurementVisibility_.Shown(fromBinary, seconds);
+  if (shown != measurementShown_) SetClockVisible(shown);
+  ShowPosition(update.record);
+  if (fromBinary) ShowMeasurement(update.record);
   TraceLatencyEvent("view");  // the latency benchmark's end mark (off unless asked for)
 }
 
@@ -81,10 +79,10 @@ void ViewPage::ShowMeasurement(const TNavRecord& record) {
   SetText(edFB_, view.frequencyBias);
   for (size_t i = 0; i < view.rows.size(); ++i) {
     const int row = static_cast<int>(i) + 1;
-    if (!view.rows[i] || row >= sgMeas_->rowCount()) continue;
+    if (row >= sgMeas_->rowCount()) continue;
     for (int column = 1; column <= 9; ++column) {
       QTableWidgetItem* item = sgMeas_->item(row, column);
-      const QString text = QString::fromStdString((*view.rows[i])[column - 1]);
+      const QString text = QString::fromStdString(view.rows[i][column - 1]);
       if (item != nullptr && item->text() != text) item->setText(text);
     }
   }

@@ -115,14 +115,15 @@ class ViewPage : public QWidget, public IPassDisplay {
   void BuildSatelliteTable();
   void ShowSatellites(const std::vector<SatelliteRow>& rows);
   void SetClockVisible(bool visible);
-  void ShowNavigation(const NavigationUpdate& update);
+  void ShowNavigation(const NavigationUpdate& update, int64_t seconds);
   void ShowReply(const ReplyEvent& reply);
 
   ViewPageHost& host_;
   int coordinateFormat_ = 0;
   int channelCount_ = 12;  // the C/N0 chart's range, as the last pass gave it
   bool expanded_ = false;
-  bool measurementShown_ = false;  // lbClkOff and sgMeas: the record came from binary replies
+  bool measurementShown_ = false;  // lbClkOff and sgMeas: records come from binary replies
+  MeasurementVisibility measurementVisibility_;
 
   QLabel *lbTime_, *lbFix_, *lbBigSNR_, *lbClkOffCaption_;
   ReadoutLabel *lbLat_, *lbLong_, *lbHigh_, *lpdop_, *lhdop_, *lvisible_, *lbFixNo_, *leSpeed_,

@@ -47,7 +47,79 @@ TEST(EncodeArguments, ConversionFailureCarriesOnlyTheMessage) {
   EXPECT_EQ(report.status, Status::ConversionError);
   EXPECT_EQ(report.error, "'' is not a valid floating point value");
   EXPECT_EQ(report.echo, "");
-  EXPECT_EQ(EncodeWith("1", {"RSTyear=abc"}).error, "'abc' is not a valid integer value");
+  EXPECT_EQ(EncodeWith("1", {"RSTyear="}).error, "'' is not a valid integer value");
+}
+
+TEST(EncodeArguments, ValuesThePanelWouldNotTakeAreRefused) {
+  struct Case {
+    const char* command;
+    std::vector<std::string> assignments;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"0Dh",
+       {"edModuleID=0x1234"},
+       "edModuleID: '0x1234' is not accepted; it takes a whole number from -2147483648 to "
+       "2147483647"},
+      {"20h",
+       {"lbUpdateRate=5Hz"},
+       "lbUpdateRate: '5Hz' is not accepted; it takes a whole number from 1 to 5"},
+      {"0Fh",
+       {"edPdop=300"},
+       "edPdop: '300' is not accepted; it takes a whole number from 0 to 255"},
+      {"03h",
+       {"lbDx=70000"},
+       "lbDx: '70000' is not accepted; it takes a whole number from -32768 to 32767"},
+      {"14h",
+       {"lePowerSave=12345678"},
+       "lePowerSave: '12345678' is not accepted; it takes a whole number from -1 to 3600"},
+  };
+  for (const Case& c : cases) {
+    const EncodeReport report = EncodeWith(c.command, c.assignments);
+    EXPECT_EQ(report.status, Status::Refused) << c.command;
+    EXPECT_EQ(report.error, c.error);
+    EXPECT_EQ(report.echo, "");
+  }
+  EXPECT_EQ(EncodeWith("16h", {"rgCID=1", "edCID=" + std::string(33, 'a')}).status,
+            Status::Refused);
+}
+
+TEST(EncodeArguments, CustomizedIdIsSentOneByteForEachCharacter) {
+  // "Café" typed in a UTF-8 terminal: the panel sends E9 for the é, and so does the terminal.
+  const EncodeReport report = EncodeWith("16h", {"rgCID=Set Customized ID", "edCID=Caf\xC3\xA9"});
+  ASSERT_EQ(report.status, Status::Frame) << report.error;
+  EXPECT_EQ(report.echo.substr(12, 18), "01 04 43 61 66 e9 ");
+  EXPECT_EQ(EncodeWith("16h", {"rgCID=1", "edCID=\xE2\x82\xAC"}).status, Status::Refused);
+}
+
+TEST(EncodeArguments, LedChoiceLoadsItsPresetAndLaterPatternsWin) {
+  EXPECT_EQ(EncodeWith("1Ch", {"rgCustomizedLED=POI LED"}).echo,
+            "25 25 f1 1c 01 03 0c 30 00 0f 00 00 00 00 00 00 00 00 00 00 00 dc 0d 0a ");
+  // A pattern before the choice is replaced by the preset, one after it stays.
+  const std::string later =
+      EncodeWith("1Ch", {"lbCustomizedPtn2=1", "rgCustomizedLED=1", "lbCustomizedPtn3=ff"}).echo;
+  EXPECT_EQ(later.substr(27, 36), "0f 00 00 00 ff 00 00 00 00 00 00 00 ");
+}
+
+TEST(EncodeArguments, RestartCarriesTheTimeWhereThePanelHidesIt) {
+  EncodeArguments arguments{"1", {}, Chip::K700, 5};
+  arguments.utcSeconds = 1'700'000'000;  // 2023-11-14 22:13:20 UTC
+  // e7 07 = 2023, then 11, 14, 22, 13, 20; the position keeps the form's default.
+  EXPECT_EQ(EncodeFromArguments(arguments).echo.substr(18, 24), "e7 07 0b 0e 16 0d 14 00 ");
+  arguments.accessLevel = 16;  // shown: the form's date until the user gives one
+  EXPECT_EQ(EncodeFromArguments(arguments).echo.substr(18, 24), "bc 07 01 01 00 00 00 00 ");
+
+  // --sync: the Sync button, at the level that shows it.
+  arguments.sync = EncodeArguments::Position{-33.5, 151.25};
+  const std::string synced = EncodeFromArguments(arguments).echo;
+  EXPECT_EQ(synced.substr(18, 24), "e7 07 0b 0e 16 0d 14 00 ");
+  // -33.5: -3330 -> -3350 (ea f2); 151.25: 15115 -> 15125 (15 3b)
+  EXPECT_EQ(synced.substr(42, 12), "ea f2 15 3b ");
+  arguments.accessLevel = 5;
+  EXPECT_EQ(EncodeFromArguments(arguments).status, Status::UsageError);
+  arguments.command = "5";
+  arguments.accessLevel = 16;
+  EXPECT_EQ(EncodeFromArguments(arguments).status, Status::UsageError);  // Sync is Restart's
 }
 
 TEST(EncodeArguments, UsageErrorsAreClear) {
@@ -58,9 +130,6 @@ TEST(EncodeArguments, UsageErrorsAreClear) {
   EXPECT_NE(unknown.error.find("RSTyear"), std::string::npos);  // lists the panel's controls
   EXPECT_EQ(EncodeWith("1", {"RSTyear"}).status, Status::UsageError);
   EXPECT_EQ(EncodeWith("20", {"chbDeepSleep=maybe"}).status, Status::UsageError);
-  EXPECT_EQ(EncodeWith("20", {"lePowerSave=12345678"}).status, Status::UsageError);  // 7 characters
-  EXPECT_EQ(EncodeWith("16h", {"rgCID=1", "edCID=" + std::string(33, 'a')}).status,
-            Status::UsageError);
 }
 
 TEST(EncodeArguments, AccessLevelDecidesCommandsAndControls) {

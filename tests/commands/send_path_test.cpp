@@ -42,12 +42,28 @@ TEST_F(SendFixture, NoCommandOrAdjustWeekSendsNothingAndKeepsTheEcho) {
 }
 
 TEST_F(SendFixture, ConversionErrorAbandonsTheSend) {
-  panels.pnRestart.RSTyear = "abc";
+  panels.pnRestart.RSTyear = "";  // a strict field has no default
   const SendOutcome outcome = SendCommand(kCmdRestart, panels, context, view);
   EXPECT_EQ(outcome.status, SendOutcome::Status::ConversionFailed);
-  EXPECT_EQ(outcome.message, "'abc' is not a valid integer value");
+  EXPECT_EQ(outcome.message, "'' is not a valid integer value");
   EXPECT_EQ(view.unchecks, 1);
   EXPECT_EQ(view.sentence, "previous");
+  EXPECT_TRUE(port.writes.empty());
+}
+
+TEST_F(SendFixture, AValueTheControlDoesNotAcceptIsRefusedBeforeAnythingHappens) {
+  panels.pnRestart.RSTmonth = "13";
+  const SendOutcome outcome = SendCommand(kCmdRestart, panels, context, view);
+  EXPECT_EQ(outcome.status, SendOutcome::Status::Refused);
+  ASSERT_TRUE(outcome.refused);
+  EXPECT_EQ(outcome.refused->control, "RSTmonth");
+  EXPECT_EQ(outcome.message,
+            "RSTmonth: '13' is not accepted; it takes a whole number from 1 to 12");
+  EXPECT_EQ(view.sentence, "previous");
+  EXPECT_TRUE(port.writes.empty());
+  // Read Ephemeris has no edits; a refused read would have cleared nothing either.
+  panels.pnUpdateRate.lbUpdateRate = "5Hz";
+  EXPECT_EQ(SendCommand(31, panels, context, view).status, SendOutcome::Status::Refused);
   EXPECT_TRUE(port.writes.empty());
 }
 

@@ -77,6 +77,73 @@ TEST_F(CommandAreaTest, StrictFieldLeftEmptyShowsTheErrorAndSendsNothing) {
   EXPECT_TRUE(Find<QPlainTextEdit>("moShowText")->toPlainText().contains("Elevation Mask= "));
 }
 
+TEST_F(CommandAreaTest, EditsRefuseTyposAndSendRefusesAValueOutOfRange) {
+  MakeWindow("Engineer=BRAMBLEX");
+  window_->conversation().AttachPort(std::make_unique<test::WriteRecordingPort>());
+  // Characters a field never takes do not get in.
+  Choose("Update Rate (20h)");
+  auto* rate = Find<QLineEdit>("lbUpdateRate");
+  rate->clear();
+  QTest::keyClicks(rate, "5Hz");
+  EXPECT_EQ(rate->text(), "5");
+  Choose("Set ID (0Dh)");
+  auto* id = Find<QLineEdit>("edModuleID");
+  QTest::keyClicks(id, "0x1234");
+  EXPECT_EQ(id->text(), "01234");
+
+  // A value out of range may be typed, but Send names the field, selects it and sends nothing.
+  Choose("Set DOP mask (0Fh)");
+  auto* pdop = Find<QLineEdit>("edPdop");
+  pdop->clear();
+  QTest::keyClicks(pdop, "300");
+  EXPECT_EQ(pdop->text(), "300");
+  EXPECT_EQ(area().SendClick().status, SendOutcome::Status::Refused);
+  EXPECT_TRUE(messages_.Saw(
+      "PDOP: '300' is not accepted; it takes a whole number from 0 to 255.\nNothing was sent.",
+      "Vetra Viewer"));
+  EXPECT_EQ(window_->focusWidget(), pdop);
+  EXPECT_EQ(pdop->selectedText(), "300");
+  EXPECT_EQ(EditText("lbSentence"), "");
+
+  // The customized ID: single-byte characters only, each sent as its one byte.
+  Choose("Maintain Customized ID (16h)");
+  ClickItem("rgCID", 1);
+  auto* cid = Find<QLineEdit>("edCID");
+  QTest::keyClicks(cid, "Caf");
+  for (const char* typed : {"\xC3\xA9", "\xE2\x82\xAC"}) {  // U+00E9 is a single byte, U+20AC not
+    QTest::sendKeyEvent(QTest::Click, cid, Qt::Key_unknown, QString::fromUtf8(typed),
+                        Qt::NoModifier);
+  }
+  EXPECT_EQ(cid->text(), QString::fromUtf8("Caf\xC3\xA9"));
+  EXPECT_EQ(area().SendClick().status, SendOutcome::Status::Sent);
+  EXPECT_EQ(EditText("lbSentence").mid(12, 18), "01 04 43 61 66 e9 ");
+}
+
+TEST_F(CommandAreaTest, FactoryDefaultAndSetIdAskFirst) {
+  MakeWindow("Engineer=BRAMBLEX");
+  window_->conversation().AttachPort(std::make_unique<test::WriteRecordingPort>());
+  Choose("Set Factory Default (08h)");
+  messages_.answer = false;
+  EXPECT_EQ(area().SendClick().status, SendOutcome::Status::Declined);
+  ASSERT_EQ(messages_.asked.size(), 1u);
+  EXPECT_EQ(messages_.asked[0].second, "Set Factory Default (08h)");
+  EXPECT_EQ(EditText("lbSentence"), "");
+  messages_.answer = true;
+  EXPECT_EQ(area().SendClick().status, SendOutcome::Status::Sent);
+  EXPECT_EQ(EditText("lbSentence"), "25 25 f1 08 4d 58 54 52 ea 0d 0a ");
+
+  Choose("Set ID (0Dh)");
+  Find<QLineEdit>("edModuleID")->setText("4660");
+  EXPECT_EQ(area().SendClick().status, SendOutcome::Status::Sent);
+  ASSERT_EQ(messages_.asked.size(), 3u);
+  EXPECT_NE(messages_.asked[2].first.find("User Key ID with 4660"), std::string::npos)
+      << messages_.asked[2].first;
+  // Query ID shares the panel and asks nothing.
+  Choose("Query ID (0Eh)");
+  area().SendClick();
+  EXPECT_EQ(messages_.asked.size(), 3u);
+}
+
 TEST_F(CommandAreaTest, BlockSatsColoursTheSatellitesSent) {
   MakeWindow("Engineer=BRAMBLEX");
   ShowViewWithReceiver();

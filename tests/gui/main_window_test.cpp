@@ -27,6 +27,7 @@
 #include "ui/command_area.h"
 #include "ui/share_control.h"
 #include "ui/sky_view.h"
+#include "ui/texts.h"
 
 namespace vetra::ui {
 namespace {
@@ -481,12 +482,25 @@ TEST_F(MainWindowTest, UnpluggedReceiverStopsMonitoringAndReturnsToSetup) {
 
   receiver_->DropLine();
   ASSERT_TRUE(WaitFor([&] { return CurrentPage(*window) == "tsSetup"; }));
-  EXPECT_EQ(messages_.shown.size(), 1u);
+  ASSERT_EQ(messages_.shown.size(), 1u);
+  EXPECT_EQ(messages_.shown[0].first, kPortFailedLoggedText);
   EXPECT_FALSE(window->portOpen());
   EXPECT_EQ(Find<QPushButton>(*window, "btLog")->text(), "Log");
   EXPECT_GE(test::ReadFile(logPath.toStdString()).size(), loggedBeforeDrop);
   // The window stays usable: the log can start again once a port is open.
   EXPECT_TRUE(Find<QPushButton>(*window, "btLog")->isEnabled());
+}
+
+TEST_F(MainWindowTest, UnpluggedWithoutALogClaimsNoLog) {
+  auto window = MakeWindow();
+  AttachReceiver(*window);
+  ASSERT_TRUE(window->ShowPage("tsView"));
+  ASSERT_TRUE(WaitFor([&] { return !Text(*window, "lbLat").isEmpty(); }));
+  receiver_->DropLine();
+  ASSERT_TRUE(WaitFor([&] { return CurrentPage(*window) == "tsSetup"; }));
+  ASSERT_EQ(messages_.shown.size(), 1u);
+  EXPECT_EQ(messages_.shown[0].first, kPortFailedText);
+  EXPECT_EQ(messages_.shown[0].first.find("logged"), std::string::npos);
 }
 
 }  // namespace

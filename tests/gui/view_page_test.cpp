@@ -205,6 +205,27 @@ TEST_F(ViewPageTest, SatelliteTableFromNmeaSentences) {
   EXPECT_EQ(Text("lbTime").section('\n', 1), "21:05:09 UTC");
 }
 
+TEST_F(ViewPageTest, BinaryRecordsBesideNmeaKeepTheGridShownAndFilled) {
+  ViewPage& page = window_->viewPage();
+  TNavRecord nmea = BinaryRecord();
+  nmea.clockValue = 0;
+  PassValue both = Navigation(nmea, DisplaySource::Nmea);
+  both.binaryNavigation = NavigationUpdate{BinaryRecord(), DisplaySource::Binary};
+  both.seconds = 1000;
+  page.ShowPass(both);
+  EXPECT_TRUE(page.measurementShown());
+  EXPECT_EQ(Text("lbClkOff"), "4321");
+  // NMEA alone right after: the binary stream is still live, the clock and grid stay.
+  PassValue nmeaOnly = Navigation(nmea, DisplaySource::Nmea);
+  nmeaOnly.seconds = 1001;
+  page.ShowPass(nmeaOnly);
+  EXPECT_TRUE(page.measurementShown());
+  EXPECT_EQ(Text("lbClkOff"), "4321");
+  nmeaOnly.seconds = 1003;  // binary quiet for 3 s: NMEA alone hides them again
+  page.ShowPass(nmeaOnly);
+  EXPECT_FALSE(page.measurementShown());
+}
+
 TEST_F(ViewPageTest, EchoShowsFramesAsHexAndHasFilterPauseAndClear) {
   ViewPage& page = window_->viewPage();
   for (int i = 0; i < ViewPage::kNmeaEchoLines + 100; ++i) {

@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -125,10 +126,14 @@ class CliProcess {
       return -1;
     }
     int status = 0;
-    ::waitpid(pid_, &status, 0);
+    rusage usage{};
+    ::wait4(pid_, &status, 0, &usage);
+    cpuSeconds_ = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
     pid_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
+  // The processor time the process used, once WaitForExit has seen it end.
+  double cpuSeconds() const { return cpuSeconds_; }
 
  private:
   // One poll of both pipes; false when the deadline passed or both pipes are at their end.
@@ -156,7 +161,12 @@ class CliProcess {
     }
   }
 
+  static double Seconds(const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+  }
+
   pid_t pid_ = -1;
+  double cpuSeconds_ = 0;
   int outFd_ = -1;
   int errFd_ = -1;
   std::string out_;

@@ -143,5 +143,16 @@ TEST_F(TtffWithVirtualReceiver, CtrlCStopsAWarmTestWhoseFixesComeTooEarly) {
   EXPECT_FALSE(Has(table, ",yes,")) << table;
 }
 
+TEST_F(TtffWithVirtualReceiver, MaxSecondsEndsAnUnattendedRunWithItsSummary) {
+  Start(sim::SimOptions{});
+  receiver->faults().earlyFix = true;  // warm fixes never count: the run would never end
+  CliProcess run({"ttff", "--port", receiver->devicePath(), "--mode", "warm", "--cycles", "1",
+                  "--max-seconds", "3"});
+  EXPECT_EQ(run.WaitForExit(30s), 4) << run.out() << run.err();
+  EXPECT_TRUE(Has(run.out(), "Warm:\n")) << run.out();
+  EXPECT_TRUE(Has(run.out(), "valid   0 of ")) << run.out();
+  EXPECT_TRUE(Has(run.err(), "stopped after 3 s (--max-seconds)")) << run.err();
+}
+
 }  // namespace
 }  // namespace vetra::testing

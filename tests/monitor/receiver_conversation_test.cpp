@@ -107,12 +107,13 @@ class RecordingDisplay : public IPassDisplay {
     if (pass.heartbeat != 0) Add(std::string("beat ") + pass.heartbeat);
     for (const EchoedLine& line : pass.lines) Add("line " + line.text);
     for (const ReplyEvent& reply : pass.replies) Add(ReplyText(reply));
-    if (pass.navigation) {
+    for (const auto* update : {&pass.navigation, &pass.binaryNavigation}) {
+      if (!*update) continue;
       {
         std::lock_guard lock(mutex_);
-        shown_.push_back(pass.navigation->record);
+        shown_.push_back((*update)->record);
       }
-      Add(pass.navigation->source == DisplaySource::Nmea ? "nav nmea" : "nav binary");
+      Add((*update)->source == DisplaySource::Nmea ? "nav nmea" : "nav binary");
     }
     if (pass.hostAnswered) Add("host button");
     if (pass.portFailed) Add("port failed");
@@ -244,18 +245,19 @@ TEST_F(ConversationPass, EchoesEachLineThenShowsTheNavigationOnce) {
   EXPECT_EQ(conversation->DisplayCopy().hour, 12);
 }
 
-TEST_F(ConversationPass, BothParsersNewInOnePassShowNmeaNowAndBinaryNextPass) {
+TEST_F(ConversationPass, NmeaInEveryPassDoesNotStarveTheBinaryRecord) {
   Start();
-  port.QueueRead(ClockSolution(1) + kGga);
-  Passes(1);
-  EXPECT_EQ(display.Count("nav nmea"), 1);
-  EXPECT_EQ(display.Count("nav binary"), 0);
-  Passes(1);  // nothing received, the held-back record is shown
-  EXPECT_EQ(display.Count("nav binary"), 1);
-  EXPECT_DOUBLE_EQ(conversation->DisplayCopy().clockBias, display.shown().back().clockBias);
-  EXPECT_NE(display.shown().back().clockBias, 0.0);
-  Passes(1);  // and only once
-  EXPECT_EQ(display.shown().size(), 2u);
+  for (uint8_t mark = 1; mark <= 3; ++mark) port.QueueRead(ClockSolution(mark) + kGga);
+  Passes(3);
+  // Both hand-offs in each pass, TNmea's first.
+  EXPECT_EQ(display.Count("nav nmea"), 3);
+  EXPECT_EQ(display.Count("nav binary"), 3);
+  const std::vector<TNavRecord> shown = display.shown();
+  ASSERT_EQ(shown.size(), 6u);
+  EXPECT_NE(shown[5].clockBias, shown[3].clockBias);  // each pass's own binary record
+  EXPECT_DOUBLE_EQ(conversation->DisplayCopy().clockBias, shown[5].clockBias);
+  Passes(1);  // nothing held back
+  EXPECT_EQ(display.shown().size(), 6u);
 }
 
 TEST_F(ConversationPass, HostModeAnswersALoneU) {

@@ -157,14 +157,44 @@ TEST_F(Splitter, OpenSentenceTakesBytesWithoutMarker) {
   EXPECT_EQ(lines[0].head, "GPGGA,");
 }
 
-TEST_F(Splitter, EchoKeepsLinesBelow256BytesOnly) {
-  // An unknown sentence keeps TNmea's line open; the GGA then ends it. The line is echoed only
-  // while everything consumed for it stays below 256 bytes.
+TEST_F(Splitter, ARejectedSentenceEndsAtItsLfSoTheNextFrameIsDecoded) {
+  std::string bad = kGga;
+  bad[bad.size() - 3] ^= 0x01;  // a checksum digit
+  const std::string unknownTalker = Sentence("GNGGA,123519.000,,,,,0,00,,,M,,M,,");
+  for (const std::string& rejected : {bad, unknownTalker}) {
+    SCOPED_TRACE(rejected);
+    TNmea freshNmea;
+    ReceiverStores freshStores;
+    TBinary freshBinary{freshStores};
+    TStreamSplitter fresh{freshNmea, freshBinary};
+    std::vector<Line> lines;
+    auto sink = [&](const EchoLine& line) {
+      lines.push_back({std::string(line.text), line.parser, line.result, {}, {}});
+    };
+    // The frame comes in the next run, well within the sentence's deadline.
+    fresh.Process(reinterpret_cast<const uint8_t*>(rejected.data()),
+                  static_cast<int>(rejected.size()), 10, sink);
+    fresh.Process(reinterpret_cast<const uint8_t*>(kClockOffset.data()),
+                  static_cast<int>(kClockOffset.size()), 10, sink);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].text, WithoutLineEnd(rejected));
+    EXPECT_EQ(lines[0].parser, ParserKind::Nmea);
+    EXPECT_EQ(lines[0].result, 0);
+    EXPECT_EQ(lines[1].parser, ParserKind::Binary);
+    EXPECT_EQ(lines[1].result, 1);
+    EXPECT_EQ(freshBinary.replies().clockOffset, 0x3412);
+  }
+}
+
+TEST_F(Splitter, EchoKeepsLinesBelow256BytesAndASentenceAfterALongerRun) {
+  // A sentence with an unknown address and no line end keeps TNmea's line open; the GGA then
+  // ends it. The whole line is echoed while everything consumed for it stays below 256 bytes;
+  // beyond, the echo starts again at the GGA's '$', so the sentence is still shown.
   struct Case {
     size_t total;
-    bool echoed;
+    bool whole;
   };
-  for (const Case c : {Case{255, true}, Case{256, false}}) {
+  for (const Case c : {Case{255, true}, Case{256, false}, Case{400, false}}) {
     SCOPED_TRACE(c.total);
     TNmea freshNmea;
     TBinary freshBinary{stores};
@@ -176,13 +206,12 @@ TEST_F(Splitter, EchoKeepsLinesBelow256BytesOnly) {
       texts.emplace_back(line.text);
       heads.emplace_back(line.sentenceHead);
     };
-    fresh.Process(reinterpret_cast<const uint8_t*>(filler.data()), static_cast<int>(filler.size()),
-                  0, sink);
-    fresh.Process(reinterpret_cast<const uint8_t*>(kGga.data()), static_cast<int>(kGga.size()), 0,
+    const std::string run = filler + kGga;  // the sentence ends in the run of the rejected bytes
+    fresh.Process(reinterpret_cast<const uint8_t*>(run.data()), static_cast<int>(run.size()), 0,
                   sink);
     ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0], c.echoed ? WithoutLineEnd(filler + kGga) : "");
-    EXPECT_EQ(heads[0], "GPGGA,");  // known however the echo fared
+    EXPECT_EQ(texts[0], WithoutLineEnd(c.whole ? run : kGga));
+    EXPECT_EQ(heads[0], "GPGGA,");
   }
 }
 

@@ -268,7 +268,7 @@ TEST(MeasurementView, RowCasesAndClockTexts) {
   r.channels[0] = TChannel{0x1A2, 44, 12, 20000123, -456, -1234, 3};
   r.satellites[11].elevation = 57;
   r.satellites[11].azimuth = 301;
-  r.channels[1].prn = 0;   // within the count but no PRN: the row keeps what it showed
+  r.channels[1].prn = 0;   // within the count but no PRN: emptied, no stale values
   r.channels[2].prn = 65;  // the same
   r.channels[3].prn = 9;   // beyond the count: emptied
 
@@ -279,21 +279,26 @@ TEST(MeasurementView, RowCasesAndClockTexts) {
   EXPECT_EQ(v.timeBias, "0.1");
   EXPECT_EQ(v.frequencyBias, "0.100000001490116");  // the single-precision value, 15 digits
   ASSERT_EQ(v.rows.size(), 16u);
-  ASSERT_TRUE(v.rows[0].has_value());
   const std::array<std::string, 9> first = {"12", "1A2", "20000123", "-456",     "-1234",
                                             "44", "57",  "301",      " 3 --WAAS"};
-  EXPECT_EQ(*v.rows[0], first);
-  EXPECT_FALSE(v.rows[1].has_value());
-  EXPECT_FALSE(v.rows[2].has_value());
+  EXPECT_EQ(v.rows[0], first);
   const std::array<std::string, 9> empty{};
-  for (int row = 3; row < 16; ++row) {
-    ASSERT_TRUE(v.rows[row].has_value()) << row;
-    EXPECT_EQ(*v.rows[row], empty) << row;
-  }
+  for (int row = 1; row < 16; ++row) EXPECT_EQ(v.rows[row], empty) << row;
 
   const MeasurementView firstChip = MakeMeasurementView(r, false, 16);
   EXPECT_EQ(firstChip.rows.size(), 12u);
-  EXPECT_EQ((*firstChip.rows[0])[8], "3");
+  EXPECT_EQ(firstChip.rows[0][8], "3");
+}
+
+TEST(MeasurementVisibility, BinaryShowsNmeaHidesOnlyOnceBinaryHasGoneQuiet) {
+  MeasurementVisibility visibility;
+  EXPECT_FALSE(visibility.Shown(false, 100));  // NMEA only
+  EXPECT_TRUE(visibility.Shown(true, 101));
+  EXPECT_TRUE(visibility.Shown(false, 101));  // both outputs on: NMEA between binary records
+  EXPECT_TRUE(visibility.Shown(false, 103));
+  EXPECT_FALSE(visibility.Shown(false, 104));  // binary quiet for 3 s
+  EXPECT_TRUE(visibility.Shown(true, 104));
+  EXPECT_FALSE(visibility.Shown(false, 90));  // a clock set back
 }
 
 TEST(GeneralFloatText, ShortestUpToFifteenDigits) {
