@@ -5,7 +5,7 @@
 //                [--command COMMAND [--send]] [--screenshot FILE [--after-ms N]] [PORT [FIRMWARE]]
 //
 // --simulate starts the built-in virtual receiver in this process and points the selected port at
-// it, at the receiver's rate (9600 unless --sim-baud says otherwise). --page and --expanded open a
+// it, at the receiver's rate (4800 unless --sim-baud says otherwise). --page and --expanded open a
 // page as if the user had chosen it; --command chooses a command of the View page's tree (its
 // number, id "05h" or tree text) and --send presses Send once the receiver talks; --screenshot
 // writes the window's picture after N ms (3000) and ends the program (the documentation's

@@ -61,6 +61,10 @@ class UpgradePage : public QWidget, private ILoadDisplay {
   // window's hand-off has been shut down.
   void StopLoader();
 
+  // The folder the image dialog starts in (remembered between runs); empty: the image's own.
+  std::string imageFolder() const;
+  void SetImageFolder(const std::string& folder);
+
   // bbBrowseClick / Load1Click and the other handlers, as the user triggers them.
   void BrowseClick();
   void GoClick();

@@ -72,10 +72,10 @@ TEST_F(TracePageTest, ButtonsSendTheirFramesAndTheStatusFillsTheFields) {
   Choose(0);
   EXPECT_EQ(CurrentPanel(), "pnTrcClear");
   EXPECT_EQ(Text("lbTrace"), "Clear");
-  // The read rate follows the Setup page's rate (9600).
+  // The read rate follows the Setup page's rate (4800).
   Choose(1);
   EXPECT_EQ(CurrentPanel(), "pnTrcRead");
-  EXPECT_EQ(Find<QButtonGroup>("rdTrcBaudButtons")->checkedButton()->text(), "9600");
+  EXPECT_EQ(Find<QButtonGroup>("rdTrcBaudButtons")->checkedButton()->text(), "4800");
   Choose(0);
 
   const sim::CommandFrame clear = SendBy("btClear");
@@ -131,7 +131,7 @@ TEST_F(TracePageTest, RecordReadAndConvertMakeTheRoundTrip) {
   Choose(1);
   const sim::CommandFrame read = SendBy("btTrcRead");
   EXPECT_EQ(read.id, 0x1E);
-  EXPECT_EQ(read.payload, (Bytes{0x02, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00}));
+  EXPECT_EQ(read.payload, (Bytes{0x02, 0x01, 0x00, 0x00, 0x01, 0x00, 0x00}));  // at 4800
   EXPECT_EQ(Find<QPushButton>("btTrcRead")->text(), "Stop");
   EXPECT_FALSE(Find("tvTraceCmd")->isEnabled());
   EXPECT_FALSE(Find("btLog")->isEnabled());
