@@ -10,10 +10,6 @@ HealthStatus::HealthStatus(QStatusBar* bar, std::function<LineHealth()> health, 
     : QObject(bar), health_(std::move(health)), clock_(clock) {
   sbHint_ = new QLabel(bar);
   sbHint_->setObjectName("sbHint");
-  sbHint_->setWordWrap(true);
-  QFont bold = sbHint_->font();
-  bold.setBold(true);
-  sbHint_->setFont(bold);
   sbHint_->setVisible(false);
   sbHealth_ = new QLabel(bar);
   sbHealth_->setObjectName("sbHealth");
@@ -21,7 +17,7 @@ HealthStatus::HealthStatus(QStatusBar* bar, std::function<LineHealth()> health, 
   sbHint_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   sbHealth_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   sbHealth_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  bar->addWidget(sbHint_, 2);
+  bar->addWidget(sbHint_, 8);  // most of the bar: the hint is longer than the counters
   bar->addPermanentWidget(sbHealth_, 1);
   timer_ = new QTimer(this);
   timer_->setInterval(1000);
@@ -50,6 +46,7 @@ void HealthStatus::PortClosed() {
   sbHealth_->setToolTip(QString());
   sbHint_->clear();
   sbHint_->setVisible(false);
+  sbHealth_->setVisible(true);
 }
 
 void HealthStatus::Tick() {
@@ -60,10 +57,13 @@ void HealthStatus::Tick() {
   if (sbHealth_->text() != counters) sbHealth_->setText(counters);
   sbHealth_->setToolTip(QString::fromStdString(HealthDetailText(reading)));
   const QString hint = QString::fromStdString(reading.hint);
+  sbHint_->setToolTip(sbHealth_->toolTip());
   if (sbHint_->text() != hint) {
     sbHint_->setText(hint);
-    sbHint_->setToolTip(hint);
+    // A hint takes the counters' place, on one line: a wrapped label makes the status bar
+    // several lines tall. What a narrow window cuts off, and the counters, are in its tooltip.
     sbHint_->setVisible(!hint.isEmpty());
+    sbHealth_->setVisible(hint.isEmpty());
   }
 }
 

@@ -2,8 +2,9 @@
 // The line's health in the status bar: sbHealth shows the counters (bytes per second, sentences
 // accepted, checksum errors, frames accepted and rejected, seconds since the last valid sentence
 // or frame) once a second while a port is open, with the details in its tooltip; sbHint shows a
-// plain hint when something is wrong (monitor/line_health.h decides which). The hints are judged
-// only while the conversation monitors: the loader's page borrows the port and reads it itself.
+// plain hint in its place when something is wrong (monitor/line_health.h decides which). The hints
+// are judged only while the conversation monitors: the loader's page borrows the port and reads it
+// itself.
 
 #include <QObject>
 #include <functional>
