@@ -41,16 +41,18 @@ void AutoScan::Finish(Outcome outcome) {
 int AutoScan::Step() {
   uint8_t buffer[kReadSize];
   switch (state_) {
-    case State::Open:
-      port_ = factory_ ? factory_(kBaudRates[0]) : nullptr;
+    case State::Open: {
+      std::string problem;
+      port_ = factory_ ? factory_(kBaudRates[0], problem) : nullptr;
       if (!port_) {
-        messages_.Show(kWrongComPortText, kOpenComPortTitle);
+        messages_.Show(WrongComMessage(problem), kOpenComPortTitle);
         Finish(Outcome::NotOpened);
         return 0;
       }
       if (status_) status_(kScanningText, kBlue);
       state_ = State::Reset;
       return 0;
+    }
 
     case State::Reset:
       // The port reports its own failure; a rate that is not in force cannot be judged.

@@ -38,7 +38,8 @@ class AutoScan {
  public:
   // Creates the port for the chosen port index at baudRate and opens it; nullptr when it does not
   // open (without a message: the scan shows it).
-  using PortFactory = std::function<std::unique_ptr<IPort>(int baudRate)>;
+  // The port opened at baudRate, or nullptr with problem saying what went wrong where.
+  using PortFactory = std::function<std::unique_ptr<IPort>(int baudRate, std::string& problem)>;
   // lbAutoScan: the text and its colour.
   using StatusSink = std::function<void(const std::string& text, Rgb colour)>;
 

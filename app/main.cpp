@@ -6,7 +6,7 @@
 //                [--palette system|light|dark] [PORT [FIRMWARE]]
 //
 // --simulate starts the built-in virtual receiver in this process and points the selected port at
-// it, at the receiver's rate (9600 unless --sim-baud says otherwise). --replay plays a raw receive
+// it, at the receiver's rate (4800 unless --sim-baud says otherwise). --replay plays a raw receive
 // log on the View page in the port's place (File > Open receive log...). --page and --expanded open
 // a page as if the user had chosen it; --command chooses a command of the View page's tree (its
 // number, id "05h" or tree text) and --send presses Send once the receiver talks; --screenshot

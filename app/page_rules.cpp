@@ -26,6 +26,11 @@ std::string PortCaption(int portIndex, const std::string& title) {
   return caption;
 }
 
+std::string WrongComMessage(const std::string& problem) {
+  return problem.empty() ? std::string(kWrongComPortText)
+                         : std::string(kWrongComPortText) + "\n\n" + problem;
+}
+
 void PageRules::SetMonitoring(bool active) {
   host_.SetMonitoringActive(active);
   monitoringActive_ = active;
@@ -38,8 +43,9 @@ bool PageRules::BeforeChanging(Page to) {
 
   switch (current_) {
     case Page::Setup: {
-      if (!host_.OpenPort(portIndex_, BaudRateAt(baudIndex_), hostMode_)) {
-        messages_.Show(kWrongComPortText, kOpenComPortTitle);
+      std::string problem;
+      if (!host_.OpenPort(portIndex_, BaudRateAt(baudIndex_), hostMode_, problem)) {
+        messages_.Show(WrongComMessage(problem), kOpenComPortTitle);
         return false;  // Setup stays, without a port (and without monitoring, as before)
       }
       portOpen_ = true;

@@ -32,6 +32,10 @@ inline constexpr char kWrongComPortText[] = "Wrong com!";
 inline constexpr char kOpenComPortTitle[] = "Open com port";
 inline constexpr char kApplicationTitle[] = "Vetra Viewer";
 
+// "Wrong com!", then, after an empty line, what went wrong where (app/receiver_port.h's
+// PortOpenProblem): "Wrong com!\n\nCOM3 (/dev/ttyUSB0): Permission denied. ...".
+std::string WrongComMessage(const std::string& problem);
+
 // The window's side. Every call is made on the window thread.
 class IPageHost {
  public:
@@ -39,9 +43,9 @@ class IPageHost {
 
   // Creates the current port with these settings (8 data bits, one stop bit, no parity; even in
   // host mode; 4096-byte queues), opens it and hands it to the receiver conversation, which lends
-  // it to the loader. On failure there is no port afterwards and false is returned; no message
-  // (the rules show it).
-  virtual bool OpenPort(int portIndex, int baudRate, bool hostMode) = 0;
+  // it to the loader. On failure there is no port afterwards, problem says what went wrong where,
+  // and false is returned; no message (the rules show it).
+  virtual bool OpenPort(int portIndex, int baudRate, bool hostMode, std::string& problem) = 0;
   // Takes the port from the conversation, closes and deletes it; there is none afterwards.
   virtual void DiscardPort() = 0;
   // Reset(baudRate, 8, 0, 0) on the current port (even parity in host mode comes from the port).

@@ -48,6 +48,13 @@ std::optional<int> MatchPortName(std::string_view name) {
 
 bool IsDevicePath(std::string_view text) { return text.find('/') != std::string_view::npos; }
 
+std::string ShownDevicePath(const std::string& path) {
+  if (!IsDevicePath(path)) return path;
+  std::error_code error;
+  const fs::path resolved = fs::canonical(path, error);
+  return error ? path : resolved.string();
+}
+
 PortMap::PortMap(const std::vector<std::string>& scanned,
                  const std::map<int, std::string>& pinned) {
   std::vector<std::string> pinnedKeys;
@@ -65,6 +72,42 @@ PortMap::PortMap(const std::vector<std::string>& scanned,
     if (next == kPortCount) break;
     paths_[next++] = path;
   }
+  std::vector<SerialDevice> devices;
+  for (const auto& path : scanned) devices.push_back({path, {}});
+  MarkPresence(devices);
+}
+
+void PortMap::MarkPresence(const std::vector<SerialDevice>& present) {
+  for (int i = 0; i < kPortCount; ++i) {
+    // A name pinned to something outside the system's list (a pseudo-terminal, a device the scan
+    // does not know) is there when its file is.
+    std::error_code error;
+    present_[i] = !paths_[i].empty() && IsDevicePath(paths_[i]) && fs::exists(paths_[i], error);
+  }
+  for (const auto& device : present) {
+    if (const auto index = IndexOf(device.path)) present_[*index] = true;
+  }
+}
+
+bool PortMap::Refresh(const std::vector<SerialDevice>& present) {
+  const std::vector<std::string> before = Labels();
+  const auto wasPresent = present_;
+  for (const auto& device : present) {
+    std::optional<int> index = IndexOf(device.path);
+    if (!index) {
+      const auto free = std::find(paths_.begin(), paths_.end(), std::string());
+      if (free == paths_.end()) continue;
+      index = static_cast<int>(free - paths_.begin());
+      paths_[*index] = device.path;
+    }
+    if (!device.description.empty()) descriptions_[*index] = device.description;
+  }
+  MarkPresence(present);
+  return Labels() != before || present_ != wasPresent;
+}
+
+bool PortMap::Present(int index) const {
+  return index >= 0 && index < kPortCount && present_[index];
 }
 
 PortMap PortMap::WithDescriptions(const std::vector<SerialDevice>& scanned,
@@ -75,6 +118,7 @@ PortMap PortMap::WithDescriptions(const std::vector<SerialDevice>& scanned,
   for (const auto& device : scanned) {
     if (const auto index = map.IndexOf(device.path)) map.descriptions_[*index] = device.description;
   }
+  map.MarkPresence(scanned);
   return map;
 }
 
@@ -94,6 +138,8 @@ void PortMap::Pin(int index, const std::string& path) {
   if (index < 0 || index >= kPortCount) return;
   paths_[index] = path;
   descriptions_[index].clear();
+  std::error_code error;
+  present_[index] = fs::exists(path, error);
 }
 
 std::vector<std::string> PortMap::DevicePaths() const {
@@ -103,11 +149,17 @@ std::vector<std::string> PortMap::DevicePaths() const {
 std::vector<std::string> PortMap::Labels() const {
   std::vector<std::string> labels(kPortCount);
   for (int i = 0; i < kPortCount; ++i) {
-    if (!descriptions_[i].empty()) {
-      labels[i] = descriptions_[i];
-    } else if (Upper(paths_[i]) != "\\\\.\\" + PortName(i)) {
-      labels[i] = paths_[i];
+    if (paths_[i].empty()) continue;
+    // Every Windows name has its own device (\\.\COMn): only what the system tells of a present
+    // one is added, the list greys the others.
+    const bool ownWindowsDevice = Upper(paths_[i]) == "\\\\.\\" + PortName(i);
+    if (ownWindowsDevice) {
+      if (present_[i]) labels[i] = descriptions_[i];
+      continue;
     }
+    std::string notes = descriptions_[i];
+    if (!present_[i]) notes += notes.empty() ? "absent" : ", absent";
+    labels[i] = ShownDevicePath(paths_[i]) + (notes.empty() ? "" : " (" + notes + ")");
   }
   return labels;
 }

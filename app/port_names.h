@@ -12,7 +12,11 @@
 //     a user with one USB receiver finds it at COM1 without configuring anything;
 //   - a device path given where a port name is expected is taken as it is.
 // The system's own list of serial devices (FindSerialDevices) may carry a description of each
-// (Windows' friendly names); the port list shows it beside the name.
+// (Windows' friendly names, the USB product string from sysfs on Linux); the port list shows the
+// device and its description beside the name ("COM3 — /dev/ttyUSB0 (FT232R USB UART)") and marks
+// which names have a device present. Refresh takes the devices present now: names already given
+// keep their device (one that vanished is shown as absent), a new device takes the lowest free
+// name.
 
 #include <array>
 #include <map>
@@ -48,6 +52,10 @@ struct SerialDevice {
 // layer: app/posix/serial_devices.cpp, app/win/serial_devices.cpp).
 std::vector<SerialDevice> FindSerialDevices();
 
+// The device a path stands for, as the user knows it: a device path with its links followed
+// (/dev/serial/by-id/usb-FTDI... -> /dev/ttyUSB0); anything else as it is.
+std::string ShownDevicePath(const std::string& path);
+
 class PortMap {
  public:
   PortMap() = default;
@@ -65,13 +73,22 @@ class PortMap {
   void Pin(int index, const std::string& path);
   // The forty device paths in index order (empty where none).
   std::vector<std::string> DevicePaths() const;
-  // What the port list shows beside each name: the system's description of the device, else a
-  // device path that is not the name's own Windows device (\\.\COMn); empty where neither.
+  // What the port list shows beside each name: the device (ShownDevicePath, left out where it is
+  // the name's own Windows device \\.\COMn) and the system's description in parentheses;
+  // "(absent)" after a device that is not there now; empty for a name without a device.
   std::vector<std::string> Labels() const;
+  // The name has a device, and it is there now.
+  bool Present(int index) const;
+  // The devices present now: a device keeps its name, a new one takes the lowest free name, one
+  // that has gone stays under its name as absent. True when anything the list shows changed.
+  bool Refresh(const std::vector<SerialDevice>& present);
 
  private:
+  void MarkPresence(const std::vector<SerialDevice>& present);
+
   std::array<std::string, kPortCount> paths_{};
   std::array<std::string, kPortCount> descriptions_{};
+  std::array<bool, kPortCount> present_{};
 };
 
 // This system's port map, pinned names first: on Windows COMn is \\.\COMn and the devices

@@ -3,6 +3,7 @@
 // The build chooses SimpleIni's text conversion: ICU on Linux, Win32 on Windows.
 #include <SimpleIni.h>
 
+#include <cerrno>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +20,8 @@ namespace fs = std::filesystem;
 
 constexpr const char* kSetup = "Setup";
 constexpr const char* kPorts = "Ports";
+constexpr const char* kDesk = "Desk";
+constexpr const char* kWindowKey = "Window.";
 
 // CSimpleIniA compares section and key names without regard to case (CSimpleIniCaseA would
 // not); values come back as written.
@@ -54,6 +57,79 @@ bool Save(const IniFile& ini, const fs::path& path) {
   return !out.fail();
 }
 
+bool WithoutWriteBits(const fs::path& file) {
+  std::error_code error;
+  const fs::file_status status = fs::status(file, error);
+  if (error || !fs::exists(status)) return false;
+  constexpr fs::perms kWrite =
+      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  return (status.permissions() & kWrite) == fs::perms::none;
+}
+
+// "x,y,width,height"
+WindowPlace ParsePlace(const std::string& text) {
+  WindowPlace place;
+  int values[4] = {};
+  size_t at = 0;
+  for (int i = 0; i < 4; ++i) {
+    const size_t comma = i < 3 ? text.find(',', at) : text.size();
+    if (comma == std::string::npos) return {};
+    values[i] = ParseSettingsInteger(text.substr(at, comma - at), -1);
+    at = comma + 1;
+  }
+  place = {values[0], values[1], values[2], values[3]};
+  return place.width > 0 && place.height > 0 ? place : WindowPlace{};
+}
+
+Remembered ReadRemembered(const IniFile& ini) {
+  Remembered r;
+  auto text = [&](const char* key) { return std::string(ini.GetValue(kDesk, key, "")); };
+  r.baudRate = ParseSettingsInteger(text("BaudRate"), 0);
+  r.chip = text("Chip");
+  r.coordinateFormat = ParseSettingsInteger(text("CoordinateFormat"), -1);
+  r.page = text("Page");
+  r.ttffMode = ParseSettingsInteger(text("TtffMode"), -1);
+  r.ttffCycles = ParseSettingsInteger(text("TtffCycles"), 0);
+  r.imageFolder = text("ImageFolder");
+  r.captureFolder = text("CaptureFolder");
+  IniFile::TNamesDepend keys;
+  ini.GetAllKeys(kDesk, keys);
+  const std::string prefix = kWindowKey;
+  for (const auto& key : keys) {
+    const std::string name = key.pItem;
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+    const WindowPlace place = ParsePlace(ini.GetValue(kDesk, key.pItem, ""));
+    if (place.valid()) r.windows[name.substr(prefix.size())] = place;
+  }
+  return r;
+}
+
+void WriteRemembered(IniFile& ini, const Remembered& r) {
+  auto set = [&](const char* key, const std::string& value) {
+    if (value.empty()) {
+      ini.Delete(kDesk, key);
+    } else {
+      ini.SetValue(kDesk, key, value.c_str());
+    }
+  };
+  set("BaudRate", r.baudRate > 0 ? std::to_string(r.baudRate) : "");
+  set("Chip", r.chip);
+  set("CoordinateFormat", r.coordinateFormat >= 0 ? std::to_string(r.coordinateFormat) : "");
+  set("Page", r.page);
+  set("TtffMode", r.ttffMode >= 0 ? std::to_string(r.ttffMode) : "");
+  set("TtffCycles", r.ttffCycles > 0 ? std::to_string(r.ttffCycles) : "");
+  set("ImageFolder", r.imageFolder);
+  set("CaptureFolder", r.captureFolder);
+  for (const auto& [layout, p] : r.windows) {
+    if (!p.valid()) continue;
+    set((kWindowKey + layout).c_str(), std::to_string(p.x) + "," + std::to_string(p.y) + "," +
+                                           std::to_string(p.width) + "," +
+                                           std::to_string(p.height));
+  }
+}
+
+SaveResult Failed(const std::string& reason) { return {SaveOutcome::Failed, reason}; }
+
 }  // namespace
 
 int ParseSettingsInteger(const std::string& text, int fallback) {
@@ -74,7 +150,7 @@ Settings ReadSettings(const std::string& path) {
   if (!Load(ini, path)) return settings;
 
   settings.host = Text(ini, "Host", "OFF");
-  settings.portId = ParseSettingsInteger(Text(ini, "Portid", "0"), 0);
+  settings.portId = ParseSettingsInteger(Text(ini, "Portid", Text(ini, "Port", "0").c_str()), 0);
   if (settings.portId < 0 || settings.portId >= kPortCount) settings.portId = 0;
   settings.fwPath = Text(ini, "FWPath", ".");
   settings.workPath = Text(ini, "WorkPath", ".");
@@ -88,17 +164,27 @@ Settings ReadSettings(const std::string& path) {
     const std::string device = ini.GetValue(kPorts, key.pItem, "");
     if (index && !device.empty()) settings.pinnedPorts[*index] = device;
   }
+  settings.remembered = ReadRemembered(ini);
+  settings.readOnly = WithoutWriteBits(PathFromUtf8(path));
   return settings;
 }
 
-bool WriteBackSettings(const std::string& path, int portIndex, const std::string& fwPath,
-                       const std::string& workPath) {
+SaveResult WriteBackSettings(const std::string& path, int portIndex, const std::string& fwPath,
+                             const std::string& workPath, const Remembered* remembered) {
   IniFile ini;
   Prepare(ini);
   std::error_code error;
-  const fs::path file = PathFromUtf8(path);
-  if (fs::exists(file, error)) {
-    if (!Load(ini, path)) return false;  // never overwrite a file we cannot read
+  fs::path file = PathFromUtf8(path);
+  // A link is written through: its target gets the new text, the link stays.
+  if (fs::is_symlink(fs::symlink_status(file, error))) {
+    const fs::path target = fs::weakly_canonical(file, error);
+    if (error) return Failed(error.message());
+    file = target;
+  }
+  if (WithoutWriteBits(file)) return {SaveOutcome::ReadOnly, {}};
+  const bool existed = fs::exists(file, error);
+  if (existed) {
+    if (!Load(ini, Utf8FromPath(file))) return Failed("it cannot be read");  // never overwrite it
   } else {
     const fs::path folder = file.parent_path();
     if (!folder.empty()) fs::create_directories(folder, error);
@@ -106,20 +192,35 @@ bool WriteBackSettings(const std::string& path, int portIndex, const std::string
   ini.SetLongValue(kSetup, "Port", portIndex);
   ini.SetValue(kSetup, "FWPath", fwPath.c_str());
   ini.SetValue(kSetup, "WorkPath", workPath.c_str());
+  if (remembered != nullptr) WriteRemembered(ini, *remembered);
   // Into a neighbour first, then renamed over the file, so a failed write never leaves half a
   // file behind.
   fs::path temporary = file;
   temporary += ".new";
+  errno = 0;
   if (!Save(ini, temporary)) {
+    const int code = errno;
+    const std::string reason = code != 0 ? std::error_code(code, std::generic_category()).message()
+                                         : std::string("it could not be written");
     fs::remove(temporary, error);
-    return false;
+    return Failed(reason);
   }
+  if (existed) fs::permissions(temporary, fs::status(file, error).permissions(), error);
   fs::rename(temporary, file, error);
   if (error) {
+    const std::string reason = error.message();
     fs::remove(temporary, error);
-    return false;
+    return Failed(reason);
   }
-  return true;
+  return {};
+}
+
+std::string ReadOnlySettingsText(const std::string& path) {
+  return "The settings file " + path + " is read-only: what you choose in this run is not saved.";
+}
+
+std::string FailedSaveText(const std::string& path, const std::string& reason) {
+  return "Saving the settings to " + path + " failed: " + reason;
 }
 
 std::string SettingsPath(const std::string& programPath, bool programFolderWritable,

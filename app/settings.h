@@ -5,9 +5,19 @@
 // Read at start-up, section "Setup": Host, Portid, FWPath, WorkPath, Engineer, Trace; and the
 // [Ports] section, which may pin a port name to a device (COM3=/dev/ttyUSB1). Written at the end
 // of the run: Port, FWPath and WorkPath in "Setup"; the rest of the file is kept as it was.
+// The port is read from Portid, and where that key is missing from Port, so that a port chosen in
+// the window comes back at the next start (a Portid written by hand still wins).
 // A missing file or key gives the default; an integer that does not read as a whole decimal
 // number gives the default. A Portid outside 0..39 names no port of the list: it is taken as 0
 // (COM1), as the command line does with a name it does not know.
+//
+// What the user chose besides is remembered in a section of its own, [Desk] (see Remembered),
+// read at start-up and written with the three keys.
+//
+// Writing back: a file without any write permission bit is left alone (judged by its mode bits,
+// since root may write anyway): the window says so once, at start. A symbolic link is written
+// through to its target, which keeps its permission bits. The new text goes to a neighbour first
+// and is renamed over the file, so a failed write leaves the file as it was; the failure is told.
 //
 // Location: beside the program, the program file's name with ".INI" (vetra-viewer.INI beside
 // vetra-viewer, vetra-viewer.INI beside vetra-viewer.exe); where that folder is not writable, or
@@ -20,6 +30,28 @@
 
 namespace vetra {
 
+// A window place: position and size; width 0 when none is remembered.
+struct WindowPlace {
+  int x = 0, y = 0, width = 0, height = 0;
+  bool valid() const { return width > 0 && height > 0; }
+  bool operator==(const WindowPlace&) const = default;
+};
+
+// The [Desk] section: what the window remembers between runs. Empty or negative: not remembered.
+struct Remembered {
+  int baudRate = 0;           // BaudRate: cbFWbaud's rate
+  std::string chip;           // Chip: "K700" or "K900"
+  int coordinateFormat = -1;  // CoordinateFormat: 0..2
+  std::string page;           // Page: the last page, "setup", "view", "upgrade" or "trace"
+  int ttffMode = -1;          // TtffMode: 0 hot, 1 warm, 2 cold (the last test started)
+  int ttffCycles = 0;         // TtffCycles
+  std::string imageFolder;    // ImageFolder: where the last firmware image was chosen
+  std::string captureFolder;  // CaptureFolder: where the last capture or log went
+  // Window.<layout>=x,y,width,height for each page layout ("compact", "expanded", "pages").
+  std::map<std::string, WindowPlace> windows;
+  bool operator==(const Remembered&) const = default;
+};
+
 struct Settings {
   std::string host = "OFF";  // "ON": host mode
   int portId = 0;            // 0..39
@@ -28,6 +60,8 @@ struct Settings {
   std::string engineer;       // the access level word
   std::string trace = "OFF";  // "ON": the trace logger on the Trace tab, else the TTFF tab
   std::map<int, std::string> pinnedPorts;  // [Ports]: port index -> device path
+  Remembered remembered;                   // [Desk]
+  bool readOnly = false;  // the file exists without any write permission bit: never written
 
   bool hostMode() const { return host == "ON"; }
   bool traceOn() const { return trace == "ON"; }
@@ -36,10 +70,23 @@ struct Settings {
 // Reads the file; a missing or unreadable file gives the defaults.
 Settings ReadSettings(const std::string& path);
 
-// Writes "Port", "FWPath" and "WorkPath" into section "Setup", creating the file (and its folder)
-// when missing and keeping every other line. False when the file cannot be written.
-bool WriteBackSettings(const std::string& path, int portIndex, const std::string& fwPath,
-                       const std::string& workPath);
+enum class SaveOutcome { Saved, ReadOnly, Failed };
+struct SaveResult {
+  SaveOutcome outcome = SaveOutcome::Saved;
+  std::string reason;  // Failed: the system's reason
+  explicit operator bool() const { return outcome == SaveOutcome::Saved; }
+};
+
+// Writes "Port", "FWPath" and "WorkPath" into section "Setup" (and, when given, the [Desk]
+// section), creating the file (and its folder) when missing and keeping every other line.
+SaveResult WriteBackSettings(const std::string& path, int portIndex, const std::string& fwPath,
+                             const std::string& workPath, const Remembered* remembered = nullptr);
+
+// "The settings file X is read-only: what you choose in this run is not saved." and the failed
+// save's "Saving the settings to X failed: reason".
+std::string ReadOnlySettingsText(const std::string& path);
+std::string FailedSaveText(const std::string& path, const std::string& reason);
+inline constexpr char kSettingsTitle[] = "Settings";
 
 // The whole-number rule of the settings file: optional sign and decimal digits, nothing else
 // (the file's own spaces around the value are not part of it); otherwise fallback.

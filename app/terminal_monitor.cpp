@@ -23,7 +23,10 @@ std::string PrintableEcho(std::string_view line) {
 }
 
 TerminalMonitor::TerminalMonitor(Options options, Output output, IClock& clock)
-    : options_(std::move(options)), output_(std::move(output)), gpsdReports_(options_.device) {
+    : options_(std::move(options)),
+      output_(std::move(output)),
+      clock_(clock),
+      gpsdReports_(options_.device) {
   ReceiverConversation::Options conversationOptions;
   conversationOptions.hostMode = options_.hostMode;
   IPassDisplay& display = *this;
@@ -38,7 +41,12 @@ TerminalMonitor::~TerminalMonitor() {
 
 void TerminalMonitor::Start(std::unique_ptr<IPort> port) {
   conversation_->AttachPort(std::move(port));
+  health_.Start(conversation_->health(), clock_.nowMs());
   conversation_->SetActive(true);
+}
+
+std::string TerminalMonitor::HealthLine() {
+  return HealthLogLine(health_.Read(conversation_->health(), clock_.nowMs()));
 }
 
 void TerminalMonitor::Stop() {

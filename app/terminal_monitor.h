@@ -27,6 +27,7 @@
 #include "link/clock.h"
 #include "link/port.h"
 #include "model/receiver_stores.h"
+#include "monitor/line_health.h"
 #include "monitor/receiver_conversation.h"
 #include "share/gpsd_reports.h"
 
@@ -58,6 +59,9 @@ class TerminalMonitor final : private IPassDisplay {
   void SetFailureCallback(std::function<void()> onFailure) { onFailure_ = std::move(onFailure); }
   bool portFailed() const { return portFailed_; }
   uint64_t updates() const { return updates_; }
+  // The line's health since Start, as `vetra monitor --health` prints it (monitor/line_health.h):
+  // "health: 480 B/s, ...", with a hint when something is wrong.
+  std::string HealthLine();
 
  private:
   void ShowPass(const PassValue& pass) override;
@@ -67,6 +71,8 @@ class TerminalMonitor final : private IPassDisplay {
 
   Options options_;
   Output output_;
+  IClock& clock_;
+  LineHealthMeter health_;
   ReceiverStores stores_;
   std::function<void()> onFailure_;
   std::atomic<bool> portFailed_{false};

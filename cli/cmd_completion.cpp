@@ -17,7 +17,7 @@ const CommandRegistration kCompletion{
     [](CLI::App& sub) -> std::function<int()> {
       sub.group("");  // no help group: hidden from `vetra --help` and from the completion itself
       auto shell = std::make_shared<std::string>();
-      sub.add_option("shell", *shell, "bash or zsh")
+      sub.add_option("shell", *shell, "The shell: bash or zsh")
           ->required()
           ->check(CLI::IsMember({"bash", "zsh"}));
       return [&sub, shell] {

@@ -2,7 +2,8 @@
 // Loads a firmware image into the receiver with the same loader task as the Upgrade page: through
 // the chip's boot monitor ("mpd.srec" / "mpdK900.srec" in the current directory, at 115,200 baud)
 // with --pmon, otherwise through the running firmware, which is addressed at --baud (default 4800)
-// and then loads at 115,200. Prints each state text, a progress bar on a terminal, and the verdict.
+// and then loads at 115,200. Prints each state text, on a terminal a progress
+// bar with the bytes, the rate and the time left, and the verdict.
 // Through the running firmware the verdict waits for the restarted receiver's revision report (at
 // most 15 s after the last piece): without one it is "NOT CONFIRMED".
 // Ctrl-C or SIGTERM stops the load between pieces, as the Upgrade page's Write does, and prints
@@ -11,6 +12,9 @@
 // Exit status: 0 on "PASS!"; 1 with the failure text otherwise (also for a port that does not
 // open, a missing boot monitor and a stop); 2 for a bad image file ("Wrong file!") or a usage
 // error; 3 for "NOT CONFIRMED".
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
@@ -19,6 +23,7 @@
 #include <optional>
 #include <string>
 
+#include "app/page_rules.h"
 #include "app/receiver_port.h"
 #include "cli/command_registry.h"
 #include "cli/console.h"
@@ -26,6 +31,7 @@
 #include "cli/port_argument.h"
 #include "firmware/chip_selection.h"
 #include "firmware/load_frames.h"
+#include "firmware/load_progress.h"
 #include "firmware/upgrade_actions.h"
 #include "link/clock.h"
 #include "monitor/receiver_conversation.h"
@@ -51,7 +57,7 @@ class NoPassDisplay final : public IPassDisplay {
 // The Upgrade page on a terminal: state texts as lines, the progress bar redrawn in place.
 class TerminalLoadDisplay final : public ILoadDisplay {
  public:
-  explicit TerminalLoadDisplay(bool bar) : bar_(bar) {}
+  TerminalLoadDisplay(bool bar, int64_t imageBytes) : bar_(bar), imageBytes_(imageBytes) {}
 
   void StateChanged(const LoadStateView& view) override {
     std::lock_guard lock(mutex_);
@@ -68,9 +74,11 @@ class TerminalLoadDisplay final : public ILoadDisplay {
     std::lock_guard lock(mutex_);
     maximum_ = maximum;
     position_ = 0;
+    firstStep_.reset();
   }
   void StepProgress() override {
     std::lock_guard lock(mutex_);
+    if (!firstStep_) firstStep_ = std::chrono::steady_clock::now();
     if (position_ < maximum_) ++position_;
     DrawBar();
   }
@@ -120,11 +128,13 @@ class TerminalLoadDisplay final : public ILoadDisplay {
  private:
   void DrawBar() {
     if (!bar_ || maximum_ <= 0) return;
-    constexpr int kWidth = 40;
-    const int filled = position_ * kWidth / maximum_;
-    std::fprintf(stderr, "\r  [%s%s] %3d%%", std::string(static_cast<size_t>(filled), '#').c_str(),
-                 std::string(static_cast<size_t>(kWidth - filled), ' ').c_str(),
-                 position_ * 100 / maximum_);
+    const auto elapsed = std::chrono::steady_clock::now() - firstStep_.value();
+    const std::string line =
+        LoadProgressLine({position_, maximum_, imageBytes_,
+                          std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()});
+    // Padded to the longest line drawn: the rate's text may get shorter.
+    width_ = std::max(width_, static_cast<int>(line.size()));
+    std::fprintf(stderr, "\r%-*s", width_, line.c_str());
     drawn_ = true;
   }
   void EndBar() {
@@ -133,6 +143,8 @@ class TerminalLoadDisplay final : public ILoadDisplay {
   }
 
   const bool bar_;
+  const int64_t imageBytes_;
+  std::optional<std::chrono::steady_clock::time_point> firstStep_;
   std::mutex mutex_;
   std::condition_variable changed_;
   int state_ = kLoadNeedSetup;
@@ -141,6 +153,7 @@ class TerminalLoadDisplay final : public ILoadDisplay {
   int position_ = 0;
   bool drawn_ = false;
   bool interrupted_ = false;
+  int width_ = 0;
   std::optional<std::string> verdict_;
 };
 
@@ -183,14 +196,16 @@ int Load(const LoadArgs& args) {
 
   // Ctrl-C and SIGTERM from here on: the watcher is made before any other thread, which all
   // inherit the blocked signals.
-  TerminalLoadDisplay display(StderrIsTerminal());
+  TerminalLoadDisplay display(StderrIsTerminal(), static_cast<int64_t>(image.size()));
   InterruptWatcher interrupt([&display] { display.Interrupt(); });
 
   ConsoleMessages messages("vetra load");
   const int openRate = monitorMode ? kMonitorBaud : args.baud;
-  std::unique_ptr<IPort> opened = OpenReceiverPort(device, openRate, false, messages);
+  std::string problem;
+  std::unique_ptr<IPort> opened =
+      OpenReceiverPort(device, openRate, false, messages, &problem, args.port);
   if (!opened) {
-    messages.Show("Wrong com!", "Open com port", IMessages::Kind::Error);
+    messages.Show(WrongComMessage(problem), kOpenComPortTitle, IMessages::Kind::Error);
     return 1;
   }
   // The port's owner is the receiver conversation, as in the window; it lends the port to the
@@ -234,18 +249,18 @@ int Load(const LoadArgs& args) {
 }
 
 const CommandRegistration kLoad{
-    "load", "write a firmware image into the receiver (boot monitor or running firmware)",
+    "load", "Write a firmware image into the receiver (boot monitor or running firmware)",
     [](CLI::App& sub) {
       auto args = std::make_shared<LoadArgs>();
-      sub.add_option("--port", args->port, "port name (COM1..COM40) or device path")->required();
+      sub.add_option("--port", args->port, "Port name (COM1..COM40) or device path")->required();
       sub.add_option("--pmon", args->pmon,
-                     "load through this chip's boot monitor (mpd.srec / mpdK900.srec here)")
+                     "Load through this chip's boot monitor (mpd.srec / mpdK900.srec here)")
           ->check(CLI::IsMember({"k700", "k900"}));
-      sub.add_option("--baud", args->baud, "the running firmware's line rate (default 4800)")
+      sub.add_option("--baud", args->baud, "The running firmware's line rate (default 4800)")
           ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
       sub.add_option("--address", args->address,
-                     "load address in hexadecimal (default 20000000, K900 21000000)");
-      sub.add_option("IMAGE", args->image, "the firmware image (1 to 524,288 bytes)")->required();
+                     "Load address in hexadecimal (default 20000000, K900 21000000)");
+      sub.add_option("IMAGE", args->image, "The firmware image (1 to 524,288 bytes)")->required();
       return [args] { return Load(*args); };
     }};
 

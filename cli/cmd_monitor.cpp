@@ -1,8 +1,10 @@
 // vetra monitor --port NAME|PATH [--baud N] [--log FILE] [--json|--gpsd] [--echo] [--host]
-// The receiver conversation without a window: one line per display update (the position as
-// `vetra decode --brief` writes it, or with --json the decoded record), until Ctrl-C. With --gpsd
-// the gpsd protocol's objects instead: a TPV per position update and a SKY per satellite update
-// (share/gpsd_reports.h), one JSON object per line, as a gpsd client receives them.
+// [--health] The receiver conversation without a window: one line per display update (the position
+// as `vetra decode --brief` writes it, or with --json the decoded record), until Ctrl-C. With
+// --gpsd the gpsd protocol's objects instead: a TPV per position update and a SKY per satellite
+// update (share/gpsd_reports.h), one JSON object per line, as a gpsd client receives them.
+// --health prints the line's health counters to stderr every 10 s and once at the end, with the
+// hint of the status bar when something is wrong ("No data for 5 s: ...").
 // --log writes every byte received, unchanged (the raw receive log). --baud is the line rate
 // (default 4800, the program's own start rate; `vetra scan` finds the receiver's).
 // Exit status: 0 after Ctrl-C; 1 when the port does not open or fails (the receiver unplugged:
@@ -13,6 +15,7 @@
 #include <string>
 #include <utility>
 
+#include "app/page_rules.h"
 #include "app/receiver_port.h"
 #include "app/terminal_monitor.h"
 #include "cli/command_registry.h"
@@ -30,7 +33,10 @@ struct MonitorArgs {
   bool gpsd = false;
   bool echo = false;
   bool host = false;
+  bool health = false;
 };
+
+constexpr int kHealthIntervalMs = 10'000;
 
 int Monitor(const MonitorArgs& args) {
   const std::string device = DevicePathForArgument(args.port);
@@ -48,9 +54,10 @@ int Monitor(const MonitorArgs& args) {
       return 2;
     }
   }
-  auto port = OpenReceiverPort(device, args.baud, args.host, messages);
+  std::string problem;
+  auto port = OpenReceiverPort(device, args.baud, args.host, messages, &problem, args.port);
   if (!port) {
-    messages.Show("Wrong com!", "Open com port", IMessages::Kind::Error);
+    messages.Show(WrongComMessage(problem), kOpenComPortTitle, IMessages::Kind::Error);
     if (log != nullptr) std::fclose(log);
     return 1;
   }
@@ -73,7 +80,14 @@ int Monitor(const MonitorArgs& args) {
   if (log != nullptr && !monitor.AttachLog(log)) std::fclose(log);
   monitor.Start(std::move(port));
 
-  stop.Wait();
+  if (args.health) {
+    while (!stop.WaitFor(kHealthIntervalMs)) {
+      std::fprintf(stderr, "%s\n", monitor.HealthLine().c_str());
+    }
+    std::fprintf(stderr, "%s\n", monitor.HealthLine().c_str());
+  } else {
+    stop.Wait();
+  }
   monitor.Stop();
   if (monitor.portFailed()) {
     std::fprintf(stderr, "vetra monitor: the receiver's port failed (unplugged?)%s\n",
@@ -84,21 +98,23 @@ int Monitor(const MonitorArgs& args) {
 }
 
 const CommandRegistration kMonitor{
-    "monitor", "follow the receiver's output without a window, one line per update",
+    "monitor", "Follow the receiver's output without a window, one line per update",
     [](CLI::App& sub) {
       auto args = std::make_shared<MonitorArgs>();
-      sub.add_option("--port", args->port, "port name (COM1..COM40) or device path")->required();
-      sub.add_option("--baud", args->baud, "line rate (default 4800)")
+      sub.add_option("--port", args->port, "Port name (COM1..COM40) or device path")->required();
+      sub.add_option("--baud", args->baud, "Line rate (default 4800)")
           ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
-      sub.add_option("--log", args->log, "write every byte received to this file");
-      auto* json = sub.add_flag("--json", args->json, "one JSON object per update");
+      sub.add_option("--log", args->log, "Write every byte received to this file");
+      auto* json = sub.add_flag("--json", args->json, "One JSON object per update");
       auto* gpsd = sub.add_flag("--gpsd", args->gpsd,
                                 "gpsd-compatible JSON: a TPV per position, a SKY per satellite "
                                 "update");
       auto* echo =
-          sub.add_flag("--echo", args->echo, "also print every sentence and frame received");
+          sub.add_flag("--echo", args->echo, "Also print every sentence and frame received");
       gpsd->excludes(json)->excludes(echo);
-      sub.add_flag("--host", args->host, "host mode: even parity, answer the receiver's 'U'");
+      sub.add_flag("--host", args->host, "Host mode: even parity, answer the receiver's 'U'");
+      sub.add_flag("--health", args->health,
+                   "Print the line's health to stderr every 10 s and at the end");
       return [args] { return Monitor(*args); };
     }};
 

@@ -31,8 +31,8 @@ int Scan(const ScanArgs& args) {
   AutoScan scan(SystemClock::instance(), messages);
   int shownRate = -1;
   const AutoScan::Result result = scan.Run(
-      [&](int baudRate) -> std::unique_ptr<IPort> {
-        return OpenReceiverPort(device, baudRate, args.host, messages);
+      [&](int baudRate, std::string& problem) -> std::unique_ptr<IPort> {
+        return OpenReceiverPort(device, baudRate, args.host, messages, &problem, args.port);
       },
       [](const std::string&, Rgb) {},
       [&] {
@@ -54,11 +54,11 @@ int Scan(const ScanArgs& args) {
 }
 
 const CommandRegistration kScan{
-    "scan", "find the receiver's baud rate by listening for NMEA text at each rate",
+    "scan", "Find the receiver's baud rate by listening for NMEA text at each rate",
     [](CLI::App& sub) {
       auto args = std::make_shared<ScanArgs>();
-      sub.add_option("--port", args->port, "port name (COM1..COM40) or device path")->required();
-      sub.add_flag("--host", args->host, "host mode: even parity");
+      sub.add_option("--port", args->port, "Port name (COM1..COM40) or device path")->required();
+      sub.add_flag("--host", args->host, "Host mode: even parity");
       return [args] { return Scan(*args); };
     }};
 

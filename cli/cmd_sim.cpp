@@ -1,8 +1,8 @@
 // vetra sim: a virtual receiver on a pseudo-terminal until Ctrl-C (SIGINT) or SIGTERM.
 // The first line of standard output is the device path to open (the --link path when given).
-// The module talks at its own rate (--baud, 9600 by default; 115200 with --boot-monitor, where it
-// sits in its ROM loader), which stderr names; open the device at that rate, or the host receives
-// garbage as from a real module at another rate.
+// The module talks at its own rate (--baud, 4800 by default, the program's own start-up rate;
+// 115200 with --boot-monitor, where it sits in its ROM loader), which stderr names; open the device
+// at that rate, or the host receives garbage as from a real module at another rate.
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -17,7 +17,7 @@ namespace vetra::cli {
 namespace {
 
 struct SimArguments {
-  int baud = 9600;
+  int baud = 4800;
   std::string chip = "k700";
   bool binary = false;
   std::string link;
@@ -69,9 +69,9 @@ const CommandRegistration registration{
     "sim", "Play a GPS receiver module on a pseudo-terminal (prints the device path)",
     [](CLI::App& sub) {
       auto a = std::make_shared<SimArguments>();
-      sub.add_option("--baud", a->baud, "The module's line rate (default 9600)")
+      sub.add_option("--baud", a->baud, "The module's line rate (default 4800)")
           ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
-      sub.add_option("--chip", a->chip, "k700 (12 channels) or k900 (16 channels)")
+      sub.add_option("--chip", a->chip, "K700 (12 channels) or K900 (16 channels)")
           ->check(CLI::IsMember({"k700", "k900"}, CLI::ignore_case));
       sub.add_flag("--binary", a->binary, "Binary navigation frames instead of NMEA");
       sub.add_option("--link", a->link, "Also make this path a symlink to the device");

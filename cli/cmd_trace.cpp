@@ -344,15 +344,15 @@ CLI::Option* OnOff(CLI::App& app, const std::string& name, bool& flag, const std
 }
 
 const CommandRegistration kTrace{
-    "trace", "the receiver's position log: status, start, stop, clear, setup, test, read",
+    "trace", "The receiver's position log: status, start, stop, clear, setup, test, read",
     [](CLI::App& sub) -> std::function<int()> {
       auto args = std::make_shared<TraceArgs>();
       auto action = std::make_shared<Action>(nullptr);
-      sub.add_option("--port", args->port, "port name (COM1..COM40) or device path")->required();
-      sub.add_option("--baud", args->baud, "line rate (default 4800)")
+      sub.add_option("--port", args->port, "Port name (COM1..COM40) or device path")->required();
+      sub.add_option("--baud", args->baud, "Line rate (default 4800)")
           ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
       sub.add_option("--timeout", args->timeoutSeconds,
-                     "seconds to wait for an answer, and during a read for the next record "
+                     "Seconds to wait for an answer, and during a read for the next record "
                      "(default 5)")
           ->check(CLI::Range(1, 600));
       sub.require_subcommand(1);
@@ -363,40 +363,40 @@ const CommandRegistration kTrace{
         app->callback([action, run] { *action = run; });
         return app;
       };
-      add("status", "print the status and configuration report", &Status);
-      CLI::App* start = add("start", "start logging", &Start);
+      add("status", "Print the status and configuration report", &Status);
+      CLI::App* start = add("start", "Start logging", &Start);
       start
           ->add_option("--distance", args->startDistance,
-                       "with the Trace page's Record frame: distance in metres")
+                       "With the Trace page's Record frame: distance in metres")
           ->check(CLI::Range(0, 65535));
       start
           ->add_option("--interval", args->startInterval,
-                       "with the Trace page's Record frame: time period in seconds")
+                       "With the Trace page's Record frame: time period in seconds")
           ->check(CLI::Range(0, 65535));
       start
           ->add_option("--time-to-log", args->startTimeToLog,
-                       "with the Trace page's Record frame: seconds to log (65535: no limit)")
+                       "With the Trace page's Record frame: seconds to log (65535: no limit)")
           ->check(CLI::Range(0, 65535));
-      add("stop", "stop logging", [](ReceiverSession& s, const TraceArgs& a) {
+      add("stop", "Stop logging", [](ReceiverSession& s, const TraceArgs& a) {
         return Act(s, a, EncodeTraceRecord({.rgTraceRecordAction = 0}), kTraceRecordCommand);
       });
-      add("clear", "clear the log", [](ReceiverSession& s, const TraceArgs& a) {
+      add("clear", "Clear the log", [](ReceiverSession& s, const TraceArgs& a) {
         return Act(s, a, TracePageClearFrame(), kTraceMaintainCommand);
       });
-      CLI::App* setup = add("setup", "set the logging rules", &Setup);
-      setup->add_option("--distance", args->setupDistance, "minimum distance in metres (0)")
+      CLI::App* setup = add("setup", "Set the logging rules", &Setup);
+      setup->add_option("--distance", args->setupDistance, "Minimum distance in metres (0)")
           ->check(CLI::Range(0, 65535));
-      setup->add_option("--interval", args->setupInterval, "time interval in seconds (0)")
+      setup->add_option("--interval", args->setupInterval, "Time interval in seconds (0)")
           ->check(CLI::Range(0, 65535));
       // The largest speed whose field (0.1 m/s) still fits its 16 bits.
-      setup->add_option("--speed", args->setupSpeed, "minimum speed in km/h (0)")
+      setup->add_option("--speed", args->setupSpeed, "Minimum speed in km/h (0)")
           ->check(CLI::Range(0, 23592));
-      OnOff(*setup, "--stop-on-full", args->setup.chStopOnFull, "stop logging when full");
-      OnOff(*setup, "--power-on-log", args->setup.chPowerOnLog, "start logging at power-on");
-      OnOff(*setup, "--extended", args->setup.chExtended, "extended records");
-      add("test", "run the log memory's test", &Test);
-      CLI::App* read = add("read", "read the log back into a capture file", &Read);
-      read->add_option("--out", args->out, "capture file (default tracelog.tmp)");
+      OnOff(*setup, "--stop-on-full", args->setup.chStopOnFull, "Stop logging when full");
+      OnOff(*setup, "--power-on-log", args->setup.chPowerOnLog, "Start logging at power-on");
+      OnOff(*setup, "--extended", args->setup.chExtended, "Extended records");
+      add("test", "Run the log memory's test", &Test);
+      CLI::App* read = add("read", "Read the log back into a capture file", &Read);
+      read->add_option("--out", args->out, "Capture file (default tracelog.tmp)");
       return [args, action] { return *action ? Run(*args, *action) : 2; };
     }};
 

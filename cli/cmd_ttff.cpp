@@ -164,24 +164,24 @@ int RunTtff(const TtffArgs& args) {
 }
 
 const CommandRegistration kTtff{
-    "ttff", "time the first fix after repeated hot, warm or cold restarts",
+    "ttff", "Time the first fix after repeated hot, warm or cold restarts",
     [](CLI::App& sub) -> std::function<int()> {
       auto args = std::make_shared<TtffArgs>();
-      sub.add_option("--port", args->port, "port name (COM1..COM40) or device path")->required();
-      sub.add_option("--baud", args->baud, "line rate (default 4800)")
+      sub.add_option("--port", args->port, "Port name (COM1..COM40) or device path")->required();
+      sub.add_option("--baud", args->baud, "Line rate (default 4800)")
           ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
-      sub.add_option("--mode", args->mode, "restart mode")
+      sub.add_option("--mode", args->mode, "Restart mode")
           ->required()
           ->check(CLI::IsMember({"hot", "warm", "cold"}, CLI::ignore_case))
           ->transform(CLI::IsMember({"hot", "warm", "cold"}, CLI::ignore_case));
-      sub.add_option("--cycles", args->cycles, "cycles to time, 1 to 10000")
+      sub.add_option("--cycles", args->cycles, "Cycles to time, 1 to 10000")
           ->required()
           ->check(CLI::Range(1, 10000));
-      sub.add_option("--wait", args->waitSeconds, "seconds to wait after each fix, 3 to 20 (3)")
+      sub.add_option("--wait", args->waitSeconds, "Seconds to wait after each fix, 3 to 20 (3)")
           ->check(CLI::Range(3, 20));
-      sub.add_option("--csv", args->csv, "write every restart to this CSV file");
+      sub.add_option("--csv", args->csv, "Write every restart to this CSV file");
       sub.add_option("--max-seconds", args->maxSeconds,
-                     "end the test after this many seconds if it has not finished (exit 4)")
+                     "End the test after this many seconds if it has not finished (exit 4)")
           ->check(CLI::PositiveNumber);
       return [args] { return RunTtff(*args); };
     }};

@@ -1,10 +1,18 @@
 #include "cli/interrupt_watcher.h"
 
+#include <chrono>
+
 namespace vetra::cli {
 
 void InterruptWatcher::Wait() {
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [this] { return stopped_; });
+}
+
+bool InterruptWatcher::WaitFor(int milliseconds) {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                           [this] { return stopped_; });
 }
 
 void InterruptWatcher::Stop() {

@@ -31,6 +31,8 @@ class InterruptWatcher {
 
   // Returns once a request came or Stop was called.
   void Wait();
+  // The same, or after milliseconds at most; true when a request came or Stop was called.
+  bool WaitFor(int milliseconds);
   // Ends Wait as a request would, without calling onInterrupt (the port failed).
   void Stop();
   bool stopped() const;

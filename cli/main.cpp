@@ -1,6 +1,6 @@
 // vetra: the receiver tools from a terminal (decode, encode, send, monitor, scan, load, trace,
-// convert, ttff, sim, share). Exit status: what the subcommand returns; 2 for a usage error; 0 for
-// --help and --version.
+// convert, ttff, sim, share, stats). Exit status: what the subcommand returns; 2 for a usage error
+// (an unknown subcommand says so and lists the others); 0 for --help and --version.
 #include <algorithm>
 #include <iostream>
 #include <map>
@@ -34,6 +34,19 @@ int main(int argc, char** argv) {
   for (auto& command : commands) {
     CLI::App* sub = app.add_subcommand(command.name, command.description);
     runners[sub] = command.setup(*sub);
+  }
+  // The program takes no arguments of its own before the subcommand, only options: a first word
+  // that is not a subcommand is named as such (CLI11 would only say that one is required).
+  const bool known =
+      argc < 2 || argv[1][0] == '-' ||
+      std::any_of(commands.begin(), commands.end(),
+                  [&](const CommandEntry& command) { return command.name == argv[1]; });
+  if (!known) {
+    std::string names;
+    for (const auto& command : commands) names += (names.empty() ? "" : ", ") + command.name;
+    std::cerr << "vetra: unknown subcommand '" << argv[1] << "'; the subcommands are " << names
+              << ".\nRun with --help for more information.\n";
+    return 2;
   }
   try {
     app.parse(argc, argv);

@@ -11,6 +11,8 @@
 #include <thread>
 #include <utility>
 
+#include "app/page_rules.h"
+
 #include "cli/capture_file.h"
 #include "cli/interrupt_watcher.h"
 #include "cli/port_argument.h"
@@ -40,9 +42,11 @@ int ReceiverSession::Open(const std::string& portArgument, int baudRate, bool ho
                  portArgument.c_str());
     return 2;
   }
-  std::unique_ptr<TSerialPort> port = OpenReceiverPort(device, baudRate, hostMode, messages_);
+  std::string problem;
+  std::unique_ptr<TSerialPort> port =
+      OpenReceiverPort(device, baudRate, hostMode, messages_, &problem, portArgument);
   if (!port) {
-    messages_.Show("Wrong com!", "Open com port", IMessages::Kind::Error);
+    messages_.Show(WrongComMessage(problem), kOpenComPortTitle, IMessages::Kind::Error);
     return 1;
   }
   ReceiverConversation::Options options;

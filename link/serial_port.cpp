@@ -19,6 +19,15 @@ TSerialPort::TSerialPort(bool evenParityForced, std::string devicePath, int baud
 
 TSerialPort::~TSerialPort() { Close(); }
 
-void TSerialPort::Report(const std::string& text) { messages_.Show(text, "Error"); }
+void TSerialPort::Report(const std::string& text) {
+  openFailure_ = OpenFailure::Other;
+  messages_.Show(text, "Error");
+}
+
+bool TSerialPort::OpenFailed(OpenFailure kind, std::string reason) {
+  openFailure_ = kind;
+  openReason_ = std::move(reason);
+  return false;
+}
 
 }  // namespace vetra

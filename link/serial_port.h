@@ -39,9 +39,15 @@ class TSerialPort final : public IPort {
   TSerialPort& operator=(const TSerialPort&) = delete;
 
   // True when the device is open, exclusively ours and configured. A device that is missing or in
-  // use by another returns false without a message (the caller reports it); a configuration
-  // failure shows its message and returns false, leaving the device open until Close.
+  // use by another returns false without a message (the caller reports it, with openFailure and
+  // openReason); a configuration failure shows its message and returns false, leaving the device
+  // open until Close.
   bool Open();
+  // Why the last Open failed: the kind, and the system's own words ("Permission denied"); empty
+  // words for a configuration failure, which has shown its message.
+  enum class OpenFailure { None, Missing, Denied, InUse, Other };
+  OpenFailure openFailure() const { return openFailure_; }
+  const std::string& openReason() const { return openReason_; }
   // True when everything that was open closed without error; true for a never-opened port.
   bool Close();
   bool isOpen() const { return handle_.load() != kNoDevice; }
@@ -60,6 +66,7 @@ class TSerialPort final : public IPort {
   enum class LineResult { Ok, ReadFailed, ApplyFailed };  // the system's last error tells why
   LineResult ApplyLineSettings(bool fromScratch);
   void Report(const std::string& text);
+  bool OpenFailed(OpenFailure kind, std::string reason);
 
   std::atomic<int> baudRate_;
   int parity_;
@@ -70,6 +77,8 @@ class TSerialPort final : public IPort {
   const int outputQueueSize_;
   const std::string devicePath_;
   IMessages& messages_;
+  OpenFailure openFailure_ = OpenFailure::None;
+  std::string openReason_;
   // The open device: a file descriptor on POSIX, a HANDLE on Windows. Both systems' "none"
   // values are -1 (INVALID_HANDLE_VALUE).
   static constexpr std::intptr_t kNoDevice = -1;

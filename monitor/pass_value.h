@@ -38,6 +38,8 @@ struct LineHealth {
   uint64_t framesAccepted = 0;     // binary frames with a matching checksum
   uint64_t framesRejected = 0;     // binary frames with a wrong checksum
   int64_t lastValidSeconds = 0;    // wall clock of the last accepted sentence or frame; 0: none
+  int64_t lastValidMs = -1;        // the clock's milliseconds of the same; -1: none
+  int64_t lastByteMs = -1;         // the clock's milliseconds of the last byte read; -1: none
 };
 
 // The capture file could not be written (a full disk): the conversation closed it with what was

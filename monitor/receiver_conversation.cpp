@@ -302,6 +302,7 @@ void ReceiverConversation::RunPass() {
     pass.heartbeat = heartbeat_ % 2 == 0 ? 'X' : 'O';
     ++heartbeat_;
     health_.bytesRead += static_cast<uint64_t>(count);
+    health_.lastByteMs = clock_.nowMs();
     WriteLog(receiveBuffer_, count, pass);
   }
   if (options_.hostMode && count == 1 && receiveBuffer_[0] == kHostHandshake) {
@@ -369,6 +370,7 @@ void ReceiverConversation::StopOnPortFailure(PassValue& pass) {
 void ReceiverConversation::Parse(int count, PassValue& pass) {
   const int64_t now = clock_.nowSeconds();
   pass.seconds = now;
+  const int64_t nowMs = clock_.nowMs();
   splitter_.Process(receiveBuffer_, count, now, [&](const EchoLine& line) {
     pass.lines.push_back(
         {std::string(line.text), line.parser, line.result,
@@ -381,6 +383,7 @@ void ReceiverConversation::Parse(int count, PassValue& pass) {
     }
     if (line.parser == ParserKind::Nmea) ++health_.sentencesAccepted;
     health_.lastValidSeconds = now;
+    health_.lastValidMs = nowMs;
   });
   health_.checksumErrors = nmea_.checksumErrorCount();
   health_.sentencesRejected = nmea_.errorCount() - nmea_.checksumErrorCount();

@@ -2,9 +2,9 @@
 // What a virtual receiver is when it starts: its line, its chip, its output, where it appears in
 // the file system, and the seed that makes its sky and noise repeat exactly from run to run.
 //
-// The baud rate is the module's own (9600 by default, the rate a new module talks at). A host
-// listening at another rate receives garbage, as on a real wire; the program itself starts
-// monitoring at 4800, so whoever starts both sets the program's rate to the module's.
+// The baud rate is the module's own (4800 by default, the program's start-up rate, so that the
+// program and the virtual receiver meet without being told). A host listening at another rate
+// receives garbage, as on a real wire.
 
 #include <cstdint>
 #include <functional>
@@ -22,7 +22,7 @@ enum class OutputFormat : uint8_t { Disabled = 0, Nmea = 1, Binary = 2, BinarySa
 enum class RestartKind { Hot = 0, Warm = 1, Cold = 2 };
 
 struct SimOptions {
-  int baud = 9600;
+  int baud = 4800;
   Chip chip = Chip::K700;
   bool binaryOutput = false;      // binary navigation frames instead of NMEA sentences
   bool binarySpeedInMps = false;  // F2 D1 (speed in m/s) instead of F2 D0 (0.1 m/s)

@@ -40,6 +40,9 @@ namespace {
 
 constexpr char kSaveDialogFilter[] = "Binary (*.bin)";
 constexpr int kParameterAreaHeight = kParameterArea.height - 55;  // without lbCmd and Send
+// What the parameter area may shrink to when the window must (a 1080p screen at 200 % leaves 540
+// pixels for the whole window): it scrolls then.
+constexpr int kParameterAreaMinimum = kParameterAreaHeight - 90;
 const QColor kBlockedColour{255, 0, 0};
 
 // The first catalogue command that shows a panel (the one whose rules the panel follows).
@@ -69,7 +72,8 @@ CommandArea::CommandArea(ViewPageHost& host, QWidget* parent) : QWidget(parent),
   bold.setBold(true);
   lbCmd_->setFont(bold);
 
-  // The parameter area keeps the height most panels need and scrolls for the few that need more.
+  // The parameter area takes the height most panels need where the window has it, and scrolls for
+  // the few that need more.
   parameterArea_ = new QWidget;
   parameterArea_->setObjectName("pnParameters");
   panels_ = std::make_unique<CommandPanels>(parameterArea_);
@@ -77,7 +81,7 @@ CommandArea::CommandArea(ViewPageHost& host, QWidget* parent) : QWidget(parent),
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setWidgetResizable(true);
   scroll->setWidget(parameterArea_);
-  scroll->setMinimumHeight(kParameterAreaHeight);
+  scroll->setMinimumHeight(kParameterAreaMinimum);
 
   btSend_ = new QPushButton("Send", this);
   btSend_->setObjectName("btSend");

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
@@ -18,8 +19,10 @@
 
 #include "app/baud_table.h"
 #include "app/receiver_port.h"
+#include "ui/about_box.h"
 #include "ui/chart_style.h"
 #include "ui/command_area.h"
+#include "ui/health_status.h"
 #include "ui/page_control.h"
 #include "ui/replay_bar.h"
 #include "ui/setup_page.h"
@@ -27,6 +30,7 @@
 #include "ui/statistics_window.h"
 #include "ui/texts.h"
 #include "ui/trace_page.h"
+#include "ui/ttff_panel.h"
 #include "ui/upgrade_page.h"
 
 namespace vetra::ui {
@@ -40,6 +44,18 @@ constexpr int kFastReplayPassMs = 20;
 constexpr char kReplayWaitText[] =
     "A firmware load or an auto-scan is running: open the log when it has ended.";
 constexpr char kReceiveLogFilter[] = "Receive logs (*.bin *.log *.nmea *.txt);;All files (*)";
+constexpr int kPortRefreshMs = 2000;
+
+// The page layout a first size belongs to: the compact View, the expanded View, the other pages.
+std::string LayoutOf(int width) {
+  if (width == kCompactWidth) return "compact";
+  if (width == kExpandedWidth) return "expanded";
+  return "pages";
+}
+
+constexpr const char* kPageKeys[] = {"setup", "view", "upgrade", "trace"};
+constexpr const char* kPageObjects[] = {"tsSetup", "tsView", "tsReload", "tsTrace"};
+static_assert(std::size(kPageKeys) == std::size(kPageObjects));
 
 IClock& ClockOf(const TfmTop::Options& options) {
   return options.clock != nullptr ? *options.clock : SystemClock::instance();
@@ -111,7 +127,10 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   pgCoder_->setCurrentWidget(setupPage_);
   pgCoder_->SetHooks(
       [this](QWidget*, QWidget* entering) { return rules_.BeforeChanging(PageOf(entering)); },
-      [this](QWidget* entered) { rules_.Changed(PageOf(entered)); });
+      [this](QWidget* entered) {
+        rules_.Changed(PageOf(entered));
+        FollowPortsWhileOnSetup();
+      });
   setCentralWidget(pgCoder_);
   statistics_ = new StatisticsWindow(*messages_, this);
   replayBar_ = new ReplayBar(
@@ -142,6 +161,14 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   scanTimer_ = new QTimer(this);
   scanTimer_->setSingleShot(true);
   connect(scanTimer_, &QTimer::timeout, this, &TfmTop::AutoScanStep);
+  // A two-second look at the cheap device scan while Setup is shown: simpler than a watcher on
+  // /dev or a udev monitor, and the same on every system (Windows' list is read the same way).
+  portRefreshTimer_ = new QTimer(this);
+  portRefreshTimer_->setInterval(kPortRefreshMs);
+  connect(portRefreshTimer_, &QTimer::timeout, this, &TfmTop::RefreshPorts);
+  health_ = new HealthStatus(
+      statusBar(), [this] { return conversation_ ? conversation_->health() : LineHealth{}; },
+      ClockOf(options_));
 
   ApplyStartup();
 
@@ -156,14 +183,17 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   });
   connect(viewPage_, &ViewPage::sizeToggleRequested, this, &TfmTop::ToggleWindowSize);
 
+  ApplyRemembered();
   SetWindowSize(kCompactWidth, kCompactHeight);
+  RestorePosition();
+  FollowPortsWhileOnSetup();
 }
 
 TfmTop::~TfmTop() { StopTasks(); }
 
 void TfmTop::ApplyStartup() {
   setupPage_->SetHostMode(startup_.hostMode);
-  setupPage_->SetPortPaths(ports_.Labels());
+  ShowPorts();
   setupPage_->SetPortIndex(startup_.portIndex);
   setupPage_->SetBaudIndex(startup_.baudIndex);
   viewPage_->SetBigSnrVisible(startup_.controls.showBigSnr);
@@ -174,6 +204,74 @@ void TfmTop::ApplyStartup() {
   viewPage_->ShowSizeButtons(false, false);
   SetCaption("", kApplicationTitle);
   if (startup_.wrongCom) messages_->Show(kWrongComText, kWrongComTitle);
+  if (settings_.readOnly) {
+    messages_->Show(ReadOnlySettingsText(options_.settingsPath), kSettingsTitle,
+                    IMessages::Kind::Information);
+  }
+}
+
+void TfmTop::ApplyRemembered() {
+  const Remembered& r = settings_.remembered;
+  if (const int index = BaudIndexOf(r.baudRate); index >= 0) {
+    rules_.SetBaudIndex(index);
+    setupPage_->SetBaudIndex(index);
+  }
+  if (r.chip == "K900") SelectSecondChip(true);
+  if (r.coordinateFormat >= 0) viewPage_->SetCoordinateFormat(r.coordinateFormat);
+  if (r.ttffCycles > 0) tracePage_->ttff().SetCycles(r.ttffCycles);
+  if (r.ttffMode >= 0 && r.ttffMode <= 2) {
+    tracePage_->ttff().SetLastMode(static_cast<TestType>(r.ttffMode + 1));
+  }
+  if (!r.imageFolder.empty()) upgradePage_->SetImageFolder(r.imageFolder);
+  places_ = r.windows;
+}
+
+Remembered TfmTop::CollectRemembered() {
+  KeepUserPlace();
+  if (!layout_.empty()) {
+    places_[layout_] = {pos().x(), pos().y(), size().width(), size().height()};
+  }
+  Remembered r = settings_.remembered;
+  r.baudRate = BaudRateAt(rules_.baudIndex());
+  r.chip = secondChip() ? "K900" : "K700";
+  r.coordinateFormat = viewPage_->coordinateFormat();
+  for (size_t i = 0; i < std::size(kPageObjects); ++i) {
+    if (pgCoder_->currentWidget()->objectName() == kPageObjects[i]) r.page = kPageKeys[i];
+  }
+  r.ttffCycles = tracePage_->ttff().cycles();
+  r.ttffMode = static_cast<int>(tracePage_->ttff().lastMode()) - 1;
+  r.imageFolder = upgradePage_->imageFolder();
+  r.windows = places_;
+  return r;
+}
+
+void TfmTop::ShowRememberedPage() {
+  for (size_t i = 0; i < std::size(kPageKeys); ++i) {
+    if (settings_.remembered.page == kPageKeys[i] && i > 0) ShowPage(kPageObjects[i]);
+  }
+}
+
+// --- The port list ------------------------------------------------------------------------------
+
+void TfmTop::ShowPorts() {
+  std::vector<bool> present(kPortCount);
+  for (int i = 0; i < kPortCount; ++i) present[static_cast<size_t>(i)] = ports_.Present(i);
+  setupPage_->SetPortPaths(ports_.Labels(), present);
+}
+
+void TfmTop::RefreshPorts() {
+  if (!options_.scanSerialDevices || scan_.running()) return;
+  if (ports_.Refresh(FindSerialDevices())) ShowPorts();
+}
+
+void TfmTop::FollowPortsWhileOnSetup() {
+  const bool onSetup = pgCoder_->currentWidget() == setupPage_;
+  if (onSetup && !portRefreshTimer_->isActive()) {
+    RefreshPorts();
+    portRefreshTimer_->start();
+  } else if (!onSetup) {
+    portRefreshTimer_->stop();
+  }
 }
 
 void TfmTop::BuildMenus() {
@@ -243,15 +341,17 @@ bool TfmTop::ShowPage(const QString& objectName) {
   return pgCoder_->currentWidget()->objectName() == objectName;
 }
 
-bool TfmTop::OpenPort(int portIndex, int baudRate, bool hostMode) {
+bool TfmTop::OpenPort(int portIndex, int baudRate, bool hostMode, std::string& problem) {
   if (replay_) {
     conversation_->AttachPort(std::make_unique<ReplayPort>(replay_, baudRate, ClockOf(options_)));
+    health_->PortOpened();
     return true;
   }
-  std::unique_ptr<IPort> port =
-      OpenReceiverPort(ports_.DevicePath(portIndex), baudRate, hostMode, *messages_);
+  std::unique_ptr<IPort> port = OpenReceiverPort(ports_.DevicePath(portIndex), baudRate, hostMode,
+                                                 *messages_, &problem, PortName(portIndex));
   const bool opened = port != nullptr;
   conversation_->AttachPort(std::move(port));
+  if (opened) health_->PortOpened();
   return opened;
 }
 
@@ -259,11 +359,15 @@ bool TfmTop::OpenPort(int portIndex, int baudRate, bool hostMode) {
 void TfmTop::DiscardPort() {
   conversation_->ClosePort();
   EndReplay();
+  health_->PortClosed();
 }
 
 void TfmTop::ResetPort(int baudRate) { conversation_->ResetLine(baudRate); }
 
-void TfmTop::SetMonitoringActive(bool active) { conversation_->SetActive(active); }
+void TfmTop::SetMonitoringActive(bool active) {
+  conversation_->SetActive(active);
+  health_->SetMonitoring(active);
+}
 
 void TfmTop::LeaveExpandedView() { viewPage_->SetExpanded(false); }
 
@@ -273,11 +377,45 @@ void TfmTop::SetCaption(const std::string& windowCaption, const std::string& app
 }
 
 void TfmTop::SetWindowSize(int width, int height) {
+  KeepUserPlace();
+  layout_ = LayoutOf(width);
+  const auto kept = places_.find(layout_);
+  const QSize wanted = kept != places_.end() && kept->second.valid()
+                           ? QSize(kept->second.width, kept->second.height)
+                           : QSize(width, height);
   // The layouts settle their minimum sizes first, so that a smaller size is taken at once; where
   // the contents need more (large fonts), the window keeps what they need.
   pgCoder_->currentWidget()->updateGeometry();
   if (layout() != nullptr) layout()->activate();
-  resize(width, height);
+  const QSize fitted = FitToScreen(wanted);
+  resize(fitted);
+  sizeSet_ = fitted.expandedTo(minimumSize());  // what the window takes, whenever it takes it
+}
+
+void TfmTop::KeepUserPlace() {
+  // A size the program did not give is the user's: it is kept for the layout it was given to.
+  if (layout_.empty() || size() == sizeSet_) return;
+  places_[layout_] = {pos().x(), pos().y(), size().width(), size().height()};
+}
+
+QSize TfmTop::FitToScreen(QSize size) const {
+  const QScreen* shown = screen();
+  if (shown == nullptr) return size;
+  const QSize frame = frameGeometry().size() - geometry().size();  // zero until first shown
+  return size.boundedTo(shown->availableGeometry().size() - frame);
+}
+
+void TfmTop::RestorePosition() {
+  const auto kept = places_.find(layout_);
+  if (kept == places_.end() || !kept->second.valid()) return;
+  const QRect place(kept->second.x, kept->second.y, kept->second.width, kept->second.height);
+  // Only where a screen is now: a monitor unplugged since must not take the window with it.
+  for (const QScreen* s : QGuiApplication::screens()) {
+    if (s->availableGeometry().intersects(place)) {
+      move(place.topLeft());
+      return;
+    }
+  }
 }
 
 void TfmTop::ShowExpandButtons(bool showLarge, bool showSmall) {
@@ -299,7 +437,7 @@ void TfmTop::SetLoaderIdle() { upgradePage_->SetLoaderIdle(); }
 
 void TfmTop::PointSelectedPortAt(const std::string& devicePath, int baudIndex) {
   ports_.Pin(rules_.portIndex(), devicePath);
-  setupPage_->SetPortPaths(ports_.Labels());
+  ShowPorts();
   setupPage_->SetBaudIndex(baudIndex);
 }
 
@@ -373,8 +511,10 @@ void TfmTop::AutoScanClick() {
   if (scan_.running() || conversation_->portOpen()) return;
   const std::string path = ports_.DevicePath(rules_.portIndex());
   const bool host = startup_.hostMode;
-  auto factory = [this, path, host](int baudRate) -> std::unique_ptr<IPort> {
-    return OpenReceiverPort(path, baudRate, host, *messages_);
+  const std::string name = PortName(rules_.portIndex());
+  auto factory = [this, path, host, name](int baudRate,
+                                          std::string& problem) -> std::unique_ptr<IPort> {
+    return OpenReceiverPort(path, baudRate, host, *messages_, &problem, name);
   };
   auto status = [this](const std::string& text, Rgb colour) {
     setupPage_->SetScanStatus(QString::fromStdString(text), ToQColor(colour));
@@ -462,14 +602,22 @@ void TfmTop::TraceRecordArrived() { tracePage_->TraceRecordArrived(); }
 // --- End of the run -----------------------------------------------------------------------------
 
 void TfmTop::WriteSettings() {
-  WriteBackSettings(options_.settingsPath, rules_.portIndex(), fwPath_, workPath_);
+  const Remembered remembered = CollectRemembered();
+  const SaveResult saved =
+      WriteBackSettings(options_.settingsPath, rules_.portIndex(), fwPath_, workPath_, &remembered);
+  // A read-only file was told of at start; a failed save is told now.
+  if (saved.outcome == SaveOutcome::Failed) {
+    messages_->Show(FailedSaveText(options_.settingsPath, saved.reason), kSettingsTitle);
+  }
 }
 
 void TfmTop::StopTasks() {
   if (tasksStopped_) return;
   tasksStopped_ = true;
   scanTimer_->stop();
-  handOff_.Shutdown();  // no task waits on the window from here on
+  portRefreshTimer_->stop();
+  health_->PortClosed();  // its timer reads the conversation
+  handOff_.Shutdown();    // no task waits on the window from here on
   upgradePage_->StopLoader();
   conversation_.reset();  // asks the thread to end and waits for it; closes the log and the port
 }
@@ -504,7 +652,7 @@ void TfmTop::Exit1Click() {
 }
 
 void TfmTop::About1Click() {
-  QMessageBox box(QMessageBox::Information, kAboutTitle, kAboutText, QMessageBox::Ok, this);
+  QMessageBox box(QMessageBox::Information, kAboutTitle, AboutText(), QMessageBox::Ok, this);
   box.setWindowModality(Qt::WindowModal);
   box.exec();
 }

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -30,6 +31,7 @@ class QTimer;
 
 namespace vetra::ui {
 
+class HealthStatus;
 class PageControl;
 class SetupPage;
 class UpgradePage;
@@ -75,6 +77,8 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   StatisticsWindow& statisticsWindow() { return *statistics_; }
 
   bool ShowPage(const QString& objectName);  // "tsView" ...: as if the user chose that tab
+  // The page of the last run, as if the user chose it (app/main when no --page is given).
+  void ShowRememberedPage();
   void ToggleWindowSize();
   void AutoScanClick();
   void Exit1Click();
@@ -91,6 +95,9 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   bool autoScanRunning() const { return scan_.running(); }
   ViewPage& viewPage() { return *viewPage_; }
   ShareControl& sharing() { return *sharing_; }
+  HealthStatus& healthStatus() { return *health_; }
+  // Looks for serial devices plugged in or out (every 2 s while Setup is shown).
+  void RefreshPorts();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -115,7 +122,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   void TraceRecordArrived() override;
 
   // IPageHost
-  bool OpenPort(int portIndex, int baudRate, bool hostMode) override;
+  bool OpenPort(int portIndex, int baudRate, bool hostMode, std::string& problem) override;
   void DiscardPort() override;
   void ResetPort(int baudRate) override;
   void SetMonitoringActive(bool active) override;
@@ -140,6 +147,16 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   void BuildStatusBar();
   void BuildSharing();
   void ApplyStartup();
+  // What the last run remembered ([Desk]) and what this run leaves for the next.
+  void ApplyRemembered();
+  Remembered CollectRemembered();
+  void ShowPorts();
+  void FollowPortsWhileOnSetup();
+  // Window sizes: the documents' sizes are each page layout's first size; a size the user gave a
+  // layout is kept for it, across tab changes and runs; never beyond the available screen.
+  void KeepUserPlace();
+  QSize FitToScreen(QSize size) const;
+  void RestorePosition();
   Page PageOf(QWidget* page) const;
   void AutoScanStep();
   void AutoScanFinished();
@@ -170,6 +187,11 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   CaptureSlot capture_;
   AutoScan scan_;
   QTimer* scanTimer_;
+  QTimer* portRefreshTimer_;
+  HealthStatus* health_ = nullptr;
+  std::map<std::string, WindowPlace> places_;  // by page layout
+  std::string layout_;                         // the layout whose size the window has
+  QSize sizeSet_;                              // the size the program gave it
 
   PageControl* pgCoder_;
   SetupPage* setupPage_;

@@ -78,16 +78,21 @@ SetupPage::SetupPage(QWidget* parent) : QWidget(parent) {
   connect(chipGroup, &QButtonGroup::idClicked, this, [this](int) { Q_EMIT chipClicked(); });
 }
 
-void SetupPage::SetPortPaths(const std::vector<std::string>& devicePaths) {
+void SetupPage::SetPortPaths(const std::vector<std::string>& labels,
+                             const std::vector<bool>& present) {
   const QSignalBlocker blocker(cbPort_);
   const int current = std::max(0, cbPort_->currentIndex());
   cbPort_->clear();
+  const QBrush absent = palette().brush(QPalette::Disabled, QPalette::Text);
   for (int i = 0; i < kPortCount; ++i) {
     QString text = QString("COM%1").arg(i + 1);
-    if (i < static_cast<int>(devicePaths.size()) && !devicePaths[i].empty()) {
-      text += QString("   %1").arg(QString::fromStdString(devicePaths[i]));
+    if (i < static_cast<int>(labels.size()) && !labels[i].empty()) {
+      text += QString::fromUtf8(" \u2014 ") + QString::fromStdString(labels[i]);
     }
     cbPort_->addItem(text);
+    if (i < static_cast<int>(present.size()) && !present[i]) {
+      cbPort_->setItemData(i, absent, Qt::ForegroundRole);
+    }
   }
   cbPort_->setCurrentIndex(current);
 }

@@ -20,8 +20,10 @@ class SetupPage : public QWidget {
  public:
   explicit SetupPage(QWidget* parent = nullptr);
 
-  // Fills cbPort with COM1..COM40, each with the device path it maps to (empty: none).
-  void SetPortPaths(const std::vector<std::string>& devicePaths);
+  // Fills cbPort with COM1..COM40, each with what stands behind it ("COM3 — /dev/ttyUSB0 (FT232R
+  // USB UART)"; labels empty: nothing). Names whose device is not there now (present false) are
+  // drawn in the palette's disabled text colour; they can still be chosen.
+  void SetPortPaths(const std::vector<std::string>& labels, const std::vector<bool>& present = {});
   void SetPortIndex(int index);
   int portIndex() const;
   void SetBaudIndex(int index);

@@ -211,8 +211,17 @@ void TtffPanel::SyncTimer() {
 }
 
 void TtffPanel::ModeClick(TestType type) {
+  if (!test_->panel().timerRunning) lastMode_ = type;
   test_->ButtonClicked(type);
   Show();
+}
+
+int TtffPanel::cycles() const { return csTestCycles_->value(); }
+void TtffPanel::SetCycles(int cycles) { csTestCycles_->setValue(cycles); }
+
+void TtffPanel::SetLastMode(TestType mode) {
+  lastMode_ = mode;
+  buttons_[static_cast<int>(mode) - 1]->setFocus();
 }
 
 void TtffPanel::hideEvent(QHideEvent* event) {

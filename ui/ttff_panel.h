@@ -54,6 +54,13 @@ class TtffPanel : public QWidget {
 
   const TtffCampaign& test() const { return *test_; }
 
+  // Remembered between runs: the cycle count and the mode of the last test started (its button
+  // has the focus at the next start).
+  int cycles() const;
+  void SetCycles(int cycles);
+  TestType lastMode() const { return lastMode_; }
+  void SetLastMode(TestType mode);
+
  protected:
   // Leaving the page stops a running test: its restart frames must never reach a port that the
   // loader uses, nor one that is gone.
@@ -71,6 +78,7 @@ class TtffPanel : public QWidget {
   std::unique_ptr<TtffCampaign> test_;
   FileChooser chooseCsv_;
   bool manualTicks_ = false;
+  TestType lastMode_ = TestType::Hot;
 
   QPushButton* buttons_[3];  // btHotStart, btWarmStart, btColdStart
   QLabel *lbGPSstatus_, *lbTestStatus_, *lbTestCycle_, *lbTTFF_;

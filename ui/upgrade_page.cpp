@@ -174,6 +174,9 @@ void UpgradePage::ReleaseLoaderPort() {
 
 // --- Buttons -------------------------------------------------------------------------------------
 
+std::string UpgradePage::imageFolder() const { return view_.lastFolder; }
+void UpgradePage::SetImageFolder(const std::string& folder) { view_.lastFolder = folder; }
+
 void UpgradePage::BrowseClick() {
   QString startFolder = QString::fromStdString(view_.lastFolder);
   if (startFolder.isEmpty() && hooks_.imagePath) {

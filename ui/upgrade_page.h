@@ -68,6 +68,10 @@ class UpgradePage : public QWidget, private ILoadDisplay {
   // ("STOP!") is shown, the window's events running meanwhile; at most a few seconds.
   void StopLoadAndWait();
 
+  // The folder the image dialog starts in (remembered between runs); empty: the image's own.
+  std::string imageFolder() const;
+  void SetImageFolder(const std::string& folder);
+
   // bbBrowseClick / Load1Click and the other handlers, as the user triggers them.
   void BrowseClick();
   void GoClick();

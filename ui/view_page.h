@@ -83,6 +83,7 @@ class ViewPage : public QWidget, public IPassDisplay {
 
   int coordinateFormat() const { return coordinateFormat_; }
   void NextCoordinateFormat() { coordinateFormat_ = (coordinateFormat_ + 1) % 3; }
+  void SetCoordinateFormat(int format) { coordinateFormat_ = format >= 0 ? format % 3 : 0; }
 
   // Page rules: the grid's rows and size for the chip; the size buttons; the expanded area.
   void SizeGridForChip(bool secondChip);

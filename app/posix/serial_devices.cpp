@@ -6,9 +6,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
-
-#include "app/port_names.h"
 
 namespace vetra {
 namespace {
@@ -78,11 +77,43 @@ std::vector<std::string> ScanSerialDevices(const std::string& root, const Device
   return found;
 }
 
-std::vector<SerialDevice> FindSerialDevices() {
+std::string SysfsDescription(const std::string& devicePath, const std::string& sysRoot) {
+  std::error_code error;
+  const fs::path device = fs::canonical(devicePath, error);
+  if (error) return {};
+  const fs::path root = fs::canonical(sysRoot, error);
+  if (error) return {};
+  fs::path at = fs::canonical(root / "class" / "tty" / device.filename() / "device", error);
+  if (error) return {};
+  // Up from the tty's device (a USB interface, or a port below it) to the USB device itself.
+  for (; at != root && at.has_relative_path() && at != at.parent_path(); at = at.parent_path()) {
+    std::ifstream product(at / "product");
+    std::string text;
+    if (product && std::getline(product, text)) {
+      while (!text.empty() && (text.back() == ' ' || text.back() == '\r')) text.pop_back();
+      if (!text.empty()) return text;
+    }
+  }
+  return {};
+}
+
+std::vector<SerialDevice> FindSerialDevicesUnder(const std::string& devRoot,
+                                                 const std::string& sysRoot) {
+  const auto answers = [&sysRoot](const std::string& path) {
+    std::ifstream type(fs::path(sysRoot) / "class" / "tty" / fs::path(path).filename() / "type");
+    int portType = 0;
+    if (type >> portType) return portType != 0;  // 0: no UART behind the name
+    return DeviceAnswers(path);
+  };
   std::vector<SerialDevice> devices;
-  for (auto& path : ScanSerialDevices()) devices.push_back({std::move(path), {}});
+  for (auto& path : ScanSerialDevices(devRoot, answers)) {
+    std::string description = SysfsDescription(path, sysRoot);
+    devices.push_back({std::move(path), std::move(description)});
+  }
   return devices;
 }
+
+std::vector<SerialDevice> FindSerialDevices() { return FindSerialDevicesUnder("/dev", "/sys"); }
 
 PortMap SystemPortMap(const std::map<int, std::string>& pinned) {
   return PortMap::WithDescriptions(FindSerialDevices(), pinned);

@@ -6,7 +6,6 @@
 // After windows.h:
 #include <setupapi.h>
 
-#include <algorithm>
 #include <optional>
 
 #include "app/port_names.h"
@@ -108,19 +107,11 @@ std::vector<SerialDevice> FindSerialDevices() {
 }
 
 PortMap SystemPortMap(const std::map<int, std::string>& pinned) {
-  std::vector<SerialDevice> all;
-  const std::vector<SerialDevice> present = FindSerialDevices();
-  for (int i = 0; i < kPortCount; ++i) {
-    const std::string path = "\\\\.\\" + PortName(i);
-    const auto found = std::find_if(present.begin(), present.end(),
-                                    [&](const SerialDevice& d) { return d.path == path; });
-    all.push_back({path, found != present.end() ? found->description : std::string()});
-  }
   std::map<int, std::string> pins = pinned;
   for (int i = 0; i < kPortCount; ++i) {
-    if (!pins.count(i)) pins[i] = all[static_cast<size_t>(i)].path;  // COMn is \\.\COMn
+    if (!pins.count(i)) pins[i] = "\\\\.\\" + PortName(i);  // COMn is \\.\COMn
   }
-  return PortMap::WithDescriptions(all, pins);
+  return PortMap::WithDescriptions(FindSerialDevices(), pins);
 }
 
 }  // namespace vetra

@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace vetra {
 namespace {
@@ -80,11 +81,22 @@ bool WaitFor(int fd, short events, int timeoutMs, bool& ready) {
 
 bool TSerialPort::Open() {
   if (isOpen()) Close();
+  openFailure_ = OpenFailure::None;
+  openReason_.clear();
   const int fd = ::open(devicePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;  // missing, no permission, or held with TIOCEXCL by another
+  if (fd < 0) {
+    // Missing, no permission, or held with TIOCEXCL by another (EBUSY).
+    const int code = errno;
+    const OpenFailure kind = code == EACCES || code == EPERM ? OpenFailure::Denied
+                             : code == EBUSY                 ? OpenFailure::InUse
+                             : code == ENOENT || code == ENODEV || code == ENXIO
+                                 ? OpenFailure::Missing
+                                 : OpenFailure::Other;
+    return OpenFailed(kind, std::strerror(code));
+  }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);  // another program (or another port object) has it
-    return false;
+    return OpenFailed(OpenFailure::InUse, std::strerror(EBUSY));
   }
   handle_ = fd;
 

@@ -44,16 +44,42 @@ std::wstring DeviceFileName(const std::string& path) {
   return L"\\\\.\\" + WideFromUtf8(path);
 }
 
+// The system's words for an error code, without the line break it ends with.
+std::string SystemErrorText(DWORD code) {
+  wchar_t* text = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring words = length > 0 && text != nullptr ? std::wstring(text, length) : std::wstring();
+  if (text != nullptr) ::LocalFree(text);
+  while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r' ||
+                            words.back() == L' ' || words.back() == L'.')) {
+    words.pop_back();
+  }
+  return words.empty() ? FormatCode("error %d", code) : Utf8FromWide(words);
+}
+
 HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 }  // namespace
 
 bool TSerialPort::Open() {
   if (isOpen()) Close();
+  openFailure_ = OpenFailure::None;
+  openReason_.clear();
   const HANDLE device =
       ::CreateFileW(DeviceFileName(devicePath_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                     OPEN_EXISTING, 0, nullptr);
-  if (device == INVALID_HANDLE_VALUE) return false;  // missing, or opened by another program
+  if (device == INVALID_HANDLE_VALUE) {
+    // Missing, or opened by another program: a COM port is never shared, and Windows says "access
+    // denied" for one in use.
+    const DWORD code = ::GetLastError();
+    const OpenFailure kind =
+        code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION ? OpenFailure::InUse
+        : code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? OpenFailure::Missing
+                                                                       : OpenFailure::Other;
+    return OpenFailed(kind, SystemErrorText(code));
+  }
   handle_ = reinterpret_cast<std::intptr_t>(device);
   DWORD errors = 0;
   ::ClearCommError(device, &errors, nullptr);

@@ -86,7 +86,7 @@ class AutoScanTest : public ::testing::Test {
  protected:
   AutoScan::Result Scan(bool opens = true) {
     return scan.Run(
-        [&, opens](int rate) -> std::unique_ptr<IPort> {
+        [&, opens](int rate, std::string&) -> std::unique_ptr<IPort> {
           openedAt.push_back(rate);
           if (!opens) return nullptr;
           return std::make_unique<ScriptedPort>(script, trace, clock, rate);
@@ -197,13 +197,13 @@ TEST_F(AutoScanTest, NoSecondScanStartsWhileOneRuns) {
   AutoScan::Result inner;
   int nested = 0;
   const AutoScan::Result outer = scan.Run(
-      [&](int rate) -> std::unique_ptr<IPort> {
+      [&](int rate, std::string&) -> std::unique_ptr<IPort> {
         return std::make_unique<ScriptedPort>(script, trace, clock, rate);
       },
       [](const std::string&, Rgb) {},
       [&] {
         // The user presses Scan again while the window's events are processed.
-        if (nested++ == 0) inner = scan.Run([](int) { return nullptr; }, {}, {});
+        if (nested++ == 0) inner = scan.Run([](int, std::string&) { return nullptr; }, {}, {});
       });
   EXPECT_EQ(inner.outcome, AutoScan::Outcome::Busy);
   EXPECT_EQ(outer.outcome, AutoScan::Outcome::Found);
@@ -213,7 +213,7 @@ TEST_F(AutoScanTest, NoSecondScanStartsWhileOneRuns) {
 TEST_F(AutoScanTest, SteppedByHandAsTheWindowsTimerDoes) {
   script.receiverRate = 2400;
   ASSERT_TRUE(scan.Start(
-      [&](int rate) -> std::unique_ptr<IPort> {
+      [&](int rate, std::string&) -> std::unique_ptr<IPort> {
         return std::make_unique<ScriptedPort>(script, trace, clock, rate);
       },
       {}));

@@ -14,7 +14,7 @@ namespace {
 
 class RecordingHost final : public IPageHost {
  public:
-  bool OpenPort(int portIndex, int baudRate, bool hostMode) override {
+  bool OpenPort(int portIndex, int baudRate, bool hostMode, std::string&) override {
     Touch("open " + std::to_string(portIndex) + " " + std::to_string(baudRate) +
           (hostMode ? " host" : ""));
     portExists = openSucceeds;

@@ -126,6 +126,30 @@ TEST_F(SettingsFileTest, WriteBackChangesThreeKeysAndKeepsTheRest) {
   EXPECT_FALSE(fs::exists(path + ".new"));
 }
 
+TEST_F(SettingsFileTest, ThePortComesFromPortidElseFromTheWrittenPort) {
+  ASSERT_TRUE(WriteBackSettings(path, 4, ".", "."));
+  EXPECT_EQ(ReadSettings(path).portId, 4);  // the port chosen in the window comes back
+  Write("[Setup]\nPortid=2\nPort=4\n");
+  EXPECT_EQ(ReadSettings(path).portId, 2);
+}
+
+TEST_F(SettingsFileTest, WriteBackLeavesAReadOnlyFileAloneAndWritesThroughALink) {
+  Write("[Setup]\nHost=OFF\n");
+  fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
+  EXPECT_TRUE(ReadSettings(path).readOnly);
+  EXPECT_EQ(WriteBackSettings(path, 3, ".", ".").outcome, SaveOutcome::ReadOnly);
+  EXPECT_EQ(Contents(), "[Setup]\nHost=OFF\n");  // even for root, who could write it
+
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const fs::path link = folder / "linked.INI";
+  fs::create_symlink(path, link);
+  ASSERT_TRUE(WriteBackSettings(link.string(), 3, ".", "."));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_NE(Contents().find("Port=3"), std::string::npos);
+  EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
 TEST_F(SettingsFileTest, WriteBackCreatesAMissingFileAndFolder) {
   const std::string nested = (folder / "config" / "vetra-viewer" / "vetra-viewer.INI").string();
   ASSERT_TRUE(WriteBackSettings(nested, 0, ".", "."));
@@ -139,7 +163,9 @@ TEST_F(SettingsFileTest, WriteBackCreatesAMissingFileAndFolder) {
 TEST_F(SettingsFileTest, WriteBackIntoAnUnwritablePlaceFails) {
   const std::string blocked = (folder / "file-not-folder").string();
   std::ofstream(blocked) << "x";
-  EXPECT_FALSE(WriteBackSettings(blocked + "/vetra-viewer.INI", 1, ".", "."));
+  const SaveResult result = WriteBackSettings(blocked + "/vetra-viewer.INI", 1, ".", ".");
+  EXPECT_EQ(result.outcome, SaveOutcome::Failed);
+  EXPECT_FALSE(result.reason.empty());
 }
 
 // Compared as paths: Windows joins with its own separator.

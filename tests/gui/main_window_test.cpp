@@ -54,7 +54,8 @@ class MainWindowTest : public ::testing::Test {
     return window;
   }
 
-  // A virtual receiver talking NMEA at 9600 baud, with the window's selected port pointed at it.
+  // A virtual receiver talking NMEA (at 4800 baud unless sim says otherwise), with the window's
+  // selected port pointed at it.
   void AttachReceiver(TfmTop& window, sim::SimOptions sim = {}) {
     sim.firstFixSeconds = 0.5;
     receiver_ = std::make_unique<sim::VirtualReceiver>(sim);
@@ -167,7 +168,10 @@ TEST_F(MainWindowTest, RefusesToLeaveSetupOnAMissingPort) {
   auto window = MakeWindow("[Ports]\nCOM1=/dev/vetra-no-such-device\n");
   EXPECT_FALSE(window->ShowPage("tsView"));
   EXPECT_EQ(CurrentPage(*window), "tsSetup");
-  EXPECT_TRUE(messages_.Saw("Wrong com!", "Open com port"));
+  // The port, its device and the system's reason follow the form's text.
+  EXPECT_TRUE(
+      messages_.Saw("Wrong com!\n\nCOM1 (/dev/vetra-no-such-device): No such file or directory.",
+                    "Open com port"));
   EXPECT_FALSE(window->portOpen());
   EXPECT_EQ(window->windowTitle(), "");
 
@@ -175,7 +179,8 @@ TEST_F(MainWindowTest, RefusesToLeaveSetupOnAMissingPort) {
   messages_.shown.clear();
   auto none = MakeWindow();
   EXPECT_FALSE(none->ShowPage("tsReload"));
-  EXPECT_TRUE(messages_.Saw("Wrong com!", "Open com port"));
+  EXPECT_TRUE(messages_.Saw("Wrong com!\n\nCOM1: no serial device stands behind this name.",
+                            "Open com port"));
 }
 
 TEST_F(MainWindowTest, ViewPageFollowsTheVirtualReceiver) {
@@ -446,7 +451,9 @@ TEST_F(MainWindowTest, BinaryOutputShowsTheClockAndTheMeasurementGrid) {
 
 TEST_F(MainWindowTest, AutoScanFindsTheReceiversRateWhileTheControlsWait) {
   auto window = MakeWindow();
-  AttachReceiver(*window);  // talks at 9600; the list starts at 4800
+  sim::SimOptions sim;
+  sim.baud = 9600;
+  AttachReceiver(*window, sim);  // the list starts at 4800
   auto* baud = Find<QComboBox>(*window, "cbFWbaud");
   baud->setCurrentIndex(1);
   auto* scan = Find<QPushButton>(*window, "buAutoScan");

@@ -88,10 +88,10 @@ TEST_F(TracePageTest, ButtonsSendTheirFramesAndTheStatusFillsTheFields) {
   Choose(0);
   EXPECT_EQ(CurrentPanel(), "pnTrcClear");
   EXPECT_EQ(Text("lbTrace"), "Clear");
-  // The read rate follows the Setup page's rate (9600).
+  // The read rate follows the Setup page's rate (4800).
   Choose(1);
   EXPECT_EQ(CurrentPanel(), "pnTrcRead");
-  EXPECT_EQ(Find<QButtonGroup>("rdTrcBaudButtons")->checkedButton()->text(), "9600");
+  EXPECT_EQ(Find<QButtonGroup>("rdTrcBaudButtons")->checkedButton()->text(), "4800");
   Choose(0);
 
   // Clear asks first; a "no" sends nothing.
@@ -162,7 +162,7 @@ TEST_F(TracePageTest, RecordReadAndConvertMakeTheRoundTrip) {
   EXPECT_EQ(commands[commands.size() - 2].payload, (Bytes{0x00, 0x00}));  // the status query
   const sim::CommandFrame& read = commands.back();
   EXPECT_EQ(read.id, 0x1E);
-  EXPECT_EQ(read.payload, (Bytes{0x02, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00}));
+  EXPECT_EQ(read.payload, (Bytes{0x02, 0x01, 0x00, 0x00, 0x01, 0x00, 0x00}));  // at 4800
   EXPECT_FALSE(Find("tvTraceCmd")->isEnabled());
   EXPECT_FALSE(Find("btLog")->isEnabled());
   EXPECT_EQ(Find<QProgressBar>("pbReadProgress")->maximum(), static_cast<int>(logged));

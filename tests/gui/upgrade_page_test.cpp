@@ -72,7 +72,7 @@ TEST_F(UpgradePageTest, RunningFirmwareLoadEndsInPass) {
   ASSERT_EQ(messages_.asked.size(), 1u);
   EXPECT_EQ(messages_.asked[0].first,
             "Write fw.bin into the receiver?\n\nSize: 20 K bytes (20480 bytes)\nChip: TQ-K700\n"
-            "Through the running firmware at 9600 baud\n\n"
+            "Through the running firmware at 4800 baud\n\n"
             "The receiver's flash is erased and rewritten.");
   EXPECT_EQ(messages_.asked[0].second, "Write firmware");
   EXPECT_FALSE(write->isChecked());

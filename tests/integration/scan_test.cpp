@@ -32,7 +32,7 @@ TEST(ScanIntegration, FindsTheReceiverAt9600AfterTrying2400And4800) {
   std::vector<int> ratesTried;
   std::vector<std::string> statuses;
   const AutoScan::Result result = scan.Run(
-      [&](int baudRate) -> std::unique_ptr<IPort> {
+      [&](int baudRate, std::string&) -> std::unique_ptr<IPort> {
         return OpenReceiverPort(receiver.devicePath(), baudRate, false, messages);
       },
       [&](const std::string& text, Rgb) { statuses.push_back(text); },
@@ -62,7 +62,7 @@ TEST(ScanIntegration, AReceiverUnpluggedDuringTheScanEndsIt) {
   AutoScan scan(SystemClock::instance(), messages);
   int polls = 0;
   const AutoScan::Result result = scan.Run(
-      [&](int baudRate) -> std::unique_ptr<IPort> {
+      [&](int baudRate, std::string&) -> std::unique_ptr<IPort> {
         return OpenReceiverPort(receiver.devicePath(), baudRate, false, messages);
       },
       {},

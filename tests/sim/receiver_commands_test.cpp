@@ -113,7 +113,7 @@ TEST(ReceiverCommands, SetThenQueryRoundTrips) {
   // Configure NMEA with GLL on and no checksum shows in the system settings.
   Answer(module, CommandBytes(0xF1, 0x04, {0, 1, 1, 1, 1, 1, 1, 0}));
   const Bytes sys = Answer(module, CommandBytes(0xF1, 0x18, {0}))[1].payload;
-  EXPECT_EQ(sys[0], 1);  // COM1 at 9600: code 1
+  EXPECT_EQ(sys[0], 0);  // COM1 at 4800: code 0
   EXPECT_EQ(sys[2], 0);
   EXPECT_EQ(sys[8], 1);   // GLL period
   EXPECT_EQ(sys[10], 1);  // NMEA output
@@ -209,7 +209,7 @@ TEST(ReceiverCommands, ConfigureIoChangesTheRateAfterTheAck) {
   module.Receive(CommandBytes(0xF1, 0x02, {0, 5, 0, 0, 0, 0, 0, 0}), 0.1);
   Bytes out;
   EXPECT_EQ(module.output().Take(1 << 16, out), 7u);  // the ACK, then the change
-  EXPECT_EQ(module.baud(), 9600);
+  EXPECT_EQ(module.baud(), 4800);
   EXPECT_EQ(module.output().TakeBaudChange(), 115200);
   EXPECT_EQ(module.settings().baud, 115200);
 }

@@ -77,7 +77,7 @@ TEST(ReceiverLoading, RunningFirmwareTakesAnImageWithDataRequestsEvery16KiB) {
   EXPECT_EQ(module.flashImage(), image);
   EXPECT_EQ(module.mode(), ReceiverModule::Mode::Rebooting);
   out = driver.RunUntil(driver.now() + 2.0);
-  EXPECT_EQ(module.baud(), 9600);  // the new image talks at the module's own rate
+  EXPECT_EQ(module.baud(), 4800);  // the new image talks at the module's own rate
   const auto lines = Sentences(out);
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(Fields(lines[0])[1], "REV");
@@ -107,7 +107,7 @@ TEST(ReceiverLoading, ARefusedStartIsAnsweredAtTheLoadingRate) {
     EXPECT_EQ(CountMxtr(out, "4E", "72"), 1) << row.what;
     EXPECT_EQ(module.mode(), ReceiverModule::Mode::Running) << row.what;
     driver.RunUntil(2.5);
-    EXPECT_EQ(module.baud(), 9600) << row.what;  // back at its own rate
+    EXPECT_EQ(module.baud(), 4800) << row.what;  // back at its own rate
   }
 }
 
@@ -146,7 +146,7 @@ TEST(ReceiverLoading, BootMonitorDialogueReportsTheImageChecksum) {
     const auto lines = Sentences(driver.RunUntil(6.0));
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(Fields(lines[0])[1], "REV");
-    EXPECT_EQ(module.baud(), 9600);
+    EXPECT_EQ(module.baud(), 4800);
   }
 }
 
@@ -161,7 +161,7 @@ TEST(ReceiverLoading, AnAbandonedLoadFallsBackToTheOldImage) {
   driver.Send(Bytes(1000, 0x55));
   driver.RunUntil(25.0, 0.25);
   EXPECT_EQ(module.mode(), ReceiverModule::Mode::Running);
-  EXPECT_EQ(module.baud(), 9600);
+  EXPECT_EQ(module.baud(), 4800);
   EXPECT_TRUE(module.flashImage().empty());
 }
 

@@ -4,9 +4,12 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 #include <chrono>
 #include <cstdlib>
@@ -157,6 +160,8 @@ TEST_F(SerialPortTest, SecondOpenOfTheSameDeviceIsRefusedSilently) {
   EXPECT_FALSE(second.Open());
   EXPECT_FALSE(second.isOpen());
   EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(second.openFailure(), TSerialPort::OpenFailure::InUse);  // for the caller to say
+  EXPECT_EQ(second.openReason(), std::strerror(EBUSY));
   // Once the first lets go, the device can be had again.
   EXPECT_TRUE(first.Close());
   EXPECT_TRUE(second.Open());
@@ -229,6 +234,8 @@ TEST(SerialPort, MissingDeviceIsFalseWithoutAMessage) {
   TSerialPort port(false, "/dev/vetra-no-such-device", 4800, 8, 0, 0, 4096, 4096, messages);
   EXPECT_FALSE(port.Open());
   EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(port.openFailure(), TSerialPort::OpenFailure::Missing);
+  EXPECT_EQ(port.openReason(), std::strerror(ENOENT));
   uint8_t buffer[4];
   EXPECT_EQ(port.rxData(buffer, 4), -1);
   EXPECT_TRUE(port.Close());  // never opened

@@ -1,0 +1,73 @@
+// The line-health reading: counters since listening began, the byte rate and the hints.
+#include "monitor/line_health.h"
+
+#include <gtest/gtest.h>
+
+namespace vetra {
+namespace {
+
+// What arrives each second of a scenario, added to the counters.
+struct PerSecond {
+  uint64_t bytes, accepted, checksum, rejected, frames;
+};
+
+struct HintCase {
+  const char* what;
+  PerSecond each;
+  const char* hint;
+};
+
+std::string HintAfter(const PerSecond& each, int seconds) {
+  LineHealthMeter meter;
+  LineHealth h;
+  h.bytesRead = 999;  // counted before listening began
+  int64_t ms = 50'000;
+  meter.Start(h, ms);
+  LineHealthReading reading;
+  for (int s = 0; s < seconds; ++s) {
+    ms += 1000;
+    h.bytesRead += each.bytes;
+    h.sentencesAccepted += each.accepted;
+    h.checksumErrors += each.checksum;
+    h.sentencesRejected += each.rejected;
+    h.framesAccepted += each.frames;
+    if (each.bytes > 0) h.lastByteMs = ms;
+    reading = meter.Read(h, ms);
+  }
+  return reading.hint;
+}
+
+TEST(LineHealthMeter, HintsNameTheCauseAfterFiveSecondsOfListening) {
+  const HintCase cases[] = {
+      {"silent port", {0, 0, 0, 0, 0}, kSilentPortHint},
+      {"wrong rate: garbage", {480, 0, 0, 0, 0}, kWrongRateHint},
+      {"wrong rate: a stray checksum error", {480, 0, 1, 0, 0}, kWrongRateHint},
+      {"$GN talker", {480, 0, 0, 6, 0}, kRejectedSentencesHint},
+      {"NMEA flowing", {480, 6, 0, 0, 0}, ""},
+      {"binary flowing", {480, 0, 0, 0, 2}, ""},
+  };
+  for (const HintCase& c : cases) {
+    EXPECT_EQ(HintAfter(c.each, LineHealthMeter::kHintSeconds - 1), "") << c.what << ": too soon";
+    EXPECT_EQ(HintAfter(c.each, LineHealthMeter::kHintSeconds + 3), c.hint) << c.what;
+  }
+}
+
+TEST(LineHealthMeter, CountsSinceStartRateOfTheLastSecondAndAgeOfTheLastValid) {
+  LineHealthMeter meter;
+  LineHealth h;
+  h.sentencesAccepted = 40;
+  meter.Start(h, 10'000);
+  h.bytesRead = 960;
+  h.sentencesAccepted = 52;
+  h.framesAccepted = 3;
+  h.lastValidMs = 10'500;
+  const LineHealthReading reading = meter.Read(h, 12'000);
+  EXPECT_EQ(reading.counts.sentencesAccepted, 12u);
+  EXPECT_EQ(reading.bytesPerSecond, 480);
+  EXPECT_EQ(reading.secondsSinceValid, 1);
+  EXPECT_EQ(HealthCountersText(reading),
+            "480 B/s \u00b7 12 ok \u00b7 0 cksum \u00b7 3/0 frames \u00b7 1 s");
+}
+
+}  // namespace
+}  // namespace vetra
