@@ -109,11 +109,11 @@ int Share(const ShareArgs& args) {
 }
 
 const CommandRegistration kShare{
-    "share", "serve the receiver's output to other programs: gpsd protocol and NMEA over TCP",
+    "share", "Serve the receiver's output to other programs: gpsd protocol and NMEA over TCP",
     [](CLI::App& sub) {
       auto args = std::make_shared<ShareArgs>();
-      sub.add_option("--port", args->port, "port name (COM1..COM40) or device path")->required();
-      sub.add_option("--baud", args->baud, "line rate (default 4800)")
+      sub.add_option("--port", args->port, "Port name (COM1..COM40) or device path")->required();
+      sub.add_option("--baud", args->baud, "Line rate (default 4800)")
           ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
       sub.add_option("--listen", args->listen,
                      "ADDR:PORT for gpsd clients (default 127.0.0.1:2947; port 0: a free one)");
