@@ -66,13 +66,13 @@ void AppendJsonNumber(std::string& out, const char* key, const std::optional<dou
   }
 }
 
-void AppendPositionJson(std::string& out, const GeodeticDeg& p) {
+void AppendPositionJson(std::string& out, const GeodeticDeg& p, bool heightKnown) {
   out += '{';
   AppendJsonNumber(out, "latitude", p.latitudeDeg, "%.9f");
   out += ',';
   AppendJsonNumber(out, "longitude", p.longitudeDeg, "%.9f");
   out += ',';
-  AppendJsonNumber(out, "height_m", p.heightM, "%.3f");
+  AppendJsonNumber(out, "height_m", heightKnown ? std::optional(p.heightM) : std::nullopt, "%.3f");
   out += '}';
 }
 
@@ -162,6 +162,10 @@ PositionStatistics ComputeStatistics(const std::vector<FixSample>& fixes,
   stats.mean = *mean;
   stats.reference = ResolveReference(given, *mean);
   stats.referenceGiven = given.has_value();
+  stats.referenceHeightGiven = given && given->heightM.has_value();
+  stats.heightKnown = std::any_of(fixes.begin(), fixes.end(), [](const FixSample& fix) {
+    return !std::isnan(fix.EllipsoidHeightM());
+  });
 
   const std::vector<EnuOffset> offsets = OffsetsFrom(stats.reference, fixes);
   std::vector<double> horizontal;
@@ -191,10 +195,17 @@ std::string StatisticsText(const PositionStatistics& s) {
   AppendFormat(out, "%-16s %d (2D %d, 3D %d, 3D+ %d)\n", "fixes", s.fixes, s.fixes2d, s.fixes3d,
                s.fixes3dPlus);
   if (s.fixes > 0) {
-    AppendFormat(out, "%-16s %.9f %.9f %.3f m\n", "mean position", s.mean.latitudeDeg,
-                 s.mean.longitudeDeg, s.mean.heightM);
-    AppendFormat(out, "%-16s %.9f %.9f %.3f m%s\n", "reference", s.reference.latitudeDeg,
-                 s.reference.longitudeDeg, s.reference.heightM,
+    const auto height = [](bool known, double metres) {
+      if (!known) return std::string("-");
+      std::string text;
+      AppendFormat(text, "%.3f m", metres);
+      return text;
+    };
+    AppendFormat(out, "%-16s %.9f %.9f %s\n", "mean position", s.mean.latitudeDeg,
+                 s.mean.longitudeDeg, height(s.heightKnown, s.mean.heightM).c_str());
+    AppendFormat(out, "%-16s %.9f %.9f %s%s\n", "reference", s.reference.latitudeDeg,
+                 s.reference.longitudeDeg,
+                 height(s.heightKnown || s.referenceHeightGiven, s.reference.heightM).c_str(),
                  s.referenceGiven ? "" : " (the mean)");
   }
   AppendMetres(out, "CEP50", s.cep50M);
@@ -212,13 +223,13 @@ std::string StatisticsJson(const PositionStatistics& s) {
                s.fixes2d, s.fixes3d, s.fixes3dPlus);
   out += "\"mean\":";
   if (s.fixes > 0) {
-    AppendPositionJson(out, s.mean);
+    AppendPositionJson(out, s.mean, s.heightKnown);
   } else {
     out += "null";
   }
   out += ",\"reference\":";
   if (s.fixes > 0) {
-    AppendPositionJson(out, s.reference);
+    AppendPositionJson(out, s.reference, s.heightKnown || s.referenceHeightGiven);
   } else {
     out += "null";
   }

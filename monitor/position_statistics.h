@@ -46,6 +46,10 @@ struct PositionStatistics {
   GeodeticDeg mean;       // the mean position (meaningful when fixes > 0)
   GeodeticDeg reference;  // what the offsets are taken from
   bool referenceGiven = false;
+  // Whether any fix gave an ellipsoidal height: without one the heights above are those of the
+  // ellipsoid itself, and the reports leave them out rather than print a height nobody measured.
+  bool heightKnown = false;
+  bool referenceHeightGiven = false;
   std::optional<double> cep50M, cep95M, twoDrmsM, horizontalRmsM, verticalRmsM, maxHorizontalErrorM;
 };
 

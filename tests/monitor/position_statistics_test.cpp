@@ -86,6 +86,18 @@ TEST(PositionStatistics, MeanOfARingAcrossTheAntimeridianIsItsCentre) {
   EXPECT_NEAR(*s.twoDrmsM, 6, kMm);
 }
 
+TEST(PositionStatistics, FixesWithoutHeightsReportNoHeight) {
+  std::vector<FixSample> fixes = {FixAt({44, -121, 0}, 1, 0, 0), FixAt({44, -121, 0}, -1, 0, 0)};
+  for (FixSample& fix : fixes) fix.altitudeMslM = TExactFix::kUnknown;  // RMC alone: no altitude
+  const PositionStatistics s = ComputeStatistics(fixes, std::nullopt);
+  EXPECT_FALSE(s.heightKnown);
+  EXPECT_NE(StatisticsText(s).find("mean position    44.000000000 -121.000000000 -\n"),
+            std::string::npos)
+      << StatisticsText(s);
+  EXPECT_NE(StatisticsJson(s).find("\"height_m\":null"), std::string::npos);
+  EXPECT_FALSE(s.verticalRmsM);
+}
+
 TEST(PositionStatistics, PercentileInterpolatesBetweenOrderStatistics) {
   EXPECT_FALSE(Percentile({}, 0.5));
   EXPECT_DOUBLE_EQ(*Percentile({7}, 0.95), 7);
