@@ -2,7 +2,6 @@
 #include "app/settings.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +9,7 @@
 
 #include "app/access_level.h"
 #include "app/system_paths.h"
+#include "support/temp_path.h"
 
 namespace vetra {
 namespace {
@@ -19,9 +19,8 @@ namespace fs = std::filesystem;
 class SettingsFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = fs::temp_directory_path() /
-             ("vetra-settings-" + std::to_string(::getpid()) + "-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder = test::UniqueTempPath(std::string("vetra-settings-") +
+                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(folder);
     fs::create_directories(folder);
     path = (folder / "vetra-viewer.INI").string();
