@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 namespace vetra {
@@ -47,10 +48,7 @@ class TracePage : public testing::Test {
               std::string(testing::UnitTest::GetInstance()->current_test_info()->name()))) {
     std::filesystem::create_directories(dir_);
   }
-  ~TracePage() override {
-    if (attached_) std::fclose(attached_);
-    std::filesystem::remove_all(dir_);
-  }
+  ~TracePage() override { std::filesystem::remove_all(dir_); }
   TTracePage::Hooks Hooks() {
     TTracePage::Hooks hooks;
     hooks.writer = &port_;
@@ -58,10 +56,9 @@ class TracePage : public testing::Test {
       posted_.push_back({std::move(exchange), std::move(done)});
       return true;
     };
-    hooks.attachCapture = [this](std::FILE* f, const std::string&) {
+    hooks.attachCapture = [this](std::unique_ptr<IByteSink> f, const std::string&) {
       if (slotTaken_) return false;
-      if (attached_) std::fclose(attached_);
-      attached_ = f;
+      attached_ = std::move(f);
       return true;
     };
     hooks.closeCapture = [this] { closed_++; };
@@ -84,7 +81,7 @@ class TracePage : public testing::Test {
   std::vector<PostedExchange> posted_;
   size_t answered_ = 0;
   std::vector<ReadEvent> events_;
-  std::FILE* attached_ = nullptr;
+  std::unique_ptr<IByteSink> attached_;
   bool slotTaken_ = false;
   int closed_ = 0;
 };
