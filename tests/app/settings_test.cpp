@@ -141,7 +141,10 @@ TEST_F(SettingsFileTest, WriteBackLeavesAReadOnlyFileAloneAndWritesThroughALink)
 
   fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   const fs::path link = folder / "linked.INI";
-  fs::create_symlink(path, link);
+  std::error_code linkError;
+  fs::create_symlink(path, link, linkError);
+  // Windows lets only privileged users (or developer mode) make symbolic links.
+  if (linkError) GTEST_SKIP() << "no symbolic link can be made here: " << linkError.message();
   ASSERT_TRUE(WriteBackSettings(link.string(), 3, ".", "."));
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_NE(Contents().find("Port=3"), std::string::npos);

@@ -48,7 +48,10 @@ class TracePage : public testing::Test {
               std::string(testing::UnitTest::GetInstance()->current_test_info()->name()))) {
     std::filesystem::create_directories(dir_);
   }
-  ~TracePage() override { std::filesystem::remove_all(dir_); }
+  ~TracePage() override {
+    attached_.reset();  // closed first: Windows removes no open file
+    std::filesystem::remove_all(dir_);
+  }
   TTracePage::Hooks Hooks() {
     TTracePage::Hooks hooks;
     hooks.writer = &port_;
