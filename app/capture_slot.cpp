@@ -8,9 +8,9 @@ void CaptureSlot::SetHolder(CaptureUser holder) {
   if (listener_) listener_(holder_);
 }
 
-bool CaptureSlot::Take(CaptureUser user, std::FILE* file, std::string path) {
-  if (user == CaptureUser::None || file == nullptr || !free()) return false;
-  if (!attach_ || !attach_(file)) return false;
+bool CaptureSlot::Take(CaptureUser user, std::unique_ptr<IByteSink> sink, std::string path) {
+  if (user == CaptureUser::None || sink == nullptr || !free()) return false;
+  if (!attach_ || !attach_(std::move(sink))) return false;
   path_ = std::move(path);
   SetHolder(user);
   return true;

@@ -10,9 +10,11 @@
 // Window thread only. attach and close are the conversation's AttachLog and CloseLog.
 
 #include <cstdint>
-#include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
+
+#include "link/byte_sink.h"
 
 namespace vetra {
 
@@ -20,16 +22,16 @@ enum class CaptureUser { None, RawLog, TraceRead };
 
 class CaptureSlot {
  public:
-  using Attach = std::function<bool(std::FILE*)>;
+  using Attach = std::function<bool(std::unique_ptr<IByteSink>)>;
   // Closes the file; returns the reason when its last bytes could not be written, else "".
   using Close = std::function<std::string()>;
   using Listener = std::function<void(CaptureUser holder)>;
 
   CaptureSlot(Attach attach, Close close) : attach_(std::move(attach)), close_(std::move(close)) {}
 
-  // Hands file (opened at path) to the task for user. False when the slot is held (by either
-  // user) or the task refuses it; the file then stays the caller's to close.
-  bool Take(CaptureUser user, std::FILE* file, std::string path = {});
+  // Hands sink (the file at path) to the task for user. False when the slot is held (by either
+  // user) or the task refuses it; the sink is then closed, and no other capture is cut off.
+  bool Take(CaptureUser user, std::unique_ptr<IByteSink> sink, std::string path = {});
   // Ends user's capture: the task closes the file with every byte received in it. Nothing happens
   // (false) when user does not hold the slot. closeError() then tells whether the close failed.
   bool Give(CaptureUser user);

@@ -24,6 +24,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/byte_sink.h"
 #include "link/clock.h"
 #include "link/port.h"
 #include "model/receiver_stores.h"
@@ -48,8 +49,10 @@ class TerminalMonitor final : private IPassDisplay {
   TerminalMonitor(Options options, Output output, IClock& clock = SystemClock::instance());
   ~TerminalMonitor() override;  // stops reading, closes the log and the port
 
-  // Hands an open file to the conversation: every byte received is written to it, unchanged.
-  bool AttachLog(std::FILE* file) { return conversation_->AttachLog(file); }
+  // Hands a log file to the conversation: every byte received is written to it, unchanged.
+  bool AttachLog(std::unique_ptr<IByteSink> file) {
+    return conversation_->AttachLog(std::move(file));
+  }
   // Starts reading the open port, which the conversation owns from now on.
   void Start(std::unique_ptr<IPort> port);
   // Stops reading, closes the log and the port; every byte received is in the log.

@@ -9,9 +9,7 @@
 // (default 4800, the program's own start rate; `vetra scan` finds the receiver's).
 // Exit status: 0 after Ctrl-C; 1 when the port does not open or fails (the receiver unplugged:
 // the log then holds every byte received); 2 for a usage error.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <utility>
 
@@ -21,6 +19,7 @@
 #include "cli/command_registry.h"
 #include "cli/interrupt_watcher.h"
 #include "cli/port_argument.h"
+#include "link/file_sink.h"
 
 namespace vetra::cli {
 namespace {
@@ -45,12 +44,13 @@ int Monitor(const MonitorArgs& args) {
     return 2;
   }
   ConsoleMessages messages("vetra monitor");
-  std::FILE* log = nullptr;
+  std::unique_ptr<FileSink> log;
   if (!args.log.empty()) {
-    log = std::fopen(args.log.c_str(), "wb");
+    std::string error;
+    log = FileSink::Open(args.log, error);
     if (log == nullptr) {
       std::fprintf(stderr, "vetra monitor: cannot write '%s': %s\n", args.log.c_str(),
-                   std::strerror(errno));
+                   error.c_str());
       return 2;
     }
   }
@@ -58,7 +58,6 @@ int Monitor(const MonitorArgs& args) {
   auto port = OpenReceiverPort(device, args.baud, args.host, messages, &problem, args.port);
   if (!port) {
     messages.Show(WrongComMessage(problem), kOpenComPortTitle, IMessages::Kind::Error);
-    if (log != nullptr) std::fclose(log);
     return 1;
   }
 
@@ -77,7 +76,7 @@ int Monitor(const MonitorArgs& args) {
     std::fflush(stdout);
   });
   monitor.SetFailureCallback([&stop] { stop.Stop(); });
-  if (log != nullptr && !monitor.AttachLog(log)) std::fclose(log);
+  if (log != nullptr) monitor.AttachLog(std::move(log));
   monitor.Start(std::move(port));
 
   if (args.health) {

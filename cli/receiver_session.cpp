@@ -1,12 +1,7 @@
 #include "cli/receiver_session.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <span>
 #include <thread>
 #include <utility>
@@ -14,6 +9,7 @@
 #include "app/page_rules.h"
 
 #include "cli/capture_file.h"
+#include "cli/console.h"
 #include "cli/interrupt_watcher.h"
 #include "cli/port_argument.h"
 #include "link/clock.h"
@@ -131,17 +127,8 @@ bool ReceiverSession::StartCapture(const std::string& path, std::string& error) 
     error = "a capture is running already";
     return false;
   }
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    error = std::strerror(errno);
-    return false;
-  }
-  auto capture = std::make_unique<CaptureFile>(*this, fd);
-  std::FILE* stream = capture->OpenStream();
-  if (stream == nullptr) {
-    error = std::strerror(errno);
-    return false;
-  }
+  auto file = FileSink::Open(path, error);
+  if (file == nullptr) return false;
   {
     std::lock_guard lock(mutex_);
     state_.capturedBytes = 0;
@@ -149,20 +136,20 @@ bool ReceiverSession::StartCapture(const std::string& path, std::string& error) 
     state_.captureFailed = false;
     state_.lastActivity = Clock::now();
   }
-  capture_ = std::move(capture);  // the previous capture's stream was closed by StopCapture
-  if (!conversation_->AttachLog(stream)) {
-    std::fclose(stream);
+  // The conversation owns the sink from here; this session outlives the conversation.
+  if (!conversation_->AttachLog(std::make_unique<CaptureFile>(*this, std::move(file)))) {
     error = "the capture slot is taken";
     return false;
   }
+  captureStarted_ = true;
   return true;
 }
 
 bool ReceiverSession::StopCapture() {
-  if (!conversation_ || !capture_) return false;
+  if (!conversation_ || !captureStarted_) return false;
   conversation_->CloseLog();  // returns with every received byte written and the file closed
   std::lock_guard lock(mutex_);
-  return !state_.captureFailed && !capture_->failed();
+  return !state_.captureFailed;
 }
 
 bool ReceiverSession::capturing() const { return conversation_ && conversation_->logAttached(); }
@@ -194,7 +181,7 @@ void ReceiverSession::ShowPass(const PassValue& pass) {
 // --- Progress ------------------------------------------------------------------------------------
 
 ProgressBar::ProgressBar(std::string unit, uint64_t total)
-    : unit_(std::move(unit)), total_(total == 0 ? 1 : total), terminal_(::isatty(STDERR_FILENO)) {}
+    : unit_(std::move(unit)), total_(total == 0 ? 1 : total), terminal_(StderrIsTerminal()) {}
 
 void ProgressBar::Show(uint64_t done) {
   if (done > total_) done = total_;

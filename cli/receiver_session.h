@@ -34,8 +34,8 @@
 
 namespace vetra::cli {
 
-class InterruptWatcher;
 class CaptureFile;
+class InterruptWatcher;
 
 using Clock = std::chrono::steady_clock;
 
@@ -115,8 +115,7 @@ class ReceiverSession final : private IPassDisplay {
   SessionState state_;
   std::stop_source stop_;  // replaced by ClearInterrupt; guarded by mutex_
 
-  std::unique_ptr<CaptureFile> capture_;  // outlives the conversation, which may still hold its
-                                          // stream
+  bool captureStarted_ = false;  // StopCapture has a capture to end
   std::unique_ptr<ReceiverConversation> conversation_;
 };
 

@@ -1,7 +1,5 @@
 #include "firmware/firmware_image.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -17,11 +15,15 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // Opens a regular file for binary reading; a directory or a device is no image.
 File OpenRegularFile(const std::string& path, long& length) {
+  std::error_code error;
+  const std::filesystem::path where(path);
+  if (!std::filesystem::is_regular_file(where, error)) return nullptr;
+  const auto size = std::filesystem::file_size(where, error);
+  if (error) return nullptr;
   File file(std::fopen(path.c_str(), "rb"));
   if (!file) return nullptr;
-  struct stat info {};
-  if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
-  length = static_cast<long>(info.st_size);
+  // Beyond the capacity the exact size does not matter: such a file is refused.
+  length = static_cast<long>(std::min<std::uintmax_t>(size, kImageCapacity + 1));
   return file;
 }
 

@@ -28,8 +28,8 @@ constexpr const char* kNoPort = "no port";
 constexpr const char* kNotMonitored = "monitoring stopped";
 constexpr const char* kPortFailed = "the port failed";
 
-std::string ErrorText(int error) {
-  return error != 0 ? std::generic_category().message(error) : "the file could not be written";
+std::string ReasonOrDefault(const std::string& reason) {
+  return !reason.empty() ? reason : "the file could not be written";
 }
 
 ExchangeResult NoPortResult() {
@@ -198,20 +198,20 @@ void ReceiverConversation::TakeRequests() {
 
 // --- The capture slot ---------------------------------------------------------------------------
 
-bool ReceiverConversation::AttachLog(std::FILE* file) {
+bool ReceiverConversation::AttachLog(std::unique_ptr<IByteSink> sink) {
   std::lock_guard lock(logMutex_);
-  if (log_ != nullptr || file == nullptr) return false;
-  log_ = file;
+  if (log_ != nullptr || sink == nullptr) return false;
+  log_ = std::move(sink);
   return true;
 }
 
 std::string ReceiverConversation::CloseLog() {
   std::lock_guard lock(logMutex_);
   if (log_ == nullptr) return {};
-  errno = 0;
-  const bool closed = std::fclose(log_) == 0;
-  log_ = nullptr;
-  return closed ? std::string() : ErrorText(errno);
+  const bool closed = log_->Close();
+  const std::string reason = closed ? std::string() : ReasonOrDefault(log_->error());
+  log_.reset();
+  return reason;
 }
 
 bool ReceiverConversation::logAttached() const {
@@ -222,14 +222,12 @@ bool ReceiverConversation::logAttached() const {
 void ReceiverConversation::WriteLog(const uint8_t* bytes, int count, PassValue& pass) {
   std::lock_guard lock(logMutex_);
   if (log_ == nullptr) return;
-  errno = 0;
-  const auto size = static_cast<size_t>(count);
-  // Flushed at once: a buffer would hide a full disk until the file is closed.
-  if (std::fwrite(bytes, 1, size, log_) == size && std::fflush(log_) == 0) return;
-  const int error = errno;
-  std::fclose(log_);  // keeps what was written
-  log_ = nullptr;
-  pass.captureFailure = CaptureFailure{ErrorText(error)};
+  // The sink flushes each write: a buffer would hide a full disk until the file is closed.
+  if (log_->Write(bytes, static_cast<size_t>(count))) return;
+  const std::string reason = ReasonOrDefault(log_->error());
+  log_->Close();  // keeps what was written
+  log_.reset();
+  pass.captureFailure = CaptureFailure{reason};
 }
 
 // --- Talking ------------------------------------------------------------------------------------

@@ -48,6 +48,7 @@
 
 #include "decode/binary.h"
 #include "decode/nmea.h"
+#include "link/byte_sink.h"
 #include "link/clock.h"
 #include "link/frame_writer.h"
 #include "link/port.h"
@@ -114,8 +115,8 @@ class ReceiverConversation final : public IFrameWriter {
   LineHealth health() const;
 
   // --- The capture slot: a raw log or the trace read's file, one at a time. The conversation
-  // owns an attached file and closes it; a refused file stays the caller's.
-  bool AttachLog(std::FILE* file);  // false when a file is attached already
+  // owns an attached sink and closes it; a refused one is closed as it goes.
+  bool AttachLog(std::unique_ptr<IByteSink> sink);  // false when one is attached already
   // Every received byte is in the file when it returns. The system's reason when the file could
   // not be closed whole (its last bytes not written), else "".
   std::string CloseLog();
@@ -185,7 +186,7 @@ class ReceiverConversation final : public IFrameWriter {
   Published published_;
 
   mutable std::mutex logMutex_;
-  std::FILE* log_ = nullptr;
+  std::unique_ptr<IByteSink> log_;
 
   // The port: held by a pass while it resets, writes or reads, never across a hand-off.
   mutable std::mutex portMutex_;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "link/file_sink.h"
 #include "trace/trace_convert.h"
 #include "trace/trace_read_control.h"
 
@@ -98,13 +99,14 @@ void TTracePage::StatusForStart(const ExchangeResult& result, bool stopSent) {
     return;
   }
   const std::string path = capturePath();
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::string error;
+  std::unique_ptr<FileSink> file = FileSink::Open(path, error);
   if (file == nullptr) {
     Tell(ReadEvent::CaptureUnavailable);
     return;
   }
-  if (!hooks_.attachCapture || !hooks_.attachCapture(file, path)) {
-    std::fclose(file);  // a raw log holds the capture slot: it is not cut off
+  // Refused when a raw log holds the capture slot: it is not cut off.
+  if (!hooks_.attachCapture || !hooks_.attachCapture(std::move(file), path)) {
     Tell(ReadEvent::CaptureUnavailable);
     return;
   }

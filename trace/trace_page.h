@@ -10,10 +10,11 @@
 // steps wait for the receiver's answers; how each ended is told through onReadEvent.
 
 #include <array>
-#include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "link/byte_sink.h"
 #include "link/frame_writer.h"
 #include "monitor/exchange.h"
 #include "trace/trace_frames.h"
@@ -56,8 +57,8 @@ class TTracePage {
     IFrameWriter* writer = nullptr;  // the open port's queue, or none
     // Sends an exchange and tells its end later (the conversation's Post); false: no port.
     Post post;
-    // Hands the read file (opened at path) to the conversation.
-    std::function<bool(std::FILE*, const std::string& path)> attachCapture;
+    // Hands the read file (opened at path) to the conversation; a refused one is closed.
+    std::function<bool(std::unique_ptr<IByteSink>, const std::string& path)> attachCapture;
     std::function<void()> closeCapture;  // asks it to close the file
     IFrameWriter::WriteDone onWritten;   // what became of each frame
     std::string captureDirectory = ".";

@@ -70,8 +70,11 @@ TfmTop::TfmTop(Options options, QWidget* parent)
       messages_(options_.messages != nullptr ? options_.messages : &qtMessages_),
       handOff_(this),
       rules_(*this, *messages_),
-      capture_([this](std::FILE* file) { return conversation_->AttachLog(file); },
-               [this] { return conversation_->CloseLog(); }),
+      capture_(
+          [this](std::unique_ptr<IByteSink> sink) {
+            return conversation_->AttachLog(std::move(sink));
+          },
+          [this] { return conversation_->CloseLog(); }),
       scan_(ClockOf(options_), *messages_) {
   setObjectName("fmTop");
 

@@ -43,8 +43,9 @@ TracePage::TracePage(Hooks hooks, QWidget* parent) : QWidget(parent), hooks_(std
   logger.post = [this](Exchange exchange, std::function<void(const ExchangeResult&)> done) {
     return hooks_.conversation && hooks_.conversation().Post(std::move(exchange), std::move(done));
   };
-  logger.attachCapture = [this](std::FILE* file, const std::string& path) {
-    return hooks_.capture != nullptr && hooks_.capture->Take(CaptureUser::TraceRead, file, path);
+  logger.attachCapture = [this](std::unique_ptr<IByteSink> file, const std::string& path) {
+    return hooks_.capture != nullptr &&
+           hooks_.capture->Take(CaptureUser::TraceRead, std::move(file), path);
   };
   logger.onReadEvent = [this](ReadEvent event) { ReadEventArrived(event); };
   logger.closeCapture = [this] {

@@ -5,8 +5,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
-#include <cstdio>
+#include <string>
 
+#include "link/file_sink.h"
 #include "ui/texts.h"
 #include "ui/view_page.h"
 
@@ -24,17 +25,17 @@ void ViewPage::LogClick() {
   const QString chosen = host_.ChooseLogFile(QString::fromStdString(host_.workPath()));
   if (chosen.isEmpty()) return;
   const QFileInfo info(chosen);
-  std::FILE* file = std::fopen(QFile::encodeName(info.absoluteFilePath()).constData(), "wb");
+  // Each pass's chunk reaches the file when the task writes it, so a crash or a look at the file
+  // while logging finds every byte received so far.
+  std::string error;
+  auto file = FileSink::Open(QFile::encodeName(info.absoluteFilePath()).toStdString(), error);
   if (file == nullptr) {
     host_.messages().Show(kWrongFile, kErrorTitle);
     return;
   }
-  // Unbuffered: each pass's chunk reaches the file when the task writes it, so a crash or a
-  // look at the file while logging finds every byte received so far.
-  std::setvbuf(file, nullptr, _IONBF, 0);
   const std::string path = QDir::toNativeSeparators(info.absoluteFilePath()).toStdString();
-  if (!host_.captureSlot().Take(CaptureUser::RawLog, file, path)) {
-    std::fclose(file);  // refused: nothing is logged, no other capture is cut off
+  if (!host_.captureSlot().Take(CaptureUser::RawLog, std::move(file), path)) {
+    // Refused (and closed): nothing is logged, no other capture is cut off.
     host_.messages().Show(kWrongFile, kErrorTitle);
     return;
   }

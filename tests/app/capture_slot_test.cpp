@@ -2,27 +2,31 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <memory>
 #include <vector>
+
+#include "support/memory_sink.h"
 
 namespace vetra {
 namespace {
 
 // Stands in for the monitoring task's AttachLog / CloseLog.
 struct FakeTask {
-  std::FILE* file = nullptr;
+  std::unique_ptr<IByteSink> file;
   int closes = 0;
-  bool Attach(std::FILE* f) {
+  bool Attach(std::unique_ptr<IByteSink> f) {
     if (file != nullptr) return false;
-    file = f;
+    file = std::move(f);
     return true;
   }
   void Close() {
-    if (file != nullptr) std::fclose(file);
-    file = nullptr;
+    if (file != nullptr) file->Close();
+    file.reset();
     ++closes;
   }
 };
+
+std::unique_ptr<IByteSink> Sink() { return std::make_unique<test::MemorySink>(); }
 
 class CaptureSlotTest : public ::testing::Test {
  protected:
@@ -30,7 +34,7 @@ class CaptureSlotTest : public ::testing::Test {
     slot.SetListener([this](CaptureUser holder) { changes.push_back(holder); });
   }
   FakeTask task;
-  CaptureSlot slot{[this](std::FILE* f) { return task.Attach(f); },
+  CaptureSlot slot{[this](std::unique_ptr<IByteSink> f) { return task.Attach(std::move(f)); },
                    [this] {
                      task.Close();
                      return std::string();
@@ -39,41 +43,39 @@ class CaptureSlotTest : public ::testing::Test {
 };
 
 TEST_F(CaptureSlotTest, OneCaptureAtATimeAndOnlyItsOwnerEndsIt) {
-  std::FILE* log = std::tmpfile();
-  std::FILE* trace = std::tmpfile();
-  ASSERT_TRUE(slot.Take(CaptureUser::RawLog, log));
+  auto log = std::make_unique<test::MemorySink>();
+  const auto logRecord = log->record();
+  ASSERT_TRUE(slot.Take(CaptureUser::RawLog, std::move(log)));
   EXPECT_TRUE(slot.heldBy(CaptureUser::RawLog));
 
   // The trace read cannot take the slot nor end the log.
-  EXPECT_FALSE(slot.Take(CaptureUser::TraceRead, trace));
+  EXPECT_FALSE(slot.Take(CaptureUser::TraceRead, Sink()));
   EXPECT_FALSE(slot.Give(CaptureUser::TraceRead));
-  EXPECT_EQ(task.file, log);
+  EXPECT_FALSE(logRecord->closed);
   EXPECT_EQ(task.closes, 0);
 
   EXPECT_TRUE(slot.Give(CaptureUser::RawLog));
   EXPECT_EQ(task.closes, 1);
   EXPECT_TRUE(slot.free());
-  ASSERT_TRUE(slot.Take(CaptureUser::TraceRead, trace));  // the refused file was still ours
+  EXPECT_TRUE(logRecord->closed);
+  ASSERT_TRUE(slot.Take(CaptureUser::TraceRead, Sink()));
   EXPECT_TRUE(slot.Give(CaptureUser::TraceRead));
   EXPECT_EQ(changes, (std::vector<CaptureUser>{CaptureUser::RawLog, CaptureUser::None,
                                                CaptureUser::TraceRead, CaptureUser::None}));
 }
 
 TEST_F(CaptureSlotTest, RefusedByTheTaskOrGivenNothing) {
-  std::FILE* other = std::tmpfile();
-  task.file = other;  // the task holds a file the slot does not know of
-  std::FILE* log = std::tmpfile();
-  EXPECT_FALSE(slot.Take(CaptureUser::RawLog, log));
+  task.file = Sink();  // the task holds a file the slot does not know of
+  EXPECT_FALSE(slot.Take(CaptureUser::RawLog, Sink()));
   EXPECT_TRUE(slot.free());
   EXPECT_FALSE(slot.Take(CaptureUser::RawLog, nullptr));
-  EXPECT_FALSE(slot.Take(CaptureUser::None, log));
+  EXPECT_FALSE(slot.Take(CaptureUser::None, Sink()));
   EXPECT_TRUE(changes.empty());
-  std::fclose(log);
   task.Close();
 }
 
 TEST_F(CaptureSlotTest, TheTaskClosingTheFileItselfFreesTheSlot) {
-  ASSERT_TRUE(slot.Take(CaptureUser::RawLog, std::tmpfile()));
+  ASSERT_TRUE(slot.Take(CaptureUser::RawLog, Sink()));
   task.Close();  // the port failed; the task closed the log
   slot.Released();
   EXPECT_TRUE(slot.free());

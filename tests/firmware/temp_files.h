@@ -1,22 +1,19 @@
 #pragma once
 // A temporary folder for file tests, removed with its contents at the end of the test.
-#include <unistd.h>
-
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "support/temp_path.h"
+
 namespace vetra::test {
 
 class TempFolder {
  public:
   TempFolder() {
-    static std::atomic<int> counter{0};
-    path_ = std::filesystem::temp_directory_path() /
-            ("vetra-loader-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    path_ = UniqueTempPath("vetra-loader");
     std::filesystem::create_directories(path_);
   }
   ~TempFolder() {

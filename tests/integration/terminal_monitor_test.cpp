@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/receiver_port.h"
+#include "link/file_sink.h"
 #include "sim/virtual_receiver.h"
 
 namespace vetra {
@@ -91,9 +92,10 @@ TEST_F(TerminalMonitorTest, JsonLinesPerUpdateAndTheRawLog) {
   options.json = true;
   options.echo = true;
   TerminalMonitor monitor(options, [this](std::string_view lines) { out.Add(lines); });
-  std::FILE* log = std::fopen(logPath.c_str(), "wb");
-  ASSERT_NE(log, nullptr);
-  ASSERT_TRUE(monitor.AttachLog(log));
+  std::string error;
+  auto log = FileSink::Open(logPath, error);
+  ASSERT_NE(log, nullptr) << error;
+  ASSERT_TRUE(monitor.AttachLog(std::move(log)));
   monitor.Start(std::move(port));
   ASSERT_TRUE(out.WaitFor([](const std::string& text, bool) {
     return Count(text, "\"source\": \"nmea\"") >= 3 && Count(text, "$GPGGA") >= 2;
@@ -114,9 +116,10 @@ TEST_F(TerminalMonitorTest, JsonLinesPerUpdateAndTheRawLog) {
 TEST_F(TerminalMonitorTest, AReceiverUnpluggedStopsMonitoringAndKeepsTheLog) {
   TerminalMonitor monitor({}, [this](std::string_view lines) { out.Add(lines); });
   monitor.SetFailureCallback([this] { out.Fail(); });
-  std::FILE* log = std::fopen(logPath.c_str(), "wb");
-  ASSERT_NE(log, nullptr);
-  ASSERT_TRUE(monitor.AttachLog(log));
+  std::string error;
+  auto log = FileSink::Open(logPath, error);
+  ASSERT_NE(log, nullptr) << error;
+  ASSERT_TRUE(monitor.AttachLog(std::move(log)));
   monitor.Start(std::move(port));
   ASSERT_TRUE(out.WaitFor([](const std::string& text, bool) { return Count(text, "UTC") >= 2; }));
   receiver->DropLine();

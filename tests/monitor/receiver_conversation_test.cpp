@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "link/file_sink.h"
 #include "link/frame.h"
 #include "support/fake_clock.h"
 #include "support/scripted_port.h"
@@ -180,6 +181,11 @@ std::filesystem::path TempPath(const std::string& name) {
   return std::filesystem::path(::testing::TempDir()) / ("conversation_" + name);
 }
 
+std::unique_ptr<IByteSink> File(const std::filesystem::path& path) {
+  std::string error;
+  return FileSink::Open(path.string(), error);
+}
+
 // --- One pass at a time --------------------------------------------------------------------------
 
 class ConversationPass : public ::testing::Test {
@@ -327,13 +333,8 @@ TEST_F(ConversationPass, RestartMonitoringResetsThePortAndDiscardsWhatWasQueued)
 TEST_F(ConversationPass, RawLogHoldsExactlyTheReceivedBytes) {
   Start(/*hostMode=*/true);
   const auto path = TempPath("raw.bin");
-  std::FILE* log = std::fopen(path.string().c_str(), "wb");
-  ASSERT_NE(log, nullptr);
-  ASSERT_TRUE(conversation->AttachLog(log));
-
-  std::FILE* second = std::fopen(TempPath("second.bin").string().c_str(), "wb");
-  EXPECT_FALSE(conversation->AttachLog(second));  // one capture at a time; the refused file stays
-  std::fclose(second);
+  ASSERT_TRUE(conversation->AttachLog(File(path)));
+  EXPECT_FALSE(conversation->AttachLog(File(TempPath("second.bin"))));  // one capture at a time
 
   const std::string binary("\x00\xFF%%\x0D\x0A\x00", 7);
   const std::vector<std::string> chunks = {kGga, binary, "U", "plain", ClockSolution(7)};
@@ -348,14 +349,13 @@ TEST_F(ConversationPass, RawLogHoldsExactlyTheReceivedBytes) {
   EXPECT_EQ(ReadFile(path), expected);
 
   // The slot is free again.
-  std::FILE* next = std::fopen(TempPath("next.bin").string().c_str(), "wb");
-  EXPECT_TRUE(conversation->AttachLog(next));
+  EXPECT_TRUE(conversation->AttachLog(File(TempPath("next.bin"))));
 }
 
 TEST_F(ConversationPass, ReadFailureStopsReadingClosesTheLogAndTellsTheDisplayOnce) {
   Start();
   const auto path = TempPath("failure.bin");
-  ASSERT_TRUE(conversation->AttachLog(std::fopen(path.string().c_str(), "wb")));
+  ASSERT_TRUE(conversation->AttachLog(File(path)));
   port.QueueRead("first bytes " + kGga);
   port.QueueFailure();
   port.QueueRead("never read");
@@ -378,7 +378,7 @@ TEST_F(ConversationPass, ReadFailureStopsReadingClosesTheLogAndTellsTheDisplayOn
 // reason; monitoring goes on and the slot is free again.
 TEST_F(ConversationPass, ACaptureThatCannotBeWrittenIsClosedAndToldOnce) {
   Start();
-  ASSERT_TRUE(conversation->AttachLog(std::fopen("/dev/full", "wb")));
+  ASSERT_TRUE(conversation->AttachLog(File("/dev/full")));
   port.QueueRead(kGga);
   port.QueueRead(kGga);
   Passes(3);

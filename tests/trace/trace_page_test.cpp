@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 namespace vetra {
@@ -48,7 +49,7 @@ class TracePage : public testing::Test {
     std::filesystem::create_directories(dir_);
   }
   ~TracePage() override {
-    if (attached_) std::fclose(attached_);
+    attached_.reset();  // closed first: Windows removes no open file
     std::filesystem::remove_all(dir_);
   }
   TTracePage::Hooks Hooks() {
@@ -58,10 +59,9 @@ class TracePage : public testing::Test {
       posted_.push_back({std::move(exchange), std::move(done)});
       return true;
     };
-    hooks.attachCapture = [this](std::FILE* f, const std::string&) {
+    hooks.attachCapture = [this](std::unique_ptr<IByteSink> f, const std::string&) {
       if (slotTaken_) return false;
-      if (attached_) std::fclose(attached_);
-      attached_ = f;
+      attached_ = std::move(f);
       return true;
     };
     hooks.closeCapture = [this] { closed_++; };
@@ -84,7 +84,7 @@ class TracePage : public testing::Test {
   std::vector<PostedExchange> posted_;
   size_t answered_ = 0;
   std::vector<ReadEvent> events_;
-  std::FILE* attached_ = nullptr;
+  std::unique_ptr<IByteSink> attached_;
   bool slotTaken_ = false;
   int closed_ = 0;
 };

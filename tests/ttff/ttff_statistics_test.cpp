@@ -1,11 +1,11 @@
 // The figures beside the mean and the CSV of every restart.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "support/temp_path.h"
 #include "ttff/ttff_statistics.h"
 
 namespace vetra {
@@ -76,8 +76,7 @@ TEST(TtffCsv, OneLinePerRestartWithWhyItCountedOrNot) {
 }
 
 TEST(TtffCsv, WritesTheFileWholeOrNotAtAll) {
-  const auto folder =
-      std::filesystem::temp_directory_path() / ("vetra-ttff-csv-" + std::to_string(::getpid()));
+  const auto folder = test::UniqueTempPath("vetra-ttff-csv");
   std::filesystem::create_directories(folder);
   const std::string path = (folder / "ttff.csv").string();
   const std::vector<TtffCycle> cycles = {Cycle(1, CycleOutcome::Counted, 31)};
