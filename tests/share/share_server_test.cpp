@@ -118,10 +118,11 @@ class ShareServerTest : public ::testing::Test {
   }
   static std::string Mark(int n) { return "mark " + std::to_string(n) + " "; }
 
-  ShareServer server;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<ShareServer::EventKind> events_;
+  // Last, so that it is destroyed first: its thread tells the events above until it has stopped.
+  ShareServer server;
 };
 
 TEST_F(ShareServerTest, AHostileClientIsDroppedAndTheOthersStreamGoesOn) {
