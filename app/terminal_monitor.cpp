@@ -68,6 +68,9 @@ void TerminalMonitor::ShowPass(const PassValue& pass) {
   }
   if (!lines_.empty() && output_) output_(lines_);
   if (options_.alsoShowTo != nullptr) options_.alsoShowTo->ShowPass(pass);
+  if (pass.captureFailure && !logFailed_.exchange(true) && onLogFailure_) {
+    onLogFailure_(pass.captureFailure->reason);
+  }
   if (pass.portFailed && !portFailed_.exchange(true) && onFailure_) onFailure_();
 }
 

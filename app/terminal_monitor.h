@@ -61,6 +61,12 @@ class TerminalMonitor final : private IPassDisplay {
   // Called once, on the conversation's thread, when the port failed.
   void SetFailureCallback(std::function<void()> onFailure) { onFailure_ = std::move(onFailure); }
   bool portFailed() const { return portFailed_; }
+  // Called once, on the conversation's thread, with the system's reason when the log could not be
+  // written: the log is closed with what was written before, the monitoring goes on.
+  void SetLogFailureCallback(std::function<void(const std::string& reason)> onLogFailure) {
+    onLogFailure_ = std::move(onLogFailure);
+  }
+  bool logFailed() const { return logFailed_; }
   uint64_t updates() const { return updates_; }
   // The line's health since Start, as `vetra monitor --health` prints it (monitor/line_health.h):
   // "health: 480 B/s, ...", with a hint when something is wrong.
@@ -78,7 +84,9 @@ class TerminalMonitor final : private IPassDisplay {
   LineHealthMeter health_;
   ReceiverStores stores_;
   std::function<void()> onFailure_;
+  std::function<void(const std::string&)> onLogFailure_;
   std::atomic<bool> portFailed_{false};
+  std::atomic<bool> logFailed_{false};
   std::atomic<uint64_t> updates_{0};
   std::string lines_;
   GpsdReportMaker gpsdReports_;

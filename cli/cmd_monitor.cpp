@@ -8,7 +8,8 @@
 // --log writes every byte received, unchanged (the raw receive log). --baud is the line rate
 // (default 4800, the program's own start rate; `vetra scan` finds the receiver's).
 // Exit status: 0 after Ctrl-C; 1 when the port does not open or fails (the receiver unplugged:
-// the log then holds every byte received); 2 for a usage error.
+// the log then holds every byte received) or when the log could not be written (said at once on
+// stderr; the monitoring goes on); 2 for a usage error.
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -76,6 +77,12 @@ int Monitor(const MonitorArgs& args) {
     std::fflush(stdout);
   });
   monitor.SetFailureCallback([&stop] { stop.Stop(); });
+  monitor.SetLogFailureCallback([&args](const std::string& reason) {
+    std::fprintf(stderr,
+                 "vetra monitor: writing the log '%s' failed: %s; it was closed with what was "
+                 "written before, monitoring goes on\n",
+                 args.log.c_str(), reason.c_str());
+  });
   if (log != nullptr) monitor.AttachLog(std::move(log));
   monitor.Start(std::move(port));
 
@@ -89,11 +96,12 @@ int Monitor(const MonitorArgs& args) {
   }
   monitor.Stop();
   if (monitor.portFailed()) {
-    std::fprintf(stderr, "vetra monitor: the receiver's port failed (unplugged?)%s\n",
-                 args.log.empty() ? "" : "; the log holds every byte received");
+    std::fprintf(
+        stderr, "vetra monitor: the receiver's port failed (unplugged?)%s\n",
+        args.log.empty() || monitor.logFailed() ? "" : "; the log holds every byte received");
     return 1;
   }
-  return 0;
+  return monitor.logFailed() ? 1 : 0;
 }
 
 const CommandRegistration kMonitor{

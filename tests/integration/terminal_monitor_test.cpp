@@ -130,6 +130,24 @@ TEST_F(TerminalMonitorTest, AReceiverUnpluggedStopsMonitoringAndKeepsTheLog) {
   monitor.Stop();  // and stopping afterwards is harmless
 }
 
+TEST_F(TerminalMonitorTest, ALogThatCannotBeWrittenIsToldOnceAndMonitoringGoesOn) {
+  TerminalMonitor monitor({}, [this](std::string_view lines) { out.Add(lines); });
+  std::vector<std::string> reasons;  // written on the conversation's thread, read after Stop
+  monitor.SetLogFailureCallback(
+      [&reasons](const std::string& reason) { reasons.push_back(reason); });
+  std::string error;
+  auto log = FileSink::Open("/dev/full", error);
+  ASSERT_NE(log, nullptr) << error;
+  ASSERT_TRUE(monitor.AttachLog(std::move(log)));
+  monitor.Start(std::move(port));
+  ASSERT_TRUE(out.WaitFor([](const std::string& text, bool) { return Count(text, "UTC") >= 2; }));
+  monitor.Stop();
+  EXPECT_TRUE(monitor.logFailed());
+  ASSERT_EQ(reasons.size(), 1u);
+  EXPECT_NE(reasons[0].find("No space left"), std::string::npos) << reasons[0];
+  EXPECT_FALSE(monitor.portFailed());
+}
+
 TEST(PrintableEcho, ControlAndHighBytesEscaped) {
   EXPECT_EQ(PrintableEcho("$GPGGA,1*00"), "$GPGGA,1*00");
   EXPECT_EQ(PrintableEcho(std::string_view("%%\xF2\x80\x01", 5)), "%%\\xF2\\x80\\x01");
