@@ -176,8 +176,8 @@ std::optional<EncodeArguments::Position> WaitForFix(ReceiverSession& session, in
   switch (
       session.WaitUntil([](const SessionState& s) { return s.lastFix.has_value(); }, deadline)) {
     case ReceiverSession::WaitResult::Done: {
-      const SignedPosition position = PositionOf(*session.Snapshot().lastFix);
-      return EncodeArguments::Position{position.latitudeDeg, position.longitudeDeg};
+      const FixSample fix = *session.Snapshot().lastFix;
+      return EncodeArguments::Position{fix.latitudeDeg, fix.longitudeDeg};
     }
     case ReceiverSession::WaitResult::TimedOut:
       std::fprintf(stderr, "%s: no fix from the receiver within %d s; nothing sent\n", kProgram,

@@ -166,9 +166,8 @@ void ReceiverSession::Captured(int count, uint64_t recordsFound, bool writeFaile
 void ReceiverSession::ShowPass(const PassValue& pass) {
   std::lock_guard lock(mutex_);
   bool changed = false;
-  for (const auto* update : {&pass.navigation, &pass.binaryNavigation}) {
-    if (!*update || (*update)->record.fixMode == 0) continue;
-    state_.lastFix = (*update)->record;
+  if (!pass.fixes.empty()) {
+    state_.lastFix = pass.fixes.back();
     changed = true;
   }
   if (pass.portFailed) {

@@ -30,6 +30,7 @@
 
 #include "app/receiver_port.h"
 #include "model/receiver_stores.h"
+#include "monitor/fix_sample.h"
 #include "monitor/receiver_conversation.h"
 
 namespace vetra::cli {
@@ -47,7 +48,9 @@ struct SessionState {
   Clock::time_point lastActivity;  // the last captured byte
   bool portFailed = false;
   bool interrupted = false;
-  std::optional<TNavRecord> lastFix;  // the last navigation record with a fix (Sync's position)
+  // The last position update with a 2D or 3D fix (Sync's position): a sentence or frame that gave
+  // a position, never a record whose fix mode came before its first position.
+  std::optional<FixSample> lastFix;
 };
 
 class ReceiverSession final : private IPassDisplay {

@@ -11,7 +11,7 @@
 
 #include "commands/command_descriptor.h"
 #include "commands/encoders.h"
-#include "commands/panel_specs.h"
+#include "commands/panel_control_rows.h"
 
 namespace vetra {
 
@@ -41,7 +41,7 @@ namespace catalogue_rows {
 
 using enum PanelId;
 using Kind = ExpectedReply::Kind;
-using namespace panel_specs;
+using namespace panel_control_rows;
 
 // Minimum levels of the receiver's own catalogue that are no level a user can have: Set Factory
 // Default is listed at every level, host mode included; the store commands, Update Rate, Set GPIO
@@ -56,7 +56,7 @@ constexpr ExpectedReply StoreRead(uint8_t id) { return {Kind::StoreRead, id}; }
 inline bool ReadsCustomizedId(const Panels& panels) { return panels.pnCustomizedID.rgCID == 0; }
 
 inline constexpr uint8_t F1 = kClassCommand;
-inline constexpr std::span<const ControlSpec> kNone{};
+inline constexpr std::span<const ControlDescriptor> kNone{};
 
 inline constexpr CommandDescriptor kRows[] = {
     {"", F1, 0x00, kEveryLevel, pnNothing, kNone, nullptr, kAck},

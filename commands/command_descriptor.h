@@ -94,7 +94,7 @@ struct FieldWidth {
 inline constexpr FieldWidth kU8{8, false}, kS8{8, true}, kU16{16, false}, kS16{16, true},
     kU32{32, false}, kS32{32, true}, kF64{64, true};
 
-struct ControlSpec {
+struct ControlDescriptor {
   std::string_view name;  // the widget's objectName and the NAME of NAME=VALUE
   ControlKind kind = ControlKind::Text;
   BindValue bind = nullptr;
@@ -110,63 +110,64 @@ struct ControlSpec {
   std::span<const std::string_view> items{};   // a choice's items; empty: the panel holds them
   bool (*shownAt)(int accessLevel) = nullptr;  // nullptr: shown wherever the command is listed
 
-  constexpr ControlSpec MaxLength(size_t characters) const {
-    ControlSpec c = *this;
+  constexpr ControlDescriptor MaxLength(size_t characters) const {
+    ControlDescriptor c = *this;
     c.maxLength = characters;
     return c;
   }
-  constexpr ControlSpec ShownWhen(bool (*rule)(int)) const {
-    ControlSpec c = *this;
+  constexpr ControlDescriptor ShownWhen(bool (*rule)(int)) const {
+    ControlDescriptor c = *this;
     c.shownAt = rule;
     return c;
   }
-  constexpr ControlSpec DegreesMinutes() const {
-    ControlSpec c = *this;
+  constexpr ControlDescriptor DegreesMinutes() const {
+    ControlDescriptor c = *this;
     c.degreesMinutes = true;
     return c;
   }
 };
 
-constexpr ControlSpec MakeControl(std::string_view name, ControlKind kind, BindValue bind) {
-  ControlSpec c;
+constexpr ControlDescriptor MakeControl(std::string_view name, ControlKind kind, BindValue bind) {
+  ControlDescriptor c;
   c.name = name;
   c.kind = kind;
   c.bind = bind;
   return c;
 }
-constexpr ControlSpec NumberControl(std::string_view name, ControlKind kind, BindValue bind,
-                                    FieldWidth field, double minimum, double maximum) {
-  ControlSpec c = MakeControl(name, kind, bind);
+constexpr ControlDescriptor NumberControl(std::string_view name, ControlKind kind, BindValue bind,
+                                          FieldWidth field, double minimum, double maximum) {
+  ControlDescriptor c = MakeControl(name, kind, bind);
   c.field = field;
   c.minimum = minimum;
   c.maximum = maximum;
   return c;
 }
 // An integer edit accepting the field's whole range, or [minimum, maximum].
-constexpr ControlSpec IntegerControl(std::string_view name, BindValue bind, FieldWidth field) {
+constexpr ControlDescriptor IntegerControl(std::string_view name, BindValue bind,
+                                           FieldWidth field) {
   return NumberControl(name, ControlKind::Integer, bind, field, field.lowest(), field.highest());
 }
-constexpr ControlSpec IntegerControl(std::string_view name, BindValue bind, FieldWidth field,
-                                     double minimum, double maximum) {
+constexpr ControlDescriptor IntegerControl(std::string_view name, BindValue bind, FieldWidth field,
+                                           double minimum, double maximum) {
   return NumberControl(name, ControlKind::Integer, bind, field, minimum, maximum);
 }
-constexpr ControlSpec HexControl(std::string_view name, BindValue bind, FieldWidth field) {
+constexpr ControlDescriptor HexControl(std::string_view name, BindValue bind, FieldWidth field) {
   return NumberControl(name, ControlKind::Hex, bind, field, field.lowest(), field.highest());
 }
-constexpr ControlSpec RealControl(std::string_view name, BindValue bind, double minimum,
-                                  double maximum) {
+constexpr ControlDescriptor RealControl(std::string_view name, BindValue bind, double minimum,
+                                        double maximum) {
   return NumberControl(name, ControlKind::Real, bind, kF64, minimum, maximum);
 }
-constexpr ControlSpec TextControl(std::string_view name, BindValue bind, size_t maxLength) {
+constexpr ControlDescriptor TextControl(std::string_view name, BindValue bind, size_t maxLength) {
   return MakeControl(name, ControlKind::Text, bind).MaxLength(maxLength);
 }
-constexpr ControlSpec ChoiceControl(std::string_view name, BindValue bind,
-                                    std::span<const std::string_view> items = {}) {
-  ControlSpec c = MakeControl(name, ControlKind::Choice, bind);
+constexpr ControlDescriptor ChoiceControl(std::string_view name, BindValue bind,
+                                          std::span<const std::string_view> items = {}) {
+  ControlDescriptor c = MakeControl(name, ControlKind::Choice, bind);
   c.items = items;
   return c;
 }
-constexpr ControlSpec CheckControl(std::string_view name, BindValue bind) {
+constexpr ControlDescriptor CheckControl(std::string_view name, BindValue bind) {
   return MakeControl(name, ControlKind::Check, bind);
 }
 
@@ -220,7 +221,7 @@ ValueRef Element(void* panelSet) {
 // The binding is not compared here: with the sanitizers on, GCC will not compare the address of
 // a function template with null in a constant expression. Every binding is used when the panels
 // are built, so a missing one fails the first GUI test that opens its page.
-constexpr bool ControlIsConsistent(const ControlSpec& c) {
+constexpr bool ControlIsConsistent(const ControlDescriptor& c) {
   if (c.name.empty()) return false;
   if (!IsNumber(c.kind)) {
     return c.field.bits == 0 && c.minimum == 0 && c.maximum == 0 && !c.degreesMinutes &&
@@ -241,7 +242,7 @@ constexpr bool ControlIsConsistent(const ControlSpec& c) {
   return inField(c.minimum) && inField(c.maximum);
 }
 
-constexpr bool ControlsAreConsistent(std::span<const ControlSpec> controls) {
+constexpr bool ControlsAreConsistent(std::span<const ControlDescriptor> controls) {
   for (size_t i = 0; i < controls.size(); ++i) {
     if (!ControlIsConsistent(controls[i])) return false;
     for (size_t j = 0; j < i; ++j) {
@@ -306,7 +307,7 @@ struct CommandDescriptor {
   uint8_t id = 0;  // message id, the byte after the class byte
   int minLevel = kUserLevel;
   PanelId panel = PanelId::pnNothing;
-  std::span<const ControlSpec> controls;
+  std::span<const ControlDescriptor> controls;
   Encoder encode = nullptr;  // nullptr (and not extended): the command sends nothing
   ExpectedReply reply;
   ChipSet chips = kEveryChip;

@@ -18,7 +18,7 @@ int DigitsOf(double magnitude, int base) {
   return digits;
 }
 
-double LargestMagnitude(const ControlSpec& c) {
+double LargestMagnitude(const ControlDescriptor& c) {
   return std::max(std::fabs(c.minimum), std::fabs(c.maximum));
 }
 
@@ -68,7 +68,7 @@ struct Whole {
   long long value = 0;
 };
 
-Whole ReadWhole(const ControlSpec& c, std::string_view text, int base, bool signAllowed) {
+Whole ReadWhole(const ControlDescriptor& c, std::string_view text, int base, bool signAllowed) {
   Whole w;
   bool negative = false;
   if (signAllowed && !text.empty() && (text[0] == '+' || text[0] == '-')) {
@@ -93,7 +93,7 @@ Whole ReadWhole(const ControlSpec& c, std::string_view text, int base, bool sign
   return w;
 }
 
-bool WholeInRange(const ControlSpec& c, long long value) {
+bool WholeInRange(const ControlDescriptor& c, long long value) {
   if (static_cast<double>(value) < c.minimum || static_cast<double>(value) > c.maximum) {
     return false;
   }
@@ -105,7 +105,7 @@ bool WholeInRange(const ControlSpec& c, long long value) {
 enum class RealShape { Invalid, Partial, Complete };
 
 // sign? (digits ('.' digits?)? | '.' digits) (('e'|'E') sign? digits)?
-RealShape ShapeOfReal(const ControlSpec& c, std::string_view text) {
+RealShape ShapeOfReal(const ControlDescriptor& c, std::string_view text) {
   enum { kStart, kSign, kInt, kPointAfterInt, kPointAlone, kFraction, kExp, kExpSign, kExpDigits };
   int state = kStart;
   for (char ch : text) {
@@ -180,7 +180,7 @@ std::optional<double> RealValue(std::string_view text) {
 
 // --- Texts --------------------------------------------------------------------------------------
 
-bool TextFits(const ControlSpec& c, std::string_view text) {
+bool TextFits(const ControlDescriptor& c, std::string_view text) {
   const std::optional<std::string> bytes = SingleByteText(text);
   return bytes && (c.maxLength == 0 || bytes->size() <= c.maxLength);
 }
@@ -199,7 +199,7 @@ std::string Number(double value, bool hex) {
 
 }  // namespace
 
-TypedState JudgeTyped(const ControlSpec& c, std::string_view text) {
+TypedState JudgeTyped(const ControlDescriptor& c, std::string_view text) {
   if (text.empty()) return TypedState::Acceptable;
   if (c.kind == ControlKind::Text) {
     return TextFits(c, text) ? TypedState::Acceptable : TypedState::Invalid;
@@ -227,14 +227,14 @@ TypedState JudgeTyped(const ControlSpec& c, std::string_view text) {
   }
 }
 
-std::optional<std::string> Refusal(const ControlSpec& c, std::string_view text) {
+std::optional<std::string> Refusal(const ControlDescriptor& c, std::string_view text) {
   if (!IsEdit(c.kind)) return std::nullopt;
   // Typing judges a prefix; a whole value must be accepted itself.
   if (JudgeTyped(c, text) == TypedState::Acceptable) return std::nullopt;
   return AcceptedValues(c);
 }
 
-std::string AcceptedValues(const ControlSpec& c) {
+std::string AcceptedValues(const ControlDescriptor& c) {
   const std::string range = " from " + Number(c.minimum, c.kind == ControlKind::Hex) + " to " +
                             Number(c.maximum, c.kind == ControlKind::Hex);
   switch (c.kind) {
@@ -260,7 +260,7 @@ std::optional<RefusedValue> FirstRefusedValue(const std::vector<ControlRef>& con
   for (const ControlRef& control : controls) {
     if (!IsEdit(control.kind()) || control.value.text == nullptr) continue;
     const std::string& text = *control.value.text;
-    if (auto accepted = Refusal(*control.spec, text)) {
+    if (auto accepted = Refusal(*control.descriptor, text)) {
       return RefusedValue{control.name(), text, std::move(*accepted)};
     }
   }

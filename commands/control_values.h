@@ -31,12 +31,12 @@ enum class TypedState {
   Intermediate,  // may still become accepted: "-", "6378137e", a value out of range
   Acceptable,
 };
-TypedState JudgeTyped(const ControlSpec& control, std::string_view text);
+TypedState JudgeTyped(const ControlDescriptor& control, std::string_view text);
 
 // nullopt when the control accepts the text as a whole; otherwise what it accepts.
-std::optional<std::string> Refusal(const ControlSpec& control, std::string_view text);
+std::optional<std::string> Refusal(const ControlDescriptor& control, std::string_view text);
 // "a whole number from 1 to 5", "hexadecimal digits from 0 to FFFFFFFF", ...
-std::string AcceptedValues(const ControlSpec& control);
+std::string AcceptedValues(const ControlDescriptor& control);
 
 struct RefusedValue {
   std::string control;   // the control's name

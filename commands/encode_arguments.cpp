@@ -22,7 +22,7 @@ std::string ControlNames(const std::vector<ControlRef>& controls) {
   for (const ControlRef& c : controls) {
     if (c.hidden) continue;
     if (!names.empty()) names += ", ";
-    names += c.spec->name;
+    names += c.descriptor->name;
   }
   return names.empty() ? "none" : names;
 }
@@ -87,7 +87,7 @@ PreparedCommand PrepareCommand(const EncodeArguments& arguments) {
     const std::string_view value = std::string_view(assignment).substr(equals + 1);
     const ControlRef* control = nullptr;
     for (const ControlRef& c : controls) {
-      if (c.spec->name == name) control = &c;
+      if (c.descriptor->name == name) control = &c;
     }
     if (!control) {
       return fail("'" + std::string(entry.treeText) + "' has no control '" + name +
@@ -98,7 +98,7 @@ PreparedCommand PrepareCommand(const EncodeArguments& arguments) {
                   "' at access level " + std::to_string(arguments.accessLevel));
     }
     if (auto error = SetControl(*control, value)) return fail(*error);
-    if (auto accepted = Refusal(*control->spec, value)) {
+    if (auto accepted = Refusal(*control->descriptor, value)) {
       return fail(RefusalText(name, {name, std::string(value), *accepted}),
                   EncodeReport::Status::Refused);
     }

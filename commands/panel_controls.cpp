@@ -25,20 +25,20 @@ std::string_view Trim(std::string_view s) {
 
 }  // namespace
 
-std::vector<ControlRef> BindControls(std::span<const ControlSpec> specs, void* panelSet,
+std::vector<ControlRef> BindControls(std::span<const ControlDescriptor> descriptors, void* panelSet,
                                      int accessLevel) {
   std::vector<ControlRef> controls;
-  controls.reserve(specs.size());
-  for (const ControlSpec& spec : specs) {
-    ControlRef c{&spec, spec.bind(panelSet), {}, false};
-    if (spec.kind == ControlKind::Choice) {
+  controls.reserve(descriptors.size());
+  for (const ControlDescriptor& descriptor : descriptors) {
+    ControlRef c{&descriptor, descriptor.bind(panelSet), {}, false};
+    if (descriptor.kind == ControlKind::Choice) {
       if (c.value.items != nullptr) {
         c.items = *c.value.items;
       } else {
-        c.items.assign(spec.items.begin(), spec.items.end());
+        c.items.assign(descriptor.items.begin(), descriptor.items.end());
       }
     }
-    c.hidden = spec.shownAt != nullptr && !spec.shownAt(accessLevel);
+    c.hidden = descriptor.shownAt != nullptr && !descriptor.shownAt(accessLevel);
     controls.push_back(std::move(c));
   }
   return controls;

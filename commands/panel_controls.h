@@ -15,13 +15,13 @@
 namespace vetra {
 
 struct ControlRef {
-  const ControlSpec* spec = nullptr;
+  const ControlDescriptor* descriptor = nullptr;
   ValueRef value;
   std::vector<std::string> items;  // a choice's items, position 0 first
   bool hidden = false;             // not shown at the access level (the user cannot change it)
 
-  std::string name() const { return std::string(spec->name); }
-  ControlKind kind() const { return spec->kind; }
+  std::string name() const { return std::string(descriptor->name); }
+  ControlKind kind() const { return descriptor->kind; }
 };
 
 // Commands whose panel, controls and encoder live outside this library (the trace logger's three
@@ -35,8 +35,8 @@ class ICommandExtension {
   virtual Encoded Encode(const EncodeInput& input) = 0;
 };
 
-// Binds the specs to the panel set they belong to (`panelSet` is what their binders expect).
-std::vector<ControlRef> BindControls(std::span<const ControlSpec> specs, void* panelSet,
+// Binds the descriptors to the panel set they belong to (`panelSet` is what their binders expect).
+std::vector<ControlRef> BindControls(std::span<const ControlDescriptor> descriptors, void* panelSet,
                                      int accessLevel);
 
 // The controls of catalogue command `number`: its row's, bound to `panels`, or the extension's.

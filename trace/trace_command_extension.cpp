@@ -7,13 +7,13 @@ using Extension = TraceCommandExtension;
 template <auto Panel, auto Member>
 inline constexpr BindValue kField = &bind::Field<Panel, Member>;
 
-constexpr ControlSpec kRecordControls[] = {
+constexpr ControlDescriptor kRecordControls[] = {
     ChoiceControl("rgTraceRecordAction",
                   kField<&Extension::record, &TraceRecordPanel::rgTraceRecordAction>,
                   kTraceRecordActions),
 };
 
-constexpr ControlSpec kReadControls[] = {
+constexpr ControlDescriptor kReadControls[] = {
     ChoiceControl("rgTraceReadAction", kField<&Extension::read, &TraceReadPanel::rgTraceReadAction>,
                   kTraceReadActions),
     ChoiceControl("rgTraceBaud", kField<&Extension::read, &TraceReadPanel::rgTraceBaud>,
@@ -24,7 +24,7 @@ constexpr ControlSpec kReadControls[] = {
 // its highest value at 23592 km/h.
 template <auto Member>
 inline constexpr BindValue kMaintain = kField<&Extension::maintain, Member>;
-constexpr ControlSpec kMaintainControls[] = {
+constexpr ControlDescriptor kMaintainControls[] = {
     ChoiceControl("rgTraceStatus", kMaintain<&MaintainTracePanel::rgTraceStatus>,
                   kTraceStatusActions),
     CheckControl("chStopOnFull", kMaintain<&MaintainTracePanel::chStopOnFull>),
@@ -39,7 +39,7 @@ static_assert(ControlsAreConsistent(kRecordControls) && ControlsAreConsistent(kR
 
 }  // namespace
 
-std::span<const ControlSpec> TraceCommandExtension::ControlSpecs(int number) {
+std::span<const ControlDescriptor> TraceCommandExtension::ControlDescriptors(int number) {
   if (number == kCmdTraceRecord) return kRecordControls;
   if (number == kCmdTraceRead) return kReadControls;
   if (number == kCmdTraceMaintain) return kMaintainControls;
@@ -47,7 +47,7 @@ std::span<const ControlSpec> TraceCommandExtension::ControlSpecs(int number) {
 }
 
 std::vector<ControlRef> TraceCommandExtension::Controls(int number, int accessLevel) {
-  return BindControls(ControlSpecs(number), this, accessLevel);
+  return BindControls(ControlDescriptors(number), this, accessLevel);
 }
 
 Encoded TraceCommandExtension::Encode(const EncodeInput& input) {

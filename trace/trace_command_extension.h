@@ -20,7 +20,7 @@ class TraceCommandExtension final : public ICommandExtension {
   Encoded Encode(const EncodeInput& input) override;
 
   // The controls of catalogue command `number`'s panel (none for the other commands).
-  static std::span<const ControlSpec> ControlSpecs(int number);
+  static std::span<const ControlDescriptor> ControlDescriptors(int number);
 
   TraceRecordPanel record;
   TraceReadPanel read;

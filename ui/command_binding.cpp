@@ -22,7 +22,7 @@ T* Child(const QWidget* panel, std::string_view name) {
 // (a text goes to the receiver one byte per character, each U+0000..U+00FF).
 void ReadControls(const QWidget* panel, const std::vector<ControlRef>& controls) {
   for (const ControlRef& control : controls) {
-    const std::string_view name = control.spec->name;
+    const std::string_view name = control.descriptor->name;
     if (IsEdit(control.kind())) {
       if (auto* edit = Child<QLineEdit>(panel, name)) {
         *control.value.text = edit->text().toUtf8().toStdString();
@@ -38,13 +38,13 @@ void ReadControls(const QWidget* panel, const std::vector<ControlRef>& controls)
 
 void WriteControls(QWidget* panel, const std::vector<ControlRef>& controls) {
   for (const ControlRef& control : controls) {
-    const std::string_view name = control.spec->name;
+    const std::string_view name = control.descriptor->name;
     if (IsEdit(control.kind())) {
       if (auto* edit = Child<QLineEdit>(panel, name)) {
-        const size_t maxLength = control.spec->maxLength;
+        const size_t maxLength = control.descriptor->maxLength;
         if (maxLength > 0) edit->setMaxLength(static_cast<int>(maxLength));
         if (edit->validator() == nullptr)
-          edit->setValidator(new ControlValidator(*control.spec, edit));
+          edit->setValidator(new ControlValidator(*control.descriptor, edit));
         const std::string& value = *control.value.text;
         const QString text = QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
         if (edit->text() != text) edit->setText(text);
@@ -62,7 +62,7 @@ std::vector<std::string> MissingControls(const QWidget* panel,
                                          const std::vector<ControlRef>& controls) {
   std::vector<std::string> missing;
   for (const ControlRef& control : controls) {
-    const std::string_view name = control.spec->name;
+    const std::string_view name = control.descriptor->name;
     bool found = false;
     if (IsEdit(control.kind())) {
       found = Child<QLineEdit>(panel, name) != nullptr;

@@ -4,7 +4,7 @@
 
 namespace vetra::ui {
 
-ControlValidator::ControlValidator(const ControlSpec& control, QObject* parent)
+ControlValidator::ControlValidator(const ControlDescriptor& control, QObject* parent)
     : QValidator(parent), control_(control) {}
 
 QValidator::State ControlValidator::validate(QString& input, int&) const {

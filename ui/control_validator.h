@@ -12,11 +12,11 @@ namespace vetra::ui {
 
 class ControlValidator final : public QValidator {
  public:
-  ControlValidator(const ControlSpec& control, QObject* parent);
+  ControlValidator(const ControlDescriptor& control, QObject* parent);
   State validate(QString& input, int& position) const override;
 
  private:
-  const ControlSpec& control_;
+  const ControlDescriptor& control_;
 };
 
 }  // namespace vetra::ui

@@ -11,14 +11,14 @@
 namespace vetra {
 namespace {
 
-const ControlSpec& Spec(std::string_view name) {
+const ControlDescriptor& DescriptorOf(std::string_view name) {
   for (const CommandDescriptor& row : Catalogue()) {
-    for (const ControlSpec& control : row.controls) {
+    for (const ControlDescriptor& control : row.controls) {
       if (control.name == name) return control;
     }
   }
   ADD_FAILURE() << "no control " << name;
-  static const ControlSpec none;
+  static const ControlDescriptor none;
   return none;
 }
 
@@ -100,9 +100,9 @@ TEST(ControlValues, EachEditTakesWhatItsRowAllows) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.control) + " '" + row.text + "'");
-    const ControlSpec& spec = Spec(row.control);
-    EXPECT_EQ(JudgeTyped(spec, row.text), row.typed);
-    EXPECT_EQ(!Refusal(spec, row.text).has_value(), row.accepted);
+    const ControlDescriptor& descriptor = DescriptorOf(row.control);
+    EXPECT_EQ(JudgeTyped(descriptor, row.text), row.typed);
+    EXPECT_EQ(!Refusal(descriptor, row.text).has_value(), row.accepted);
   }
 }
 
@@ -125,8 +125,8 @@ TEST(ControlValues, RefusalNamesTheFieldAndWhatItTakes) {
        "(U+0000 to U+00FF)"},
   };
   for (const auto& c : cases) {
-    const ControlSpec& spec = Spec(c.control);
-    const auto accepted = Refusal(spec, c.text);
+    const ControlDescriptor& descriptor = DescriptorOf(c.control);
+    const auto accepted = Refusal(descriptor, c.text);
     ASSERT_TRUE(accepted) << c.control;
     EXPECT_EQ(RefusalText(c.control, {c.control, c.text, *accepted}), c.expected);
   }

@@ -170,7 +170,7 @@ struct OneChoiceSet {
   OneChoicePanels record;
 };
 constexpr std::string_view kRecordActions[] = {"Stop log", "Start log"};
-constexpr ControlSpec kRecordControls[] = {
+constexpr ControlDescriptor kRecordControls[] = {
     ChoiceControl("rgTraceRecordAction",
                   &bind::Field<&OneChoiceSet::record, &OneChoicePanels::action>, kRecordActions)};
 

@@ -17,14 +17,14 @@
 #include "commands/conversions.h"
 #include "commands/panels.h"
 
-namespace vetra::panel_specs {
+namespace vetra::panel_control_rows {
 
 template <auto Panel, auto Member>
 inline constexpr BindValue kField = &bind::Field<Panel, Member>;
 
 template <auto Member>
 inline constexpr BindValue kRestart = kField<&Panels::pnRestart, Member>;
-inline constexpr ControlSpec kRestartControls[] = {
+inline constexpr ControlDescriptor kRestartControls[] = {
     ChoiceControl("SetStartMode",
                   &bind::ChoiceWithItems<&Panels::pnRestart, &pnRestartPanel::SetStartMode,
                                          &pnRestartPanel::SetStartModeItems>),
@@ -48,7 +48,7 @@ inline constexpr ControlSpec kRestartControls[] = {
         .ShownWhen(ShowsRestartTimeFields),
 };
 
-inline constexpr ControlSpec kCfgIOControls[] = {
+inline constexpr ControlDescriptor kCfgIOControls[] = {
     ChoiceControl("rgPort", kField<&Panels::pnCfgIO, &pnCfgIOPanel::rgPort>, kComPortItems),
     // At the user level only the first four rates are offered: the panel holds the list.
     ChoiceControl("rgBaud", &bind::ChoiceWithItems<&Panels::pnCfgIO, &pnCfgIOPanel::rgBaud,
@@ -59,13 +59,13 @@ inline constexpr ControlSpec kCfgIOControls[] = {
 // same edits, so the same limits (metres, signed 16 bits).
 template <auto Member>
 inline constexpr BindValue kDatum = kField<&Panels::pnSetDatum, Member>;
-inline constexpr ControlSpec kSetDatumControls[] = {
+inline constexpr ControlDescriptor kSetDatumControls[] = {
     IntegerControl("lbEdIdx", kDatum<&pnSetDatumPanel::lbEdIdx>, kU16).MaxLength(kLenientMaxLength),
     IntegerControl("lbDx", kDatum<&pnSetDatumPanel::lbDx>, kS16).MaxLength(kLenientMaxLength),
     IntegerControl("lbDy", kDatum<&pnSetDatumPanel::lbDy>, kS16).MaxLength(kLenientMaxLength),
     IntegerControl("lbDz", kDatum<&pnSetDatumPanel::lbDz>, kS16).MaxLength(kLenientMaxLength),
 };
-inline constexpr ControlSpec kExtDatumControls[] = {
+inline constexpr ControlDescriptor kExtDatumControls[] = {
     // Semi-major axis in metres and inverse flattening: every reference ellipsoid in use lies
     // well inside (6,377,000 m .. 6,378,400 m; 290 .. 301).
     RealControl("lbElpA", kDatum<&pnSetDatumPanel::lbElpA>, 6.0e6, 7.0e6),
@@ -77,7 +77,7 @@ inline constexpr ControlSpec kExtDatumControls[] = {
 
 template <auto Member>
 inline constexpr BindValue kNmea = kField<&Panels::pnCfgNmea, Member>;
-inline constexpr ControlSpec kCfgNmeaControls[] = {
+inline constexpr ControlDescriptor kCfgNmeaControls[] = {
     IntegerControl("lbGGA", kNmea<&pnCfgNmeaPanel::lbGGA>, kU8).MaxLength(kLenientMaxLength),
     IntegerControl("lbGSA", kNmea<&pnCfgNmeaPanel::lbGSA>, kU8).MaxLength(kLenientMaxLength),
     IntegerControl("lbGSV", kNmea<&pnCfgNmeaPanel::lbGSV>, kU8).MaxLength(kLenientMaxLength),
@@ -89,45 +89,45 @@ inline constexpr ControlSpec kCfgNmeaControls[] = {
         .ShownWhen(NeverShown),
 };
 
-inline constexpr ControlSpec kClkOffControls[] = {
+inline constexpr ControlDescriptor kClkOffControls[] = {
     IntegerControl("lbClockOffSet", kField<&Panels::pnClkOff, &pnClkOffPanel::lbClockOffSet>, kS32),
 };
 
-inline constexpr ControlSpec kBITControls[] = {
+inline constexpr ControlDescriptor kBITControls[] = {
     IntegerControl("lbItem", kField<&Panels::pnBIT, &pnBITPanel::lbItem>, kU8),
 };
 
 // Set ID and Query ID share the panel; Query ID's answer is shown in edModuleID.
-inline constexpr ControlSpec kIDControls[] = {
+inline constexpr ControlDescriptor kIDControls[] = {
     ChoiceControl("rgID", kField<&Panels::pnID, &pnIDPanel::rgID>, kIdKindItems),
     IntegerControl("edModuleID", kField<&Panels::pnID, &pnIDPanel::edModuleID>, kS32),
 };
 
 template <auto Member>
 inline constexpr BindValue kDop = kField<&Panels::pnDopMask, Member>;
-inline constexpr ControlSpec kDopMaskControls[] = {
+inline constexpr ControlDescriptor kDopMaskControls[] = {
     ChoiceControl("rgDopMask", kDop<&pnDopMaskPanel::rgDopMask>, kDopMaskItems),
     IntegerControl("edGdop", kDop<&pnDopMaskPanel::edGdop>, kU8),
     IntegerControl("edPdop", kDop<&pnDopMaskPanel::edPdop>, kU8),
     IntegerControl("edHdop", kDop<&pnDopMaskPanel::edHdop>, kU8),
 };
 
-inline constexpr ControlSpec kElvMaskControls[] = {
+inline constexpr ControlDescriptor kElvMaskControls[] = {
     IntegerControl("edElvMask", kField<&Panels::pnElvMask, &pnElvMaskPanel::edElvMask>, kU8, 0, 90),
 };
 
-inline constexpr ControlSpec kDgpsCtrlControls[] = {
+inline constexpr ControlDescriptor kDgpsCtrlControls[] = {
     ChoiceControl("rgSelDgps", kField<&Panels::pnDgpsCtrl, &pnDgpsCtrlPanel::rgSelDgps>,
                   kDgpsItems),
 };
 
-inline constexpr ControlSpec k1PPSControls[] = {
+inline constexpr ControlDescriptor k1PPSControls[] = {
     ChoiceControl("rg1PPS", kField<&Panels::pn1PPS, &pn1PPSPanel::rg1PPS>, k1ppsItems),
     IntegerControl("ed1ppsBW", kField<&Panels::pn1PPS, &pn1PPSPanel::ed1ppsBW>, kU8, 0, 3),
     IntegerControl("ed1ppsMul", kField<&Panels::pn1PPS, &pn1PPSPanel::ed1ppsMul>, kU8, 1, 16),
 };
 
-inline constexpr ControlSpec kOutputFormatControls[] = {
+inline constexpr ControlDescriptor kOutputFormatControls[] = {
     ChoiceControl("rgOutputFormat",
                   kField<&Panels::pnOutputFormat, &pnOutputFormatPanel::rgOutputFormat>,
                   kOutputFormatItems),
@@ -137,7 +137,7 @@ inline constexpr ControlSpec kOutputFormatControls[] = {
         .ShownWhen(ShowsSecondOutputFormat),
 };
 
-inline constexpr ControlSpec kPowerSaveControls[] = {
+inline constexpr ControlDescriptor kPowerSaveControls[] = {
     // "0: disable", "1~3600", "-1: sleep forever"
     IntegerControl("lePowerSave", kField<&Panels::pnPowerSave, &pnPowerSavePanel::lePowerSave>,
                    kS16, -1, 3600)
@@ -145,7 +145,7 @@ inline constexpr ControlSpec kPowerSaveControls[] = {
     CheckControl("chbDeepSleep", kField<&Panels::pnPowerSave, &pnPowerSavePanel::chbDeepSleep>),
 };
 
-inline constexpr ControlSpec kCustomizedIDControls[] = {
+inline constexpr ControlDescriptor kCustomizedIDControls[] = {
     ChoiceControl("rgCID", kField<&Panels::pnCustomizedID, &pnCustomizedIDPanel::rgCID>,
                   kCustomizedIdItems),
     TextControl("edCID", kField<&Panels::pnCustomizedID, &pnCustomizedIDPanel::edCID>,
@@ -155,7 +155,7 @@ inline constexpr ControlSpec kCustomizedIDControls[] = {
 // The zone's hour, minute and second are sent negated for "GMT - (minus)": typed without a sign.
 template <auto Member>
 inline constexpr BindValue kLocale = kField<&Panels::pnLocale, Member>;
-inline constexpr ControlSpec kLocaleControls[] = {
+inline constexpr ControlDescriptor kLocaleControls[] = {
     IntegerControl("lbZoneHour", kLocale<&pnLocalePanel::lbZoneHour>, kS8, 0, 23),
     IntegerControl("lbZoneMinute", kLocale<&pnLocalePanel::lbZoneMinute>, kS8, 0, 59),
     IntegerControl("lbZoneSecond", kLocale<&pnLocalePanel::lbZoneSecond>, kS8, 0, 59),
@@ -166,7 +166,7 @@ inline constexpr ControlSpec kLocaleControls[] = {
 
 template <auto Member>
 inline constexpr BindValue kLed = kField<&Panels::pnCustomizedLED, Member>;
-inline constexpr ControlSpec kCustomizedLEDControls[] = {
+inline constexpr ControlDescriptor kCustomizedLEDControls[] = {
     ChoiceControl("rgCustomizedLED", kLed<&pnCustomizedLEDPanel::rgCustomizedLED>, kLedItems),
     HexControl("lbCustomizedPtn1", kLed<&pnCustomizedLEDPanel::lbCustomizedPtn1>, kU32)
         .MaxLength(kLenientMaxLength),
@@ -178,12 +178,12 @@ inline constexpr ControlSpec kCustomizedLEDControls[] = {
         .MaxLength(kLenientMaxLength),
 };
 
-inline constexpr ControlSpec kUpdateRateControls[] = {
+inline constexpr ControlDescriptor kUpdateRateControls[] = {
     IntegerControl("lbUpdateRate", kField<&Panels::pnUpdateRate, &pnUpdateRatePanel::lbUpdateRate>,
                    kU8, 1, 5),
 };
 
-inline constexpr ControlSpec kGPIOControls[] = {
+inline constexpr ControlDescriptor kGPIOControls[] = {
     HexControl("lbGpioMask", kField<&Panels::pnGPIO, &pnGPIOPanel::lbGpioMask>, kU32)
         .MaxLength(kLenientMaxLength),
     HexControl("lbGpioValue", kField<&Panels::pnGPIO, &pnGPIOPanel::lbGpioValue>, kU32)
@@ -196,7 +196,7 @@ inline constexpr std::array<std::string_view, kSatelliteBoxes> kSatelliteBoxName
     "cbPRN17", "cbPRN18", "cbPRN19", "cbPRN20", "cbPRN21", "cbPRN22", "cbPRN23", "cbPRN24",
     "cbPRN25", "cbPRN26", "cbPRN27", "cbPRN28", "cbPRN29", "cbPRN30", "cbPRN31", "cbPRN32"};
 template <size_t... Box>
-constexpr std::array<ControlSpec, 1 + sizeof...(Box)> BlockSatsControls(
+constexpr std::array<ControlDescriptor, 1 + sizeof...(Box)> BlockSatsControls(
     std::index_sequence<Box...>) {
   return {ChoiceControl("rgBlkAction",
                         &bind::ChoiceWithItems<&Panels::pnBlkSats, &pnBlkSatsPanel::rgBlkAction,
@@ -207,4 +207,4 @@ constexpr std::array<ControlSpec, 1 + sizeof...(Box)> BlockSatsControls(
 inline constexpr auto kBlkSatsControls =
     BlockSatsControls(std::make_index_sequence<kSatelliteBoxes>{});
 
-}  // namespace vetra::panel_specs
+}  // namespace vetra::panel_control_rows
