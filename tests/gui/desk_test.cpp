@@ -127,6 +127,19 @@ TEST_F(DeskTest, ChoicesComeBackAtTheNextStartAndTheCommandLineWins) {
   EXPECT_EQ(chosen->portIndex(), 1);
 }
 
+TEST_F(DeskTest, TheCompactViewGrowsItsChartsWithTheWindow) {
+  auto window = Start();
+  Attach(*window);
+  ASSERT_TRUE(window->ShowPage("tsView"));
+  auto* sky = Find<QWidget>(*window, "chSat");
+  auto* cn0 = Find<QWidget>(*window, "chCn0");
+  const QSize skyBefore = sky->size(), cn0Before = cn0->size();
+  ResizeTo(*window, window->size() + QSize(200, 200));
+  // The instrument column keeps its width; the height goes to the sky view and the C/N0 bars.
+  ASSERT_TRUE(WaitFor([&] { return sky->height() > skyBefore.height(); }));
+  EXPECT_GT(cn0->height(), cn0Before.height());
+}
+
 TEST_F(DeskTest, EachPageLayoutKeepsTheSizeTheUserGaveIt) {
   auto window = Start();
   Attach(*window);
