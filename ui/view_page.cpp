@@ -396,6 +396,8 @@ void ViewPage::SetExpanded(bool expanded) {
   }
   expanded_ = expanded;
   expandedArea_->setVisible(expanded);
+  // Compact, the empty second column takes no width: a wider window widens the charts.
+  static_cast<QGridLayout*>(layout())->setColumnStretch(1, expanded ? 3 : 0);
   sgMeas_->setVisible(expanded_ && measurementShown_);
 }
 

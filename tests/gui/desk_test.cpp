@@ -135,8 +135,9 @@ TEST_F(DeskTest, TheCompactViewGrowsItsChartsWithTheWindow) {
   auto* cn0 = Find<QWidget>(*window, "chCn0");
   const QSize skyBefore = sky->size(), cn0Before = cn0->size();
   ResizeTo(*window, window->size() + QSize(200, 200));
-  // The instrument column keeps its width; the height goes to the sky view and the C/N0 bars.
   ASSERT_TRUE(WaitFor([&] { return sky->height() > skyBefore.height(); }));
+  EXPECT_GT(sky->width(), skyBefore.width());
+  EXPECT_GT(cn0->width(), cn0Before.width());
   EXPECT_GT(cn0->height(), cn0Before.height());
 }
 
