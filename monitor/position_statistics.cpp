@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
+
+#include "link/whole_file.h"
 
 namespace vetra {
 
@@ -276,26 +276,7 @@ std::string StatisticsCsv(const std::vector<FixSample>& fixes, const GeodeticDeg
 
 bool WriteStatisticsCsv(const std::string& path, const std::vector<FixSample>& fixes,
                         const GeodeticDeg& reference) {
-  const std::string temporary = path + ".part";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << StatisticsCsv(fixes, reference);
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      return false;
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    return false;
-  }
-  return true;
+  return WriteFileWhole(path, StatisticsCsv(fixes, reference));
 }
 
 std::string MetresText(const std::optional<double>& metres) {

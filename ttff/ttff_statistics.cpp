@@ -4,10 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
 
 #include "link/utc_time.h"
+#include "link/whole_file.h"
 
 namespace vetra {
 
@@ -142,26 +141,7 @@ std::string CsvText(const std::vector<TtffCycle>& cycles) {
 
 bool WriteCsv(const std::string& path, const std::vector<TtffCycle>& cycles) {
   // Written beside the target and renamed over it, so a failed write leaves no half file.
-  const std::string temporary = path + ".part";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << CsvText(cycles);
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      return false;
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    return false;
-  }
-  return true;
+  return WriteFileWhole(path, CsvText(cycles));
 }
 
 }  // namespace vetra
