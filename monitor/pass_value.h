@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "epoch/epoch.h"
 #include "model/nav_record.h"
 #include "monitor/fix_sample.h"
 #include "monitor/reply_events.h"
@@ -60,6 +61,10 @@ struct PassValue {
   // only the last record): what the statistics count.
   std::vector<FixSample> fixes;
   std::optional<NavigationUpdate> binaryNavigation;
+  // The receiver's epochs that closed during the pass (epoch/epoch_stream.h, any receiver), and
+  // the NMEA sentences read whole, without line ends: what sharing and the statistics read.
+  std::vector<Epoch> epochs;
+  std::vector<std::string> sentences;
   int64_t seconds = 0;        // the conversation's wall clock when the pass read the port
   int channelCount = 12;      // the C/N0 chart's horizontal range
   bool hostAnswered = false;  // a lone 'U' was answered: the "Host" button is enabled
@@ -68,8 +73,8 @@ struct PassValue {
   LineHealth health;
 
   bool HasNews() const {
-    return heartbeat != 0 || !lines.empty() || !replies.empty() || navigation || hostAnswered ||
-           portFailed || captureFailure;
+    return heartbeat != 0 || !lines.empty() || !replies.empty() || navigation || !epochs.empty() ||
+           hostAnswered || portFailed || captureFailure;
   }
 };
 

@@ -13,6 +13,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -61,9 +62,13 @@ class ScriptedReceiver {
       if (std::optional<HostFrame> frame = TakeFrame()) return frame;
       const auto left =
           std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      if (left <= 0 || master_ < 0) return std::nullopt;
+      if (master_ < 0) return std::nullopt;
+      // Even a zero time-out takes what has already arrived.
       pollfd fd{master_, POLLIN, 0};
-      if (::poll(&fd, 1, static_cast<int>(left)) <= 0) continue;
+      if (::poll(&fd, 1, static_cast<int>(std::max<int64_t>(left, 0))) <= 0) {
+        if (left <= 0) return std::nullopt;
+        continue;
+      }
       uint8_t buffer[512];
       const ssize_t n = ::read(master_, buffer, sizeof buffer);
       if (n > 0) received_.insert(received_.end(), buffer, buffer + n);

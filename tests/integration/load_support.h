@@ -30,18 +30,36 @@
 
 namespace vetra::test {
 
-// Real sleeps; wall-clock seconds that a test may move ahead.
+// Real sleeps; wall-clock seconds that a test may move ahead. A test of a fault that the
+// receiver shows at once may stop the seconds, so that no time-out strikes first on a slow
+// machine: then only Skip moves them.
 class SkippableClock final : public IClock {
  public:
-  int64_t nowSeconds() override { return SystemClock::instance().nowSeconds() + skipped_.load(); }
-  int64_t nowMs() override { return SystemClock::instance().nowMs() + skipped_.load() * 1000; }
+  int64_t nowSeconds() override {
+    const bool stopped = stopped_.load();
+    return (stopped ? stoppedSeconds_.load() : SystemClock::instance().nowSeconds()) +
+           skipped_.load();
+  }
+  int64_t nowMs() override {
+    const bool stopped = stopped_.load();
+    return (stopped ? stoppedMs_.load() : SystemClock::instance().nowMs()) + skipped_.load() * 1000;
+  }
   void sleepMs(int milliseconds) override {
     if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
   }
   void Skip(int64_t seconds) { skipped_ += seconds; }
+  // Called before the loader runs.
+  void StopTime() {
+    stoppedSeconds_ = SystemClock::instance().nowSeconds();
+    stoppedMs_ = SystemClock::instance().nowMs();
+    stopped_ = true;
+  }
 
  private:
   std::atomic<int64_t> skipped_{0};
+  std::atomic<bool> stopped_{false};
+  std::atomic<int64_t> stoppedSeconds_{0};
+  std::atomic<int64_t> stoppedMs_{0};
 };
 
 // Messages of the port layer; a load test expects none.
@@ -189,7 +207,7 @@ class LoadBench {
     return display.WaitFor([&] { return !display.result.empty(); }, limit);
   }
   // Waits for a verdict and the loader back in "Standby", ready for the next Write.
-  bool WaitForVerdictAndStandby(std::chrono::seconds limit = std::chrono::seconds(15)) {
+  bool WaitForVerdictAndStandby(std::chrono::seconds limit = std::chrono::seconds(30)) {
     return display.WaitFor(
         [&] {
           return !display.result.empty() && !display.states.empty() &&
