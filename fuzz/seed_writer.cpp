@@ -6,7 +6,7 @@
 // run (the virtual receiver's sky and noise repeat for its seed), so a regenerated corpus shows no
 // difference unless the receiver's output changed.
 //
-//   build-fuzz/bin/seed_writer ../shared/testdata/nmea-real fuzz/corpus
+//   build-fuzz/bin/seed_writer tests/data/nmea-real fuzz/corpus
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>

@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 vetra="${1:-build/bin/vetra}"
-captures="../shared/testdata/nmea-real"
+captures="tests/data/nmea-real"
 
 "$vetra" decode "$captures/geos-1m.log" > tests/golden/geos-1m.jsonl
 "$vetra" decode "$captures/gp-320fw-2019-04-07-coldboot.log" \
