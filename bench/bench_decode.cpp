@@ -1,8 +1,8 @@
 // Speed of the whole `vetra decode` path: runs of 1024 bytes through the monitoring task's split
 // and parse (TNmea, TBinary, the echo), the end-of-pass hand-off, and the output formatting, brief
 // and JSON. Input: a realistic 1 Hz stream (GGA, GSA, three GSV, RMC, VTG at 12 satellites, from
-// the stream generator in shared/tools), and the same stream with the receiver's binary navigation
-// frames between its epochs.
+// the stream generator bench/nmea_stream.py), and the same stream with the receiver's binary
+// navigation frames between its epochs.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -20,7 +20,7 @@ using vetra::DecodeStream;
 const std::string& GeneratedStream() {
   static const std::string stream = [] {
     const std::string command =
-        "python3 " VETRA_TESTDATA "/../tools/gen_nmea.py --epochs 4400 2>/dev/null";
+        "python3 " VETRA_SOURCE_DIR "/bench/nmea_stream.py --epochs 4400 2>/dev/null";
     std::string out;
     if (FILE* pipe = popen(command.c_str(), "r")) {
       char buffer[65536];

@@ -1,8 +1,8 @@
 // Speed of `vetra stats`: a raw receive log through the decode path with the position sink alone
 // (no output formatting), one fix sample per GGA or RMC, then the figures over all the fixes
 // (ECEF mean, east/north/up rotation, sorted percentiles). Input: the 1 Hz stream of the stream
-// generator in shared/tools (GGA, GSA, three GSV, RMC, VTG at 12 satellites). Goal: a 100 MB log
-// at 100 MB/s or more.
+// generator bench/nmea_stream.py (GGA, GSA, three GSV, RMC, VTG at 12 satellites). Goal: a 100 MB
+// log at 100 MB/s or more.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -16,7 +16,7 @@ namespace {
 const std::string& StatsStream() {
   static const std::string stream = [] {
     const std::string command =
-        "python3 " VETRA_TESTDATA "/../tools/gen_nmea.py --epochs 8000 2>/dev/null";
+        "python3 " VETRA_SOURCE_DIR "/bench/nmea_stream.py --epochs 8000 2>/dev/null";
     std::string out;
     if (FILE* pipe = popen(command.c_str(), "r")) {
       char buffer[65536];

@@ -29,7 +29,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-python3 "$here/../../shared/tools/gen_nmea.py" --epochs 600 -o "$work/log.nmea" 2>/dev/null
+python3 "$here/nmea_stream.py" --epochs 600 -o "$work/log.nmea" 2>/dev/null
 "$vetra" sim --baud 115200 --replay "$work/log.nmea" --loop >"$work/sim.out" &
 pids+=($!)
 for _ in $(seq 100); do [[ -s $work/sim.out ]] && break; sleep 0.1; done
