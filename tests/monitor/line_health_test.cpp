@@ -17,7 +17,7 @@ struct HintCase {
   const char* hint;
 };
 
-std::string HintAfter(const PerSecond& each, int seconds) {
+std::string HintAfter(const PerSecond& each, int seconds, uint64_t rejectedInTheLastSecond = 0) {
   LineHealthMeter meter;
   LineHealth h;
   h.bytesRead = 999;  // counted before listening began
@@ -31,6 +31,7 @@ std::string HintAfter(const PerSecond& each, int seconds) {
     h.checksumErrors += each.checksum;
     h.sentencesRejected += each.rejected;
     h.framesAccepted += each.frames;
+    if (s == seconds - 1) h.sentencesRejected += rejectedInTheLastSecond;
     if (each.bytes > 0) h.lastByteMs = ms;
     reading = meter.Read(h, ms);
   }
@@ -50,6 +51,14 @@ TEST(LineHealthMeter, HintsNameTheCauseAfterFiveSecondsOfListening) {
     EXPECT_EQ(HintAfter(c.each, LineHealthMeter::kHintSeconds - 1), "") << c.what << ": too soon";
     EXPECT_EQ(HintAfter(c.each, LineHealthMeter::kHintSeconds + 3), c.hint) << c.what;
   }
+}
+
+// One rejected sentence among garbage is chance (a wrong rate can make one); two make a pattern.
+TEST(LineHealthMeter, ASingleRejectedSentenceDoesNotNameTheTalker) {
+  const PerSecond garbage{480, 0, 0, 0, 0};
+  const int seconds = LineHealthMeter::kHintSeconds + 3;
+  EXPECT_EQ(HintAfter(garbage, seconds, 1), kWrongRateHint);
+  EXPECT_EQ(HintAfter(garbage, seconds, 2), kRejectedSentencesHint);
 }
 
 TEST(LineHealthMeter, CountsSinceStartRateOfTheLastSecondAndAgeOfTheLastValid) {
