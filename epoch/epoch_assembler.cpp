@@ -352,7 +352,9 @@ void EpochAssembler::SetFix(Epoch& e) {
   double lat = kNoValue, lon = kNoValue;
   FixQuality quality = FixQuality::Autonomous;
   if (o.gga && o.gga->quality >= 0) {
-    fix = o.gga->quality > 0;
+    // A satellite fix from no satellites is a position held over, not a fix (gpsd's rule too);
+    // dead reckoning, a manual or a simulated position need none.
+    fix = o.gga->quality > 0 && !(o.gga->quality <= 5 && o.gga->satellitesUsed == 0);
     quality = QualityOfGga(o.gga->quality);
     if (fix) {
       lat = o.gga->latitudeDeg, lon = o.gga->longitudeDeg;
@@ -425,25 +427,26 @@ void EpochAssembler::SetFix(Epoch& e) {
   e.vdop = o.vdop;
 }
 
+void EpochAssembler::MarkUsed(std::vector<EpochSatellite>& satellites) const {
+  for (EpochSatellite& sat : satellites) {
+    const bool listed = std::find(open_.used.begin(), open_.used.end(),
+                                  SatelliteId{sat.system, sat.svid, sat.prn}) != open_.used.end();
+    // Listed in a GSA but shown without a signal: not measured in this epoch (gpsd's rule too).
+    sat.used = listed && sat.cn0DbHz > 0;
+  }
+}
+
 void EpochAssembler::SetSky(Epoch& e) {
   e.hasSky = open_.hasSky;
   if (open_.hasSky) {
-    for (EpochSatellite& sat : open_.satellites) {
-      sat.used = std::find(open_.used.begin(), open_.used.end(),
-                           SatelliteId{sat.system, sat.svid, sat.prn}) != open_.used.end();
-    }
+    MarkUsed(open_.satellites);
     e.satellites = open_.satellites;
     lastSky_ = open_.satellites;
   }
   if (e.source == EpochSource::Binary || !e.hasFix() || !open_.hasGsa) return;
   // The geometry: this epoch's satellites, or the last view seen, with this epoch's used flags.
   std::vector<EpochSatellite>& geometry = open_.hasSky ? open_.satellites : lastSky_;
-  if (!open_.hasSky) {
-    for (EpochSatellite& sat : geometry) {
-      sat.used = std::find(open_.used.begin(), open_.used.end(),
-                           SatelliteId{sat.system, sat.svid, sat.prn}) != open_.used.end();
-    }
-  }
+  if (!open_.hasSky) MarkUsed(geometry);
   if (const auto dop = DopFromGeometry(geometry)) {
     e.xdop = dop->xdop;
     e.ydop = dop->ydop;

@@ -16,21 +16,23 @@
 //   date of the epoch before, moved to the next day when the time of day went back by more than
 //   twelve hours (midnight; a receiver whose clock steps back a second keeps its date). No date
 //   until one is known;
-// - the fix: a GGA or GNS that says no fix, or else an RMC or GLL with status V, leaves the epoch
-//   without a fix; the mode is the receiver's own (GSA fix type) when it gives one, else 3D when a
-//   height came with the position and 2D without. The position, with the receiver's digits, comes
-//   from the GGA or GNS, else RMC, else GLL, of the epoch, only from a sentence that says it holds
-//   a fix;
+// - the fix: a GGA or GNS that says no fix (or a satellite fix from 0 satellites used: a
+//   position held over), or else an RMC or GLL with status V, leaves the epoch without a fix; the
+//   mode is the receiver's own (GSA fix type) when it gives one, else 3D when a height came with
+//   the position and 2D without. The position, with the receiver's digits, comes from the GGA or
+//   GNS, else RMC, else GLL, of the epoch, only from a sentence that says it holds a fix;
 // - heights: above mean sea level and the geoid separation from GGA/GNS; the ellipsoidal height is
 //   their sum, and missing when either is. Climb from the MSL heights of consecutive epochs;
 // - speed and track from RMC, else VTG;
 // - hdop, vdop and pdop as the receiver gives them (GSA, else GGA's hdop); xdop, ydop, tdop and
 //   gdop from the used satellites' elevations and azimuths (dop_geometry.h), from the epoch's GSV
 //   or the last one seen;
-// - error estimates as gpsd gives them (error_model.h): from GST when the receiver sends it, else
-//   from the DOPs;
+// - error estimates as gpsd gives them (error_model.h): from the DOPs, and from the receiver's
+//   own figures where it sends a GST;
 // - every satellite in view of its GSV sentences (each signal of NMEA 4.10 apart), with the used
-//   flag from the epoch's GSA sentences.
+//   flag from the epoch's GSA sentences: used when a GSA lists it and its GSV shows a signal (a
+//   satellite without C/N0 was not measured in this epoch, whatever the GSA says; gpsd counts
+//   it so too).
 //
 // It holds one open epoch and the few values carried between epochs (date, last height, the last
 // satellite view for the geometry), so a log of any size streams through.
@@ -107,6 +109,7 @@ class EpochAssembler {
   void SetDate(Epoch& epoch);
   void SetFix(Epoch& epoch);
   void SetSky(Epoch& epoch);
+  void MarkUsed(std::vector<EpochSatellite>& satellites) const;
 
   OpenEpoch open_;
   int lastPart_ = -1;         // the kind of the last part added to the open epoch

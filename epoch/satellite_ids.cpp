@@ -12,7 +12,8 @@ std::optional<SatelliteId> ByNumber(int n) {
   if (n >= 33 && n <= 64) return Id(GnssSystem::Sbas, n + 87, n);
   if (n >= 65 && n <= 96) return Id(GnssSystem::Glonass, n - 64, n);
   if (n >= 120 && n <= 158) return Id(GnssSystem::Sbas, n, n);
-  if (n >= 193 && n <= 202) return Id(GnssSystem::Qzss, n - 192, n);
+  if (n >= 193 && n <= 200) return Id(GnssSystem::Qzss, n - 192, n);
+  if (n >= 201 && n <= 263) return Id(GnssSystem::Beidou, n - 200, n + 200);
   if (n >= 301 && n <= 336) return Id(GnssSystem::Galileo, n - 300, n);
   if (n >= 401 && n <= 463) return Id(GnssSystem::Beidou, n - 400, n);
   return std::nullopt;

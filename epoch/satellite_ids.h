@@ -6,7 +6,8 @@
 //   SBAS 120-158 -> PRN and svid 120-158  GLONASS (NMEA 65-96, or 1-32 on a GL talker) -> PRN 65-96
 //   Galileo (GA talker 1-36, 301-336) -> PRN 301-336
 //   BeiDou (GB/BD talker 1-63, 201-263, 401-463) -> PRN 401-463
-//   QZSS (NMEA 193-202, GQ talker 1-10) -> PRN 193-202, svid 1-10
+//   QZSS (NMEA 193-200, GQ talker 1-10) -> PRN 193-202, svid 1-10
+// 201 and 202 are BeiDou on any talker (a "$GNGSA" lists BeiDou as 201-235), as gpsd reads them.
 //   NavIC (GI talker 1-14) -> PRN 801-814
 // The NMEA number alone is ambiguous (33 is SBAS in a GPS sentence); the talker or the system id
 // of NMEA 4.10 settles it.

@@ -112,24 +112,30 @@ TEST(EpochStream, MultiSystemReceiverWithGstAndManySatellites) {
   ASSERT_EQ(e.satellites.size(), 20u);
   int used = 0;
   for (const EpochSatellite& s : e.satellites) used += s.used;
-  EXPECT_EQ(used, 8 + 3 + 2 + 1);
+  EXPECT_EQ(used, 8 + 2 + 1 + 1);  // GSA lists 14; GLONASS 81 and Galileo 12 are not heard
   const auto find = [&](GnssSystem system, int svid) {
     for (const EpochSatellite& s : e.satellites)
       if (s.system == system && s.svid == svid) return s;
     return EpochSatellite{};
   };
   EXPECT_EQ(find(GnssSystem::Glonass, 17).prn, 81);
-  EXPECT_TRUE(find(GnssSystem::Glonass, 17).used);
+  EXPECT_FALSE(find(GnssSystem::Glonass, 17).used);  // listed, but no C/N0 in its GSV
+  EXPECT_TRUE(find(GnssSystem::Glonass, 18).used);
   EXPECT_EQ(find(GnssSystem::Galileo, 12).prn, 312);
-  EXPECT_TRUE(find(GnssSystem::Galileo, 12).used);
+  EXPECT_FALSE(find(GnssSystem::Galileo, 12).used);
+  EXPECT_TRUE(find(GnssSystem::Galileo, 7).used);
   EXPECT_FALSE(find(GnssSystem::Galileo, 19).used);
   EXPECT_EQ(find(GnssSystem::Beidou, 13).prn, 413);
   EXPECT_TRUE(find(GnssSystem::Beidou, 13).used);
-  EXPECT_FALSE(find(GnssSystem::Gps, 13).used == false);
+  EXPECT_TRUE(find(GnssSystem::Gps, 13).used);
+  EXPECT_FALSE(find(GnssSystem::Gps, 24).used);  // listed nowhere
   EXPECT_EQ(find(GnssSystem::Gps, 5).signalId, 1);
-  // GST: the receiver's own sigmas, not the DOPs.
-  EXPECT_LT(e.eph, 0.1);
-  EXPECT_LT(e.epv, 0.1);
+  // GST: the receiver's own sigmas for epx, epy and epv; eph from the HDOP (a quarter of a plain
+  // fix's with RTK), as gpsd has them.
+  EXPECT_DOUBLE_EQ(e.epx, 0.009);
+  EXPECT_DOUBLE_EQ(e.epy, 0.011);
+  EXPECT_DOUBLE_EQ(e.epv, 0.021);
+  EXPECT_DOUBLE_EQ(e.eph, 0.61 * 19 / 4);
   EXPECT_FALSE(std::isnan(e.xdop));
   EXPECT_FALSE(std::isnan(e.gdop));
 }
