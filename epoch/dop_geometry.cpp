@@ -3,7 +3,6 @@
 #include <array>
 #include <cmath>
 #include <numbers>
-#include <vector>
 
 namespace vetra {
 
@@ -47,14 +46,15 @@ std::optional<DopValues> DopFromGeometry(std::span<const EpochSatellite> satelli
   constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
   Matrix4 normal{};
   int rows = 0;
-  std::vector<std::pair<GnssSystem, int>> seen;
+  std::array<const EpochSatellite*, 128> seen{};
+  size_t seenCount = 0;
   for (const EpochSatellite& sat : satellites) {
     if (!sat.used || std::isnan(sat.elevationDeg) || std::isnan(sat.azimuthDeg)) continue;
-    const std::pair<GnssSystem, int> key{sat.system, sat.svid};
-    bool duplicate = false;
-    for (const auto& k : seen) duplicate = duplicate || k == key;
-    if (duplicate) continue;  // another signal of a satellite already counted
-    seen.push_back(key);
+    bool duplicate = false;  // another signal of a satellite already counted
+    for (size_t k = 0; k < seenCount; ++k)
+      duplicate = duplicate || (seen[k]->system == sat.system && seen[k]->svid == sat.svid);
+    if (duplicate || seenCount == seen.size()) continue;
+    seen[seenCount++] = &sat;
     const double el = sat.elevationDeg * kRadiansPerDegree;
     const double az = sat.azimuthDeg * kRadiansPerDegree;
     const std::array<double, 4> h{std::cos(el) * std::sin(az), std::cos(el) * std::cos(az),

@@ -82,10 +82,10 @@ void EpochAssembler::CloseIfNewEpoch(Part part, int64_t timeMs, std::vector<Epoc
   if (!open()) return;
   const bool seen = (open_.parts >> part) & 1;
   if (timeMs >= 0 && open_.timeMs >= 0 && timeMs != open_.timeMs) {
-    // The receiver's own order: what came first after the last timed sentence began this epoch.
-    startPart_ = firstAfterTimed_ >= 0 ? firstAfterTimed_ : part;
+    // Without a silence to tell, the sentence with the new time is taken to begin the cycle.
+    if (!startFromSilence_) startPart_ = part;
     Close(out);
-  } else if (part != lastPart_ && part == startPart_ && seen) {
+  } else if (part == startPart_ && part != lastPart_) {
     Close(out);
   } else if (open_.timeMs < 0 && timeMs < 0 && seen && part != lastPart_ && part != kGsa &&
              part != kGsv) {
@@ -96,15 +96,14 @@ void EpochAssembler::CloseIfNewEpoch(Part part, int64_t timeMs, std::vector<Epoc
 }
 
 void EpochAssembler::Note(Part part, int64_t timeMs) {
-  if (!open()) firstAfterTimed_ = -1;
-  open_.parts |= 1u << part;
-  if (timeMs >= 0) {
-    if (open_.timeMs < 0) open_.timeMs = timeMs;
-    lastTimedPart_ = part;
-    firstAfterTimed_ = -1;
-  } else if (firstAfterTimed_ < 0 && lastTimedPart_ >= 0) {
-    firstAfterTimed_ = part;
+  if (!open() && closedBySilence_) {
+    // What a receiver sends first after its pause begins its cycle.
+    startPart_ = part;
+    startFromSilence_ = true;
+    closedBySilence_ = false;
   }
+  open_.parts |= 1u << part;
+  if (timeMs >= 0 && open_.timeMs < 0) open_.timeMs = timeMs;
   lastPart_ = part;
 }
 
@@ -207,10 +206,17 @@ void EpochAssembler::AddSatellites(const GsvSentence& gsv, std::optional<GnssSys
     sat.elevationDeg = in.elevationDeg;
     sat.azimuthDeg = in.azimuthDeg;
     sat.cn0DbHz = in.cn0DbHz;
-    // A group repeated within the epoch replaces its satellite's entry.
-    auto same = std::find_if(open_.satellites.begin(), open_.satellites.end(), [&](const auto& s) {
-      return s.system == sat.system && s.svid == sat.svid && s.signalId == sat.signalId;
-    });
+    // A group repeated within the epoch replaces its satellite's entry. The bitmap of the
+    // satellites so far saves the search for all but a satellite's further signals.
+    const size_t bit =
+        (static_cast<size_t>(sat.system) << 8 | (static_cast<size_t>(sat.svid) & 0xFF));
+    auto same = open_.satellites.end();
+    if (open_.seen.test(bit)) {
+      same = std::find_if(open_.satellites.begin(), open_.satellites.end(), [&](const auto& s) {
+        return s.system == sat.system && s.svid == sat.svid && s.signalId == sat.signalId;
+      });
+    }
+    open_.seen.set(bit);
     if (same != open_.satellites.end()) {
       *same = sat;
     } else {
@@ -255,6 +261,7 @@ void EpochAssembler::AddBinaryChannels(const TNavRecord& r, int channelCount,
   Note(kBinaryChannels, -1);
   open_.hasSky = true;
   open_.satellites.clear();
+  open_.seen.reset();
   open_.used.clear();
   for (int i = 0; i < std::min(channelCount, kChannelCount); ++i) {
     const int prn = r.prnList[i];
@@ -294,11 +301,17 @@ void EpochAssembler::Close(std::vector<Epoch>& out) {
   open_.hasGsa = false;
   open_.used.clear();  // keeps its capacity
   open_.satellites.clear();
+  open_.seen.reset();
   open_.hasSky = false;
   open_.binary.reset();
   lastPart_ = -1;
-  lastTimedPart_ = -1;
-  firstAfterTimed_ = -1;
+  closedBySilence_ = false;
+}
+
+void EpochAssembler::CloseAfterSilence(std::vector<Epoch>& out) {
+  if (!open()) return;
+  Close(out);
+  closedBySilence_ = true;
 }
 
 // --- Building the value -----------------------------------------------------------------------

@@ -4,12 +4,14 @@
 //
 // What makes an epoch: the sentences with the same UTC time of day. An epoch closes
 // - when a sentence with another time arrives;
-// - when the kind of sentence that began the previous epoch arrives again (learned from the
-//   receiver's own order: the first sentence after the last timed sentence of an epoch), so that
-//   the satellite sentences of a receiver that sends them first, and the epochs of a receiver
-//   without a time yet, are cut where the receiver cuts them. A run of the same kind (three GSV,
-//   one GSA per system) stays in one epoch;
-// - on Close (a silence on a live line, or the end of a log).
+// - when the kind of sentence that begins the receiver's epochs arrives again after other kinds
+//   (a run of the same kind, three GSV or one GSA per system, stays in one epoch), so that epochs
+//   without a time or with a repeated time are cut where the receiver cuts them. That kind is
+//   learned from the receiver: what it sends first after a silence (live), else the sentence
+//   with the new time that closed the last epoch. A log without pauses does not tell whether the
+//   satellite sentences between two epochs end the one or begin the other: they are taken to end
+//   the one before (most receivers send the fix first); live, the pause between epochs tells;
+// - on Close (the end of a log) or CloseAfterSilence (a silence on a live line).
 //
 // What an epoch holds:
 // - time of day from its sentences; the date from its own RMC or ZDA (or binary frame), else the
@@ -37,6 +39,7 @@
 // It holds one open epoch and the few values carried between epochs (date, last height, the last
 // satellite view for the geometry), so a log of any size streams through.
 
+#include <bitset>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -57,8 +60,10 @@ class EpochAssembler {
   void AddBinaryFix(const TNavRecord& record, std::vector<Epoch>& out);
   // The module's channel status (F2 D2/D5) as TBinary decoded it into its record.
   void AddBinaryChannels(const TNavRecord& record, int channelCount, std::vector<Epoch>& out);
-  // Closes the open epoch (silence, end of input); nothing when none is open.
+  // Closes the open epoch (the end of the input); nothing when none is open.
   void Close(std::vector<Epoch>& out);
+  // Closes the open epoch after the receiver fell silent: what it sends next begins its cycle.
+  void CloseAfterSilence(std::vector<Epoch>& out);
 
   bool open() const { return open_.parts != 0; }
   // The receiver's usual step between epoch times, learned; 0 before two epochs were seen.
@@ -96,6 +101,7 @@ class EpochAssembler {
     bool hasGsa = false;
     std::vector<SatelliteId> used;
     std::vector<EpochSatellite> satellites;
+    std::bitset<8 * 256> seen;  // system << 8 | svid of the satellites so far
     bool hasSky = false;
     std::optional<Epoch> binary;  // the fix frame's values
   };
@@ -112,10 +118,10 @@ class EpochAssembler {
   void MarkUsed(std::vector<EpochSatellite>& satellites) const;
 
   OpenEpoch open_;
-  int lastPart_ = -1;         // the kind of the last part added to the open epoch
-  int lastTimedPart_ = -1;    // ... of the last one with a time
-  int firstAfterTimed_ = -1;  // the first part after the last timed part of the open epoch
-  int startPart_ = -1;        // learned: the part that begins the receiver's epochs
+  int lastPart_ = -1;              // the kind of the last part added to the open epoch
+  int startPart_ = -1;             // learned: the part that begins the receiver's epochs
+  bool closedBySilence_ = false;   // the last epoch closed after a silence
+  bool startFromSilence_ = false;  // startPart_ was learned after a silence
 
   // Carried between epochs.
   std::optional<UtcDate> date_;

@@ -33,6 +33,13 @@ constexpr int64_t kMaxSilenceMs = 1500;
 // channel status.
 constexpr int kRowFixD0 = 6, kRowFixD1 = 7, kRowChannels12 = 8, kRowChannels16 = 16;
 
+// The bytes that end or cut a sentence: its line end, the next sentence's '$', a frame's '%'.
+constexpr std::array<bool, 256> kEndsSentence = [] {
+  std::array<bool, 256> table{};
+  table['\r'] = table['\n'] = table['$'] = table[kFrameMarker] = true;
+  return table;
+}();
+
 std::string Thousands(uint64_t n) {
   std::string digits = std::to_string(n);
   for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
@@ -108,9 +115,7 @@ void EpochStream::Impl::Feed(std::span<const uint8_t> bytes, std::vector<Epoch>&
       case State::TooLong: {
         // The run up to the next byte that ends or cuts the sentence.
         const uint8_t* stop = p;
-        while (stop != end && *stop != '\r' && *stop != '\n' && *stop != '$' &&
-               *stop != kFrameMarker)
-          ++stop;
+        while (stop != end && !kEndsSentence[*stop]) ++stop;
         const size_t run = static_cast<size_t>(stop - p);
         if (state_ == State::Sentence) {
           if (fill_ + run <= text_.size()) {
@@ -220,7 +225,7 @@ void EpochStream::Impl::Idle(int64_t nowMs, std::vector<Epoch>& epochs) {
       interval > 0 ? std::clamp(interval / 2, kMinSilenceMs, kMaxSilenceMs) : kDefaultSilenceMs;
   if (nowMs - lastByteMs_ < silence) return;
   const size_t before = epochs.size();
-  assembler_.Close(epochs);
+  assembler_.CloseAfterSilence(epochs);
   Count(epochs, before);
 }
 

@@ -4,6 +4,7 @@
 
 #include "epoch/nmea_reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -29,27 +30,36 @@ class NmeaFields {
  public:
   static constexpr int kCapacity = 64;  // a 120-character sentence has at most 60 fields
 
-  explicit NmeaFields(std::string_view body) {
-    size_t start = 0;
-    while (count_ < kCapacity) {
-      const size_t comma = body.find(',', start);
-      if (comma == std::string_view::npos) {
-        fields_[count_++] = body.substr(start);
-        break;
-      }
-      fields_[count_++] = body.substr(start, comma - start);
-      start = comma + 1;
+  // body: the text between the address's comma and the '*' (at most 120 characters).
+  explicit NmeaFields(std::string_view body) : data_(body.data()) {
+    // One pass: a comma ends a field (every sentence is short, so a loop beats a search). Field i
+    // runs from starts_[i] to the comma before starts_[i + 1].
+    const size_t size = std::min(body.size(), kMaxSentenceLength);
+    starts_[0] = 0;
+    for (size_t i = 0; i < size && count_ < kCapacity - 1; ++i) {
+      if (data_[i] == ',') starts_[++count_] = static_cast<uint8_t>(i + 1);
     }
+    ++count_;
+    starts_[count_] = static_cast<uint8_t>(size + 1);
   }
 
   int count() const { return count_; }
   std::string_view operator[](int i) const {
-    return i >= 0 && i < count_ ? fields_[i] : std::string_view{};
+    if (i < 0 || i >= count_) return {};
+    return std::string_view(data_ + starts_[i],
+                            static_cast<size_t>(starts_[i + 1] - starts_[i] - 1));
   }
 
   // A real number; NaN when empty, unreadable or not finite.
   double Real(int i) const {
     const std::string_view f = (*this)[i];
+    // Most numbers of a sentence are whole (elevation, azimuth, C/N0): read without from_chars.
+    if (!f.empty() && f.size() <= 9) {
+      int whole = 0;
+      size_t k = 0;
+      while (k < f.size() && IsDigit(f[k])) whole = whole * 10 + (f[k++] - '0');
+      if (k == f.size()) return whole;
+    }
     double value = 0;
     const char* begin = f.data();
     const char* end = f.data() + f.size();
@@ -111,7 +121,8 @@ class NmeaFields {
   }
 
  private:
-  std::array<std::string_view, kCapacity> fields_{};
+  const char* data_;
+  std::array<uint8_t, kCapacity + 1> starts_;  // only the first count_ + 1 are set
   int count_ = 0;
 };
 
@@ -305,10 +316,7 @@ bool ReadGst(const NmeaFields& f, GstSentence& s) {
 
 template <typename Value>
 bool ReadInto(const NmeaFields& f, NmeaSentence& out, bool (*read)(const NmeaFields&, Value&)) {
-  Value value;
-  if (!read(f, value)) return false;
-  out.value = value;
-  return true;
+  return read(f, out.value.emplace<Value>());
 }
 
 SentenceKind KindOf(std::string_view code) {
@@ -349,23 +357,34 @@ std::optional<GnssSystem> SystemOfTalker(std::string_view talker) {
 }
 
 ReadOutcome ReadNmeaSentence(std::string_view text, NmeaSentence& out) {
-  out = NmeaSentence{};
+  out.kind = SentenceKind::Other;
+  out.talker[0] = out.talker[1] = 0;
+  out.value.emplace<std::monostate>();
   if (text.size() < 2 || text.size() > kMaxSentenceLength || text[0] != '$')
     return ReadOutcome::Malformed;
-  for (char c : text) {
-    if (c < 0x20 || c > 0x7E) return ReadOutcome::Malformed;
+  // The checksum up to '*' and whether every character is printable, in one loop without a
+  // branch per character.
+  const size_t star = text.find('*');
+  const size_t summed = star == std::string_view::npos ? text.size() : star;
+  uint8_t sum = 0;
+  bool unprintable = false;
+  for (size_t i = 1; i < summed; ++i) {
+    const auto c = static_cast<uint8_t>(text[i]);
+    sum ^= c;
+    unprintable |= static_cast<uint8_t>(c - 0x20) > 0x5E;
   }
+  for (size_t i = summed; i < text.size(); ++i) {
+    unprintable |= static_cast<uint8_t>(static_cast<uint8_t>(text[i]) - 0x20) > 0x5E;
+  }
+  if (unprintable) return ReadOutcome::Malformed;
   std::string_view body = text.substr(1);
-  const size_t star = body.rfind('*');
   if (star != std::string_view::npos) {
-    if (star + 3 != body.size()) return ReadOutcome::Malformed;
-    const int high = HexDigit(body[star + 1]);
-    const int low = HexDigit(body[star + 2]);
+    if (star + 3 != text.size()) return ReadOutcome::Malformed;
+    const int high = HexDigit(text[star + 1]);
+    const int low = HexDigit(text[star + 2]);
     if (high < 0 || low < 0) return ReadOutcome::Malformed;
-    uint8_t sum = 0;
-    for (size_t i = 0; i < star; ++i) sum ^= static_cast<uint8_t>(body[i]);
     if (sum != high * 16 + low) return ReadOutcome::ChecksumError;
-    body = body.substr(0, star);
+    body = text.substr(1, star - 1);
   }
   const size_t comma = body.find(',');
   const std::string_view address = body.substr(0, comma);

@@ -86,7 +86,7 @@ struct GsvSatellite {
 
 // $GPGSV,3,1,11,03,03,111,00,04,15,270,00,06,01,010,00,13,06,292,00*74
 struct GsvSentence {
-  static constexpr int kMaxSatellites = 32;
+  static constexpr int kMaxSatellites = 24;  // 120 characters hold 21 at the most
   int messages = -1, messageNumber = -1, inView = -1;
   std::array<GsvSatellite, kMaxSatellites> satellites{};
   int satelliteCount = 0;

@@ -185,6 +185,35 @@ TEST(EpochStream, NoFixReasonInNumbers) {
   EXPECT_EQ(NoFixReason(counts), "");
 }
 
+TEST(EpochStream, LiveTheFirstSentenceAfterAPauseBeginsTheEpoch) {
+  // A receiver that sends its satellites first: the pause before them tells.
+  const auto cycle = [](const std::string& time, const std::string& cn0) {
+    return Sentence("GPGSA,A,3,04,05,09,12,,,,,,,,,2.5,1.3,2.1") +
+           Sentence("GPGSV,1,1,04,04,40,045," + cn0 + ",05,30,135,40,09,50,225,41,12,20,315,42") +
+           Sentence("GPGGA," + time + ",4807.038,N,01131.000,E,1,04,1.3,545.4,M,46.9,M,,") +
+           Sentence("GPRMC," + time + ",A,4807.038,N,01131.000,E,0.0,0.0,010124,,");
+  };
+  EpochStream stream;
+  std::vector<Epoch> epochs;
+  int64_t nowMs = 0;
+  for (int i = 0; i < 3; ++i) {
+    const std::string bytes = cycle("12000" + std::to_string(i) + ".00", std::to_string(31 + i));
+    stream.Feed(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), epochs);
+    stream.Idle(nowMs += 100, epochs);
+    stream.Idle(nowMs += 900, epochs);  // the pause between epochs
+  }
+  // Then the same bytes without pauses, as a log: the order learned keeps the cut.
+  const std::string rest = cycle("120003.00", "34") + cycle("120004.00", "35");
+  stream.Feed(std::span(reinterpret_cast<const uint8_t*>(rest.data()), rest.size()), epochs);
+  stream.Finish(epochs);
+  ASSERT_EQ(epochs.size(), 5u);
+  for (size_t i = 0; i < epochs.size(); ++i) {
+    ASSERT_EQ(epochs[i].satellites.size(), 4u) << i;
+    EXPECT_EQ(epochs[i].satellites[0].cn0DbHz, 31.0 + static_cast<double>(i)) << i;
+    EXPECT_EQ(epochs[i].timeOfDayMs, 12 * 3600'000 + static_cast<int64_t>(i) * 1000) << i;
+  }
+}
+
 TEST(EpochStream, AReceiverWithoutTimeIsCutWhereItsCycleComesRound) {
   const std::string cycle = Sentence("GPGGA,,,,,,0,00,,,M,,M,,") + Sentence("GPVTG,,T,,M,,N,,K,N") +
                             Sentence("GPGSA,A,1,,,,,,,,,,,,,,,");
