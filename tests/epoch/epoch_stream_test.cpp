@@ -152,6 +152,16 @@ TEST(EpochStream, ASentenceCutOffWithoutChecksumGivesNoPosition) {
   EXPECT_EQ(run.counts.sentences, 9u);  // the proprietary one is read, not used
 }
 
+TEST(EpochStream, AtTheEndOfALogOnlyASentenceWithItsChecksumIsReadWithoutALineEnd) {
+  const std::string gga = "$GPGGA,120001.00,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,";
+  const auto cut = RunLog(GpsEpoch("120000.00", "010124") + gga);
+  EXPECT_EQ(cut.epochs.size(), 1u);
+  EXPECT_EQ(cut.counts.malformed, 1u);
+  const std::string whole = Sentence(gga.substr(1));
+  const auto run = RunLog(GpsEpoch("120000.00", "010124") + whole.substr(0, whole.size() - 2));
+  EXPECT_EQ(run.epochs.size(), 2u);
+}
+
 TEST(EpochStream, ASentenceCutByTheNextOneIsCountedNotRead) {
   const auto run = RunLog("$GPRMC,000346.03,A,48" + GpsEpoch("000347.03", "070419"));
   ASSERT_EQ(run.epochs.size(), 1u);
