@@ -62,6 +62,12 @@ TEST(EpochStream, MidnightMovesTheCarriedDateToTheNextDay) {
   EXPECT_EQ(run.epochs[2].UtcText(), "2024-06-01T00:00:01.000Z");
 }
 
+TEST(EpochStream, ALeapSecondKeepsItsName) {
+  const auto run = RunLog(GpsEpoch("235960.50", "311216"));
+  ASSERT_EQ(run.epochs.size(), 1u);
+  EXPECT_EQ(run.epochs[0].UtcText(), "2016-12-31T23:59:60.500Z");
+}
+
 TEST(EpochStream, NoDateUntilOneIsKnown) {
   const auto run = RunLog(Sentence("GPGGA,120000.00,4807.038,N,01131.000,E,1,08,0.9,545.4,M,,M,,"));
   ASSERT_EQ(run.epochs.size(), 1u);
