@@ -31,6 +31,7 @@
 #include "ui/chart_style.h"
 #include "ui/command_binding.h"
 #include "ui/command_panels.h"
+#include "ui/pick_tree.h"
 #include "ui/texts.h"
 #include "ui/view_page.h"
 #include "ui/widget_text.h"
@@ -59,7 +60,7 @@ int64_t UtcNow() { return SystemClock::instance().nowSeconds(); }
 
 CommandArea::CommandArea(ViewPageHost& host, QWidget* parent) : QWidget(parent), host_(host) {
   setObjectName("pnCommandArea");
-  cmdTree_ = new QTreeWidget(this);
+  cmdTree_ = new PickTree(this);
   cmdTree_->setObjectName("CmdTree");
   cmdTree_->setHeaderHidden(true);
   cmdTree_->setRootIsDecorated(false);
@@ -175,6 +176,14 @@ void CommandArea::InitCommandTree(int accessLevel) {
   TraceStatusClick(trace_.maintain.rgTraceStatus);
   panels_->Show(PanelId::pnNothing);
   lbCmd_->setText(vetra::kNoCommandCaption);
+  ShowSendReady();
+}
+
+// Nothing to send until the user picks a command in the tree.
+void CommandArea::ShowSendReady() {
+  const bool picked = state_.current != 0;
+  btSend_->setEnabled(picked);
+  btSend_->setToolTip(picked ? QString() : QString("Pick a command in the tree first"));
 }
 
 void CommandArea::ApplyAccessLevelToWidgets(int accessLevel) {
@@ -215,6 +224,7 @@ void CommandArea::CmdTreeChange(int node) {
   lbCmd_->setText(QString::fromLatin1(selection->caption.data(),
                                       static_cast<qsizetype>(selection->caption.size())));
   SetTextColour(lbCmd_, palette().color(QPalette::Highlight));
+  ShowSendReady();
 }
 
 bool CommandArea::SelectCommand(int number) {
@@ -262,7 +272,8 @@ void CommandArea::ChipClicked(bool secondChip) {
 
 SendOutcome CommandArea::SendClick() {
   const int command = state_.current;
-  if (command != 0) ReadPanel(command);
+  if (command == 0) return {SendOutcome::Status::NothingToSend, 0, {}};  // nothing picked yet
+  ReadPanel(command);
   context_.chip = host_.secondChip() ? Chip::K900 : Chip::K700;
   context_.stores = &host_.stores();
   FrameBatch frames;
@@ -278,7 +289,7 @@ SendOutcome CommandArea::SendClick() {
   if (!frames.frames.empty() && !Post(command, std::move(frames.frames))) {
     outcome = {SendOutcome::Status::NoPort, 0, kNoPortText};
   }
-  if (command != 0) WritePanel(command);  // encoders that change their panel
+  WritePanel(command);  // encoders that change their panel
   if (CatalogueEntryOf(command).panel == PanelId::pnBlkSats) ShowSatelliteColours();
   Report(outcome);
   return outcome;

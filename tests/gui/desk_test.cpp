@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTreeWidget>
 #include <memory>
 
 #include "app/baud_table.h"
@@ -14,6 +19,7 @@
 #include "monitor/line_health.h"
 #include "sim/virtual_receiver.h"
 #include "support/fake_clock.h"
+#include "ui/command_area.h"
 #include "ui/health_status.h"
 #include "ui/main_window.h"
 #include "ui/ttff_panel.h"
@@ -63,7 +69,9 @@ class DeskTest : public ::testing::Test {
     settings_ = std::make_unique<TempSettings>();
   }
 
-  std::unique_ptr<TfmTop> Start(std::vector<std::string> positional = {}) {
+  std::unique_ptr<TfmTop> Start(std::vector<std::string> positional = {},
+                                const std::string& content = "") {
+    if (!content.empty()) settings_ = std::make_unique<TempSettings>(content);
     TfmTop::Options options;
     options.settingsPath = settings_->path;
     options.viewer.positional = std::move(positional);
@@ -86,6 +94,12 @@ class DeskTest : public ::testing::Test {
     T* found = window.findChild<T*>(name);
     EXPECT_NE(found, nullptr) << name;
     return found;
+  }
+  static void ClickTab(TfmTop& window, const char* page) {
+    auto* tabs = Find<QTabWidget>(window, "pgCoder");
+    const int index = tabs->indexOf(Find<QWidget>(window, page));
+    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(index).center());
+    ASSERT_TRUE(WaitFor([&] { return tabs->currentIndex() == index; })) << page;
   }
   static void ResizeTo(TfmTop& window, QSize size) {
     window.resize(size);
@@ -125,6 +139,56 @@ TEST_F(DeskTest, ChoicesComeBackAtTheNextStartAndTheCommandLineWins) {
 
   auto chosen = Start({"COM2"});
   EXPECT_EQ(chosen->portIndex(), 1);
+}
+
+// The user's clicks and keys through every page and both View layouts, the focus wandering
+// through the trees: no command and no trace action becomes current, and Send sends nothing.
+TEST_F(DeskTest, NothingIsCurrentUntilTheUserPicksIt) {
+  auto window = Start({}, "[Setup]\nTrace=ON\n");
+  Attach(*window);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  auto* cmdTree = Find<QTreeWidget>(*window, "CmdTree");
+  auto* traceTree = Find<QTreeWidget>(*window, "tvTraceCmd");
+  auto* send = Find<QPushButton>(*window, "btSend");
+  auto nothingPicked = [&](const std::string& where) {
+    for (int key = 0; key < 40; ++key) {
+      QWidget* focused = QApplication::focusWidget();
+      QTest::keyClick(focused != nullptr ? focused : window.get(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(cmdTree->currentItem(), nullptr) << where;
+    EXPECT_EQ(window->viewPage().commandArea().currentCommand(), 0) << where;
+    EXPECT_FALSE(send->isEnabled()) << where;
+    QTest::mouseClick(send, Qt::LeftButton);
+    EXPECT_EQ(window->viewPage().commandArea().SendClick().status,
+              SendOutcome::Status::NothingToSend)
+        << where;
+    EXPECT_EQ(Find<QLineEdit>(*window, "lbSentence")->text(), "") << where;  // nothing went out
+    EXPECT_EQ(traceTree->currentItem(), nullptr) << where;
+    EXPECT_EQ(Find<QLabel>(*window, "lbTrace")->text(), "no action") << where;
+  };
+  for (const char* page : {"tsView", "tsReload", "tsTrace", "tsView"}) {
+    ClickTab(*window, page);
+    nothingPicked(page);
+  }
+  QTest::mouseClick(Find<QPushButton>(*window, "btLarge"), Qt::LeftButton);
+  ASSERT_TRUE(window->viewPage().expanded());
+  nothingPicked("expanded View");
+  QTest::keyClick(window.get(), Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_FALSE(window->viewPage().expanded());
+  QTest::keyClick(window.get(), Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+  nothingPicked("expanded again");
+  ClickTab(*window, "tsTrace");
+  nothingPicked("Trace after the expanded View");
+
+  // A pick is the user's: then Send is there.
+  ClickTab(*window, "tsView");
+  QTest::mouseClick(Find<QPushButton>(*window, "btLarge"), Qt::LeftButton);
+  const QRect row = cmdTree->visualItemRect(cmdTree->topLevelItem(2));
+  QTest::mouseClick(cmdTree->viewport(), Qt::LeftButton, {}, row.center());
+  CommandArea& commands = window->viewPage().commandArea();
+  EXPECT_EQ(commands.currentCommand(), commands.tree().nodeMap[2]);
+  EXPECT_TRUE(send->isEnabled());
 }
 
 TEST_F(DeskTest, TheCompactViewGrowsItsChartsWithTheWindow) {
