@@ -16,13 +16,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct Run {
+struct Outcome {
   int status;
   std::string out;
   std::string err;
 };
 
-Run Vetra(const std::vector<std::string>& args) {
+Outcome Vetra(const std::vector<std::string>& args) {
   CliProcess process(args);
   const int status = process.WaitForExit(30s);
   return {status, process.out(), process.err()};
@@ -61,7 +61,7 @@ TEST(CliVoice, EverySubcommandWordsAPortFailureTheSame) {
     for (std::vector<std::string> args : PortCommands(image)) {
       const std::string name = args.front();
       args.insert(args.begin() + 1, {"--port", failure.port});
-      const Run run = Vetra(args);
+      const Outcome run = Vetra(args);
       EXPECT_EQ(run.status, 1) << name << "\n" << run.err;
       EXPECT_EQ(run.err, "vetra " + name + ": " + failure.words) << name;
     }
@@ -79,7 +79,7 @@ TEST(CliVoice, EveryBaudIsCheckedWhileTheOptionsAreRead) {
     const std::string name = args.front();
     args.insert(args.begin() + 1, {"--baud", "1234"});
     if (name != "sim") args.insert(args.begin() + 1, {"--port", "/dev/null"});
-    const Run run = Vetra(args);
+    const Outcome run = Vetra(args);
     EXPECT_EQ(run.status, 2) << name << "\n" << run.err;
     EXPECT_TRUE(Has(run.err, "--baud: 1234 not in {2400,4800,9600,19200,38400,57600,115200}"))
         << name << "\n"
@@ -90,7 +90,7 @@ TEST(CliVoice, EveryBaudIsCheckedWhileTheOptionsAreRead) {
 TEST(CliVoice, AnUnknownOptionIsNamedBeforeAMissingOne) {
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {"monitor", "--prot", "P"}, {"trace", "--prot", "P", "status"}}) {
-    const Run run = Vetra(args);
+    const Outcome run = Vetra(args);
     EXPECT_EQ(run.status, 2) << args.front();
     EXPECT_TRUE(Has(run.err, "--prot")) << run.err;
     EXPECT_FALSE(Has(run.err, "required")) << run.err;
@@ -98,7 +98,7 @@ TEST(CliVoice, AnUnknownOptionIsNamedBeforeAMissingOne) {
 }
 
 TEST(CliVoice, HelpNamesEverySubcommandOnItsFirstLine) {
-  const Run run = Vetra({"--help"});
+  const Outcome run = Vetra({"--help"});
   ASSERT_EQ(run.status, 0);
   const std::string first = run.out.substr(0, run.out.find('\n'));
   for (const char* sub : {"completion", "decode", "encode", "load", "monitor", "scan", "send",
