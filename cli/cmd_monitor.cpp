@@ -17,9 +17,10 @@
 #include "app/page_rules.h"
 #include "app/receiver_port.h"
 #include "app/terminal_monitor.h"
+#include "cli/baud_option.h"
 #include "cli/command_registry.h"
 #include "cli/interrupt_watcher.h"
-#include "cli/port_argument.h"
+#include "cli/port_opening.h"
 #include "link/file_sink.h"
 
 namespace vetra::cli {
@@ -39,11 +40,8 @@ struct MonitorArgs {
 constexpr int kHealthIntervalMs = 10'000;
 
 int Monitor(const MonitorArgs& args) {
-  const std::string device = DevicePathForArgument(args.port);
-  if (device.empty()) {
-    std::fprintf(stderr, "vetra monitor: '%s' names no serial device\n", args.port.c_str());
-    return 2;
-  }
+  const std::string device = DeviceOrSay("vetra monitor", args.port);
+  if (device.empty()) return kExitNoDevice;
   ConsoleMessages messages("vetra monitor");
   std::unique_ptr<FileSink> log;
   if (!args.log.empty()) {
@@ -55,12 +53,8 @@ int Monitor(const MonitorArgs& args) {
       return 2;
     }
   }
-  std::string problem;
-  auto port = OpenReceiverPort(device, args.baud, args.host, messages, &problem, args.port);
-  if (!port) {
-    messages.Show(WrongComMessage(problem), kOpenComPortTitle, IMessages::Kind::Error);
-    return 1;
-  }
+  auto port = OpenPortOrSay(device, args.port, args.baud, args.host, messages);
+  if (!port) return kExitNotOpened;
 
   // Ctrl-C, a termination request and the port's failure all end the wait below. The watcher
   // exists before the task's thread does.
@@ -109,8 +103,7 @@ const CommandRegistration kMonitor{
     [](CLI::App& sub) {
       auto args = std::make_shared<MonitorArgs>();
       sub.add_option("--port", args->port, "Port name (COM1..COM40) or device path")->required();
-      sub.add_option("--baud", args->baud, "Line rate (default 4800)")
-          ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
+      AddBaudOption(sub, args->baud, "Line rate");
       sub.add_option("--log", args->log, "Write every byte received to this file");
       auto* json = sub.add_flag("--json", args->json, "One JSON object per update");
       auto* gpsd = sub.add_flag("--gpsd", args->gpsd,

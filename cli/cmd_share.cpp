@@ -11,9 +11,10 @@
 
 #include "app/receiver_port.h"
 #include "app/terminal_monitor.h"
+#include "cli/baud_option.h"
 #include "cli/command_registry.h"
 #include "cli/interrupt_watcher.h"
-#include "cli/port_argument.h"
+#include "cli/port_opening.h"
 #include "share/share_server.h"
 #include "vetra_version.h"
 
@@ -59,11 +60,8 @@ int Share(const ShareArgs& args) {
     std::fprintf(stderr, "vetra share: --nmea-listen %s\n", error.c_str());
     return 2;
   }
-  const std::string device = DevicePathForArgument(args.port);
-  if (device.empty()) {
-    std::fprintf(stderr, "vetra share: '%s' names no serial device\n", args.port.c_str());
-    return 2;
-  }
+  const std::string device = DeviceOrSay("vetra share", args.port);
+  if (device.empty()) return kExitNoDevice;
 
   // Ctrl-C, a termination request and the port's failure all end the wait below. The watcher
   // exists before any other thread does.
@@ -83,11 +81,8 @@ int Share(const ShareArgs& args) {
   }
 
   ConsoleMessages messages("vetra share");
-  auto port = OpenReceiverPort(device, args.baud, false, messages);
-  if (!port) {
-    messages.Show("Wrong com!", "Open com port", IMessages::Kind::Error);
-    return 1;
-  }
+  auto port = OpenPortOrSay(device, args.port, args.baud, false, messages);
+  if (!port) return kExitNotOpened;
   std::fprintf(stderr, "vetra share: gpsd protocol on %s\n",
                ToString(*server.gpsdAddress()).c_str());
   std::fprintf(stderr, "vetra share: NMEA on %s\n", ToString(*server.nmeaAddress()).c_str());
@@ -113,8 +108,7 @@ const CommandRegistration kShare{
     [](CLI::App& sub) {
       auto args = std::make_shared<ShareArgs>();
       sub.add_option("--port", args->port, "Port name (COM1..COM40) or device path")->required();
-      sub.add_option("--baud", args->baud, "Line rate (default 4800)")
-          ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
+      AddBaudOption(sub, args->baud, "Line rate");
       sub.add_option("--listen", args->listen,
                      "ADDR:PORT for gpsd clients (default 127.0.0.1:2947; port 0: a free one)");
       sub.add_option("--nmea-listen", args->nmeaListen,

@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <span>
+#include <system_error>
 #include <vector>
 
 #include "link/frame.h"
@@ -49,6 +51,12 @@ std::optional<SlotStore<N>> ReadStoreFile(const std::string& path, const char* k
                                           std::string& error) {
   constexpr size_t kFileSize = N * kStoreSlots;
   SlotStore<N> store;
+  // A folder, a device or a pipe is no saved store (and a pipe could block the read forever).
+  std::error_code status;
+  if (std::filesystem::exists(path, status) && !std::filesystem::is_regular_file(path, status)) {
+    error = "cannot read '" + path + "': not a regular file";
+    return std::nullopt;
+  }
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
     error = "cannot read '" + path + "': " + std::strerror(errno);
@@ -58,9 +66,10 @@ std::optional<SlotStore<N>> ReadStoreFile(const std::string& path, const char* k
   std::vector<uint8_t> bytes(kFileSize + 1);
   const size_t read = std::fread(bytes.data(), 1, bytes.size(), file);
   const bool failed = std::ferror(file) != 0;
+  const int readError = errno;
   std::fclose(file);
   if (failed) {
-    error = "cannot read '" + path + "'";
+    error = "cannot read '" + path + "': " + std::strerror(readError);
     return std::nullopt;
   }
   if (read != kFileSize) {

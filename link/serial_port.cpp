@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "link/port_messages.h"
+
 namespace vetra {
 
 TSerialPort::TSerialPort(bool evenParityForced, std::string devicePath, int baudRate, int byteSize,
@@ -21,6 +23,7 @@ TSerialPort::~TSerialPort() { Close(); }
 
 void TSerialPort::Report(const std::string& text) {
   openFailure_ = OpenFailure::Other;
+  openReason_ = PlainPortMessage(text);  // why Open failed, in words a terminal can show
   messages_.Show(text, "Error");
 }
 

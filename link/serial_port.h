@@ -43,8 +43,9 @@ class TSerialPort final : public IPort {
   // openReason); a configuration failure shows its message and returns false, leaving the device
   // open until Close.
   bool Open();
-  // Why the last Open failed: the kind, and the system's own words ("Permission denied"); empty
-  // words for a configuration failure, which has shown its message.
+  // Why the last Open failed: the kind, and the system's own words ("Permission denied"); for a
+  // configuration failure, which has shown its message, that message in plain words
+  // (link/port_messages.h: "not a serial device").
   enum class OpenFailure { None, Missing, Denied, InUse, Other };
   OpenFailure openFailure() const { return openFailure_; }
   const std::string& openReason() const { return openReason_; }

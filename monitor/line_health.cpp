@@ -25,6 +25,16 @@ std::string SinceValidText(const LineHealthReading& r) {
 
 }  // namespace
 
+bool LineShowsNothingValid(const LineHealth& h) {
+  return h.sentencesAccepted == 0 && h.framesAccepted == 0;
+}
+
+std::string SilentLineNote(const LineHealth& h, const std::string& port) {
+  if (!LineShowsNothingValid(h)) return {};
+  if (h.bytesRead == 0) return "nothing arrives on " + port;
+  return kTerminalWrongRateNote;
+}
+
 std::string HealthCountersText(const LineHealthReading& r) {
   char text[160];
   std::snprintf(text, sizeof text,

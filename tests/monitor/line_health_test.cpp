@@ -61,6 +61,18 @@ TEST(LineHealthMeter, ASingleRejectedSentenceDoesNotNameTheTalker) {
   EXPECT_EQ(HintAfter(garbage, seconds, 2), kRejectedSentencesHint);
 }
 
+TEST(LineHealth, TheTerminalsNoteAfterSilenceSaysWhatTheLineShowed) {
+  LineHealth nothing;
+  EXPECT_EQ(SilentLineNote(nothing, "COM3"), "nothing arrives on COM3");
+  LineHealth garbage;
+  garbage.bytesRead = 480;
+  garbage.checksumErrors = 3;
+  EXPECT_EQ(SilentLineNote(garbage, "COM3"), kTerminalWrongRateNote);
+  LineHealth frames = garbage;
+  frames.framesAccepted = 1;  // a receiver that answers in binary only is heard
+  EXPECT_EQ(SilentLineNote(frames, "COM3"), "");
+}
+
 TEST(LineHealthMeter, CountsSinceStartRateOfTheLastSecondAndAgeOfTheLastValid) {
   LineHealthMeter meter;
   LineHealth h;
