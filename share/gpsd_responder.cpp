@@ -1,6 +1,5 @@
 #include "share/gpsd_responder.h"
 
-
 namespace vetra {
 namespace {
 
@@ -35,8 +34,8 @@ GpsdJson DeviceObject(const GpsdServerInfo& info, bool seenData) {
 GpsdJson DevicesObject(const GpsdServerInfo& info, bool seenData) {
   GpsdJson devices;
   devices["class"] = "DEVICES";
-  devices["devices"] = info.paused.empty() ? GpsdJson::array({DeviceObject(info, seenData)})
-                                           : GpsdJson::array();
+  devices["devices"] =
+      info.paused.empty() ? GpsdJson::array({DeviceObject(info, seenData)}) : GpsdJson::array();
   return devices;
 }
 

@@ -62,8 +62,8 @@ class GpsdResponder {
   // Appends the replies to the requests that what arrived in one read completed to out. False
   // when the client sent garbage or an overlong request (overlong() tells which): it is to be
   // dropped.
-  bool Answer(std::string_view received, const GpsdServerInfo& info,
-              const GpsdReportMaker& reports, const std::string& now, std::string& out);
+  bool Answer(std::string_view received, const GpsdServerInfo& info, const GpsdReportMaker& reports,
+              const std::string& now, std::string& out);
   bool overlong() const { return reader_.overlong(); }
 
   const WatchPolicy& policy() const { return policy_; }

@@ -9,7 +9,6 @@
 #include <thread>
 #include <vector>
 
-
 namespace vetra {
 namespace {
 
@@ -69,9 +68,9 @@ std::string ShareCountsText(const ShareCounts& c) {
   return Plural(c.clients(), "client", "clients") + " (" + std::to_string(c.gpsdClients) +
          " gpsd, " + std::to_string(c.nmeaClients) + " NMEA); " +
          Plural(c.connects, "connect", "connects") + ", " +
-         Plural(c.disconnects, "disconnect", "disconnects") + " (" +
-         std::to_string(c.closedIdle) + " closed idle, " + std::to_string(c.dropped) +
-         " dropped), " + std::to_string(c.refused) + " refused";
+         Plural(c.disconnects, "disconnect", "disconnects") + " (" + std::to_string(c.closedIdle) +
+         " closed idle, " + std::to_string(c.dropped) + " dropped), " + std::to_string(c.refused) +
+         " refused";
 }
 
 class ShareServer::Impl {
@@ -296,8 +295,8 @@ class ShareServer::Impl {
   // that its sending never blocks it, and otherwise ignored.
   void Answer(const ClientPtr& client, size_t count) {
     std::string replies;
-    const bool understood = client->responder.Answer(
-        std::string_view(client->input.data(), count), info_, reports_, IsoTimeNow(), replies);
+    const bool understood = client->responder.Answer(std::string_view(client->input.data(), count),
+                                                     info_, reports_, IsoTimeNow(), replies);
     if (!understood) {
       Close(client, EventKind::Dropped,
             client->responder.overlong() ? "sent a request over 4 KiB" : "sent garbage");

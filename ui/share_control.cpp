@@ -80,13 +80,12 @@ void ShareControl::ShowStatus() {
   const auto plural = [](uint64_t n, const char* one, const char* many) {
     return QString("%1 %2").arg(n).arg(n == 1 ? one : many);
   };
-  field_->setText(
-      QString("%1 %2 gpsd, %3 NMEA: %4; %5, %6")
-          .arg(state, QString::fromStdString(ToString(*gpsd)),
-               QString::fromStdString(ToString(*nmea)),
-               plural(static_cast<uint64_t>(counts.clients()), "client", "clients"),
-               plural(counts.connects, "connect", "connects"),
-               plural(counts.disconnects, "disconnect", "disconnects")));
+  field_->setText(QString("%1 %2 gpsd, %3 NMEA: %4; %5, %6")
+                      .arg(state, QString::fromStdString(ToString(*gpsd)),
+                           QString::fromStdString(ToString(*nmea)),
+                           plural(static_cast<uint64_t>(counts.clients()), "client", "clients"),
+                           plural(counts.connects, "connect", "connects"),
+                           plural(counts.disconnects, "disconnect", "disconnects")));
   field_->setToolTip(QString::fromStdString(ShareCountsText(counts)));
 }
 

@@ -240,8 +240,9 @@ TEST_F(MainWindowTest, ShareOnLocalhostServesTheMonitoredReceiverAndCountsItsCli
   asio::io_context io;
   asio::ip::tcp::socket client(io);
   client.connect({asio::ip::make_address(nmea.address), nmea.port});
-  EXPECT_TRUE(WaitFor([&] { return field->text().endsWith(": 1 client; 1 connect, 0 disconnects"); }))
-      << field->text().toStdString();
+  EXPECT_TRUE(WaitFor([&] {
+    return field->text().endsWith(": 1 client; 1 connect, 0 disconnects");
+  })) << field->text().toStdString();
   EXPECT_TRUE(field->text().contains(QString::fromStdString(ToString(nmea)) + " NMEA"));
   // The receiver's sentences reach the client while the window monitors.
   client.non_blocking(true);

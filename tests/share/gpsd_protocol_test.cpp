@@ -64,15 +64,17 @@ TEST(GpsdRequestReader, AnswersARequestAsSoonAsItIsComplete) {
     std::vector<std::vector<std::string>> names;  // completed by each read
   };
   const Row rows[] = {
-      {"node-gpsd: ';' but no line end",
-       {R"(?WATCH={"enable":true,"json":true};)"},
+      {"node-gpsd: ';' but no line end", {R"(?WATCH={"enable":true,"json":true};)"}, {{"?WATCH"}}},
+      {"go-gpsd: neither ';' nor a line end",
+       {R"(?WATCH={"enable":true,"json":true})"},
        {{"?WATCH"}}},
-      {"go-gpsd: neither ';' nor a line end", {R"(?WATCH={"enable":true,"json":true})"}, {{"?WATCH"}}},
       {"a bare name at the end of a read", {"?POLL"}, {{"?POLL"}}},
       {"an object in two reads",
        {R"(?WATCH={"enable":)", "true};?VERSION;"},
        {{}, {"?WATCH", "?VERSION"}}},
-      {"a name in one read, its object in the next", {"?WATCH=", R"({"json":true})"}, {{}, {"?WATCH"}}},
+      {"a name in one read, its object in the next",
+       {"?WATCH=", R"({"json":true})"},
+       {{}, {"?WATCH"}}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);

@@ -231,7 +231,7 @@ TEST_F(ShareServerTest, TheLongestIdleClientMakesWayForANewcomer) {
 TEST_F(ShareServerTest, ClientsIdleForThirtySecondsAreClosedAndReadersNeverAre) {
   auto watcher = NmeaWatcher();
   Client reader(*server.nmeaAddress());
-  Client silent(*server.gpsdAddress());  // never asks to watch
+  Client silent(*server.gpsdAddress());         // never asks to watch
   Client stalled(*server.nmeaAddress(), 4096);  // never reads
   ASSERT_TRUE(WaitForEvents(ShareServer::EventKind::Connected, 4));
   clock.advanceSeconds(29);
@@ -254,7 +254,7 @@ TEST_F(ShareServerTest, ClientsIdleForThirtySecondsAreClosedAndReadersNeverAre) 
   EXPECT_TRUE(stalled.Closed());
   EXPECT_EQ(Events(ShareServer::EventKind::ClosedIdle), 2u);
   EXPECT_EQ(Events(ShareServer::EventKind::Dropped), 0u);  // idle, long before 1 MiB waited
-  EXPECT_EQ(server.clientCount(), 2);  // the readers stay
+  EXPECT_EQ(server.clientCount(), 2);                      // the readers stay
 }
 
 TEST_F(ShareServerTest, WhilePausedNothingIsSentAndNoStaleEpochIsPolled) {
