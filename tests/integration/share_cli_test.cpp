@@ -15,13 +15,9 @@
 #include <sstream>
 #include <string>
 
-#include <filesystem>
-#include <fstream>
-
 #include "cli_process.h"
 #include "share/gpsd_reports.h"
 #include "sim/virtual_receiver.h"
-#include "support/temp_path.h"
 
 #ifndef VETRA_GPSPIPE
 #error "VETRA_GPSPIPE must name gpsd's gpspipe client"
@@ -144,7 +140,7 @@ TEST_F(ShareWithVirtualReceiver, GpspipeGetsThePositionsTheReceiverSentAndItsSen
   std::map<std::string, int> tpvTimes;
   for (const std::string& object : objects) {
     const GpsdJson tpv = GpsdJson::parse(object);
-    if (tpv["class"] == "TPV" && tpv.contains("time")) ++tpvTimes[tpv["time"]];
+    if (tpv["class"] == "TPV" && tpv.contains("time")) ++tpvTimes[tpv["time"].get<std::string>()];
   }
   for (const auto& [time, count] : tpvTimes) EXPECT_EQ(count, 1) << time;
 
@@ -165,32 +161,25 @@ TEST_F(ShareWithVirtualReceiver, GpspipeGetsThePositionsTheReceiverSentAndItsSen
 TEST_F(ShareWithVirtualReceiver, GpxloggerWritesEveryTrackpointWithItsHeight) {
   const auto share = StartShare();
   ASSERT_NE(gpsdPort, 0);
-  const std::filesystem::path gpx = test::UniqueTempPath("share-gpx");
-  CliProcess logger(VETRA_GPXLOGGER, {"-e", "sockets", "-f", gpx.string(), GpsdAddress()}, "");
-  const auto trackpoints = [&] {
-    std::ifstream in(gpx);
-    const std::string text((std::istreambuf_iterator<char>(in)), {});
-    return text;
-  };
-  const auto deadline = std::chrono::steady_clock::now() + 30s;
-  while (std::chrono::steady_clock::now() < deadline) {
-    std::string text = trackpoints();
+  CliProcess logger(VETRA_GPXLOGGER, {"-e", "sockets", GpsdAddress()}, "");
+  const auto points = [](const std::string& text) {
     size_t count = 0;
     for (size_t at = 0; (at = text.find("</trkpt>", at)) != std::string::npos; ++at) ++count;
-    if (count >= 5) break;
-    logger.WaitForExit(200ms);  // gpxlogger writes as it goes; look again shortly
-  }
+    return count;
+  };
+  EXPECT_TRUE(logger.WaitForOutput(
+      [&](const std::string& out, const std::string&) { return points(out) >= 5; }, 30s))
+      << logger.err();
   logger.Signal(SIGINT);
   logger.WaitForExit(10s);
-  const std::string text = trackpoints();
-  std::filesystem::remove(gpx);
+  const std::string& text = logger.out();
   const std::regex point("<trkpt[^>]*>([\\s\\S]*?)</trkpt>");
-  int points = 0;
+  int withHeight = 0;
   for (std::sregex_iterator it(text.begin(), text.end(), point), end; it != end; ++it) {
-    ++points;
     EXPECT_NE((*it)[1].str().find("<ele>"), std::string::npos) << (*it)[0].str();
+    ++withHeight;
   }
-  EXPECT_GE(points, 5) << text;
+  EXPECT_GE(withHeight, 5) << text;
 }
 
 TEST_F(ShareWithVirtualReceiver, PythonGpsStreamSeesTheHeightOfEveryThreeDFix) {
@@ -257,11 +246,18 @@ TEST_F(ShareWithVirtualReceiver, MonitorGpsdPrintsTpvAndSkyObjects) {
       << monitor.err();
   monitor.Signal(SIGINT);
   EXPECT_EQ(monitor.WaitForExit(20s), 0) << monitor.err();
+  std::string previous;  // the class of the line before: TPV and SKY alternate, one each per epoch
+  std::map<std::string, int> tpvTimes;
   for (const std::string& line : Lines(monitor.out())) {
     const GpsdJson object = GpsdJson::parse(line);
     EXPECT_TRUE(object["class"] == "TPV" || object["class"] == "SKY") << line;
+    EXPECT_NE(object["class"], previous) << line;
+    previous = object["class"].get<std::string>();
     EXPECT_EQ(object["device"], receiver->devicePath());
+    if (object["class"] == "TPV" && object.contains("time"))
+      ++tpvTimes[object["time"].get<std::string>()];
   }
+  for (const auto& [time, count] : tpvTimes) EXPECT_EQ(count, 1) << time;
 }
 
 }  // namespace
