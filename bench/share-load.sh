@@ -14,7 +14,7 @@
 # Prints each program's CPU time (user + system) as a percentage of one core over the same span,
 # and the difference: what sharing adds (goal: at most 1 %). CPU time, not wall time, so that a
 # busy machine changes the figure little. Then TPVs per epoch for both servers: TPVs a JSON watcher
-# got, over the epochs (distinct times of GGA and RMC) that the raw watcher got (goal: 1.00).
+# got, over the epochs (changes of time in GGA and RMC) that the raw watcher got (goal: 1.00).
 set -euo pipefail
 export LC_ALL=C
 
@@ -42,7 +42,7 @@ pids+=($!)
 for _ in $(seq 100); do [[ -s $work/sim.out ]] && break; sleep 0.1; done
 device=$(head -n1 "$work/sim.out")
 # The same replay on a second device, for gpsd.
-"$vetra" sim --baud 115200 --replay "$work/log.nmea" --loop >"$work/sim2.out" &
+"$vetra" sim --baud 115200 --replay "$work/log.nmea" --loop >"$work/sim2.out" 2>/dev/null &
 pids+=($!)
 for _ in $(seq 100); do [[ -s $work/sim2.out ]] && break; sleep 0.1; done
 device2=$(head -n1 "$work/sim2.out")
@@ -96,11 +96,12 @@ gpspipe -r "127.0.0.1:$gpsd_port" >"$work/graw" & pids+=($!)
 gpspipe -r "127.0.0.1:$gpsd_port" >"$work/graw2" & pids+=($!)
 gpsd_cpu=$(measure "$gpsd_pid")
 
-# TPVs a JSON watcher got per epoch the raw watcher saw (distinct GGA and RMC times).
+# TPVs a JSON watcher got per epoch the raw watcher saw: each change of time from one GGA or RMC
+# to the next begins an epoch (the log loops, so its times come again).
 tpvs_per_epoch() {
   local tpvs epochs
   tpvs=$(grep -c '"class":"TPV"' "$1" || true)
-  epochs=$(grep -E '^\$..(GGA|RMC),' "$2" | cut -d, -f2 | sort -u | wc -l)
+  epochs=$(grep -E '^\$..(GGA|RMC),' "$2" | cut -d, -f2 | uniq | wc -l)
   awk -v t="${tpvs:-0}" -v e="$epochs" \
     'BEGIN { printf "%.2f (%d TPVs, %d epochs)", (e ? t / e : 0), t, e }'
 }
