@@ -1,8 +1,8 @@
 // vetra monitor --port NAME|PATH [--baud N] [--log FILE] [--json|--gpsd] [--echo] [--host]
 // [--health] The receiver conversation without a window: one line per display update (the position
 // as `vetra decode --brief` writes it, or with --json the decoded record), until Ctrl-C. With
-// --gpsd the gpsd protocol's objects instead: a TPV per position update and a SKY per satellite
-// update (share/gpsd_reports.h), one JSON object per line, as a gpsd client receives them.
+// --gpsd the gpsd protocol's objects instead: a TPV and a SKY per receiver epoch, when it closes
+// (share/gpsd_reports.h), one JSON object per line, as a gpsd client receives them.
 // --health prints the line's health counters to stderr every 10 s and once at the end, with the
 // hint of the status bar when something is wrong ("No data for 5 s: ...").
 // --log writes every byte received, unchanged (the raw receive log). --baud is the line rate
@@ -107,8 +107,7 @@ const CommandRegistration kMonitor{
       sub.add_option("--log", args->log, "Write every byte received to this file");
       auto* json = sub.add_flag("--json", args->json, "One JSON object per update");
       auto* gpsd = sub.add_flag("--gpsd", args->gpsd,
-                                "gpsd-compatible JSON: a TPV per position, a SKY per satellite "
-                                "update");
+                                "gpsd-compatible JSON: a TPV and a SKY per receiver epoch");
       auto* echo =
           sub.add_flag("--echo", args->echo, "Also print every sentence and frame received");
       gpsd->excludes(json)->excludes(echo);

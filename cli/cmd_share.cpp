@@ -1,8 +1,11 @@
 // vetra share --port NAME|PATH [--baud N] [--listen ADDR:PORT] [--nmea-listen ADDR:PORT]
+// [--health] [--verbose]
 // Holds the receiver and serves its output to other programs (share/share_server.h): the gpsd
 // protocol on --listen (default 127.0.0.1:2947), the raw NMEA sentences on --nmea-listen (default
-// 127.0.0.1:10110). Port 0 binds a free port. The addresses bound, and each client that comes,
-// goes or is dropped, are told on stderr; stdout stays empty.
+// 127.0.0.1:10110). Port 0 binds a free port. The addresses bound are told on stderr; stdout stays
+// empty. Clients are counted, not told one by one: --health prints the line's health and the
+// clients' counts ("sharing: 2 clients (1 gpsd, 1 NMEA); 5 connects, ...") to stderr every 10 s
+// and at the end; --verbose tells each client that comes, goes, is dropped, closed idle or refused.
 // Exit status: 0 after Ctrl-C; 1 when an address cannot be bound (in use), the port does not open,
 // or the port fails; 2 for a usage error.
 #include <cstdio>
@@ -26,7 +29,11 @@ struct ShareArgs {
   int baud = 4800;
   std::string listen = ToString(kDefaultGpsdAddress);
   std::string nmeaListen = ToString(kDefaultNmeaAddress);
+  bool health = false;
+  bool verbose = false;
 };
+
+constexpr int kHealthIntervalMs = 10'000;
 
 void TellEvent(const ShareServer::Event& event) {
   const char* what = "";
@@ -39,6 +46,9 @@ void TellEvent(const ShareServer::Event& event) {
       break;
     case ShareServer::EventKind::Dropped:
       what = "dropped: ";
+      break;
+    case ShareServer::EventKind::ClosedIdle:
+      what = "closed: ";
       break;
     case ShareServer::EventKind::Refused:
       what = "refused: ";
@@ -68,7 +78,7 @@ int Share(const ShareArgs& args) {
   InterruptWatcher stop;
 
   ShareServer server;
-  server.SetListener(TellEvent);
+  if (args.verbose) server.SetListener(TellEvent);
   ShareServer::Options serving;
   serving.info.release = VETRA_VERSION;
   serving.info.device = device;
@@ -93,7 +103,16 @@ int Share(const ShareArgs& args) {
   monitor.SetFailureCallback([&stop] { stop.Stop(); });
   monitor.Start(std::move(port));
 
-  stop.Wait();
+  const auto printHealth = [&] {
+    std::fprintf(stderr, "%s\nsharing: %s\n", monitor.HealthLine().c_str(),
+                 ShareCountsText(server.counts()).c_str());
+  };
+  if (args.health) {
+    while (!stop.WaitFor(kHealthIntervalMs)) printHealth();
+    printHealth();
+  } else {
+    stop.Wait();
+  }
   monitor.Stop();
   server.Stop();
   if (monitor.portFailed()) {
@@ -113,6 +132,11 @@ const CommandRegistration kShare{
                      "ADDR:PORT for gpsd clients (default 127.0.0.1:2947; port 0: a free one)");
       sub.add_option("--nmea-listen", args->nmeaListen,
                      "ADDR:PORT for raw NMEA (default 127.0.0.1:10110; port 0: a free one)");
+      sub.add_flag("--health", args->health,
+                   "Print the line's health and the clients' counts to stderr every 10 s and at "
+                   "the end");
+      sub.add_flag("--verbose", args->verbose,
+                   "Tell each client that comes, goes, is dropped or refused on stderr");
       return [args] { return Share(*args); };
     }};
 

@@ -133,6 +133,7 @@ TfmTop::TfmTop(Options options, QWidget* parent)
       [this](QWidget* entered) {
         rules_.Changed(PageOf(entered));
         FollowPortsWhileOnSetup();
+        sharing_->FollowPage(PageOf(entered));
       });
   setCentralWidget(pgCoder_);
   statistics_ = new StatisticsWindow(*messages_, this);
@@ -147,6 +148,7 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   BuildMenus();
   BuildStatusBar();
   BuildSharing();
+  sharing_->FollowPage(Page::Setup);
 
   // The receiver conversation: running and inactive until View or Trace is entered.
   ReceiverConversation::Options conversationOptions;
