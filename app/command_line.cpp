@@ -36,6 +36,9 @@ ViewerOptions ParseViewerOptions(const std::vector<std::string>& args) {
     } else if (arg.rfind("--replay=", 0) == 0) {
       options.replayFile = arg.substr(9);
       if (options.replayFile.empty()) options.error = "--replay needs a file name";
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      // No port name starts with a dash: a mistyped option must not open COM1.
+      if (options.error.empty()) options.error = "unknown option " + arg + " (see --help)";
     } else {
       options.positional.push_back(arg);
     }
