@@ -86,7 +86,7 @@ const char kViewerHelp[] =
     "  --sim-chip k700|k900  The virtual receiver's chip (k700)\n"
     "  --sim-binary          The virtual receiver sends binary frames instead of NMEA\n"
     "  --page setup|view|upgrade|trace\n"
-    "                        Open this page at start\n"
+    "                        Open this page at start (default: the last run's)\n"
     "  --expanded            With --page view: the expanded View page\n"
     "  --command COMMAND     Choose a command of the View page's tree: number, id (05h) or text\n"
     "  --send                With --command: press Send once the receiver talks\n"
