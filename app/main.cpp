@@ -8,16 +8,16 @@
 // --simulate starts the built-in virtual receiver in this process and points the selected port at
 // it, at the receiver's rate (4800 unless --sim-baud says otherwise). --replay plays a raw receive
 // log on the View page in the port's place (File > Open receive log...). --page and --expanded open
-// a page as if the user had chosen it; --command chooses a command of the View page's tree (its
-// number, id "05h" or tree text) and --send presses Send once the receiver talks; --screenshot
-// writes the window's picture after N ms (3000) and ends the program (the documentation's
-// screenshots). --palette chooses the window's colours where the desktop does not give Qt its
-// own. Fusion is the style unless Qt's own -style option (or QT_STYLE_OVERRIDE) chooses another;
-// the application object exists before any style is set, so that Qt's -style and -stylesheet
-// take effect. --help and --version print and end before anything needs a display; the help
-// text (app/command_line.cpp) lists every option of this file too. The virtual receiver needs a
-// pseudo-terminal: where the system has none (Windows) --simulate and the --sim options are
-// refused.
+// a page as if the user had chosen it (without --page the last run's page comes back); --command
+// chooses a command of the View page's tree (its number, id "05h" or tree text) and --send presses
+// Send once the receiver talks; --screenshot writes the window's picture after N ms (3000) and ends
+// the program (the documentation's screenshots). --palette chooses the window's colours where the
+// desktop does not give Qt its own. Fusion is the style unless Qt's own -style option (or
+// QT_STYLE_OVERRIDE) chooses another; the application object exists before any style is set, so
+// that Qt's -style and -stylesheet take effect. --help and --version print and end before anything
+// needs a display; the help text (app/command_line.cpp) lists every option of this file too. The
+// virtual receiver needs a pseudo-terminal: where the system has none (Windows) --simulate and the
+// --sim options are refused.
 
 #include <QApplication>
 #include <QIcon>
@@ -206,11 +206,12 @@ int main(int argc, char* argv[]) {
     window.show();
 
     // A log that cannot be read is told in the window, which stays on Setup.
+    // The page of the command line, else the last run's (not over a replay, which shows View).
     if (!viewer.replayFile.empty()) window.StartReplay(viewer.replayFile);
-    if (!show.page.isEmpty()) {
-      window.ShowPage(PageName(show.page));
-      if (show.expanded) window.ToggleWindowSize();
+    if (!show.page.isEmpty() || viewer.replayFile.empty()) {
+      window.ShowStartPage(show.page.isEmpty() ? QString() : PageName(show.page));
     }
+    if (show.expanded) window.ToggleWindowSize();
     if (show.command) {
       vetra::ui::CommandArea& commands = window.viewPage().commandArea();
       if (!commands.SelectCommand(*show.command)) {

@@ -126,6 +126,13 @@ void WriteRemembered(IniFile& ini, const Remembered& r) {
                                            std::to_string(p.width) + "," +
                                            std::to_string(p.height));
   }
+  for (const auto& [index, device] : r.typedPorts) {
+    if (index < 0 || index >= kPortCount || device.empty()) continue;
+    const std::string name = "COM" + std::to_string(index + 1);
+    // One pin per name: a key written by hand in another letter case gives way.
+    ini.Delete(kPorts, name.c_str());
+    ini.SetValue(kPorts, name.c_str(), device.c_str());
+  }
 }
 
 SaveResult Failed(const std::string& reason) { return {SaveOutcome::Failed, reason}; }

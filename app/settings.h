@@ -49,6 +49,9 @@ struct Remembered {
   std::string captureFolder;  // CaptureFolder: where the last capture or log went
   // Window.<layout>=x,y,width,height for each page layout ("compact", "expanded", "pages").
   std::map<std::string, WindowPlace> windows;
+  // Device paths typed into the port box, by port index: written to [Ports] (COMn=PATH), where
+  // the next start reads its pins, so the name chosen comes back with its device.
+  std::map<int, std::string> typedPorts;
   bool operator==(const Remembered&) const = default;
 };
 

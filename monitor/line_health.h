@@ -37,7 +37,9 @@ bool LineShowsNothingValid(const LineHealth& sinceOpen);
 struct LineHealthReading {
   LineHealth counts;               // since Start
   int bytesPerSecond = 0;          // over the last reading's interval
+  int validPerSecond = 0;          // sentences and frames accepted, over the same interval
   int64_t secondsSinceValid = -1;  // -1: nothing valid since Start
+  int64_t secondsSilent = 0;       // since the last byte read, or since Start without one
   std::string hint;                // empty when all is well
 };
 

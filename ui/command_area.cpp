@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -40,10 +42,6 @@ namespace vetra::ui {
 namespace {
 
 constexpr char kSaveDialogFilter[] = "Binary (*.bin)";
-constexpr int kParameterAreaHeight = kParameterArea.height - 55;  // without lbCmd and Send
-// What the parameter area may shrink to when the window must (a 1080p screen at 200 % leaves 540
-// pixels for the whole window): it scrolls then.
-constexpr int kParameterAreaMinimum = kParameterAreaHeight - 90;
 const QColor kBlockedColour{255, 0, 0};
 
 // The first catalogue command that shows a panel (the one whose rules the panel follows).
@@ -65,7 +63,6 @@ CommandArea::CommandArea(ViewPageHost& host, QWidget* parent) : QWidget(parent),
   cmdTree_->setHeaderHidden(true);
   cmdTree_->setRootIsDecorated(false);
   cmdTree_->setUniformRowHeights(true);
-  cmdTree_->setMinimumWidth(cmdTree_->fontMetrics().horizontalAdvance("Set Elevation Mask (10h)"));
 
   lbCmd_ = new QLabel(vetra::kNoCommandCaption, this);
   lbCmd_->setObjectName("lbCmd");
@@ -82,7 +79,9 @@ CommandArea::CommandArea(ViewPageHost& host, QWidget* parent) : QWidget(parent),
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setWidgetResizable(true);
   scroll->setWidget(parameterArea_);
-  scroll->setMinimumHeight(kParameterAreaMinimum);
+  // Where the window must be small (a 1080p screen at 200 %), the area keeps four lines of its
+  // panel in sight and scrolls.
+  scroll->setMinimumHeight(4 * fontMetrics().lineSpacing());
 
   btSend_ = new QPushButton("Send", this);
   btSend_->setObjectName("btSend");
@@ -98,9 +97,12 @@ CommandArea::CommandArea(ViewPageHost& host, QWidget* parent) : QWidget(parent),
   rbNACK_->setObjectName("rbNACK");
   lbAckState_ = new QLabel(pnAck_);
   lbAckState_->setObjectName("lbAckState");
-  lbAckState_->setMinimumWidth(lbAckState_->fontMetrics().horizontalAdvance("no answer in 30 s"));
+  // Room for the longest state it shows, "no answer in 3 s", so that the row does not jitter.
+  const QString noAnswer = QString("no answer in %1 s").arg((kAnswerTimeoutMs + 999) / 1000);
+  lbAckState_->setMinimumWidth(lbAckState_->fontMetrics().horizontalAdvance(noAnswer));
   auto* ackLayout = new QHBoxLayout(pnAck_);
-  ackLayout->setContentsMargins(6, 2, 6, 2);
+  ackLayout->setContentsMargins(4, 2, 4, 2);
+  ackLayout->setSpacing(4);
   for (QRadioButton* indicator : {rbACK_, rbNACK_}) {
     indicator->setAttribute(Qt::WA_TransparentForMouseEvents);
     indicator->setFocusPolicy(Qt::NoFocus);
@@ -167,9 +169,19 @@ void CommandArea::InitCommandTree(int accessLevel) {
       const std::string_view text = tree_.nodeText(k);
       auto* item = new QTreeWidgetItem(
           cmdTree_, {QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))});
-      item->setToolTip(0, item->text(0));  // the tree may be narrower than its texts
+      item->setToolTip(0, item->text(0));
     }
   }
+  // Every name whole with its message id ("Query System Setting (13h)"): the tree is as wide as
+  // its longest row, its scroll bar and its frame.
+  int widest = 0;
+  for (int k = 0; k < cmdTree_->topLevelItemCount(); ++k) {
+    widest = std::max(
+        widest, cmdTree_->fontMetrics().horizontalAdvance(cmdTree_->topLevelItem(k)->text(0)));
+  }
+  const int itemMargins = 2 * (cmdTree_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 4);
+  cmdTree_->setMinimumWidth(widest + itemMargins + 2 * cmdTree_->frameWidth() +
+                            cmdTree_->verticalScrollBar()->sizeHint().width());
   ApplyAccessLevel(values_, accessLevel);
   ApplyAccessLevelToWidgets(accessLevel);
   for (int n = 1; n <= kCommandCount; ++n) WritePanel(n);

@@ -14,6 +14,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
+#include <QToolButton>
 #include <cstdlib>
 #include <filesystem>
 
@@ -174,6 +175,8 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   health_ = new HealthStatus(
       statusBar(), [this] { return conversation_ ? conversation_->health() : LineHealth{}; },
       ClockOf(options_));
+  health_->SetReplayEnded([this] { return replay_ != nullptr && replay_->finished(); });
+  BuildChipField();
 
   ApplyStartup();
 
@@ -182,9 +185,12 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   connect(setupPage_, &SetupPage::baudChanged, this,
           [this](int index) { rules_.SetBaudIndex(index); });
   connect(setupPage_, &SetupPage::autoScanClicked, this, &TfmTop::AutoScanClick);
+  connect(setupPage_, &SetupPage::devicePathTyped, this,
+          [this](const QString& path) { ChooseTypedDevice(path.toStdString()); });
   connect(setupPage_, &SetupPage::chipClicked, this, [this] {
     conversation_->ToggleChannelCount(secondChip());
     viewPage_->commandArea().ChipClicked(secondChip());
+    ShowChip();
   });
   connect(viewPage_, &ViewPage::sizeToggleRequested, this, &TfmTop::ToggleWindowSize);
 
@@ -247,7 +253,16 @@ Remembered TfmTop::CollectRemembered() {
   r.ttffMode = static_cast<int>(tracePage_->ttff().lastMode()) - 1;
   r.imageFolder = upgradePage_->imageFolder();
   r.windows = places_;
+  r.typedPorts = typedPorts_;
   return r;
+}
+
+void TfmTop::ShowStartPage(const QString& commandLinePage) {
+  if (commandLinePage.isEmpty()) {
+    ShowRememberedPage();
+  } else {
+    ShowPage(commandLinePage);
+  }
 }
 
 void TfmTop::ShowRememberedPage() {
@@ -305,9 +320,34 @@ void TfmTop::BuildStatusBar() {
   statusPanels_[0]->setFixedWidth(statusPanels_[0]->fontMetrics().horizontalAdvance("XX") + 8);
   statusPanels_[0]->setAlignment(Qt::AlignCenter);
   statusPanels_[1]->setFixedWidth(statusPanels_[0]->width());
+  // A long message (a log's path) never holds the window wide: it is cut, whole in its tooltip.
+  statusPanels_[2]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   bar->addWidget(statusPanels_[0]);
   bar->addWidget(statusPanels_[1]);
   bar->addWidget(statusPanels_[2], 1);
+}
+
+// The chip in use, always in sight: it changes the codes of Restart, Block Sats and the loader,
+// and it is remembered between runs, so a user who once loaded a K900 sees it before sending to a
+// K700. A click leads to the Setup page, where it is chosen.
+void TfmTop::BuildChipField() {
+  sbChip_ = new QToolButton(statusBar());
+  sbChip_->setObjectName("sbChip");
+  sbChip_->setAutoRaise(true);
+  sbChip_->setFocusPolicy(Qt::NoFocus);
+  sbChip_->setToolTip(
+      "The receiver's chip: it decides the codes that Restart, Block Sats and the loader send.\n"
+      "Chosen on the Setup page.");
+  statusBar()->addPermanentWidget(sbChip_);
+  connect(sbChip_, &QToolButton::clicked, this, [this] {
+    if (pgCoder_->tabBar()->isEnabled()) ShowPage("tsSetup");
+  });
+  ShowChip();
+}
+
+void TfmTop::ShowChip() {
+  const QString chip = secondChip() ? "K900" : "K700";
+  if (sbChip_->text() != chip) sbChip_->setText(chip);
 }
 
 // File > "Share on localhost" and its status-bar field.
@@ -323,7 +363,9 @@ void TfmTop::BuildSharing() {
 
 void TfmTop::SetStatusPanel(int panel, const QString& text) {
   if (panel < 0 || panel > 2) return;
-  if (statusPanels_[panel]->text() != text) statusPanels_[panel]->setText(text);
+  if (statusPanels_[panel]->text() == text) return;
+  statusPanels_[panel]->setText(text);
+  if (panel == 2) statusPanels_[panel]->setToolTip(text);
 }
 
 bool TfmTop::secondChip() const { return setupPage_->secondChip(); }
@@ -377,8 +419,10 @@ void TfmTop::SetMonitoringActive(bool active) {
 void TfmTop::LeaveExpandedView() { viewPage_->SetExpanded(false); }
 
 void TfmTop::SetCaption(const std::string& windowCaption, const std::string& applicationTitle) {
-  setWindowTitle(QString::fromStdString(windowCaption));
+  // The application's name first: the title bar shows it where the window's own caption is empty,
+  // and a caption set before it would keep the port of the name before ("C3-VetraViewer").
   QGuiApplication::setApplicationDisplayName(QString::fromStdString(applicationTitle));
+  setWindowTitle(QString::fromStdString(windowCaption));
 }
 
 void TfmTop::SetWindowSize(int width, int height) {
@@ -388,9 +432,14 @@ void TfmTop::SetWindowSize(int width, int height) {
   const QSize wanted = kept != places_.end() && kept->second.valid()
                            ? QSize(kept->second.width, kept->second.height)
                            : QSize(width, height);
-  // The layouts settle their minimum sizes first, so that a smaller size is taken at once; where
-  // the contents need more (large fonts), the window keeps what they need.
+  // The layouts settle their minimum sizes first, so that a smaller size is taken at once (the
+  // nested layouts ask for it by posted events: taken now, or the expanded View's minimum would
+  // hold "Smaller" at its size); where the contents need more (large fonts), the window keeps
+  // what they need.
   pgCoder_->currentWidget()->updateGeometry();
+  for (int depth = 0; depth < 8; ++depth) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  }
   if (layout() != nullptr) layout()->activate();
   const QSize fitted = FitToScreen(wanted);
   resize(fitted);
@@ -448,6 +497,25 @@ void TfmTop::PointSelectedPortAt(const std::string& devicePath, int baudIndex) {
 
 void TfmTop::SelectSecondChip(bool second) { setupPage_->SetSecondChip(second); }
 
+// A device typed into the port box: the name that has it already, else the first name without a
+// device (else the one chosen) is pinned to it and chosen; the pin is written to [Ports] at the
+// end, so the next start finds it under the same name.
+void TfmTop::ChooseTypedDevice(const std::string& path) {
+  std::optional<int> index = ports_.IndexOf(path);
+  if (!index) {
+    for (int i = 0; i < kPortCount && !index; ++i) {
+      if (ports_.DevicePath(i).empty()) index = i;
+    }
+    const int pinned = index.value_or(rules_.portIndex());
+    ports_.Pin(pinned, path);
+    typedPorts_[pinned] = path;
+    index = pinned;
+  }
+  ShowPorts();
+  setupPage_->SetPortIndex(*index);
+  rules_.SetPortIndex(*index);
+}
+
 // --- Replay and statistics -----------------------------------------------------------------------
 
 void TfmTop::AddReplayEntries(QMenu* file) {
@@ -466,6 +534,10 @@ void TfmTop::BuildViewMenu() {
 }
 
 void TfmTop::ShowStatistics() {
+  // Its first size no larger than the screen has room for (a laptop, 200 %).
+  if (!statistics_->isVisible() && screen() != nullptr) {
+    statistics_->resize(statistics_->size().boundedTo(screen()->availableGeometry().size()));
+  }
   statistics_->show();
   statistics_->raise();
   statistics_->activateWindow();

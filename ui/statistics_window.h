@@ -4,8 +4,8 @@
 // east/north offsets from the reference with the CEP50, CEP95 and 2DRMS circles; horizontal and
 // vertical error, HDOP and satellites used, and the C/N0 of the satellites the user picks, over
 // time; the figures of monitor/position_statistics.h. The reference is the mean of the fixes until
-// the user enters one (LAT,LON[,ALT]) or takes the current mean. Reset forgets the fixes; Export
-// CSV writes every fix with its offsets.
+// the user enters one (LAT,LON[,ALT]) or takes the current mean. Reset forgets the fixes once the
+// user has confirmed it; Export CSV writes every fix with its offsets.
 //
 // Passes only collect fixes; the figures and plots are computed again twice a second at most
 // while the window is shown, so a log replayed as fast as possible does not load the window.
@@ -52,9 +52,11 @@ class StatisticsWindow : public QWidget, public IPassDisplay {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;  // palette changes
 
  private:
   void UpdatePrnList();
+  void ShowCheckBoxesOnThePalette();
   void UpdatePlots(const std::vector<EnuOffset>& offsets);
 
   IMessages& messages_;
