@@ -1,6 +1,7 @@
 // vetra: the receiver tools from a terminal (decode, encode, send, monitor, scan, load, trace,
 // convert, ttff, sim, share, stats). Exit status: what the subcommand returns; 2 for a usage error
-// (an unknown subcommand says so and lists the others); 0 for --help and --version.
+// (an unknown subcommand says so and lists the others); 0 for --help and --version; 1 when standard
+// output could not be written (said on stderr).
 #include <algorithm>
 #include <iostream>
 #include <map>
@@ -8,6 +9,7 @@
 
 #include "cli/command_registry.h"
 #include "cli/console.h"
+#include "cli/standard_output.h"
 #include "vetra_version.h"
 
 namespace vetra::cli {
@@ -52,10 +54,13 @@ int main(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e);
-    return code == 0 ? 0 : 2;
+    return FinishStandardOutput(code == 0 ? 0 : 2);
   }
+  // Whatever a subcommand wrote to standard output must have reached it (cli/standard_output.h).
   for (auto& [sub, run] : runners) {
-    if (sub->parsed()) return run();
+    if (!sub->parsed()) continue;
+    SetStandardOutputSpeaker("vetra " + sub->get_name());
+    return FinishStandardOutput(run());
   }
   return 2;
 }
