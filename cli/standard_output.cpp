@@ -29,11 +29,13 @@ bool FlushLocked(OutputState& state) {
   if (!state.reason.empty()) return false;
   const int earlier = errno;
   const bool failedBefore = !std::cout || std::ferror(stdout) != 0;
+  // std::cout's flush flushes stdout too: the first call that fails has the reason.
   errno = 0;
   std::cout.flush();
-  const bool flushed = std::fflush(stdout) == 0;
-  if (flushed && !failedBefore && std::cout && std::ferror(stdout) == 0) return true;
-  int code = flushed ? 0 : errno;
+  int code = std::cout ? 0 : errno;
+  errno = 0;
+  if (std::fflush(stdout) != 0 && code == 0) code = errno;
+  if (!failedBefore && std::cout && std::ferror(stdout) == 0) return true;
   if (code == 0 && failedBefore) code = earlier;
   state.reason = std::generic_category().message(code != 0 ? code : EIO);
   return false;
