@@ -136,18 +136,28 @@ void ReportStartupError(const std::string& text, bool dialog) {
 }
 
 // The window's picture with every message box that is open drawn over it, where it stands, or
-// centred when it stands outside the window: what a user would see.
+// centred when it stands outside the window: what a user would see. A box wider or taller than
+// the window widens the picture.
 QPixmap WindowWithDialogs(QWidget& window) {
-  QPixmap picture = window.grab();
-  QPainter painter(&picture);
+  const QPixmap shown = window.grab();
+  QSize size = shown.size();
+  std::vector<QWidget*> dialogs;
   for (QWidget* widget : QApplication::topLevelWidgets()) {
     if (widget == &window || !widget->isVisible() || !widget->inherits("QDialog")) continue;
-    const QPixmap dialog = widget->grab();
-    QPoint at = widget->pos() - window.pos();
-    if (!picture.rect().contains(QRect(at, dialog.size()))) {
-      at = QPoint((picture.width() - dialog.width()) / 2, (picture.height() - dialog.height()) / 2);
+    dialogs.push_back(widget);
+    size = size.expandedTo(widget->size());
+  }
+  QPixmap picture(size);
+  picture.fill(window.palette().color(QPalette::Window));
+  QPainter painter(&picture);
+  painter.drawPixmap(0, 0, shown);
+  for (QWidget* dialog : dialogs) {
+    const QPixmap box = dialog->grab();
+    QPoint at = dialog->pos() - window.pos();
+    if (!picture.rect().contains(QRect(at, box.size()))) {
+      at = QPoint((size.width() - box.width()) / 2, (size.height() - box.height()) / 2);
     }
-    painter.drawPixmap(at, dialog);
+    painter.drawPixmap(at, box);
   }
   return picture;
 }
