@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/command_registry.h"
+#include "cli/standard_output.h"
 #include "monitor/decode_stream.h"
 
 namespace vetra::cli {
@@ -67,10 +68,7 @@ int Decode(const DecodeArgs& args) {
     }
     stream.Finish();
   }
-  if (std::fflush(stdout) != 0 || writeFailed) {
-    std::fprintf(stderr, "vetra decode: cannot write the output: %s\n", std::strerror(errno));
-    return 1;
-  }
+  if (!StandardOutputWorks() || writeFailed) return StandardOutputFailed();
   return 0;
 }
 

@@ -9,6 +9,8 @@
 // Ctrl-C or SIGTERM stops the load between pieces, as the Upgrade page's Write does, and prints
 // the verdict ("STOP!"); a second one ends the program at once. The terminal never asks: the load
 // starts as the command line says.
+// When the port fails mid-image (a receiver unplugged) the verdict is followed on stderr by
+// "vetra load: the receiver's port failed (unplugged?): REASON", the system's reason.
 // Exit status: 0 on "PASS!"; 1 with the failure text otherwise (also for a port that does not
 // open, a missing boot monitor and a stop); 2 for a bad image file ("Wrong file!") or a usage
 // error; 3 for "NOT CONFIRMED".
@@ -233,8 +235,15 @@ int Load(const LoadArgs& args) {
   const std::string verdict = display.WaitForEnd(task);
   task.SetActive(false);
   task.SetPort(nullptr);
+  const std::string portFailure = port->failureReason();
   conversation.ReturnPort();
   std::printf("%s\n", verdict.empty() ? "LOAD FAIL!" : verdict.c_str());
+  // The verdict tells what the load saw; this tells why (a receiver unplugged mid-image).
+  if (!portFailure.empty()) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "vetra load: the receiver's port failed (unplugged?): %s\n",
+                 portFailure.c_str());
+  }
   if (verdict == kVerdictPass) return 0;
   if (verdict == kVerdictNotConfirmed) {
     std::fprintf(stderr,

@@ -9,7 +9,8 @@
 // (default 4800, the program's own start rate; `vetra scan` finds the receiver's).
 // Exit status: 0 after Ctrl-C; 1 when the port does not open or fails (the receiver unplugged:
 // the log then holds every byte received) or when the log could not be written (said at once on
-// stderr; the monitoring goes on); 2 for a usage error.
+// stderr; the monitoring goes on) or when standard output cannot be written (the monitoring then
+// stops); 2 for a usage error.
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -21,6 +22,7 @@
 #include "cli/command_registry.h"
 #include "cli/interrupt_watcher.h"
 #include "cli/port_opening.h"
+#include "cli/standard_output.h"
 #include "link/file_sink.h"
 
 namespace vetra::cli {
@@ -66,9 +68,9 @@ int Monitor(const MonitorArgs& args) {
   options.device = device;
   options.echo = args.echo;
   options.hostMode = args.host;
-  TerminalMonitor monitor(options, [](std::string_view lines) {
-    std::fwrite(lines.data(), 1, lines.size(), stdout);
-    std::fflush(stdout);
+  // Output that cannot be written ends the run: main then says why (cli/standard_output.h).
+  TerminalMonitor monitor(options, [&stop](std::string_view lines) {
+    if (!WriteStandardOutput(lines)) stop.Stop();
   });
   monitor.SetFailureCallback([&stop] { stop.Stop(); });
   monitor.SetLogFailureCallback([&args](const std::string& reason) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/command_registry.h"
+#include "cli/standard_output.h"
 #include "monitor/decode_stream.h"
 #include "monitor/position_statistics.h"
 
@@ -65,11 +66,7 @@ int Stats(const StatsArgs& args) {
 
   const PositionStatistics statistics = ComputeStatistics(series.samples(), reference);
   const std::string report = args.json ? StatisticsJson(statistics) : StatisticsText(statistics);
-  if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() ||
-      std::fflush(stdout) != 0) {
-    std::fprintf(stderr, "vetra stats: cannot write the output: %s\n", std::strerror(errno));
-    return 1;
-  }
+  if (!WriteStandardOutput(report)) return StandardOutputFailed();
   if (statistics.fixes == 0) {
     std::fprintf(stderr, "vetra stats: no 2D or 3D fix in '%s'\n", args.file.c_str());
     return 1;

@@ -1,7 +1,7 @@
 // vetra: the receiver tools from a terminal, one subcommand each (cli/cmd_*.cpp, listed in --help's
 // first line from the registry). Exit status: what the subcommand returns; 2 for a usage error (an
 // unknown subcommand says so and lists the others; an unknown option is named before any missing
-// one); 0 for --help and --version.
+// one); 0 for --help and --version; 1 when standard output could not be written (said on stderr).
 #include <algorithm>
 #include <iostream>
 #include <iterator>
@@ -11,6 +11,7 @@
 
 #include "cli/command_registry.h"
 #include "cli/console.h"
+#include "cli/standard_output.h"
 #include "vetra_version.h"
 
 namespace vetra::cli {
@@ -77,10 +78,13 @@ int main(int argc, char** argv) {
     return app.exit(e) == 0 ? 0 : 2;
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e);
-    return code == 0 ? 0 : 2;
+    return FinishStandardOutput(code == 0 ? 0 : 2);
   }
+  // Whatever a subcommand wrote to standard output must have reached it (cli/standard_output.h).
   for (auto& [sub, run] : runners) {
-    if (sub->parsed()) return run();
+    if (!sub->parsed()) continue;
+    SetStandardOutputSpeaker("vetra " + sub->get_name());
+    return FinishStandardOutput(run());
   }
   return 2;
 }

@@ -33,4 +33,15 @@ bool TSerialPort::OpenFailed(OpenFailure kind, std::string reason) {
   return false;
 }
 
+int TSerialPort::ReadFailed(std::string reason) {
+  std::lock_guard lock(failureMutex_);
+  failure_ = std::move(reason);
+  return -1;
+}
+
+std::string TSerialPort::failureReason() const {
+  std::lock_guard lock(failureMutex_);
+  return failure_;
+}
+
 }  // namespace vetra

@@ -78,6 +78,7 @@ TfmTop::TfmTop(Options options, QWidget* parent)
           [this] { return conversation_->CloseLog(); }),
       scan_(ClockOf(options_), *messages_) {
   setObjectName("fmTop");
+  qtMessages_.SetWithoutWaiting(options_.messagesWithoutWaiting);
 
   // Settings, command line and the derived start state.
   settings_ = ReadSettings(options_.settingsPath);
@@ -219,6 +220,7 @@ void TfmTop::ApplyStartup() {
     messages_->Show(ReadOnlySettingsText(options_.settingsPath), kSettingsTitle,
                     IMessages::Kind::Information);
   }
+  if (!settings_.problem.empty()) messages_->Show(settings_.problem, kSettingsTitle);
 }
 
 void TfmTop::ApplyRemembered() {
@@ -555,7 +557,7 @@ bool TfmTop::StartReplay(const std::string& path) {
   std::string error;
   std::shared_ptr<ReplaySource> source = ReplaySource::FromFile(path, error);
   if (!source) {
-    messages_->Show("Cannot read " + path + ": " + error, kErrorTitle);
+    messages_->Show("Cannot replay the receive log: " + error + ".", kErrorTitle);
     return false;
   }
   // A firmware load or an auto-scan holds the pages (and the port) until it ends.
@@ -679,6 +681,7 @@ void TfmTop::TraceRecordArrived() { tracePage_->TraceRecordArrived(); }
 // --- End of the run -----------------------------------------------------------------------------
 
 void TfmTop::WriteSettings() {
+  if (settings_.unusable) return;  // told at start: a directory or a device is never written
   const Remembered remembered = CollectRemembered();
   const SaveResult saved =
       WriteBackSettings(options_.settingsPath, rules_.portIndex(), fwPath_, workPath_, &remembered);

@@ -51,6 +51,9 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
     bool scanSerialDevices = true;  // false: no device fills COM1.. (tests)
     IMessages* messages = nullptr;  // nullptr: message boxes
     IClock* clock = nullptr;        // nullptr: the system clock
+    // Message boxes are shown and not waited for (--screenshot: the picture includes them and
+    // the program ends); a question is then answered Cancel.
+    bool messagesWithoutWaiting = false;
   };
 
   explicit TfmTop(Options options, QWidget* parent = nullptr);

@@ -126,6 +126,8 @@ TEST_F(SendWithVirtualReceiver, StoresGoToFilesAndBackIntoTheReceiver) {
   EXPECT_TRUE(Has(err, "is 3000 bytes, short of the 3840 bytes")) << err;
   EXPECT_EQ(Send({"0Ah", "--from", empty}, nullptr, &err), 1);
   EXPECT_TRUE(Has(err, "holds no record marked valid")) << err;
+  EXPECT_EQ(Send({"0Ah", "--from", "/dev/zero"}, nullptr, &err), 1);
+  EXPECT_TRUE(Has(err, "'/dev/zero' is a character device, not a file to read")) << err;
   EXPECT_EQ(receiver->commandCount(), before);
   EXPECT_EQ(Send({"05h", "--save", ephemeris}, nullptr, &err), 2) << err;
 }
