@@ -4,7 +4,7 @@
 // ("%02x " per byte). COMMAND is a catalogue number (1 to 34), a message id ("05h"), the name in
 // any letter case and spacing or the start of it (cli/command_list.h lists them); NAME a control of
 // the command's panel (RSTyear, SetStartMode, edGdop, cbPRN05 ...), VALUE the text typed, a
-// choice's item text or position, or on/off for a check box. Controls not named keep the form's
+// choice's item text or position, or on/off for a check box. Controls not named keep the panel's
 // defaults; where the Restart panel hides its date and time (below level 16) they hold the current
 // UTC time, as Send would send them. The access level defaults to the engineer level (16), where
 // every command and control is offered. Exit status: 0 (also for a command that sends nothing: a

@@ -1,7 +1,7 @@
 #pragma once
 // --list of `vetra send` and `vetra encode`: without a command, the commands listed at --level
 // with their numbers; with one, its controls (NAME of NAME=VALUE), their kinds, the values they
-// take and the form's defaults. COMMAND is named as for sending (commands/command_lookup.h).
+// take and the panel's defaults. COMMAND is named as for sending (commands/command_lookup.h).
 
 #include <CLI/CLI.hpp>
 #include <string>

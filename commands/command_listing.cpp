@@ -36,7 +36,7 @@ std::string ItemsText(const ControlRef& control) {
   return items;
 }
 
-// Kind, accepted values and the form's value.
+// Kind, accepted values and the panel's default.
 std::string ControlText(const ControlRef& control) {
   const ValueRef& value = control.value;
   switch (control.kind()) {

@@ -1,7 +1,7 @@
 #pragma once
 // What `vetra send --list` and `vetra encode --list` print, from the catalogue's rows: the commands
 // listed at an access level with their numbers, and one command's controls with their kinds, the
-// values they take and what the form holds before anything is typed.
+// values they take and what the panel holds before anything is typed.
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 // The trace logger's three receiver commands (class F1h: 1Dh record, 1Eh read, 1Fh maintain), in
-// the form of the command tree's panels and in the form of the Trace page's buttons.
+// the shape of the command tree's panels and in the shape of the Trace page's buttons.
 
 #include <array>
 #include <cstdint>

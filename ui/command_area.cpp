@@ -87,7 +87,7 @@ CommandArea::CommandArea(ViewPageHost& host, QWidget* parent) : QWidget(parent),
   btSend_->setObjectName("btSend");
   // The receiver's answer to the last Send. The two buttons are indicators, not choices: they
   // take no clicks and no focus, but are drawn enabled so that they read; nothing is marked
-  // before the first Send (the form had ACK checked, which looked like an answer nobody got).
+  // before the first Send (a checked ACK before any Send looks like an answer nobody got).
   pnAck_ = new QGroupBox(this);
   pnAck_->setObjectName("pnAck");
   pnAck_->setToolTip("The receiver's answer to the last command sent");

@@ -481,7 +481,7 @@ void TfmTop::ShowExpandButtons(bool showLarge, bool showSmall) {
 void TfmTop::ClearAutoScanStatus() { setupPage_->ClearScanStatus(); }
 
 void TfmTop::SizeMeasurementGrid(int rows, int, int) {
-  // Heights and width in pixels are the form's; here the grid takes what its rows need.
+  // The grid takes the height its rows need, not a fixed one.
   viewPage_->SizeGridForChip(rows > 13);
 }
 
@@ -636,7 +636,7 @@ void TfmTop::ToggleWindowSize() {
 }
 
 void TfmTop::mouseDoubleClickEvent(QMouseEvent* event) {
-  // A double-click on the window's free area (FormDblClick): only the View page changes size.
+  // A double-click on the window's free area: only the View page changes size.
   event->accept();
   ToggleWindowSize();
 }

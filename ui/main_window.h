@@ -162,7 +162,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   Remembered CollectRemembered();
   void ShowPorts();
   void FollowPortsWhileOnSetup();
-  // Window sizes: the documents' sizes are each page layout's first size; a size the user gave a
+  // Window sizes: each page layout starts at its own size; a size the user gave a
   // layout is kept for it, across tab changes and runs; never beyond the available screen.
   void KeepUserPlace();
   QSize FitToScreen(QSize size) const;

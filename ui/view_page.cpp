@@ -171,7 +171,7 @@ void ViewPage::BuildInstrument(QWidget* area) {
   speedUnit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   grid->addWidget(speedUnit, 5, 2);
   grid->addWidget(leDir_, 5, 3);
-  // The clock solution: kept hidden, as the form has it.
+  // The clock solution: kept hidden; the receiver's reports show it.
   const std::pair<const char*, QLineEdit*> clockFields[] = {
       {"UTC", edMeasUTC_}, {"CB", edCB_}, {"TB", edTB_}, {"FB", edFB_}};
   int row = 6;

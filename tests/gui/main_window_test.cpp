@@ -168,7 +168,7 @@ TEST_F(MainWindowTest, RefusesToLeaveSetupOnAMissingPort) {
   auto window = MakeWindow("[Ports]\nCOM1=/dev/vetra-no-such-device\n");
   EXPECT_FALSE(window->ShowPage("tsView"));
   EXPECT_EQ(CurrentPage(*window), "tsSetup");
-  // The port, its device and the system's reason follow the form's text.
+  // The port, its device and the system's reason follow the message's text.
   EXPECT_TRUE(
       messages_.Saw("Wrong com!\n\nCOM1 (/dev/vetra-no-such-device): No such file or directory.",
                     "Open com port"));
