@@ -64,6 +64,8 @@ class EpochComparison {
 
   CompareFigures Figures() const;
   const ErrorFigures& errors() const { return errors_; }
+  // How many reference fixes are kept at the moment.
+  size_t referenceWindow() const { return track_.size(); }
 
  private:
   struct WaitingTest {
