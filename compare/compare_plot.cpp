@@ -119,7 +119,7 @@ std::string ComparePlot::Svg(const CompareFigures& figures,
       top = std::max(top, p.horizontalM);
     }
     const Ticks y = NiceTicks(0, top > 0 ? top : 1, 5);
-    const Area a{100, 110, 640, 170, t0, t1, 0, y.values.empty() ? 1 : y.values.back()};
+    const Area a{100, 130, 640, 160, t0, t1, 0, y.values.empty() ? 1 : y.values.back()};
     page.Text(a.x, a.y - 10, "Horizontal error", "start", 14, "font-weight=\"bold\"");
     if (points_.empty()) {
       NoData(page, a, "no epoch compared");
@@ -140,7 +140,7 @@ std::string ComparePlot::Svg(const CompareFigures& figures,
       high = std::max(high, p.upM);
     }
     const Ticks y = NiceTicks(low, high > low ? high : low + 1, 5);
-    const Area a{100, 350, 640, 170, t0, t1, y.values.front(), y.values.back()};
+    const Area a{100, 370, 640, 160, t0, t1, y.values.front(), y.values.back()};
     page.Text(a.x, a.y - 10, "Vertical error", "start", 14, "font-weight=\"bold\"");
     if (series.empty()) {
       NoData(page, a, "no vertical error: both receivers need a 3D fix with an ellipsoidal height");
@@ -185,8 +185,10 @@ std::string ComparePlot::Svg(const CompareFigures& figures,
                   "stroke:#000000;stroke-width:1;stroke-dasharray:4,3");
         page.Line(a.X(0), a.Y(percent), a.X(value), a.Y(percent),
                   "stroke:#000000;stroke-width:1;stroke-dasharray:4,3");
-        page.Text(a.X(value) + 4, a.Y(percent) - 4, std::string(name) + " " + Metres(value),
-                  "start", 11);
+        // Left of its line when the line stands in the right half, so that it stays inside.
+        const bool right = a.X(value) < a.x + a.w / 2;
+        page.Text(a.X(value) + (right ? 4 : -4), a.Y(percent) - 4,
+                  std::string(name) + " " + Metres(value), right ? "start" : "end", 11);
       }
     }
   }
@@ -217,8 +219,8 @@ std::string ComparePlot::Svg(const CompareFigures& figures,
       page.Circle(a.X(0), a.Y(0), h->cep50M * scale, "fill:none;stroke:#000000;stroke-width:1.2");
       page.Circle(a.X(0), a.Y(0), h->cep95M * scale,
                   "fill:none;stroke:#000000;stroke-width:1.2;stroke-dasharray:5,3");
-      page.Text(a.x + a.w - 4, a.y + 14, "solid: CEP50 " + Metres(h->cep50M), "end", 11);
-      page.Text(a.x + a.w - 4, a.y + 28, "dashed: CEP95 " + Metres(h->cep95M), "end", 11);
+      page.Text(a.x, a.y + a.h + 50, "solid circle: CEP50 " + Metres(h->cep50M), "start", 11);
+      page.Text(a.x, a.y + a.h + 64, "dashed circle: CEP95 " + Metres(h->cep95M), "start", 11);
     }
   }
   page.Close("g");
@@ -227,7 +229,7 @@ std::string ComparePlot::Svg(const CompareFigures& figures,
   page.Open("g", "id=\"figures\"");
   {
     char line[200];
-    double y = 940;
+    double y = 960;
     std::snprintf(line, sizeof line,
                   "compared %llu of %llu test epochs, unmatched %llu, overlap %.1f s",
                   static_cast<unsigned long long>(figures.compared),
@@ -241,11 +243,12 @@ std::string ComparePlot::Svg(const CompareFigures& figures,
       y += 18;
     }
     if (h) {
-      std::snprintf(
-          line, sizeof line,
-          "horizontal: mean %.3f m, RMS %.3f m, CEP50 %.3f m, CEP68 %.3f m, CEP95 %.3f m, "
-          "CEP99 %.3f m, max %.3f m",
-          h->meanM, h->rmsM, h->cep50M, h->cep68M, h->cep95M, h->cep99M, h->maxM);
+      std::snprintf(line, sizeof line, "horizontal: mean %.3f m, RMS %.3f m, max %.3f m", h->meanM,
+                    h->rmsM, h->maxM);
+      page.Text(60, y, line, "start", 12);
+      y += 18;
+      std::snprintf(line, sizeof line, "CEP50 %.3f m, CEP68 %.3f m, CEP95 %.3f m, CEP99 %.3f m",
+                    h->cep50M, h->cep68M, h->cep95M, h->cep99M);
       page.Text(60, y, line, "start", 12);
       y += 18;
     }
