@@ -16,6 +16,9 @@ constexpr const char* kVerticalColour = "#b3401a";
 constexpr const char* kGrid = "stroke:#d0d0d0;stroke-width:0.6";
 constexpr const char* kFrame = "fill:none;stroke:#000000;stroke-width:1";
 constexpr const char* kMuted = "fill:#555555";
+// The smallest span of a metre axis: receivers that agree to the last digit still get an axis of
+// readable labels.
+constexpr double kLeastSpanM = 0.01;
 
 // A rectangle of the page that shows [xLow, xHigh] x [yLow, yHigh].
 struct Area {
@@ -118,7 +121,7 @@ std::string ComparePlot::Svg(const CompareFigures& figures,
       series.push_back({p.timeS, p.horizontalM});
       top = std::max(top, p.horizontalM);
     }
-    const Ticks y = NiceTicks(0, top > 0 ? top : 1, 5);
+    const Ticks y = NiceTicks(0, std::max(top, kLeastSpanM), 5);
     const Area a{100, 130, 640, 160, t0, t1, 0, y.values.empty() ? 1 : y.values.back()};
     page.Text(a.x, a.y - 10, "Horizontal error", "start", 14, "font-weight=\"bold\"");
     if (points_.empty()) {
@@ -139,7 +142,12 @@ std::string ComparePlot::Svg(const CompareFigures& figures,
       low = std::min(low, p.upM);
       high = std::max(high, p.upM);
     }
-    const Ticks y = NiceTicks(low, high > low ? high : low + 1, 5);
+    if (high - low < kLeastSpanM) {
+      const double middle = (low + high) / 2;
+      low = middle - kLeastSpanM / 2;
+      high = middle + kLeastSpanM / 2;
+    }
+    const Ticks y = NiceTicks(low, high, 5);
     const Area a{100, 370, 640, 160, t0, t1, y.values.front(), y.values.back()};
     page.Text(a.x, a.y - 10, "Vertical error", "start", 14, "font-weight=\"bold\"");
     if (series.empty()) {
@@ -157,7 +165,8 @@ std::string ComparePlot::Svg(const CompareFigures& figures,
   // 3. The cumulative distribution of the horizontal error.
   page.Open("g", "id=\"horizontal-distribution\"");
   {
-    const double right = sortedHorizontal.empty() ? 1 : std::max(sortedHorizontal.back(), 1e-3);
+    const double right =
+        sortedHorizontal.empty() ? 1 : std::max(sortedHorizontal.back(), kLeastSpanM);
     const Ticks x = NiceTicks(0, right, 5);
     const Area a{100, 600, 260, 260, 0, x.values.empty() ? right : x.values.back(), 0, 100};
     page.Text(a.x, a.y - 10, "Distribution of horizontal error", "start", 14,
@@ -200,7 +209,8 @@ std::string ComparePlot::Svg(const CompareFigures& figures,
     double reach = h ? h->cep95M : 0;
     for (const Point& p : points_)
       reach = std::max({reach, std::fabs(p.eastM), std::fabs(p.northM)});
-    const Ticks ticks = NiceTicks(-(reach > 0 ? reach : 1), reach > 0 ? reach : 1, 6);
+    reach = std::max(reach, kLeastSpanM);
+    const Ticks ticks = NiceTicks(-reach, reach, 6);
     const double edge =
         ticks.values.empty() ? 1 : std::max(-ticks.values.front(), ticks.values.back());
     const Area a{470, 600, 260, 260, -edge, edge, -edge, edge};

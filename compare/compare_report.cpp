@@ -17,8 +17,9 @@ std::string Format(const char* format, double value) {
   return text;
 }
 
+// A value that rounds to zero prints as 0.000, never -0.000.
 std::string Metres(const std::optional<double>& value) {
-  return value ? Format("%.3f m", *value) : "-";
+  return value ? Format("%.3f m", std::fabs(*value) < 0.0005 ? 0.0 : *value) : "-";
 }
 
 void Line(std::string& out, const char* label, const std::string& value) {
@@ -30,7 +31,7 @@ void Line(std::string& out, const char* label, const std::string& value) {
 // Metres to the tenth of a millimetre, as a JSON number (or null).
 Json Number(const std::optional<double>& value, double scale = 1e4) {
   if (!value || !std::isfinite(*value)) return nullptr;
-  return std::round(*value * scale) / scale;
+  return std::round(*value * scale) / scale + 0.0;  // + 0.0: -0.0 becomes 0
 }
 
 Json MeanRmsJson(const MeanRms& figures) {

@@ -47,7 +47,7 @@ TEST(CompareCli, FiguresRowsAndPlotOfTwoLogs) {
   }
   EXPECT_EQ(figures["ttff_s"]["test"], 3.0);
 
-  const auto rows = CsvRows(ReadText(folder / "rows.csv"));
+  const auto rows = CsvRows(testing::ReadText(folder / "rows.csv"));
   ASSERT_EQ(rows.size(), 1 + logs.known.size());
   ASSERT_EQ(rows[0].size(), 20u);
   EXPECT_EQ(rows[0][7], "east_m");
@@ -67,7 +67,7 @@ TEST(CompareCli, FiguresRowsAndPlotOfTwoLogs) {
 
   CliProcess xmllint(VETRA_XMLLINT, {"--noout", folder / "plot.svg"}, "");
   EXPECT_EQ(xmllint.WaitForExit(30s), 0) << xmllint.err();
-  const std::string svg = ReadText(folder / "plot.svg");
+  const std::string svg = testing::ReadText(folder / "plot.svg");
   for (const char* plot :
        {"id=\"error-over-time\"", "id=\"horizontal-distribution\"", "id=\"east-north-scatter\""}) {
     EXPECT_NE(svg.find(plot), std::string::npos) << plot;
