@@ -28,9 +28,12 @@ struct Area {
   double Y(double v) const { return y + h - (v - yLow) / (yHigh - yLow) * h; }
 };
 
+// A figure that rounds to zero at three decimals prints as 0.000, never -0.000.
+double Shown(double value) { return std::fabs(value) < 0.0005 ? 0.0 : value; }
+
 std::string Metres(double value) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.3f m", value);
+  std::snprintf(text, sizeof text, "%.3f m", Shown(value));
   return text;
 }
 
@@ -253,27 +256,28 @@ std::string ComparePlot::Svg(const CompareFigures& figures,
       y += 18;
     }
     if (h) {
-      std::snprintf(line, sizeof line, "horizontal: mean %.3f m, RMS %.3f m, max %.3f m", h->meanM,
-                    h->rmsM, h->maxM);
+      std::snprintf(line, sizeof line, "horizontal: mean %.3f m, RMS %.3f m, max %.3f m",
+                    Shown(h->meanM), Shown(h->rmsM), Shown(h->maxM));
       page.Text(60, y, line, "start", 12);
       y += 18;
       std::snprintf(line, sizeof line, "CEP50 %.3f m, CEP68 %.3f m, CEP95 %.3f m, CEP99 %.3f m",
-                    h->cep50M, h->cep68M, h->cep95M, h->cep99M);
+                    Shown(h->cep50M), Shown(h->cep68M), Shown(h->cep95M), Shown(h->cep99M));
       page.Text(60, y, line, "start", 12);
       y += 18;
     }
     if (const auto& v = figures.vertical) {
       std::snprintf(line, sizeof line,
                     "vertical: mean %.3f m, RMS %.3f m, 95%% of |up| %.3f m; 3D RMS %.3f m",
-                    v->meanM, v->rmsM, v->abs95M, figures.rms3dM.value_or(0));
+                    Shown(v->meanM), Shown(v->rmsM), Shown(v->abs95M),
+                    Shown(figures.rms3dM.value_or(0)));
       page.Text(60, y, line, "start", 12);
       y += 18;
     }
     if (figures.alongTrack && figures.crossTrack) {
       std::snprintf(line, sizeof line,
                     "along track: mean %.3f m, RMS %.3f m; cross track: mean %.3f m, RMS %.3f m",
-                    figures.alongTrack->meanM, figures.alongTrack->rmsM, figures.crossTrack->meanM,
-                    figures.crossTrack->rmsM);
+                    Shown(figures.alongTrack->meanM), Shown(figures.alongTrack->rmsM),
+                    Shown(figures.crossTrack->meanM), Shown(figures.crossTrack->rmsM));
       page.Text(60, y, line, "start", 12);
     }
   }
