@@ -7,18 +7,16 @@
 // Exit status: 0; 1 when either log has no fix, the logs do not overlap in time, or an output
 // cannot be written (the figures are still printed); 2 when a log cannot be read or an option
 // does not read.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <memory>
+#include <optional>
 #include <string>
 
 #include "cli/command_registry.h"
+#include "cli/standard_output.h"
 #include "compare/compare_csv.h"
 #include "compare/compare_logs.h"
 #include "compare/compare_plot.h"
 #include "compare/compare_report.h"
-#include "compare/streamed_file.h"
 #include "link/whole_file.h"
 
 namespace vetra::cli {
@@ -49,19 +47,20 @@ int Compare(const CompareArgs& args) {
     options.lever = *lever;
   }
 
-  StreamedFile csv;
+  std::optional<WholeFileWriter> csv;
   if (!args.csv.empty()) {
-    if (!csv.Open(args.csv)) {
+    csv.emplace(args.csv);
+    if (!csv->ok()) {
       std::fprintf(stderr, "vetra compare: cannot write '%s': %s\n", args.csv.c_str(),
-                   csv.error().c_str());
+                   csv->error().c_str());
       return 1;
     }
-    csv.Append(CompareCsvHeader());
+    csv->Write(CompareCsvHeader());
   }
   ComparePlot plot;
   const bool plotting = !args.plot.empty();
   EpochComparison comparison(options, [&](const ComparedEpoch& row) {
-    if (csv.open()) csv.Append(CompareCsvRow(row));
+    if (csv) csv->Write(CompareCsvRow(row));
     if (plotting) plot.Add(row);
   });
   const CompareLogsResult result = CompareLogs(args.test, args.reference, comparison);
@@ -73,20 +72,20 @@ int Compare(const CompareArgs& args) {
   int status = 0;
   const CompareFigures& figures = result.figures;
   const std::string report = args.json ? CompareJson(figures) : CompareText(figures);
-  if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() ||
-      std::fflush(stdout) != 0) {
-    std::fprintf(stderr, "vetra compare: cannot write the output: %s\n", std::strerror(errno));
-    status = 1;
-  }
-  if (csv.open() && !csv.Commit()) {
+  // A failed write is said once, by main (cli/standard_output.h).
+  if (!WriteStandardOutput(report)) status = 1;
+  if (csv && !csv->Commit()) {
     std::fprintf(stderr, "vetra compare: cannot write '%s': %s\n", args.csv.c_str(),
-                 csv.error().c_str());
+                 csv->error().c_str());
     status = 1;
   }
-  if (plotting &&
-      !WriteFileWhole(args.plot, plot.Svg(figures, comparison.errors().SortedHorizontal(),
-                                          args.test, args.reference))) {
-    std::fprintf(stderr, "vetra compare: cannot write '%s'\n", args.plot.c_str());
+  std::string plotError;
+  if (plotting && !WriteFileWhole(args.plot,
+                                  plot.Svg(figures, comparison.errors().SortedHorizontal(),
+                                           args.test, args.reference),
+                                  &plotError)) {
+    std::fprintf(stderr, "vetra compare: cannot write '%s': %s\n", args.plot.c_str(),
+                 plotError.c_str());
     status = 1;
   }
 
