@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QMessageBox>
 #include <QStyleFactory>
 #include <QTimer>
 #include <cstdio>
@@ -190,9 +191,11 @@ int main(int argc, char* argv[]) {
 #endif
 
     vetra::ui::TfmTop::Options options;
+    std::string settingsNotice;  // Windows: a settings file copied to the user's folder
     options.settingsPath =
         viewer.settingsFile.empty()
-            ? vetra::SettingsPathForProgram(QApplication::applicationFilePath().toStdString())
+            ? vetra::SettingsPathForProgram(QApplication::applicationFilePath().toStdString(),
+                                            &settingsNotice)
             : viewer.settingsFile;
     options.viewer = viewer;
     vetra::ui::TfmTop window(std::move(options));
@@ -204,6 +207,10 @@ int main(int argc, char* argv[]) {
 #endif
     vetra::ui::TraceFirstDrawing(window);  // start-up benchmark's mark (off unless asked for)
     window.show();
+    if (!settingsNotice.empty()) {
+      QMessageBox::information(&window, vetra::kSettingsTitle,
+                               QString::fromStdString(settingsNotice));
+    }
 
     // A log that cannot be read is told in the window, which stays on Setup.
     if (!viewer.replayFile.empty()) window.StartReplay(viewer.replayFile);

@@ -14,6 +14,7 @@
 #include <random>
 
 #include "cli/command_registry.h"
+#include "link/open_file.h"
 #include "trace/trace_convert.h"
 
 namespace vetra::cli {
@@ -62,7 +63,7 @@ int RunConvert(ConvertOptions o) {
   std::string target = o.output;
   if (o.output == "-") {
     toStdout = std::make_unique<StdoutTarget>();
-    target = toStdout->file.string();
+    target = vetra::Utf8FromFilePath(toStdout->file);
     o.output = "standard output";
   }
   const auto result = ConvertTraceFile(o.input, target, format);

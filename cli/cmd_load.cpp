@@ -35,6 +35,7 @@
 #include "firmware/upgrade_actions.h"
 #include "link/clock.h"
 #include "monitor/receiver_conversation.h"
+#include "link/open_file.h"
 
 namespace vetra::cli {
 namespace {
@@ -183,7 +184,7 @@ int Load(const LoadArgs& args) {
   }
   MonitorImage monitor;
   if (monitorMode) {
-    const std::string start = std::filesystem::current_path().string();
+    const std::string start = vetra::Utf8FromFilePath(std::filesystem::current_path());
     if (!ReadMonitorFile(chip == Chip::K900, start, monitor)) {
       std::printf("%s\n", MonitorBoxCaption(chip, MonitorFileStatus::NotReady).c_str());
       std::fprintf(stderr, "vetra load: no boot monitor '%s'\n",

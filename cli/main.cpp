@@ -5,6 +5,7 @@
 #include <iostream>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "cli/command_registry.h"
 #include "cli/console.h"
@@ -20,6 +21,11 @@ std::vector<CommandEntry>& Commands() {
 int main(int argc, char** argv) {
   using namespace vetra::cli;
   UseBinaryStreams();
+  std::vector<std::string> arguments = ProgramArguments(argc, argv);
+  std::vector<char*> pointers;
+  for (std::string& argument : arguments) pointers.push_back(argument.data());
+  argc = static_cast<int>(pointers.size());
+  argv = pointers.data();
   CLI::App app{
       "Vetra Viewer from a terminal: decode, encode, send, monitor, scan, load, trace, "
       "convert, ttff, sim, share",
@@ -27,6 +33,9 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("vetra ") + VETRA_VERSION,
                        "Print the version and exit");
   app.require_subcommand(1);
+  // "/path" is a path, never a Windows-style option (MSYS and Git Bash users pass such paths);
+  // the subcommands made below take this setting over.
+  app.allow_windows_style_options(false);
   auto& commands = Commands();
   std::sort(commands.begin(), commands.end(),
             [](const CommandEntry& a, const CommandEntry& b) { return a.name < b.name; });

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "link/frame.h"
+#include "link/open_file.h"
 
 namespace vetra {
 namespace {
@@ -27,7 +28,7 @@ template <size_t N>
 bool SaveStore(const GuardedSlotStore<N>& store, const std::string& path, IMessages& messages) {
   // A whole copy under the store's lock: a reply arriving meanwhile never tears a slot.
   const auto snapshot = store.Get();
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::FILE* file = OpenFile(path, "wb");
   if (!file) {
     messages.Show(kSaveFailedText, kSaveFailedTitle);
     return false;
@@ -49,7 +50,7 @@ std::optional<SlotStore<N>> ReadStoreFile(const std::string& path, const char* k
                                           std::string& error) {
   constexpr size_t kFileSize = N * kStoreSlots;
   SlotStore<N> store;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = OpenFile(path, "rb");
   if (file == nullptr) {
     error = "cannot read '" + path + "': " + std::strerror(errno);
     return std::nullopt;

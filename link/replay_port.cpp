@@ -1,4 +1,5 @@
 #include "link/replay_port.h"
+#include "link/open_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,7 +15,7 @@ constexpr double kFastFactor = 10;
 }  // namespace
 
 std::shared_ptr<ReplaySource> ReplaySource::FromFile(const std::string& path, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(FilePathFromUtf8(path), std::ios::binary);
   if (!in) {
     error = std::strerror(errno);
     return nullptr;

@@ -1,4 +1,5 @@
 #include "link/whole_file.h"
+#include "link/open_file.h"
 
 #include <filesystem>
 #include <fstream>
@@ -7,7 +8,7 @@
 namespace vetra {
 
 bool WriteFileWhole(const std::string& path, std::string_view text) {
-  const std::string temporary = path + ".part";
+  const std::filesystem::path temporary = FilePathFromUtf8(path + ".part");
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) return false;
@@ -21,7 +22,7 @@ bool WriteFileWhole(const std::string& path, std::string_view text) {
     }
   }
   std::error_code error;
-  std::filesystem::rename(temporary, path, error);
+  std::filesystem::rename(temporary, FilePathFromUtf8(path), error);
   if (error) {
     std::filesystem::remove(temporary, error);
     return false;

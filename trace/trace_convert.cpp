@@ -6,6 +6,7 @@
 #include <memory>
 #include <system_error>
 
+#include "link/open_file.h"
 #include "trace/trace_scanner.h"
 
 namespace vetra {
@@ -67,19 +68,19 @@ const char* TraceOutputFile(TraceFormat format) {
 TraceConvertResult ConvertTraceFile(const std::string& inputPath, const std::string& outputPath,
                                     TraceFormat format, const TraceConvertCallbacks& callbacks) {
   TraceConvertResult result;
-  File in(std::fopen(inputPath.c_str(), "rb"));
+  File in(OpenFile(inputPath, "rb"));
   if (!in) {
     result.status = TraceConvertStatus::InputMissing;
     result.error = ErrorText(errno);
     return result;
   }
   std::error_code same;
-  if (fs::equivalent(inputPath, outputPath, same)) {
+  if (fs::equivalent(FilePathFromUtf8(inputPath), FilePathFromUtf8(outputPath), same)) {
     result.status = TraceConvertStatus::SameFile;
     return result;
   }
-  TemporaryOutput temporary{TemporaryBeside(outputPath)};
-  File out(std::fopen(temporary.path.string().c_str(), "wb"));
+  TemporaryOutput temporary{TemporaryBeside(FilePathFromUtf8(outputPath))};
+  File out(OpenFile(temporary.path, "wb"));
   if (!out) {
     result.status = TraceConvertStatus::OutputFailed;
     result.error = ErrorText(errno);
@@ -153,8 +154,8 @@ std::string TraceConvertReport(const TraceConvertResult& result, const std::stri
 
 uint64_t CountTraceRecords(const std::string& path) {
   std::error_code error;
-  if (!fs::is_regular_file(path, error)) return 0;
-  File in(std::fopen(path.c_str(), "rb"));
+  if (!fs::is_regular_file(FilePathFromUtf8(path), error)) return 0;
+  File in(OpenFile(path, "rb"));
   if (!in) return 0;
   TTraceScanner scanner;
   uint8_t block[kBlockSize];
