@@ -34,8 +34,8 @@
 #include "firmware/load_progress.h"
 #include "firmware/upgrade_actions.h"
 #include "link/clock.h"
-#include "monitor/receiver_conversation.h"
 #include "link/open_file.h"
+#include "monitor/receiver_conversation.h"
 
 namespace vetra::cli {
 namespace {
