@@ -42,6 +42,7 @@ if(TARGET vetra-viewer)
     set(png ${PROJECT_BINARY_DIR}/icons/${size}/${VETRA_APP_ID}.png)
     add_custom_command(
       OUTPUT ${png}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/icons/${size}
       COMMAND ${VETRA_RSVG_CONVERT} --width ${size} --height ${size} --output ${png} ${icon_svg}
       DEPENDS ${icon_svg}
       COMMENT "Drawing the ${size} px icon"
