@@ -229,9 +229,11 @@ int main(int argc, char* argv[]) {
 #endif
 
     vetra::ui::TfmTop::Options options;
+    std::string settingsNotice;  // Windows: a settings file copied to the user's folder
     options.settingsPath =
         viewer.settingsFile.empty()
-            ? vetra::SettingsPathForProgram(QApplication::applicationFilePath().toStdString())
+            ? vetra::SettingsPathForProgram(QApplication::applicationFilePath().toStdString(),
+                                            &settingsNotice)
             : viewer.settingsFile;
     options.viewer = viewer;
     options.messagesWithoutWaiting = !dialogs;
@@ -244,6 +246,10 @@ int main(int argc, char* argv[]) {
 #endif
     vetra::ui::TraceFirstDrawing(window);  // start-up benchmark's mark (off unless asked for)
     window.show();
+    if (!settingsNotice.empty()) {
+      QMessageBox::information(&window, vetra::kSettingsTitle,
+                               QString::fromStdString(settingsNotice));
+    }
 
     // A log that cannot be read is told in the window, which stays on Setup.
     // The page of the command line, else the last run's (not over a replay, which shows View).

@@ -1,5 +1,6 @@
 #pragma once
-// The program's forty port names, COM1 to COM40, and the serial device each stands for.
+// The program's port names, COM1 to COM40 (on Windows COM1 to COM256, every number the system
+// gives a port), and the serial device each stands for.
 //
 // The names stay what the user sees (the port list, the settings file, the command line). Each maps
 // to a device path:
@@ -27,16 +28,20 @@
 
 namespace vetra {
 
+#ifdef _WIN32
+inline constexpr int kPortCount = 256;  // USB adapters often get high numbers (COM57)
+#else
 inline constexpr int kPortCount = 40;
+#endif
 
-// "COM1" .. "COM40": the port list's entries (index i names COM(i+1)).
+// "COM1" .. "COM40" (.. "COM256" on Windows): the port list's entries (index i names COM(i+1)).
 std::string PortName(int index);
 // The device name table the command line is matched against: "COM1" .. "COM9", then
-// "\\.\COM10" .. "\\.\COM40" (ports above 9 in the device-namespace form).
+// "\\.\COM10" .. "\\.\COM40" (ports above 9 in the device-namespace form; on Windows to COM256).
 std::string DeviceName(int index);
 // Index of an exact entry of the device name table; nullopt when none matches.
 std::optional<int> MatchDeviceName(std::string_view name);
-// Index of a port name, "COM1".."COM40" or a device-name-table entry, in any letter case.
+// Index of a port name, "COM1".."COM40" (COM256) or a device-name-table entry, in any case.
 std::optional<int> MatchPortName(std::string_view name);
 // A device path rather than a port name: it contains a '/'. On Windows a device outside the
 // forty names is given as //./NAME (//./COM41, //./CNCA0).
@@ -71,7 +76,7 @@ class PortMap {
   std::optional<int> IndexOf(const std::string& path) const;
   // Points a port at a device (the virtual receiver, a path from the command line).
   void Pin(int index, const std::string& path);
-  // The forty device paths in index order (empty where none).
+  // The kPortCount device paths in index order (empty where none).
   std::vector<std::string> DevicePaths() const;
   // What the port list shows beside each name: the device (ShownDevicePath, left out where it is
   // the name's own Windows device \\.\COMn) and the system's description in parentheses;

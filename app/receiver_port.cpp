@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/port_names.h"
+#include "link/device_holder.h"
 #include "link/port_messages.h"
 
 namespace vetra {
@@ -38,9 +39,13 @@ std::string PortOpenProblem(const std::string& portName, const std::string& devi
   if (reason.empty()) return where + ": the device does not take the line settings.";
   std::string text = where + ": " + reason + ".";
   switch (failure) {
-    case TSerialPort::OpenFailure::InUse:
-      text += std::string(" ") + kInUseText;
+    case TSerialPort::OpenFailure::InUse: {
+      // The system may tell who: "The port is in use by ModemManager (pid 812)."
+      const std::string holder = DeviceHolder(devicePath);
+      text += holder.empty() ? std::string(" ") + kInUseText
+                             : std::string(" ") + kInUseByText + holder + ".";
       break;
+    }
     case TSerialPort::OpenFailure::Denied:
 #ifdef __linux__
       text += std::string(" ") + kDialoutHint;

@@ -24,13 +24,15 @@ std::unique_ptr<TSerialPort> OpenReceiverPort(const std::string& devicePath, int
 
 // "COM3 (/dev/ttyUSB0): Permission denied. Add your user to the dialout group (sudo usermod -aG
 // dialout $USER), then log in again.": the port, its device (links followed) and the system's
-// reason. The group hint only where it helps (Linux, permission denied); a port in use says so;
+// reason. The group hint only where it helps (Linux, permission denied); a port in use says so,
+// naming the program that holds it where the system tells (link/device_holder.h);
 // a name without a device says that.
 std::string PortOpenProblem(const std::string& portName, const std::string& devicePath,
                             TSerialPort::OpenFailure failure, const std::string& reason);
 inline constexpr char kDialoutHint[] =
     "Add your user to the dialout group (sudo usermod -aG dialout $USER), then log in again.";
 inline constexpr char kInUseText[] = "The port is in use by another program.";
+inline constexpr char kInUseByText[] = "The port is in use by ";  // the holder and "." follow
 inline constexpr char kNoDeviceText[] = "no serial device stands behind this name.";
 
 // Message boxes of the terminal tool: "title: text" on stderr, line breaks kept. The serial port's

@@ -274,12 +274,36 @@ std::string SettingsPath(const std::string& programPath, bool programFolderWrita
   return Utf8FromPath(config / "vetra-viewer" / fileName);
 }
 
-std::string SettingsPathForProgram(const std::string& programPath) {
+std::string AdoptSettingsFile(const std::string& besideProgram, const std::string& userFile) {
+  const fs::path from = PathFromUtf8(besideProgram);
+  const fs::path to = PathFromUtf8(userFile);
+  std::error_code error;
+  if (!fs::is_regular_file(from, error) || fs::exists(to, error)) return {};
+  fs::create_directories(to.parent_path(), error);
+  if (!fs::copy_file(from, to, fs::copy_options::none, error) || error) return {};
+  return "The settings file " + besideProgram + " was copied to " + userFile +
+         ", where the settings are kept from now on (a file named " + kPortableMarker +
+         " beside the program keeps them beside it instead).";
+}
+
+std::string SettingsPathForProgram(const std::string& programPath, std::string* notice) {
   std::error_code error;
   fs::path program = fs::absolute(PathFromUtf8(programPath), error);
   if (error) program = PathFromUtf8(programPath);
   const fs::path folder = program.parent_path();
   bool writable = FolderWritable(Utf8FromPath(folder));
+#ifdef _WIN32
+  // Beside the program only when it is meant to be portable: a folder that an elevated run may
+  // write and a normal one may not would otherwise give the two runs different files.
+  if (!fs::exists(folder / kPortableMarker, error)) {
+    const std::string user = SettingsPath(Utf8FromPath(program), false, UserConfigFolder());
+    const std::string beside = SettingsPath(Utf8FromPath(program), true, UserConfigFolder());
+    const std::string copied = AdoptSettingsFile(beside, user);
+    if (notice != nullptr) *notice = copied;
+    return user;
+  }
+#endif
+  (void)notice;
 #ifdef VETRA_INSTALL_BINDIR
   // Installed where the build meant it to go (/usr/bin for the package): the system's folder is no
   // place for a user's file, even when root may write there, and the package does not own it.

@@ -31,6 +31,10 @@
 // is the folder the program was built to be installed in (the package's /usr/bin), in the user's
 // configuration folder: $XDG_CONFIG_HOME/vetra-viewer/ (default ~/.config/vetra-viewer/), on
 // Windows %APPDATA%\vetra-viewer\. --settings FILE chooses another. Paths are UTF-8.
+// On Windows the file lies beside the program only when a portable marker (a file named
+// "vetra-viewer.portable") lies there too, so that an elevated run and a normal one use the same
+// file; a settings file found beside the program without the marker is copied once to
+// %APPDATA%\vetra-viewer\ (never over a file there), and the program says so.
 
 #include <map>
 #include <string>
@@ -119,6 +123,14 @@ int ParseSettingsInteger(const std::string& text, int fallback);
 // the rule can be checked; SettingsPathForProgram asks the system.
 std::string SettingsPath(const std::string& programPath, bool programFolderWritable,
                          const std::string& userConfigFolder);
-std::string SettingsPathForProgram(const std::string& programPath);
+// notice, when given, receives what the program must tell the user (a settings file copied).
+std::string SettingsPathForProgram(const std::string& programPath, std::string* notice = nullptr);
+
+inline constexpr char kPortableMarker[] = "vetra-viewer.portable";
+// Copies the settings file found beside the program (besideProgram) to the one in the user's
+// folder (userFile) when that does not exist yet, creating its folder. Returns the notice ("The
+// settings file A was copied to B ..."); empty when there was nothing to copy or the copy failed
+// (the program then starts from the defaults and tells nothing).
+std::string AdoptSettingsFile(const std::string& besideProgram, const std::string& userFile);
 
 }  // namespace vetra

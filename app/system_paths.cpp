@@ -1,10 +1,10 @@
 #include "app/system_paths.h"
 
+#include "link/open_file.h"
+
 namespace vetra {
 
-std::filesystem::path PathFromUtf8(const std::string& path) {
-  return std::filesystem::path(std::u8string(path.begin(), path.end()));
-}
+std::filesystem::path PathFromUtf8(const std::string& path) { return FilePathFromUtf8(path); }
 
 std::string XdgConfigFolder(const char* xdgConfigHome, const char* home) {
   if (xdgConfigHome != nullptr && *xdgConfigHome == '/') return xdgConfigHome;
@@ -12,9 +12,6 @@ std::string XdgConfigFolder(const char* xdgConfigHome, const char* home) {
   return {};
 }
 
-std::string Utf8FromPath(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
+std::string Utf8FromPath(const std::filesystem::path& path) { return Utf8FromFilePath(path); }
 
 }  // namespace vetra

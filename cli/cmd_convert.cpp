@@ -17,6 +17,7 @@
 
 #include "cli/command_registry.h"
 #include "cli/standard_output.h"
+#include "link/open_file.h"
 #include "trace/trace_convert.h"
 
 namespace vetra::cli {
@@ -65,7 +66,7 @@ int RunConvert(ConvertOptions o) {
   std::string target = o.output;
   if (o.output == "-") {
     toStdout = std::make_unique<StdoutTarget>();
-    target = toStdout->file.string();
+    target = vetra::Utf8FromFilePath(toStdout->file);
     o.output = "standard output";
   }
   const auto result = ConvertTraceFile(o.input, target, format);

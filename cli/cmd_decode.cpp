@@ -12,6 +12,7 @@
 
 #include "cli/command_registry.h"
 #include "cli/standard_output.h"
+#include "link/open_file.h"
 #include "monitor/decode_stream.h"
 
 namespace vetra::cli {
@@ -41,7 +42,7 @@ int Decode(const DecodeArgs& args) {
   // Every file is opened before anything is decoded, so a typo costs no half-finished output.
   std::vector<FilePtr> files;
   for (const std::string& name : names) {
-    std::FILE* f = name == "-" ? stdin : std::fopen(name.c_str(), "rb");
+    std::FILE* f = name == "-" ? stdin : vetra::OpenFile(name, "rb");
     if (f == nullptr) {
       std::fprintf(stderr, "vetra decode: cannot read '%s': %s\n", name.c_str(),
                    std::strerror(errno));

@@ -37,6 +37,7 @@
 #include "firmware/load_progress.h"
 #include "firmware/upgrade_actions.h"
 #include "link/clock.h"
+#include "link/open_file.h"
 #include "monitor/receiver_conversation.h"
 
 namespace vetra::cli {
@@ -185,7 +186,7 @@ int Load(const LoadArgs& args) {
   }
   MonitorImage monitor;
   if (monitorMode) {
-    const std::string start = std::filesystem::current_path().string();
+    const std::string start = vetra::Utf8FromFilePath(std::filesystem::current_path());
     if (!ReadMonitorFile(chip == Chip::K900, start, monitor)) {
       std::printf("%s\n", MonitorBoxCaption(chip, MonitorFileStatus::NotReady).c_str());
       std::fprintf(stderr, "vetra load: no boot monitor '%s'\n",

@@ -14,6 +14,7 @@
 
 #include "cli/command_registry.h"
 #include "cli/standard_output.h"
+#include "link/open_file.h"
 #include "monitor/decode_stream.h"
 #include "monitor/position_statistics.h"
 
@@ -38,7 +39,7 @@ int Stats(const StatsArgs& args) {
       return 2;
     }
   }
-  std::FILE* file = args.file == "-" ? stdin : std::fopen(args.file.c_str(), "rb");
+  std::FILE* file = args.file == "-" ? stdin : vetra::OpenFile(args.file, "rb");
   if (file == nullptr) {
     std::fprintf(stderr, "vetra stats: cannot read '%s': %s\n", args.file.c_str(),
                  std::strerror(errno));

@@ -3,7 +3,15 @@
 //
 // The platform layer: cli/posix/console.cpp, cli/win/console.cpp.
 
+#include <string>
+#include <vector>
+
 namespace vetra::cli {
+
+// The program's arguments as UTF-8 strings. On Windows they are taken from the wide command line
+// (GetCommandLineW), since the narrow argv holds them in the system's code page, where a file name
+// outside it (тест.log) has become question marks; elsewhere argv is taken as it is.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
 
 // Standard input and output carry bytes unchanged: on Windows they are made binary (no CR put
 // before LF, no Ctrl-Z ending the input), so that `vetra decode` reads and writes exactly what it

@@ -38,6 +38,11 @@ std::vector<std::string> LeftOver(const CLI::App& app) {
 int main(int argc, char** argv) {
   using namespace vetra::cli;
   UseBinaryStreams();
+  std::vector<std::string> arguments = ProgramArguments(argc, argv);
+  std::vector<char*> pointers;
+  for (std::string& argument : arguments) pointers.push_back(argument.data());
+  argc = static_cast<int>(pointers.size());
+  argv = pointers.data();
   auto& commands = Commands();
   std::sort(commands.begin(), commands.end(),
             [](const CommandEntry& a, const CommandEntry& b) { return a.name < b.name; });
@@ -47,6 +52,9 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("vetra ") + VETRA_VERSION,
                        "Print the version and exit");
   app.require_subcommand(1);
+  // "/path" is a path, never a Windows-style option (MSYS and Git Bash users pass such paths);
+  // the subcommands made below take this setting over.
+  app.allow_windows_style_options(false);
   std::map<CLI::App*, std::function<int()>> runners;
   for (auto& command : commands) {
     CLI::App* sub = app.add_subcommand(command.name, command.description);

@@ -1,8 +1,9 @@
 # What `cmake --install` puts in place, under CMAKE_INSTALL_PREFIX in the freedesktop and FHS
 # folders: the two programs; on Linux (and other Unix) also the desktop entry, the icon (SVG and
 # PNGs), the AppStream metainfo, the man pages vetra(1) and vetra-viewer(1) and the bash and zsh
-# completions of vetra. The Debian package (cmake/Package.cmake) is the same install into /usr,
-# with Debian's copyright and changelog files instead of LICENSE.
+# completions of vetra. The Debian packages (debian/, cmake/Package.cmake) split the same install
+# into /usr between vetra and vetra-viewer; debhelper writes their copyright and changelog files,
+# so LICENSE and README.md are left out there.
 #
 # Built here, in the build folder: the PNGs from packaging/org.vetraviewer.VetraViewer.svg
 # (rsvg-convert; the window's icon is the same picture, compiled into vetra-viewer), the man pages
@@ -10,7 +11,7 @@
 # completion bash|zsh`).
 include(GNUInstallDirs)
 
-option(VETRA_DEBIAN_PACKAGE "Configure the Debian package build (prefix /usr; scripts/package)" OFF)
+option(VETRA_DEBIAN_PACKAGE "Configure the Debian packages' build (prefix /usr; debian/rules)" OFF)
 
 set(VETRA_APP_ID org.vetraviewer.VetraViewer)
 set(VETRA_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
@@ -41,6 +42,7 @@ if(TARGET vetra-viewer)
     set(png ${PROJECT_BINARY_DIR}/icons/${size}/${VETRA_APP_ID}.png)
     add_custom_command(
       OUTPUT ${png}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/icons/${size}
       COMMAND ${VETRA_RSVG_CONVERT} --width ${size} --height ${size} --output ${png} ${icon_svg}
       DEPENDS ${icon_svg}
       COMMENT "Drawing the ${size} px icon"
@@ -102,11 +104,7 @@ if(TARGET vetra AND NOT CMAKE_CROSSCOMPILING)
   install(FILES ${VETRA_ZSH_COMPLETION} DESTINATION ${VETRA_ZSH_COMPLETION_DIR})
 endif()
 
-if(VETRA_DEBIAN_PACKAGE)
-  # Debian's own files in the documentation folder (cmake/Package.cmake writes them).
-  install(FILES ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.Debian.gz
-          DESTINATION ${VETRA_DOC_DIR})
-else()
+if(NOT VETRA_DEBIAN_PACKAGE)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/README.md
           DESTINATION ${VETRA_DOC_DIR})
 endif()

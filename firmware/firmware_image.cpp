@@ -1,4 +1,5 @@
 #include "firmware/firmware_image.h"
+#include "link/open_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,11 +20,11 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 // Opens a regular file for binary reading; a directory or a device is no image.
 File OpenRegularFile(const std::string& path, long& length) {
   std::error_code error;
-  const std::filesystem::path where(path);
+  const std::filesystem::path where = FilePathFromUtf8(path);
   if (!std::filesystem::is_regular_file(where, error)) return nullptr;
   const auto size = std::filesystem::file_size(where, error);
   if (error) return nullptr;
-  File file(std::fopen(path.c_str(), "rb"));
+  File file(OpenFile(where, "rb"));
   if (!file) return nullptr;
   // Beyond the capacity the exact size does not matter: such a file is refused.
   length = static_cast<long>(std::min<std::uintmax_t>(size, kImageCapacity + 1));
@@ -33,7 +34,7 @@ File OpenRegularFile(const std::string& path, long& length) {
 }  // namespace
 
 std::string FolderOf(const std::string& path) {
-  return std::filesystem::path(path).parent_path().string();
+  return Utf8FromFilePath(FilePathFromUtf8(path).parent_path());
 }
 
 bool ReadImageFile(const std::string& path, FirmwareImage& image, ImageFileView& view) {
@@ -83,7 +84,7 @@ std::string ImageFileProblem(const std::string& path) {
 
 std::string MonitorFilePath(bool k900, const std::string& startDirectory) {
   const char* name = k900 ? "mpdK900.srec" : "mpd.srec";
-  return (std::filesystem::path(startDirectory) / name).string();
+  return Utf8FromFilePath(FilePathFromUtf8(startDirectory) / name);
 }
 
 bool ReadMonitorFile(bool k900, const std::string& startDirectory, MonitorImage& monitor) {

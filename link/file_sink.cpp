@@ -1,4 +1,5 @@
 #include "link/file_sink.h"
+#include "link/open_file.h"
 
 #include <cerrno>
 #include <system_error>
@@ -22,7 +23,7 @@ constexpr const char* kWriteMode = "wb";
 
 std::unique_ptr<FileSink> FileSink::Open(const std::string& path, std::string& error) {
   errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), kWriteMode);
+  std::FILE* file = OpenFile(path, kWriteMode);
   if (file == nullptr) {
     error = ReasonOf(errno);
     return nullptr;

@@ -1,4 +1,5 @@
 #include "link/latency_trace.h"
+#include "link/open_file.h"
 
 #include <chrono>
 #include <cstdio>
@@ -11,7 +12,7 @@ namespace {
 struct TraceFile {
   TraceFile() {
     const char* path = std::getenv("VETRA_LATENCY_TRACE");
-    if (path != nullptr && *path != '\0') file = std::fopen(path, "a");
+    if (path != nullptr && *path != '\0') file = OpenFile(std::string(path), "a");
   }
   ~TraceFile() {
     if (file != nullptr) std::fclose(file);

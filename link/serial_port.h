@@ -89,6 +89,11 @@ class TSerialPort final : public IPort {
   // values are -1 (INVALID_HANDLE_VALUE).
   static constexpr std::intptr_t kNoDevice = -1;
   std::atomic<std::intptr_t> handle_{kNoDevice};
+  // Windows: the calls using the handle now (Close waits for them before it closes the handle),
+  // and whether the driver answers GetCommModemStatus (then a failed answer means the device has
+  // gone). Unused on POSIX.
+  [[maybe_unused]] std::atomic<int> users_{0};
+  [[maybe_unused]] std::atomic<bool> modemProbe_{false};
 };
 
 }  // namespace vetra

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "link/file_sink.h"
+#include "link/open_file.h"
 #include "trace/trace_convert.h"
 #include "trace/trace_read_control.h"
 
@@ -43,7 +44,7 @@ void TTracePage::Tell(ReadEvent event) {
 }
 
 std::string TTracePage::capturePath() const {
-  return (std::filesystem::path(hooks_.captureDirectory) / kTraceCaptureFile).string();
+  return Utf8FromFilePath(FilePathFromUtf8(hooks_.captureDirectory) / kTraceCaptureFile);
 }
 
 void TTracePage::RecordClick(const TracePageInputs& inputs) {

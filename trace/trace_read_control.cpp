@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "link/open_file.h"
 #include "trace/trace_frames.h"
 
 namespace vetra {
@@ -39,11 +40,12 @@ ReadGate GateReadStart(const std::optional<TraceStatus>& status, bool stopSent) 
 }
 
 std::string SettleEmptyCapture(const std::string& path) {
-  const std::string name = std::filesystem::path(path).filename().string();
+  const std::filesystem::path file = FilePathFromUtf8(path);
+  const std::string name = Utf8FromFilePath(file.filename());
   std::error_code error;
-  const uintmax_t size = std::filesystem::file_size(path, error);
+  const uintmax_t size = std::filesystem::file_size(file, error);
   if (error) return name + " was not kept";
-  if (size == 0 && std::filesystem::remove(path, error))
+  if (size == 0 && std::filesystem::remove(file, error))
     return "the empty " + name + " was removed";
   return name + " keeps the " + std::to_string(size) + " bytes received";
 }

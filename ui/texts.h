@@ -2,11 +2,12 @@
 // The desktop program's own fixed texts and small tables (captions, titles), in one place so that
 // the screens and the GUI tests read the same strings.
 
+#include "app/port_names.h"
 #include "vetra_version.h"
 
 namespace vetra::ui {
 
-inline constexpr int kPortCount = 40;  // COM1..COM40
+inline constexpr int kPortCount = vetra::kPortCount;  // COM1..COM40 (COM256 on Windows)
 inline constexpr const char* kBaudTexts[] = {"2400",  "4800",  "9600",  "19200",
                                              "38400", "57600", "115200"};
 

@@ -1,7 +1,8 @@
 // The serial ports of a Windows system. Every name COMn is the device \\.\COMn; the ports present
 // are listed from SetupAPI (the COM port interface, with each device's friendly name, "USB Serial
 // Port (COM3)") and from the registry's SERIALCOMM map, which also holds ports that no Plug and
-// Play device stands behind (virtual port drivers, Wine's ports), in number order.
+// Play device stands behind (virtual port drivers, Wine's ports), in number order; after them the
+// ports of that map whose names are no COMn (a virtual port driver's CNCA0), as \\.\NAME.
 #include <windows.h>
 // After windows.h:
 #include <setupapi.h>
@@ -35,7 +36,7 @@ std::optional<std::wstring> StringValue(HKEY key, const wchar_t* name) {
   return value;
 }
 
-// The index of "COMn" for n in 1..40.
+// The index of "COMn" for n in 1..256.
 std::optional<int> ComIndex(const std::wstring& portName) {
   return MatchPortName(Utf8FromWide(portName));
 }
@@ -65,7 +66,7 @@ void FromSetupApi(std::vector<std::string>& descriptions) {
   ::SetupDiDestroyDeviceInfoList(set);
 }
 
-void FromSerialCommMap(std::vector<std::string>& descriptions) {
+void FromSerialCommMap(std::vector<std::string>& descriptions, std::vector<SerialDevice>& others) {
   HKEY key = nullptr;
   if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) !=
       ERROR_SUCCESS) {
@@ -83,10 +84,16 @@ void FromSerialCommMap(std::vector<std::string>& descriptions) {
     if (result != ERROR_SUCCESS || type != REG_SZ) continue;
     const std::wstring portName(data, ::wcsnlen(data, std::size(data)));
     const std::optional<int> index = ComIndex(portName);
-    if (!index || !descriptions[static_cast<size_t>(*index)].empty()) continue;
     // The driver's device name (\Device\Serial0) says which kind of port it is.
-    descriptions[static_cast<size_t>(*index)] =
+    const std::string description =
         Utf8FromWide(portName) + " (" + Utf8FromWide(std::wstring(valueName, nameLength)) + ")";
+    if (!index) {
+      if (!portName.empty()) others.push_back({"\\\\.\\" + Utf8FromWide(portName), description});
+      continue;
+    }
+    if (descriptions[static_cast<size_t>(*index)].empty()) {
+      descriptions[static_cast<size_t>(*index)] = description;
+    }
   }
   ::RegCloseKey(key);
 }
@@ -95,14 +102,16 @@ void FromSerialCommMap(std::vector<std::string>& descriptions) {
 
 std::vector<SerialDevice> FindSerialDevices() {
   std::vector<std::string> descriptions(kPortCount);
+  std::vector<SerialDevice> others;
   FromSetupApi(descriptions);
-  FromSerialCommMap(descriptions);
+  FromSerialCommMap(descriptions, others);
   std::vector<SerialDevice> devices;
   for (int i = 0; i < kPortCount; ++i) {
     if (!descriptions[static_cast<size_t>(i)].empty()) {
       devices.push_back({"\\\\.\\" + PortName(i), descriptions[static_cast<size_t>(i)]});
     }
   }
+  devices.insert(devices.end(), others.begin(), others.end());
   return devices;
 }
 

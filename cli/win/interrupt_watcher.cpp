@@ -1,4 +1,8 @@
 // The console's control events, taken by a handler that the system runs on a thread of its own.
+// Closing the console window (CTRL_CLOSE_EVENT) ends the process as soon as the handler returns:
+// the handler asks for the wind-down as Ctrl-C does and then does not return, so that the program
+// closes its port and files and ends by itself (the system still ends it after its own grace
+// time, about five seconds).
 #include "cli/interrupt_watcher.h"
 
 #include <windows.h>
@@ -28,10 +32,14 @@ struct InterruptWatcher::Platform {
       default:
         return FALSE;  // logoff and shutdown: the system's own handling
     }
-    // A second request: FALSE hands it to the default handler, which ends the process.
-    if (self->taken.fetch_add(1) > 0) return FALSE;
-    self->owner.Requested();
-    return TRUE;
+    const bool first = self->taken.fetch_add(1) == 0;
+    if (first) self->owner.Requested();
+    if (event == CTRL_CLOSE_EVENT) {
+      // The process ends when main returns; this thread waits for that (self may be gone by then).
+      ::Sleep(INFINITE);
+    }
+    // A second Ctrl-C: FALSE hands it to the default handler, which ends the process.
+    return first ? TRUE : FALSE;
   }
 
   static inline std::atomic<Platform*> current{nullptr};  // the handler has no context argument

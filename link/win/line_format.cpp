@@ -2,27 +2,35 @@
 
 namespace vetra {
 
-DCB RawLineSettings() {
-  DCB dcb{};
-  dcb.DCBlength = sizeof dcb;
-  dcb.fBinary = TRUE;
-  dcb.fDtrControl = DTR_CONTROL_ENABLE;
-  dcb.fRtsControl = RTS_CONTROL_ENABLE;
-  // Everything else stays zero: no CTS, DSR or XON/XOFF flow control, no parity checking, no
-  // error character, nulls kept, and a line error never aborts the transfers (it is cleared by
-  // ClearCommError before each one).
-  return dcb;
-}
-
-bool EncodeLineFormat(DCB& dcb, int baudRate, int byteSize, int stopBits, int parity) {
+bool ReceiverLineSettings(DCB& reported, int baudRate, int byteSize, int stopBits, int parity) {
   if (baudRate <= 0 || byteSize < 5 || byteSize > 8 || stopBits < ONESTOPBIT ||
       stopBits > TWOSTOPBITS || parity < NOPARITY || parity > SPACEPARITY) {
     return false;
   }
+  DCB& dcb = reported;
+  dcb.DCBlength = sizeof dcb;
   dcb.BaudRate = static_cast<DWORD>(baudRate);
+  dcb.fBinary = TRUE;   // the only mode Win32 supports
+  dcb.fParity = FALSE;  // a parity error is not checked: the bytes are handed on as they came
+  dcb.fOutxCtsFlow = FALSE;
+  dcb.fOutxDsrFlow = FALSE;
+  dcb.fDtrControl = DTR_CONTROL_ENABLE;
+  dcb.fDsrSensitivity = FALSE;
+  dcb.fTXContinueOnXoff = TRUE;  // no XOFF is ever taken as one: sending goes on
+  dcb.fOutX = FALSE;
+  dcb.fInX = FALSE;
+  dcb.fErrorChar = FALSE;
+  dcb.fNull = FALSE;  // null bytes are data of binary frames
+  dcb.fRtsControl = RTS_CONTROL_ENABLE;
+  // Line errors are cleared by ClearCommError before each transfer; they never abort one.
+  dcb.fAbortOnError = FALSE;
+  dcb.fDummy2 = 0;
+  dcb.wReserved = 0;  // must be zero
+  dcb.XonChar = kXonChar;
+  dcb.XoffChar = kXoffChar;
   dcb.ByteSize = static_cast<BYTE>(byteSize);
-  dcb.StopBits = static_cast<BYTE>(stopBits);
   dcb.Parity = static_cast<BYTE>(parity);
+  dcb.StopBits = static_cast<BYTE>(stopBits);
   return true;
 }
 

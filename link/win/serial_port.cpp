@@ -6,15 +6,22 @@
 //                                   without a message
 //   request the queue sizes      -> SetupComm
 //   purge both directions        -> PurgeComm with all four flags
-//   line settings                -> SetCommState, read back with GetCommState and compared
+//   line settings                -> GetCommState, every field the port depends on set
+//                                   (ReceiverLineSettings), SetCommState, read back and compared
 //   pending line error, queued   -> ClearCommError; when it fails the device has gone (a USB
 //                                   receiver unplugged), and rxData reports -1
+//   device gone, nothing queued  -> GetCommModemStatus, where the driver answered it at open:
+//                                   some drivers keep ClearCommError succeeding after an unplug,
+//                                   but none answers for modem lines it no longer has
 //   bounded wait                 -> COMMTIMEOUTS: a read returns what is queued at once, or
 //                                   waits at most 50 ms for the first byte
 //   DTR and RTS                  -> EscapeCommFunction; a device without modem lines (a virtual
 //                                   port) refuses, and nothing is lost by that
 // The handle is not overlapped: a read and a write from two threads take turns on it, and a read
-// never holds it longer than the 50 ms wait.
+// never holds it longer than the 50 ms wait. Every call holds the handle while it uses it
+// (DeviceUse); Close takes it away, cancels what is under way (CancelIoEx) and closes it only when
+// no call holds it any more, so a late read never reaches a handle value that the system has
+// given to another file meanwhile.
 #include "link/serial_port.h"
 
 #include <windows.h>
@@ -61,6 +68,28 @@ std::string SystemErrorText(DWORD code) {
 
 HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
+constexpr std::intptr_t kNone = -1;  // INVALID_HANDLE_VALUE
+
+// The device held for one call: Close waits until no call holds it before it closes the handle.
+// The count goes up before the handle is read, so that either the call sees the port closed or
+// Close sees the call.
+class DeviceUse {
+ public:
+  DeviceUse(std::atomic<int>& users, const std::atomic<std::intptr_t>& handle) : users_(users) {
+    users_.fetch_add(1);
+    handle_ = handle.load();
+  }
+  ~DeviceUse() { users_.fetch_sub(1); }
+  DeviceUse(const DeviceUse&) = delete;
+  DeviceUse& operator=(const DeviceUse&) = delete;
+  bool open() const { return handle_ != kNone; }
+  HANDLE device() const { return AsHandle(handle_); }
+
+ private:
+  std::atomic<int>& users_;
+  std::intptr_t handle_;
+};
+
 }  // namespace
 
 bool TSerialPort::Open() {
@@ -100,14 +129,22 @@ bool TSerialPort::Open() {
   }
   ::EscapeCommFunction(device, SETDTR);
   ::EscapeCommFunction(device, SETRTS);
+  // A driver that answers for the modem lines now stops answering when its device goes.
+  DWORD lines = 0;
+  modemProbe_ = ::GetCommModemStatus(device, &lines) != 0;
   return true;
 }
 
 TSerialPort::LineResult TSerialPort::ApplyLineSettings(bool fromScratch) {
-  const HANDLE device = AsHandle(handle_.load());
-  DCB dcb = RawLineSettings();
-  if (!fromScratch && !::GetCommState(device, &dcb)) return LineResult::ReadFailed;
-  if (!EncodeLineFormat(dcb, baudRate_, byteSize_, stopBits_, parity_)) {
+  const DeviceUse use(users_, handle_);
+  const HANDLE device = use.device();
+  // Built on the driver's own state: its fields that the port does not set must be ones it takes.
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  if (!::GetCommState(device, &dcb)) {
+    return fromScratch ? LineResult::ApplyFailed : LineResult::ReadFailed;
+  }
+  if (!ReceiverLineSettings(dcb, baudRate_, byteSize_, stopBits_, parity_)) {
     ::SetLastError(ERROR_INVALID_PARAMETER);
     return LineResult::ApplyFailed;
   }
@@ -127,13 +164,18 @@ TSerialPort::LineResult TSerialPort::ApplyLineSettings(bool fromScratch) {
 bool TSerialPort::Close() {
   const std::intptr_t handle = handle_.exchange(kNoDevice);
   if (handle == kNoDevice) return true;
-  // A read of another thread ends now instead of after its wait.
-  ::CancelIoEx(AsHandle(handle), nullptr);
+  // A read or write of another thread ends now instead of after its wait; one that began its
+  // transfer after a cancel is cancelled by the next.
+  while (users_.load() != 0) {
+    ::CancelIoEx(AsHandle(handle), nullptr);
+    ::Sleep(1);
+  }
   return ::CloseHandle(AsHandle(handle)) != 0;
 }
 
 bool TSerialPort::Reset(int baudRate, int byteSize, int stopBits, int parity) {
-  const HANDLE device = AsHandle(handle_.load());
+  const DeviceUse use(users_, handle_);
+  const HANDLE device = use.device();
   DWORD errors = 0;
   ::ClearCommError(device, &errors, nullptr);
   if (baudRate != 0) baudRate_ = baudRate;
@@ -158,7 +200,8 @@ bool TSerialPort::Reset(int baudRate, int byteSize, int stopBits, int parity) {
 }
 
 int TSerialPort::txData(const uint8_t* bytes, int count) {
-  const HANDLE device = AsHandle(handle_.load());
+  const DeviceUse use(users_, handle_);
+  const HANDLE device = use.device();
   DWORD errors = 0;
   ::ClearCommError(device, &errors, nullptr);
   int written = 0;
@@ -177,11 +220,16 @@ int TSerialPort::txData(const uint8_t* bytes, int count) {
 }
 
 int TSerialPort::rxData(uint8_t* buffer, int maxCount) {
-  const HANDLE device = AsHandle(handle_.load());
-  if (handle_.load() == kNoDevice) return -1;
+  const DeviceUse use(users_, handle_);
+  if (!use.open()) return -1;
+  const HANDLE device = use.device();
   DWORD errors = 0;
   COMSTAT status{};
   if (!::ClearCommError(device, &errors, &status)) return -1;  // the device has gone
+  if (status.cbInQue == 0 && modemProbe_.load()) {
+    DWORD lines = 0;
+    if (!::GetCommModemStatus(device, &lines)) return -1;  // gone, whatever ClearCommError says
+  }
   if (maxCount <= 0) return 0;
   // With bytes queued the read takes them at once; with none it waits the bounded time for the
   // first, which also lets a vanished device show as a failed read.

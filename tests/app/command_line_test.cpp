@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/port_names.h"
 #include "app/startup.h"
 
 namespace vetra {
@@ -22,7 +23,7 @@ TEST(CommandLine, FirstArgumentIsMatchedUpperCasedAgainstTheDeviceNames) {
       {{"COM12"}, 0, true, "/fw.bin", ""},  // above 9 only in the device-namespace form
       {{"\\\\.\\COM10"}, 9, false, "/fw.bin", ""},
       {{"\\\\.\\com40"}, 39, false, "/fw.bin", ""},
-      {{"\\\\.\\COM41"}, 0, true, "/fw.bin", ""},
+      {{"\\\\.\\COM" + std::to_string(kPortCount + 1)}, 0, true, "/fw.bin", ""},  // COM41
       {{"COM0"}, 0, true, "/fw.bin", ""},
       {{"nonsense", "/tmp/new.bin"}, 0, true, "/tmp/new.bin", ""},
       {{"COM2", "/tmp/new.bin", "extra"}, 1, false, "/tmp/new.bin", ""},

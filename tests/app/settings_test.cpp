@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "app/access_level.h"
+#include "app/port_names.h"
 #include "app/system_paths.h"
 #include "support/temp_path.h"
 
@@ -74,15 +75,18 @@ TEST_F(SettingsFileTest, ReadsEveryKeyWithNamesInAnyCaseAndValuesExact) {
   EXPECT_EQ(s.workPath, "/home/eng/logs/");
   EXPECT_EQ(s.engineer, "BRAMBLEX");
   EXPECT_FALSE(s.traceOn());  // "on" is not "ON"
-  const std::map<int, std::string> pinned{{2, "/dev/ttyUSB1"},
-                                          {11, "/dev/serial/by-id/usb-receiver"}};
+  std::map<int, std::string> pinned{{2, "/dev/ttyUSB1"}, {11, "/dev/serial/by-id/usb-receiver"}};
+#ifdef _WIN32
+  pinned[40] = "/dev/ttyUSB9";  // COM41 is a port name there
+#endif
   EXPECT_EQ(s.pinnedPorts, pinned);
 }
 
 TEST_F(SettingsFileTest, PortidThatIsNoWholeNumberOrNoPortGivesCom1) {
   const std::vector<std::pair<std::string, int>> rows{
-      {"7", 7}, {"+3", 3}, {"39", 39},  {"40", 0},   {"-1", 0},          {"3.5", 0},
-      {"x", 0}, {"", 0},   {"12ab", 0}, {"0x10", 0}, {"99999999999", 0}, {"\"5\"", 5},
+      {"7", 7},    {"+3", 3},   {"39", 39},         {std::to_string(kPortCount), 0},
+      {"-1", 0},   {"3.5", 0},  {"x", 0},           {"", 0},
+      {"12ab", 0}, {"0x10", 0}, {"99999999999", 0}, {"\"5\"", 5},
   };
   for (const auto& [value, expected] : rows) {
     Write("[Setup]\nPortid=" + value + "\n");
@@ -219,6 +223,20 @@ TEST(SettingsLocation, AnInstalledProgramNeverWritesBesideItself) {
   const fs::path settings = SettingsPathForProgram(installed.string());
   EXPECT_NE(settings.parent_path(), installed.parent_path());
   EXPECT_EQ(settings.parent_path().filename(), "vetra-viewer");
+}
+
+TEST_F(SettingsFileTest, AFileBesideTheProgramIsCopiedOnceToTheUsersFolderAndSaysSo) {
+  Write("[Setup]\nPortid=4\n");
+  const std::string user = Utf8FromPath(PathFromUtf8(path).parent_path() / "user" / "v.INI");
+  const std::string notice = AdoptSettingsFile(path, user);
+  EXPECT_EQ(notice, "The settings file " + path + " was copied to " + user +
+                        ", where the settings are kept from now on (a file named "
+                        "vetra-viewer.portable beside the program keeps them beside it instead).");
+  EXPECT_EQ(ReadSettings(user).portId, 4);
+  Write("[Setup]\nPortid=7\n");
+  EXPECT_EQ(AdoptSettingsFile(path, user), "");  // never over the user's own file
+  EXPECT_EQ(ReadSettings(user).portId, 4);
+  EXPECT_EQ(AdoptSettingsFile(path + ".none", user + ".other"), "");
 }
 
 TEST(AccessLevel, HostFirstThenTheExactWord) {

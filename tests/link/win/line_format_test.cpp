@@ -3,20 +3,51 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 namespace vetra {
 namespace {
 
-TEST(WinLineFormat, FromScratchRawWithDtrAndRtsOnAndNoFlowControl) {
-  const DCB dcb = RawLineSettings();
-  EXPECT_EQ(dcb.DCBlength, sizeof(DCB));
-  EXPECT_TRUE(dcb.fBinary);
-  EXPECT_EQ(dcb.fDtrControl, static_cast<DWORD>(DTR_CONTROL_ENABLE));
-  EXPECT_EQ(dcb.fRtsControl, static_cast<DWORD>(RTS_CONTROL_ENABLE));
-  EXPECT_FALSE(dcb.fOutxCtsFlow || dcb.fOutxDsrFlow || dcb.fDsrSensitivity);
-  EXPECT_FALSE(dcb.fOutX || dcb.fInX);
-  EXPECT_FALSE(dcb.fParity || dcb.fErrorChar || dcb.fNull || dcb.fAbortOnError);
+// What a driver may report before the port sets it: all zeros (XonChar == XoffChar, which
+// SetCommState refuses), and every bit set (flow control of every kind on).
+std::vector<DCB> ReportedStates() {
+  DCB zeros{};
+  DCB ones;
+  std::memset(&ones, 0xFF, sizeof ones);
+  return {zeros, ones};
+}
+
+TEST(WinLineFormat, EveryFieldTheDriverChecksIsSetWhateverItReported) {
+  for (DCB dcb : ReportedStates()) {
+    ASSERT_TRUE(ReceiverLineSettings(dcb, 9600, 8, ONESTOPBIT, NOPARITY));
+    EXPECT_EQ(dcb.DCBlength, sizeof(DCB));
+    EXPECT_TRUE(dcb.fBinary);
+    EXPECT_EQ(dcb.XonChar, 0x11);
+    EXPECT_EQ(dcb.XoffChar, 0x13);
+    EXPECT_NE(dcb.XonChar, dcb.XoffChar);
+    EXPECT_EQ(dcb.wReserved, 0);
+    EXPECT_EQ(dcb.fDtrControl, static_cast<DWORD>(DTR_CONTROL_ENABLE));
+    EXPECT_EQ(dcb.fRtsControl, static_cast<DWORD>(RTS_CONTROL_ENABLE));
+    EXPECT_FALSE(dcb.fOutxCtsFlow || dcb.fOutxDsrFlow || dcb.fDsrSensitivity);
+    EXPECT_FALSE(dcb.fOutX || dcb.fInX);
+    EXPECT_FALSE(dcb.fParity || dcb.fErrorChar || dcb.fNull || dcb.fAbortOnError);
+    EXPECT_EQ(dcb.BaudRate, 9600u);
+    EXPECT_EQ(dcb.ByteSize, 8);
+    EXPECT_EQ(dcb.Parity, NOPARITY);
+    EXPECT_EQ(dcb.StopBits, ONESTOPBIT);
+  }
+}
+
+TEST(WinLineFormat, TheDriversOwnLimitsStay) {
+  DCB dcb{};
+  dcb.XonLim = 2048;
+  dcb.XoffLim = 512;
+  dcb.EofChar = 0x1A;
+  ASSERT_TRUE(ReceiverLineSettings(dcb, 4800, 8, ONESTOPBIT, NOPARITY));
+  EXPECT_EQ(dcb.XonLim, 2048);
+  EXPECT_EQ(dcb.XoffLim, 512);
+  EXPECT_EQ(dcb.EofChar, 0x1A);
 }
 
 TEST(WinLineFormat, EncodesRateByteSizeParityAndStopBitsOrRefuses) {
@@ -37,21 +68,24 @@ TEST(WinLineFormat, EncodesRateByteSizeParityAndStopBitsOrRefuses) {
       {4800, 8, 0, -1, false},
   };
   for (const Row& row : rows) {
-    DCB dcb = RawLineSettings();
-    ASSERT_EQ(EncodeLineFormat(dcb, row.baud, row.byteSize, row.stopBits, row.parity), row.accepted)
+    DCB dcb{};
+    ASSERT_EQ(ReceiverLineSettings(dcb, row.baud, row.byteSize, row.stopBits, row.parity),
+              row.accepted)
         << row.baud << " " << row.byteSize << " " << row.stopBits << " " << row.parity;
-    if (!row.accepted) continue;
+    if (!row.accepted) {
+      EXPECT_EQ(dcb.XonChar, 0);  // refused: nothing written
+      continue;
+    }
     EXPECT_EQ(dcb.BaudRate, static_cast<DWORD>(row.baud));
     EXPECT_EQ(dcb.ByteSize, row.byteSize);
     EXPECT_EQ(dcb.StopBits, row.stopBits);
     EXPECT_EQ(dcb.Parity, row.parity);
-    EXPECT_EQ(dcb.fDtrControl, static_cast<DWORD>(DTR_CONTROL_ENABLE));  // the rest stays
   }
 }
 
 TEST(WinLineFormat, ReadBackMustCarryTheRateAndFrame) {
-  DCB wanted = RawLineSettings();
-  ASSERT_TRUE(EncodeLineFormat(wanted, 9600, 8, ONESTOPBIT, EVENPARITY));
+  DCB wanted{};
+  ASSERT_TRUE(ReceiverLineSettings(wanted, 9600, 8, ONESTOPBIT, EVENPARITY));
   DCB now = wanted;
   now.fOutX = TRUE;  // a field the check does not ask about
   EXPECT_TRUE(SameLineFormat(now, wanted));
