@@ -4,7 +4,7 @@
 
 namespace vetra {
 
-std::filesystem::path PathFromUtf8(const std::string& path) { return FilePathFromUtf8(path); }
+std::filesystem::path PathFromUtf8(const std::string& path) { return Utf8Path(path); }
 
 std::string XdgConfigFolder(const char* xdgConfigHome, const char* home) {
   if (xdgConfigHome != nullptr && *xdgConfigHome == '/') return xdgConfigHome;
@@ -12,6 +12,6 @@ std::string XdgConfigFolder(const char* xdgConfigHome, const char* home) {
   return {};
 }
 
-std::string Utf8FromPath(const std::filesystem::path& path) { return Utf8FromFilePath(path); }
+std::string Utf8FromPath(const std::filesystem::path& path) { return Utf8Text(path); }
 
 }  // namespace vetra

@@ -66,7 +66,7 @@ int RunConvert(ConvertOptions o) {
   std::string target = o.output;
   if (o.output == "-") {
     toStdout = std::make_unique<StdoutTarget>();
-    target = vetra::Utf8FromFilePath(toStdout->file);
+    target = vetra::Utf8Text(toStdout->file);
     o.output = "standard output";
   }
   const auto result = ConvertTraceFile(o.input, target, format);

@@ -186,7 +186,7 @@ int Load(const LoadArgs& args) {
   }
   MonitorImage monitor;
   if (monitorMode) {
-    const std::string start = vetra::Utf8FromFilePath(std::filesystem::current_path());
+    const std::string start = vetra::Utf8Text(std::filesystem::current_path());
     if (!ReadMonitorFile(chip == Chip::K900, start, monitor)) {
       std::printf("%s\n", MonitorBoxCaption(chip, MonitorFileStatus::NotReady).c_str());
       std::fprintf(stderr, "vetra load: no boot monitor '%s'\n",

@@ -20,7 +20,7 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 // Opens a regular file for binary reading; a directory or a device is no image.
 File OpenRegularFile(const std::string& path, long& length) {
   std::error_code error;
-  const std::filesystem::path where = FilePathFromUtf8(path);
+  const std::filesystem::path where = Utf8Path(path);
   if (!std::filesystem::is_regular_file(where, error)) return nullptr;
   const auto size = std::filesystem::file_size(where, error);
   if (error) return nullptr;
@@ -34,7 +34,7 @@ File OpenRegularFile(const std::string& path, long& length) {
 }  // namespace
 
 std::string FolderOf(const std::string& path) {
-  return Utf8FromFilePath(FilePathFromUtf8(path).parent_path());
+  return Utf8Text(Utf8Path(path).parent_path());
 }
 
 bool ReadImageFile(const std::string& path, FirmwareImage& image, ImageFileView& view) {
@@ -84,7 +84,7 @@ std::string ImageFileProblem(const std::string& path) {
 
 std::string MonitorFilePath(bool k900, const std::string& startDirectory) {
   const char* name = k900 ? "mpdK900.srec" : "mpd.srec";
-  return Utf8FromFilePath(FilePathFromUtf8(startDirectory) / name);
+  return Utf8Text(Utf8Path(startDirectory) / name);
 }
 
 bool ReadMonitorFile(bool k900, const std::string& startDirectory, MonitorImage& monitor) {

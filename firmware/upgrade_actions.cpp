@@ -29,7 +29,7 @@ bool LoadRunning(int lastStateShown) {
 }
 
 std::string WriteQuestion(const GoRequest& request, int32_t imageSize) {
-  const std::string name = Utf8FromFilePath(FilePathFromUtf8(request.imagePath).filename());
+  const std::string name = Utf8Text(Utf8Path(request.imagePath).filename());
   const bool k900 = request.chip == Chip::K900;
   std::string text = "Write " + name + " into the receiver?\n\n";
   text += "Size: " + std::to_string(imageSize / kImageBlock) + " K bytes (" +

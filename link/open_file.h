@@ -9,14 +9,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <string_view>
+
+#include "link/utf8_path.h"  // Utf8Path, Utf8Text
 
 namespace vetra {
-
-// A std::filesystem::path of a UTF-8 path, for the standard library's file calls and streams.
-std::filesystem::path FilePathFromUtf8(std::string_view path);
-// The UTF-8 text of a path, for messages and for handing it on.
-std::string Utf8FromFilePath(const std::filesystem::path& path);
 
 // fopen of a UTF-8 path (mode as fopen takes it: "rb", "wb", "ab" ...); nullptr with errno set
 // when it does not open.

@@ -44,7 +44,7 @@ void TTracePage::Tell(ReadEvent event) {
 }
 
 std::string TTracePage::capturePath() const {
-  return Utf8FromFilePath(FilePathFromUtf8(hooks_.captureDirectory) / kTraceCaptureFile);
+  return Utf8Text(Utf8Path(hooks_.captureDirectory) / kTraceCaptureFile);
 }
 
 void TTracePage::RecordClick(const TracePageInputs& inputs) {

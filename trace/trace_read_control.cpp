@@ -40,8 +40,8 @@ ReadGate GateReadStart(const std::optional<TraceStatus>& status, bool stopSent) 
 }
 
 std::string SettleEmptyCapture(const std::string& path) {
-  const std::filesystem::path file = FilePathFromUtf8(path);
-  const std::string name = Utf8FromFilePath(file.filename());
+  const std::filesystem::path file = Utf8Path(path);
+  const std::string name = Utf8Text(file.filename());
   std::error_code error;
   const uintmax_t size = std::filesystem::file_size(file, error);
   if (error) return name + " was not kept";
