@@ -105,7 +105,7 @@ struct Epoch {
   bool threeD() const { return mode == FixMode::ThreeD; }
   // MSL height plus geoid separation; NaN when either is missing.
   double EllipsoidHeightM() const { return altitudeMslM + geoidSeparationM; }
-  // Seconds since 1970 when the date is known, else seconds of the day.
+  // Seconds since 1970 when the date is known, else seconds of the day; NaN without a time.
   double UtcSeconds() const;
   // "2024-05-01T12:00:00.250Z"; "12:00:00.250Z" without a date; empty without a time.
   std::string UtcText() const;
@@ -113,8 +113,13 @@ struct Epoch {
 
 // "no fix", "2D", "3D" (and "3D DGPS", "3D RTK fixed" ... with the quality).
 const char* FixModeText(FixMode mode);
+// "no fix", "autonomous", "DGPS", "RTK float", "RTK fixed", "dead reckoning", "manual",
+// "simulated".
 const char* FixQualityText(FixQuality quality);
-// gpsd's TPV "mode" (1, 2, 3) and "status" (0 for a plain fix: left out).
+// The mode with the quality when it is more than a plain fix: "3D", "3D DGPS", "2D RTK float".
+std::string FixText(FixMode mode, FixQuality quality);
+// gpsd's TPV "mode" (1 no fix, 2, 3) and "status" (0 for a plain fix or none: left out; 2 DGPS,
+// 3 RTK fixed, 4 RTK float, 5 dead reckoning, 8 simulated).
 int GpsdMode(FixMode mode);
 int GpsdStatus(FixQuality quality);
 

@@ -19,13 +19,14 @@ namespace vetra {
 
 struct EpochCounts {
   uint64_t bytes = 0;
-  uint64_t sentences = 0;          // NMEA sentences read whole (any kind, checksum good or none)
-  uint64_t checksumErrors = 0;     // sentences whose checksum did not match
-  uint64_t malformed = 0;          // too few fields for their kind, too long, unreadable
-  uint64_t binaryFrames = 0;       // the module's frames with a good checksum
-  uint64_t epochs = 0;             // epochs closed
-  uint64_t epochsWithFix = 0;      // of them with a 2D or 3D fix and a position
-  uint64_t unrecognisedBytes = 0;  // bytes in no sentence or frame
+  uint64_t sentences = 0;             // NMEA sentences read whole (any kind, checksum good or none)
+  uint64_t checksumErrors = 0;        // sentences whose checksum did not match
+  uint64_t malformed = 0;             // too few fields for their kind, too long, unreadable
+  uint64_t binaryFrames = 0;          // the module's frames with a good checksum
+  uint64_t binaryChecksumErrors = 0;  // the module's frames whose checksum did not match
+  uint64_t epochs = 0;                // epochs closed
+  uint64_t epochsWithFix = 0;         // of them with a 2D or 3D fix and a position
+  uint64_t unrecognisedBytes = 0;     // bytes in no sentence or frame
 };
 
 // Why a log gave no fix, in numbers, for the user: "no fix: 1,234 sentences read, 12 rejected by

@@ -309,7 +309,10 @@ void ReceiverConversation::RunPass() {
   } else {
     // With nothing new, a record held back last pass (both parsers had news) is shown now.
     Parse(count, pass);
+    epochs_.Feed({receiveBuffer_, static_cast<size_t>(count)}, pass.epochs, &pass.sentences);
   }
+  // A live epoch closes after the receiver's silence, not only when the next one begins.
+  epochs_.Idle(clock_.nowMs(), pass.epochs);
   exchanges_.EndDecided();
   // The display copy is the last record handed off.
   Publish(pass.binaryNavigation ? pass.binaryNavigation : pass.navigation);

@@ -7,7 +7,10 @@
 // reads what the port has queued, splits it between TNmea and TBinary (TStreamSplitter, with its
 // 3-second deadline), appends it to the attached capture file, answers a lone 'U' in host mode,
 // and hands ONE PassValue to the display: echo lines, reply events with their decoded fields, the
-// navigation records of both parsers when they changed, the heartbeat, the line's health. A
+// navigation records of both parsers when they changed, the heartbeat, the line's health. The same
+// bytes, live or replayed, also go through an EpochStream (epoch/epoch_stream.h): the receiver's
+// epochs that closed in the pass (by the next epoch, or by the silence seen on the clock) and the
+// NMEA sentences read whole travel in the pass value too. A
 // monitoring restart resets the line (rate kept) and drains what was queued on the next pass. A
 // read failure (a receiver unplugged) stops the reading once: the capture is closed with every
 // byte received, waiting exchanges end with PortFailed, and the pass value says portFailed.
@@ -48,6 +51,7 @@
 
 #include "decode/binary.h"
 #include "decode/nmea.h"
+#include "epoch/epoch_stream.h"
 #include "link/byte_sink.h"
 #include "link/clock.h"
 #include "link/frame_writer.h"
@@ -170,6 +174,7 @@ class ReceiverConversation final : public IFrameWriter {
   TBinary binary_;
   ReplyEventCollector collector_;
   TStreamSplitter splitter_;
+  EpochStream epochs_;  // the same bytes as epochs, for sharing and the statistics
   ExchangeQueue exchanges_;
   bool lineResetDue_ = false;
   int channelCount_;

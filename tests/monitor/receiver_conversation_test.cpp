@@ -266,6 +266,24 @@ TEST_F(ConversationPass, NmeaInEveryPassDoesNotStarveTheBinaryRecord) {
   EXPECT_EQ(display.shown().size(), 6u);
 }
 
+TEST_F(ConversationPass, ClosedEpochsAndWholeSentencesTravelInThePassValue) {
+  Start();
+  std::vector<Epoch> epochs;
+  std::vector<std::string> sentences;
+  display.onPass = [&] {
+    const PassValue pass = display.last();
+    epochs.insert(epochs.end(), pass.epochs.begin(), pass.epochs.end());
+    sentences.insert(sentences.end(), pass.sentences.begin(), pass.sentences.end());
+  };
+  port.QueueRead(kGga);
+  Passes(3);
+  EXPECT_TRUE(epochs.empty());  // the receiver may still send more of the epoch
+  Passes(5);                    // a silence closes it
+  ASSERT_EQ(epochs.size(), 1u);
+  EXPECT_EQ(epochs[0].UtcText(), "12:35:19.000Z");
+  EXPECT_EQ(sentences, std::vector<std::string>{WithoutLineEnd(kGga)});
+}
+
 TEST_F(ConversationPass, HostModeAnswersALoneU) {
   Start(/*hostMode=*/true);
   port.QueueRead("U");
