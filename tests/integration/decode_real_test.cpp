@@ -196,8 +196,10 @@ TEST(DecodeRealCaptures, ChosenLinesHoldTheValuesWorkedOutByHand) {
   const auto brief = Lines(Brief(ReadFile(kCaptures / "mt3339.log")));
   ASSERT_FALSE(brief.empty());
   EXPECT_EQ(brief[0],
-            "2015-04-13 20:26:40 UTC  3D  44.068844 N  121.314194 W  alt 0 m  0 km/h  hdg 225  "
-            "sats 10/0");
+            // The sentence's own digits (4404.1306 N, 12118.8515 W); DGPS (quality 2) in 3D is 3D+;
+            // the 83-character GGA gives the height; 225.97 rounds to 226; no GSV: in view "-".
+            "2015-04-13 20:26:40 UTC  3D+  44.068843 N  121.314192 W  alt 1127.7 m  0 km/h  "
+            "hdg 226  sats 10/-");
 }
 
 TEST(DecodeRealCaptures, LfOnlySentencesAreDroppedEachAtItsOwnLf) {
@@ -252,8 +254,8 @@ TEST(DecodeMixedStream, BinaryFramesAndSentencesInOneStream) {
   const auto brief = Lines(Brief(stream));
   ASSERT_EQ(brief.size(), 2u);  // the GGA and the fix frame; the ACK carries no position
   EXPECT_EQ(brief[1],
-            "2008-07-12 03:04:05 UTC  3D  33.500000 S  151.250000 E  alt 0 m  36 km/h  hdg 0  "
-            "sats 0/0");
+            "2008-07-12 03:04:05 UTC  3D  33.500000 S  151.250000 E  alt 0.0 m  36 km/h  hdg 0  "
+            "sats 0/-");
 }
 
 struct GoldenCase {
