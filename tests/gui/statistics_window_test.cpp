@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -106,7 +107,7 @@ TEST_F(StatisticsWindowTest, BinnedPercentilesAreNotedAndTheExportStaysComplete)
   EXPECT_FALSE(note->isHidden());
   EXPECT_EQ(statistics.findChild<QLabel*>("lbVerticalRms")->text(), "-");  // no separation given
 
-  const std::string csvPath = PathIn("binned.csv");
+  const std::string csvPath = ::testing::TempDir() + "vetra-binned-statistics.csv";
   statistics.SetCsvFileChooser([&](const QString&) { return QString::fromStdString(csvPath); });
   statistics.ExportClick();
   std::stringstream read;
@@ -115,6 +116,7 @@ TEST_F(StatisticsWindowTest, BinnedPercentilesAreNotedAndTheExportStaysComplete)
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 81);
   EXPECT_TRUE(messages_.shown.empty());
 
+  std::remove(csvPath.c_str());
   statistics.ResetClick();
   EXPECT_TRUE(note->isHidden());
 }
