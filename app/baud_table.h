@@ -6,7 +6,7 @@
 namespace vetra {
 
 inline constexpr std::array<int, 7> kBaudRates{2400, 4800, 9600, 19200, 38400, 57600, 115200};
-inline constexpr int kStartBaudIndex = 1;  // 4800, whatever the settings file says
+inline constexpr int kStartBaudIndex = 1;  // 4800 until the user chose another ([Desk] BaudRate)
 inline constexpr int kLoaderBaud = 115200;
 
 // The rate at index, or the start rate for an index outside the table.

@@ -36,6 +36,9 @@ ViewerOptions ParseViewerOptions(const std::vector<std::string>& args) {
     } else if (arg.rfind("--replay=", 0) == 0) {
       options.replayFile = arg.substr(9);
       if (options.replayFile.empty()) options.error = "--replay needs a file name";
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      // No port name starts with a dash: a mistyped option must not open COM1.
+      if (options.error.empty()) options.error = "unknown option " + arg + " (see --help)";
     } else {
       options.positional.push_back(arg);
     }
@@ -83,7 +86,7 @@ const char kViewerHelp[] =
     "  --sim-chip k700|k900  The virtual receiver's chip (k700)\n"
     "  --sim-binary          The virtual receiver sends binary frames instead of NMEA\n"
     "  --page setup|view|upgrade|trace\n"
-    "                        Open this page at start\n"
+    "                        Open this page at start (default: the last run's)\n"
     "  --expanded            With --page view: the expanded View page\n"
     "  --command COMMAND     Choose a command of the View page's tree: number, id (05h) or text\n"
     "  --send                With --command: press Send once the receiver talks\n"

@@ -23,7 +23,9 @@ struct ViewerOptions {
   std::string settingsFile;  // --settings FILE; empty: the default place
   std::string replayFile;    // --replay FILE: a raw receive log played in the port's place
   std::vector<std::string> positional;
-  std::string error;  // an option without its value, for the caller to print; empty when none
+  // An option without its value, or an unknown option (an argument that starts with '-' before
+  // "--": Qt has taken its own out by then), for the caller to print; empty when none.
+  std::string error;
 };
 
 // args: the arguments after the program name (what the toolkit left of them).

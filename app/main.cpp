@@ -8,19 +8,21 @@
 // --simulate starts the built-in virtual receiver in this process and points the selected port at
 // it, at the receiver's rate (4800 unless --sim-baud says otherwise). --replay plays a raw receive
 // log on the View page in the port's place (File > Open receive log...). --page and --expanded open
-// a page as if the user had chosen it; --command chooses a command of the View page's tree (its
-// number, id "05h" or tree text) and --send presses Send once the receiver talks; --screenshot
-// writes the window's picture after N ms (3000) and ends the program (the documentation's
-// screenshots). --palette chooses the window's colours where the desktop does not give Qt its
-// own. Fusion is the style unless Qt's own -style option (or QT_STYLE_OVERRIDE) chooses another;
-// the application object exists before any style is set, so that Qt's -style and -stylesheet
-// take effect. --help and --version print and end before anything needs a display; the help
-// text (app/command_line.cpp) lists every option of this file too. The virtual receiver needs a
-// pseudo-terminal: where the system has none (Windows) --simulate and the --sim options are
-// refused.
+// a page as if the user had chosen it (without --page the last run's page comes back); --command
+// chooses a command of the View page's tree (its number, id "05h" or tree text) and --send presses
+// Send once the receiver talks; --screenshot writes the window's picture after N ms (3000) and ends
+// the program (the documentation's screenshots). --palette chooses the window's colours where the
+// desktop does not give Qt its own. Fusion is the style unless Qt's own -style option (or
+// QT_STYLE_OVERRIDE) chooses another; the application object exists before any style is set, so
+// that Qt's -style and -stylesheet take effect. --help and --version print and end before anything
+// needs a display; the help text (app/command_line.cpp) lists every option of this file too. The
+// virtual receiver needs a pseudo-terminal: where the system has none (Windows) --simulate and the
+// --sim options are refused.
 
 #include <QApplication>
 #include <QIcon>
+#include <QMessageBox>
+#include <QPainter>
 #include <QStyleFactory>
 #include <QTimer>
 #include <cstdio>
@@ -125,6 +127,41 @@ void SetProgramIcon() {
 #endif
 }
 
+// A start-up error: on stderr for the terminal, and in a dialog for a user who started the program
+// from a menu (not while taking a screenshot, which never waits on anyone).
+void ReportStartupError(const std::string& text, bool dialog) {
+  std::fprintf(stderr, "vetra-viewer: %s\n", text.c_str());
+  if (dialog)
+    QMessageBox::critical(nullptr, vetra::kApplicationTitle, QString::fromStdString(text));
+}
+
+// The window's picture with every message box that is open drawn over it, where it stands, or
+// centred when it stands outside the window: what a user would see. A box wider or taller than
+// the window widens the picture.
+QPixmap WindowWithDialogs(QWidget& window) {
+  const QPixmap shown = window.grab();
+  QSize size = shown.size();
+  std::vector<QWidget*> dialogs;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget == &window || !widget->isVisible() || !widget->inherits("QDialog")) continue;
+    dialogs.push_back(widget);
+    size = size.expandedTo(widget->size());
+  }
+  QPixmap picture(size);
+  picture.fill(window.palette().color(QPalette::Window));
+  QPainter painter(&picture);
+  painter.drawPixmap(0, 0, shown);
+  for (QWidget* dialog : dialogs) {
+    const QPixmap box = dialog->grab();
+    QPoint at = dialog->pos() - window.pos();
+    if (!picture.rect().contains(QRect(at, box.size()))) {
+      at = QPoint((size.width() - box.width()) / 2, (size.height() - box.height()) / 2);
+    }
+    painter.drawPixmap(at, box);
+  }
+  return picture;
+}
+
 QString PageName(const QString& page) {
   if (page == "view") return "tsView";
   if (page == "upgrade") return "tsReload";
@@ -161,8 +198,9 @@ int main(int argc, char* argv[]) {
   ShowOptions show = TakeShowOptions(args);
   const vetra::ViewerOptions viewer = vetra::ParseViewerOptions(args);
   const std::string& error = show.error.empty() ? viewer.error : show.error;
+  const bool dialogs = show.screenshot.isEmpty();
   if (!error.empty()) {
-    std::fprintf(stderr, "vetra-viewer: %s\n", error.c_str());
+    ReportStartupError(error, dialogs);
     return 2;
   }
   if (show.palette == "dark") QApplication::setPalette(vetra::ui::DarkPalette());
@@ -170,9 +208,10 @@ int main(int argc, char* argv[]) {
 
 #ifndef VETRA_HAS_SIM
   if (viewer.simulate) {
-    std::fprintf(stderr,
-                 "vetra-viewer: --simulate: the virtual receiver needs a pseudo-terminal, "
-                 "which this system does not have\n");
+    ReportStartupError(
+        "--simulate: the virtual receiver needs a pseudo-terminal, which this system does not "
+        "have",
+        dialogs);
     return 2;
   }
 #endif
@@ -183,7 +222,7 @@ int main(int argc, char* argv[]) {
     if (viewer.simulate) {
       receiver = std::make_unique<vetra::sim::VirtualReceiver>(show.sim);
       if (!receiver->Start()) {
-        std::fprintf(stderr, "vetra-viewer: virtual receiver: %s\n", receiver->error().c_str());
+        ReportStartupError("virtual receiver: " + receiver->error(), dialogs);
         return 1;
       }
     }
@@ -195,6 +234,7 @@ int main(int argc, char* argv[]) {
             ? vetra::SettingsPathForProgram(QApplication::applicationFilePath().toStdString())
             : viewer.settingsFile;
     options.viewer = viewer;
+    options.messagesWithoutWaiting = !dialogs;
     vetra::ui::TfmTop window(std::move(options));
 #ifdef VETRA_HAS_SIM
     if (receiver) {
@@ -206,11 +246,12 @@ int main(int argc, char* argv[]) {
     window.show();
 
     // A log that cannot be read is told in the window, which stays on Setup.
+    // The page of the command line, else the last run's (not over a replay, which shows View).
     if (!viewer.replayFile.empty()) window.StartReplay(viewer.replayFile);
-    if (!show.page.isEmpty()) {
-      window.ShowPage(PageName(show.page));
-      if (show.expanded) window.ToggleWindowSize();
+    if (!show.page.isEmpty() || viewer.replayFile.empty()) {
+      window.ShowStartPage(show.page.isEmpty() ? QString() : PageName(show.page));
     }
+    if (show.expanded) window.ToggleWindowSize();
     if (show.command) {
       vetra::ui::CommandArea& commands = window.viewPage().commandArea();
       if (!commands.SelectCommand(*show.command)) {
@@ -223,7 +264,7 @@ int main(int argc, char* argv[]) {
     }
     if (!show.screenshot.isEmpty()) {
       QTimer::singleShot(show.afterMs, &window, [&window, &show] {
-        const bool saved = window.grab().save(show.screenshot);
+        const bool saved = WindowWithDialogs(window).save(show.screenshot);
         if (!saved) {
           std::fprintf(stderr, "vetra-viewer: cannot write %s\n", qPrintable(show.screenshot));
         }
@@ -234,7 +275,7 @@ int main(int argc, char* argv[]) {
     const int status = app.exec();
     return status;
   } catch (const std::exception& exception) {
-    std::fprintf(stderr, "vetra-viewer: %s\n", exception.what());
+    ReportStartupError(exception.what(), dialogs);
     return 1;
   }
 }

@@ -46,7 +46,7 @@ bool PageRules::BeforeChanging(Page to) {
       std::string problem;
       if (!host_.OpenPort(portIndex_, BaudRateAt(baudIndex_), hostMode_, problem)) {
         messages_.Show(WrongComMessage(problem), kOpenComPortTitle);
-        return false;  // Setup stays, without a port (and without monitoring, as before)
+        return false;  // Setup stays, without a port (and without monitoring)
       }
       portOpen_ = true;
       const std::string caption = PortCaption(portIndex_, host_.TitleText());

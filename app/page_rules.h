@@ -91,7 +91,7 @@ class PageRules {
   bool portOpen() const { return portOpen_; }
   bool monitoringActive() const { return monitoringActive_; }
 
-  // pgBeforeChanging: the current tab is being left for `to`. False refuses the change.
+  // The current tab is being left for `to`. False refuses the change.
   bool BeforeChanging(Page to);
   // pgCoderChange: `to` has become the active tab.
   void Changed(Page to);

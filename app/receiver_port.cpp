@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/port_names.h"
+#include "link/port_messages.h"
 
 namespace vetra {
 
@@ -52,6 +53,12 @@ std::string PortOpenProblem(const std::string& portName, const std::string& devi
 }
 
 void ConsoleMessages::Show(const std::string& text, const std::string& title, Kind) {
+  if (title == kPortErrorTitle) {
+    // The port's own texts in plain words; one shown while opening is told by the open failure.
+    if (IsPortSetupMessage(text)) return;
+    std::fprintf(stderr, "%s: %s\n", program_.c_str(), PlainPortMessage(text).c_str());
+    return;
+  }
   std::fprintf(stderr, "%s: %s: %s\n", program_.c_str(), title.c_str(), text.c_str());
 }
 

@@ -33,7 +33,10 @@ inline constexpr char kDialoutHint[] =
 inline constexpr char kInUseText[] = "The port is in use by another program.";
 inline constexpr char kNoDeviceText[] = "no serial device stands behind this name.";
 
-// Message boxes of the terminal tool: "title: text" on stderr, line breaks kept.
+// Message boxes of the terminal tool: "title: text" on stderr, line breaks kept. The serial port's
+// own messages (title "Error") in plain words (link/port_messages.h); those of an Open that failed
+// are left to the open failure's message, which carries them.
+inline constexpr char kPortErrorTitle[] = "Error";
 class ConsoleMessages final : public IMessages {
  public:
   explicit ConsoleMessages(std::string program) : program_(std::move(program)) {}

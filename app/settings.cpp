@@ -3,15 +3,14 @@
 // The build chooses SimpleIni's text conversion: ICU on Linux, Win32 on Windows.
 #include <SimpleIni.h>
 
-#include <cerrno>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "app/port_names.h"
 #include "app/system_paths.h"
+#include "link/bounded_input.h"
+#include "link/whole_file.h"
 
 namespace vetra {
 namespace {
@@ -39,22 +38,37 @@ std::string Text(const IniFile& ini, const char* key, const char* fallback) {
   return ini.GetValue(kSetup, key, fallback);
 }
 
-// The file is read and written here rather than by SimpleIni, whose file names are narrow: a
-// Windows path that is not in the system's code page opens only through the wide calls.
-bool Load(IniFile& ini, const std::string& path) {
-  std::ifstream in(PathFromUtf8(path), std::ios::binary);
-  if (!in) return false;
-  const std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  return !in.bad() && ini.LoadData(data) >= 0;
+constexpr InputLimit kSettingsLimit{kSettingsMaxBytes, "a settings file"};
+
+// Text that SimpleIni takes for settings: no NUL byte (a binary file would load as a few stray
+// keys) and a load it accepts.
+bool Parse(IniFile& ini, const std::string& data) {
+  return data.find('\0') == std::string::npos && ini.LoadData(data) >= 0;
 }
 
-bool Save(const IniFile& ini, const fs::path& path) {
-  std::string data;
-  if (ini.Save(data, false) < 0) return false;
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(data.data(), static_cast<std::streamsize>(data.size()));
-  out.close();
-  return !out.fail();
+enum class LoadOutcome { Loaded, Missing, Damaged, Unusable };
+
+// The file is read and written here rather than by SimpleIni, whose file names are narrow: a
+// Windows path that is not in the system's code page opens only through the wide calls. A file
+// that is no regular file (a directory, /dev/zero) is unusable; one too large or that does not
+// parse is damaged.
+LoadOutcome Load(IniFile& ini, const std::string& path, std::string& problem) {
+  std::error_code error;
+  const fs::file_status status = fs::status(PathFromUtf8(path), error);
+  if (status.type() == fs::file_type::not_found) return LoadOutcome::Missing;
+  const std::optional<std::string> data = ReadBoundedFile(path, kSettingsLimit, problem);
+  if (!data) {
+    if (!fs::is_regular_file(status) ||
+        fs::file_size(PathFromUtf8(path), error) <= kSettingsMaxBytes) {
+      return LoadOutcome::Unusable;
+    }
+    problem = "it is larger than 1 MiB";
+    return LoadOutcome::Damaged;
+  }
+  if (Parse(ini, *data)) return LoadOutcome::Loaded;
+  problem = "it cannot be read as settings";
+  ini.Reset();
+  return LoadOutcome::Damaged;
 }
 
 bool WithoutWriteBits(const fs::path& file) {
@@ -126,9 +140,16 @@ void WriteRemembered(IniFile& ini, const Remembered& r) {
                                            std::to_string(p.width) + "," +
                                            std::to_string(p.height));
   }
+  for (const auto& [index, device] : r.typedPorts) {
+    if (index < 0 || index >= kPortCount || device.empty()) continue;
+    const std::string name = "COM" + std::to_string(index + 1);
+    // One pin per name: a key written by hand in another letter case gives way.
+    ini.Delete(kPorts, name.c_str());
+    ini.SetValue(kPorts, name.c_str(), device.c_str());
+  }
 }
 
-SaveResult Failed(const std::string& reason) { return {SaveOutcome::Failed, reason}; }
+SaveResult Failed(const std::string& reason) { return {SaveOutcome::Failed, reason, {}}; }
 
 }  // namespace
 
@@ -147,7 +168,21 @@ Settings ReadSettings(const std::string& path) {
   Settings settings;
   IniFile ini;
   Prepare(ini);
-  if (!Load(ini, path)) return settings;
+  std::string problem;
+  switch (Load(ini, path, problem)) {
+    case LoadOutcome::Missing:
+      return settings;
+    case LoadOutcome::Damaged:
+      settings.damaged = true;
+      settings.problem = DamagedSettingsText(path, problem);
+      return settings;
+    case LoadOutcome::Unusable:
+      settings.unusable = true;
+      settings.problem = UnusableSettingsText(problem);
+      return settings;
+    case LoadOutcome::Loaded:
+      break;
+  }
 
   settings.host = Text(ini, "Host", "OFF");
   settings.portId = ParseSettingsInteger(Text(ini, "Portid", Text(ini, "Port", "0").c_str()), 0);
@@ -174,45 +209,51 @@ SaveResult WriteBackSettings(const std::string& path, int portIndex, const std::
   IniFile ini;
   Prepare(ini);
   std::error_code error;
-  fs::path file = PathFromUtf8(path);
-  // A link is written through: its target gets the new text, the link stays.
-  if (fs::is_symlink(fs::symlink_status(file, error))) {
-    const fs::path target = fs::weakly_canonical(file, error);
-    if (error) return Failed(error.message());
-    file = target;
-  }
-  if (WithoutWriteBits(file)) return {SaveOutcome::ReadOnly, {}};
-  const bool existed = fs::exists(file, error);
-  if (existed) {
-    if (!Load(ini, Utf8FromPath(file))) return Failed("it cannot be read");  // never overwrite it
-  } else {
-    const fs::path folder = file.parent_path();
-    if (!folder.empty()) fs::create_directories(folder, error);
+  // Judged on the file a link points to: the whole-file writer writes the link's target.
+  const fs::path file = PathFromUtf8(path);
+  if (WithoutWriteBits(file)) return {SaveOutcome::ReadOnly, {}, {}};
+  std::string problem;
+  SaveResult result;
+  switch (Load(ini, path, problem)) {
+    case LoadOutcome::Unusable:
+      return Failed(problem);  // a directory, a device: never written
+    case LoadOutcome::Damaged: {
+      // Kept for the user to look at; a new file takes its place.
+      const std::string kept = DamagedSettingsCopy(path);
+      fs::rename(fs::canonical(file, error), PathFromUtf8(kept), error);
+      if (error) return Failed("it cannot be kept as " + kept + ": " + error.message());
+      result.keptAs = kept;
+      Prepare(ini);
+      break;
+    }
+    case LoadOutcome::Missing: {
+      const fs::path folder = file.parent_path();
+      if (!folder.empty()) fs::create_directories(folder, error);
+      break;
+    }
+    case LoadOutcome::Loaded:
+      break;
   }
   ini.SetLongValue(kSetup, "Port", portIndex);
   ini.SetValue(kSetup, "FWPath", fwPath.c_str());
   ini.SetValue(kSetup, "WorkPath", workPath.c_str());
   if (remembered != nullptr) WriteRemembered(ini, *remembered);
-  // Into a neighbour first, then renamed over the file, so a failed write never leaves half a
-  // file behind.
-  fs::path temporary = file;
-  temporary += ".new";
-  errno = 0;
-  if (!Save(ini, temporary)) {
-    const int code = errno;
-    const std::string reason = code != 0 ? std::error_code(code, std::generic_category()).message()
-                                         : std::string("it could not be written");
-    fs::remove(temporary, error);
-    return Failed(reason);
-  }
-  if (existed) fs::permissions(temporary, fs::status(file, error).permissions(), error);
-  fs::rename(temporary, file, error);
-  if (error) {
-    const std::string reason = error.message();
-    fs::remove(temporary, error);
-    return Failed(reason);
-  }
-  return {};
+  std::string data;
+  if (ini.Save(data, false) < 0) return Failed("it could not be written");
+  std::string reason;
+  if (!WriteFileWhole(path, data, &reason)) return Failed(reason);
+  return result;
+}
+
+std::string DamagedSettingsCopy(const std::string& path) { return path + ".bad"; }
+
+std::string DamagedSettingsText(const std::string& path, const std::string& problem) {
+  return "The settings file " + path + " is damaged (" + problem + "): it is kept as " +
+         DamagedSettingsCopy(path) + " and a new one is written at the end of this run.";
+}
+
+std::string UnusableSettingsText(const std::string& problem) {
+  return "Settings: " + problem + ". The defaults are used and nothing is saved.";
 }
 
 std::string ReadOnlySettingsText(const std::string& path) {

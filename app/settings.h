@@ -14,10 +14,17 @@
 // What the user chose besides is remembered in a section of its own, [Desk] (see Remembered),
 // read at start-up and written with the three keys.
 //
+// Reading: the file must be a regular file of at most 1 MiB. A directory, a device or a FIFO is
+// unusable: the defaults are used, nothing is written, and the window says so. A file that is
+// larger or does not parse as settings (a NUL byte, text SimpleIni refuses) is damaged: the
+// defaults are used, the window says so once, and at the end of the run the file is renamed to
+// NAME.bad before a new one is written, so nothing the user had is lost.
+//
 // Writing back: a file without any write permission bit is left alone (judged by its mode bits,
 // since root may write anyway): the window says so once, at start. A symbolic link is written
-// through to its target, which keeps its permission bits. The new text goes to a neighbour first
-// and is renamed over the file, so a failed write leaves the file as it was; the failure is told.
+// through to its target, which keeps its permission bits and owner (link/whole_file.h: the new
+// text goes to a neighbour first and is renamed over the file, so a failed write leaves the file as
+// it was); the failure is told.
 //
 // Location: beside the program, the program file's name with ".INI" (vetra-viewer.INI beside
 // vetra-viewer, vetra-viewer.INI beside vetra-viewer.exe); where that folder is not writable, or
@@ -49,6 +56,9 @@ struct Remembered {
   std::string captureFolder;  // CaptureFolder: where the last capture or log went
   // Window.<layout>=x,y,width,height for each page layout ("compact", "expanded", "pages").
   std::map<std::string, WindowPlace> windows;
+  // Device paths typed into the port box, by port index: written to [Ports] (COMn=PATH), where
+  // the next start reads its pins, so the name chosen comes back with its device.
+  std::map<int, std::string> typedPorts;
   bool operator==(const Remembered&) const = default;
 };
 
@@ -62,18 +72,24 @@ struct Settings {
   std::map<int, std::string> pinnedPorts;  // [Ports]: port index -> device path
   Remembered remembered;                   // [Desk]
   bool readOnly = false;  // the file exists without any write permission bit: never written
+  bool damaged = false;   // too large or not settings: kept as NAME.bad when written back
+  bool unusable = false;  // not a regular file: never written
+  std::string problem;    // damaged or unusable: what the window says once at start
 
   bool hostMode() const { return host == "ON"; }
   bool traceOn() const { return trace == "ON"; }
 };
 
-// Reads the file; a missing or unreadable file gives the defaults.
+inline constexpr unsigned kSettingsMaxBytes = 1u << 20;
+
+// Reads the file; a missing, unusable or damaged file gives the defaults.
 Settings ReadSettings(const std::string& path);
 
 enum class SaveOutcome { Saved, ReadOnly, Failed };
 struct SaveResult {
   SaveOutcome outcome = SaveOutcome::Saved;
   std::string reason;  // Failed: the system's reason
+  std::string keptAs;  // a damaged file was renamed to this before the new one was written
   explicit operator bool() const { return outcome == SaveOutcome::Saved; }
 };
 
@@ -86,6 +102,12 @@ SaveResult WriteBackSettings(const std::string& path, int portIndex, const std::
 // save's "Saving the settings to X failed: reason".
 std::string ReadOnlySettingsText(const std::string& path);
 std::string FailedSaveText(const std::string& path, const std::string& reason);
+// "NAME.bad"; "The settings file X is damaged (reason): it is kept as X.bad and a new one is
+// written at the end of this run."; "Settings: '/dev/zero' is a character device, not a file to
+// read. The defaults are used and nothing is saved."
+std::string DamagedSettingsCopy(const std::string& path);
+std::string DamagedSettingsText(const std::string& path, const std::string& problem);
+std::string UnusableSettingsText(const std::string& problem);
 inline constexpr char kSettingsTitle[] = "Settings";
 
 // The whole-number rule of the settings file: optional sign and decimal digits, nothing else

@@ -15,7 +15,7 @@ namespace vetra {
 
 struct StartupState {
   int portIndex = 0;                // cbPort
-  int baudIndex = kStartBaudIndex;  // cbFWbaud: always "4800" at start-up
+  int baudIndex = kStartBaudIndex;  // cbFWbaud: 4800, or the rate remembered in [Desk]
   std::string firmwarePath = ".";
   std::string workPath = ".";
   std::string startDirectory;  // where the boot-monitor program files are looked for

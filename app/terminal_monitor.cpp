@@ -82,13 +82,11 @@ void TerminalMonitor::ShowPass(const PassValue& pass) {
 }
 
 void TerminalMonitor::AppendGpsd(const PassValue& pass) {
-  const SharedPass shared = gpsdReports_.Take(pass);
-  for (const std::optional<std::string>* report : {&shared.tpv, &shared.sky}) {
-    if (!*report) continue;
-    lines_ += **report;
+  for (const std::string& report : gpsdReports_.Take(pass.epochs, {}).reports) {
+    lines_ += report;
     lines_ += '\n';
   }
-  if (pass.navigation) ++updates_;
+  updates_ += pass.epochs.size();
 }
 
 void TerminalMonitor::AppendEcho(std::string_view line) {

@@ -8,8 +8,8 @@
 //           module's record as `vetra decode` writes it
 //   echo    also every echoed line (as the NMEA view shows it): plain, with bytes outside
 //           printable ASCII as \xNN; json, {"line": "..."}
-//   gpsd    the gpsd protocol's TPV and SKY objects, one per line (share/gpsd_reports.h), naming
-//           the device given
+//   gpsd    the gpsd protocol's objects, one per line (share/gpsd_reports.h): a TPV and a SKY per
+//           receiver epoch, when it closes, naming the device given
 //
 // Without an output function nothing is written (`vetra share`, whose pass values go to the
 // share server: alsoShowTo sees every pass after the terminal has).

@@ -1,7 +1,8 @@
 // Speed of TNmea::Feed on a realistic 1 Hz stream (GGA, GSA, three GSV, RMC and VTG per second
-// at 12 satellites, made by the stream generator in shared/tools), fed both ways: whole buffers
-// (Feed again and again on the remainder) and one sentence per call, as the monitoring path hands
-// it each sentence from its '$'. The checksum-only floor runs over the same stream in the same run.
+// at 12 satellites, made by the stream generator bench/nmea_stream.py), fed both ways: whole
+// buffers (Feed again and again on the remainder) and one sentence per call, as the monitoring path
+// hands it each sentence from its '$'. The checksum-only floor runs over the same stream in the
+// same run.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -20,7 +21,7 @@ namespace {
 // About 1 MB of 1 Hz output, made once.
 const std::string& Stream1Hz() {
   static const std::string stream = [] {
-    const std::string command = "python3 " VETRA_TESTDATA "/../tools/gen_nmea.py --epochs 2200";
+    const std::string command = "python3 " VETRA_SOURCE_DIR "/bench/nmea_stream.py --epochs 2200";
     std::string out;
     if (FILE* pipe = popen(command.c_str(), "r")) {
       char buffer[65536];

@@ -1,7 +1,7 @@
 // Speed of `vetra stats`: a raw receive log read as epochs (epoch/epoch_stream.h), one fix sample
 // per epoch into the statistics model, then the figures (sums for the mean and the RMS, the
 // east/north rotation of every kept position for the percentiles). Input: the 1 Hz stream of the
-// stream generator in shared/tools (GGA, GSA, three GSV, RMC, VTG at 12 satellites). Goal: a
+// stream generator bench/nmea_stream.py (GGA, GSA, three GSV, RMC, VTG at 12 satellites). Goal: a
 // 100 MB log at 100 MB/s or more.
 //
 // BM_StatisticsSoak24h: the memory of a day at 10 Hz (864,000 epochs of simulated time) fed to the
@@ -24,7 +24,7 @@ namespace {
 const std::string& StatsStream() {
   static const std::string stream = [] {
     const std::string command =
-        "python3 " VETRA_TESTDATA "/../tools/gen_nmea.py --epochs 8000 2>/dev/null";
+        "python3 " VETRA_SOURCE_DIR "/bench/nmea_stream.py --epochs 8000 2>/dev/null";
     std::string out;
     if (FILE* pipe = popen(command.c_str(), "r")) {
       char buffer[65536];

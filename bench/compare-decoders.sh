@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times `vetra decode --brief` against gpsd's gpsdecode (Debian gpsd-clients) on the same stream:
 # about 100 MB of a 1 Hz receiver (12 satellites; GGA, GSA, three GSV, RMC, VTG) made by
-# shared/tools/gen_nmea.py. Runs alternate between the two decoders; the best run of each counts.
+# bench/nmea_stream.py. Runs alternate between the two decoders; the best run of each counts.
 # Prints MB/s (10^6 bytes per second of input) of each and the ratio.
 #
 #   bench/compare-decoders.sh                 # vetra from build-bench/bin (scripts/build bench)
@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 vetra="${VETRA:-build-bench/bin/vetra}"
 runs="${RUNS:-3}"
 size_mb="${SIZE_MB:-100}"
-generator="${GEN_NMEA:-../shared/tools/gen_nmea.py}"
+generator="${NMEA_STREAM:-bench/nmea_stream.py}"
 
 if [ ! -x "$vetra" ]; then
   echo "compare-decoders: no vetra at '$vetra' (build it with scripts/build bench, or set VETRA)" >&2

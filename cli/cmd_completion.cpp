@@ -8,6 +8,7 @@
 
 #include "cli/command_registry.h"
 #include "cli/completion.h"
+#include "commands/command_lookup.h"
 
 namespace vetra::cli {
 namespace {
@@ -22,7 +23,9 @@ const CommandRegistration kCompletion{
           ->check(CLI::IsMember({"bash", "zsh"}));
       return [&sub, shell] {
         CLI::App& program = *sub.get_parent();
-        std::cout << (*shell == "bash" ? BashCompletion(program) : ZshCompletion(program));
+        const std::vector<std::string> names = CommandWords();
+        std::cout << (*shell == "bash" ? BashCompletion(program, names)
+                                       : ZshCompletion(program, names));
         return 0;
       };
     }};

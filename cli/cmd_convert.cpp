@@ -2,8 +2,10 @@
 // Turns a trace read's capture into text, as the Trace page's "Convert" does, and reports the
 // records written, those skipped (GPX and KML: not a real fix) or rejected by their checksum, and
 // the output file. OUT "-" writes the text to standard output (the summary then goes to standard
-// error). Otherwise OUT is written whole or not at all (a temporary file renamed over it); OUT may
-// not be IN (by device and inode, whatever the paths say).
+// error). Otherwise OUT is written by the whole-file writer (link/whole_file.h): a file whole or
+// not at all (a temporary file renamed over it), a device or FIFO through (never replaced), a
+// directory refused; OUT may not be IN (by device and inode, whatever the paths say). IN must be
+// a regular file of a trace capture's size.
 // Exit status: 0 on success; 1 when IN cannot be read, OUT is IN, or OUT cannot be written.
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +16,7 @@
 #include <random>
 
 #include "cli/command_registry.h"
+#include "cli/standard_output.h"
 #include "trace/trace_convert.h"
 
 namespace vetra::cli {
@@ -69,8 +72,7 @@ int RunConvert(ConvertOptions o) {
   const std::string why = result.error.empty() ? "" : ": " + result.error;
   switch (result.status) {
     case TraceConvertStatus::InputMissing:
-      std::cerr << "vetra convert: cannot read the trace capture '" << o.input << "'" << why
-                << "\n";
+      std::cerr << "vetra convert: " << result.error << "\n";
       return 1;
     case TraceConvertStatus::SameFile:
       std::cerr << "vetra convert: '" << o.output << "' is the capture '" << o.input
@@ -90,10 +92,7 @@ int RunConvert(ConvertOptions o) {
     case TraceConvertStatus::Ok:
       break;
   }
-  if (toStdout && !toStdout->CopyToStdout()) {
-    std::cerr << "vetra convert: writing standard output failed\n";
-    return 1;
-  }
+  if (toStdout && !toStdout->CopyToStdout()) return StandardOutputFailed();
   (toStdout ? std::cerr : std::cout)
       << TraceConvertReport(result, o.output) << " (" << result.bytesRead << " bytes read)\n";
   return 0;

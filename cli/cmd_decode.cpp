@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/command_registry.h"
+#include "cli/standard_output.h"
 #include "epoch/epoch_stream.h"
 #include "monitor/decode_format.h"
 #include "monitor/decode_stream.h"
@@ -91,10 +92,7 @@ int Decode(const DecodeArgs& args) {
       stream.Finish();
     }
   }
-  if (std::fflush(stdout) != 0 || writeFailed) {
-    std::fprintf(stderr, "vetra decode: cannot write the output: %s\n", std::strerror(errno));
-    return 1;
-  }
+  if (!StandardOutputWorks() || writeFailed) return StandardOutputFailed();
   return 0;
 }
 

@@ -9,6 +9,8 @@
 // Ctrl-C or SIGTERM stops the load between pieces, as the Upgrade page's Write does, and prints
 // the verdict ("STOP!"); a second one ends the program at once. The terminal never asks: the load
 // starts as the command line says.
+// When the port fails mid-image (a receiver unplugged) the verdict is followed on stderr by
+// "vetra load: the receiver's port failed (unplugged?): REASON", the system's reason.
 // Exit status: 0 on "PASS!"; 1 with the failure text otherwise (also for a port that does not
 // open, a missing boot monitor and a stop); 2 for a bad image file ("Wrong file!") or a usage
 // error; 3 for "NOT CONFIRMED".
@@ -25,10 +27,11 @@
 
 #include "app/page_rules.h"
 #include "app/receiver_port.h"
+#include "cli/baud_option.h"
 #include "cli/command_registry.h"
 #include "cli/console.h"
 #include "cli/interrupt_watcher.h"
-#include "cli/port_argument.h"
+#include "cli/port_opening.h"
 #include "firmware/chip_selection.h"
 #include "firmware/load_frames.h"
 #include "firmware/load_progress.h"
@@ -169,16 +172,15 @@ int Load(const LoadArgs& args) {
     }
     loadAddress = *parsed;
   }
-  const std::string device = DevicePathForArgument(args.port);
-  if (device.empty()) {
-    std::fprintf(stderr, "vetra load: '%s' names no serial device\n", args.port.c_str());
-    return 2;
-  }
+  const std::string device = DeviceOrSay("vetra load", args.port);
+  if (device.empty()) return kExitNoDevice;
 
   FirmwareImage image;
   ImageFileView view;
   if (!ReadImageFile(args.image, image, view)) {
-    std::fprintf(stderr, "Error: Wrong file!\n");
+    const std::string problem = ImageFileProblem(args.image);
+    std::fprintf(stderr, "vetra load: Wrong file! '%s': %s\n", args.image.c_str(),
+                 problem.empty() ? "not read" : problem.c_str());
     return 2;
   }
   MonitorImage monitor;
@@ -201,13 +203,8 @@ int Load(const LoadArgs& args) {
 
   ConsoleMessages messages("vetra load");
   const int openRate = monitorMode ? kMonitorBaud : args.baud;
-  std::string problem;
-  std::unique_ptr<IPort> opened =
-      OpenReceiverPort(device, openRate, false, messages, &problem, args.port);
-  if (!opened) {
-    messages.Show(WrongComMessage(problem), kOpenComPortTitle, IMessages::Kind::Error);
-    return 1;
-  }
+  std::unique_ptr<IPort> opened = OpenPortOrSay(device, args.port, openRate, false, messages);
+  if (!opened) return kExitNotOpened;
   // The port's owner is the receiver conversation, as in the window; it lends the port to the
   // loader for its dialogue and takes it back at the end. It does not monitor meanwhile.
   ReceiverStores stores;
@@ -230,14 +227,23 @@ int Load(const LoadArgs& args) {
   request.firmwareBaud = args.baud;
   request.loadAddress = loadAddress;
   if (GoClick(request, image, view, task, port, SystemClock::instance()) != GoResult::Started) {
-    std::fprintf(stderr, "Error: Wrong file!\n");
+    const std::string problem = ImageFileProblem(args.image);  // changed since it was read
+    std::fprintf(stderr, "vetra load: Wrong file! '%s': %s\n", args.image.c_str(),
+                 problem.empty() ? "changed while it was read" : problem.c_str());
     return 2;
   }
   const std::string verdict = display.WaitForEnd(task);
   task.SetActive(false);
   task.SetPort(nullptr);
+  const std::string portFailure = port->failureReason();
   conversation.ReturnPort();
   std::printf("%s\n", verdict.empty() ? "LOAD FAIL!" : verdict.c_str());
+  // The verdict tells what the load saw; this tells why (a receiver unplugged mid-image).
+  if (!portFailure.empty()) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "vetra load: the receiver's port failed (unplugged?): %s\n",
+                 portFailure.c_str());
+  }
   if (verdict == kVerdictPass) return 0;
   if (verdict == kVerdictNotConfirmed) {
     std::fprintf(stderr,
@@ -256,8 +262,7 @@ const CommandRegistration kLoad{
       sub.add_option("--pmon", args->pmon,
                      "Load through this chip's boot monitor (mpd.srec / mpdK900.srec here)")
           ->check(CLI::IsMember({"k700", "k900"}));
-      sub.add_option("--baud", args->baud, "The running firmware's line rate (default 4800)")
-          ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
+      AddBaudOption(sub, args->baud, "The running firmware's line rate");
       sub.add_option("--address", args->address,
                      "Load address in hexadecimal (default 20000000, K900 21000000)");
       sub.add_option("IMAGE", args->image, "The firmware image (1 to 524,288 bytes)")->required();

@@ -1,16 +1,17 @@
 // vetra monitor --port NAME|PATH [--baud N] [--log FILE] [--json|--gpsd] [--echo] [--host]
 // [--health] The receiver conversation without a window: one line per epoch of the receiver (as
 // `vetra decode --brief` writes it), or with --json the module's decoded record per display
-// update, until Ctrl-C. With
-// --gpsd the gpsd protocol's objects instead: a TPV per position update and a SKY per satellite
-// update (share/gpsd_reports.h), one JSON object per line, as a gpsd client receives them.
+// update, until Ctrl-C. With --gpsd the gpsd protocol's objects instead: a TPV and a SKY per
+// receiver epoch, when it closes (share/gpsd_reports.h), one JSON object per line, as a gpsd
+// client receives them.
 // --health prints the line's health counters to stderr every 10 s and once at the end, with the
 // hint of the status bar when something is wrong ("No data for 5 s: ...").
 // --log writes every byte received, unchanged (the raw receive log). --baud is the line rate
 // (default 4800, the program's own start rate; `vetra scan` finds the receiver's).
 // Exit status: 0 after Ctrl-C; 1 when the port does not open or fails (the receiver unplugged:
 // the log then holds every byte received) or when the log could not be written (said at once on
-// stderr; the monitoring goes on); 2 for a usage error.
+// stderr; the monitoring goes on) or when standard output cannot be written (the monitoring then
+// stops); 2 for a usage error.
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -18,9 +19,11 @@
 #include "app/page_rules.h"
 #include "app/receiver_port.h"
 #include "app/terminal_monitor.h"
+#include "cli/baud_option.h"
 #include "cli/command_registry.h"
 #include "cli/interrupt_watcher.h"
-#include "cli/port_argument.h"
+#include "cli/port_opening.h"
+#include "cli/standard_output.h"
 #include "link/file_sink.h"
 
 namespace vetra::cli {
@@ -40,11 +43,8 @@ struct MonitorArgs {
 constexpr int kHealthIntervalMs = 10'000;
 
 int Monitor(const MonitorArgs& args) {
-  const std::string device = DevicePathForArgument(args.port);
-  if (device.empty()) {
-    std::fprintf(stderr, "vetra monitor: '%s' names no serial device\n", args.port.c_str());
-    return 2;
-  }
+  const std::string device = DeviceOrSay("vetra monitor", args.port);
+  if (device.empty()) return kExitNoDevice;
   ConsoleMessages messages("vetra monitor");
   std::unique_ptr<FileSink> log;
   if (!args.log.empty()) {
@@ -56,12 +56,8 @@ int Monitor(const MonitorArgs& args) {
       return 2;
     }
   }
-  std::string problem;
-  auto port = OpenReceiverPort(device, args.baud, args.host, messages, &problem, args.port);
-  if (!port) {
-    messages.Show(WrongComMessage(problem), kOpenComPortTitle, IMessages::Kind::Error);
-    return 1;
-  }
+  auto port = OpenPortOrSay(device, args.port, args.baud, args.host, messages);
+  if (!port) return kExitNotOpened;
 
   // Ctrl-C, a termination request and the port's failure all end the wait below. The watcher
   // exists before the task's thread does.
@@ -73,9 +69,9 @@ int Monitor(const MonitorArgs& args) {
   options.device = device;
   options.echo = args.echo;
   options.hostMode = args.host;
-  TerminalMonitor monitor(options, [](std::string_view lines) {
-    std::fwrite(lines.data(), 1, lines.size(), stdout);
-    std::fflush(stdout);
+  // Output that cannot be written ends the run: main then says why (cli/standard_output.h).
+  TerminalMonitor monitor(options, [&stop](std::string_view lines) {
+    if (!WriteStandardOutput(lines)) stop.Stop();
   });
   monitor.SetFailureCallback([&stop] { stop.Stop(); });
   monitor.SetLogFailureCallback([&args](const std::string& reason) {
@@ -110,14 +106,12 @@ const CommandRegistration kMonitor{
     [](CLI::App& sub) {
       auto args = std::make_shared<MonitorArgs>();
       sub.add_option("--port", args->port, "Port name (COM1..COM40) or device path")->required();
-      sub.add_option("--baud", args->baud, "Line rate (default 4800)")
-          ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
+      AddBaudOption(sub, args->baud, "Line rate");
       sub.add_option("--log", args->log, "Write every byte received to this file");
       auto* json = sub.add_flag("--json", args->json,
                                 "One JSON object per display update: the module's record");
       auto* gpsd = sub.add_flag("--gpsd", args->gpsd,
-                                "gpsd-compatible JSON: a TPV per position, a SKY per satellite "
-                                "update");
+                                "gpsd-compatible JSON: a TPV and a SKY per receiver epoch");
       auto* echo =
           sub.add_flag("--echo", args->echo, "Also print every sentence and frame received");
       gpsd->excludes(json)->excludes(echo);

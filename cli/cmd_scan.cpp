@@ -10,7 +10,7 @@
 #include "app/baud_table.h"
 #include "app/receiver_port.h"
 #include "cli/command_registry.h"
-#include "cli/port_argument.h"
+#include "cli/port_opening.h"
 #include "link/clock.h"
 
 namespace vetra::cli {
@@ -22,11 +22,8 @@ struct ScanArgs {
 };
 
 int Scan(const ScanArgs& args) {
-  const std::string device = DevicePathForArgument(args.port);
-  if (device.empty()) {
-    std::fprintf(stderr, "vetra scan: '%s' names no serial device\n", args.port.c_str());
-    return 2;
-  }
+  const std::string device = DeviceOrSay("vetra scan", args.port);
+  if (device.empty()) return kExitNoDevice;
   ConsoleMessages messages("vetra scan");
   AutoScan scan(SystemClock::instance(), messages);
   int shownRate = -1;

@@ -1,5 +1,6 @@
 // vetra send --port NAME|PATH [--baud N] [--timeout S] [--chip k700|k900] [--level N] [--host]
 //            [--sync] [--save FILE] [--from FILE] COMMAND [NAME=VALUE ...]
+// vetra send --list [COMMAND]  (the commands, or one command's controls: cli/command_list.h)
 // Sends one receiver command, as the View page's Send button does, and prints how the receiver
 // answered: "ACK", "NACK", or the reply as the screen shows it (revision fields, clock offset,
 // test results, module ID, customized ID, settings reports, one progress line per satellite of an
@@ -25,6 +26,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/baud_option.h"
+#include "cli/command_list.h"
 #include "cli/command_registry.h"
 #include "cli/level_option.h"
 #include "cli/receiver_session.h"
@@ -37,6 +40,7 @@
 #include "commands/send_path.h"
 #include "commands/store_files.h"
 #include "link/clock.h"
+#include "link/port_messages.h"
 #include "monitor/reports.h"
 #include "trace/trace_command_extension.h"
 
@@ -111,7 +115,8 @@ std::vector<std::string> ReplyLines(const ReplyEvent& event, const Panels& panel
 }
 
 // Says why the command was not answered as awaited; the exit status.
-int NotAnswered(const ExchangeResult& result, const ReplyExpectation& awaited, int timeoutSeconds) {
+int NotAnswered(const ExchangeResult& result, const ReplyExpectation& awaited, int timeoutSeconds,
+                const std::string& lineNote) {
   switch (result.outcome) {
     case ExchangeOutcome::Answered:
       return 0;
@@ -127,13 +132,14 @@ int NotAnswered(const ExchangeResult& result, const ReplyExpectation& awaited, i
         std::fprintf(stderr, "vetra send: acknowledged, but no reply within %d s\n",
                      timeoutSeconds);
       } else {
-        std::fprintf(stderr, "vetra send: no answer within %d s\n", timeoutSeconds);
+        std::fprintf(stderr, "vetra send: no answer within %d s%s%s\n", timeoutSeconds,
+                     lineNote.empty() ? "" : "; ", lineNote.c_str());
       }
       return 1;
     }
-    case ExchangeOutcome::PortFailed:  // a write refused says the port's own message
+    case ExchangeOutcome::PortFailed:  // a write refused says the port's message, in plain words
       std::fprintf(stderr, "vetra send: %s\n",
-                   result.written ? "the port failed" : result.error.c_str());
+                   result.written ? "the port failed" : PlainPortMessage(result.error).c_str());
       return 1;
     case ExchangeOutcome::Cancelled:
       std::fprintf(stderr, "vetra send: interrupted\n");
@@ -213,7 +219,8 @@ int LoadFromFile(ReceiverSession& session, const SendArguments& args, int number
                   result.outcome == ExchangeOutcome::Answered ? "ACK" : "NACK");
       std::fflush(stdout);
     }
-    if (const int status = NotAnswered(result, *exchange.awaited, args.timeoutSeconds)) {
+    if (const int status =
+            NotAnswered(result, *exchange.awaited, args.timeoutSeconds, session.LineNote())) {
       return status;
     }
   }
@@ -328,7 +335,7 @@ int Send(SendArguments& args) {
         }
         std::fflush(stdout);
       });
-  if (const int status = NotAnswered(result, awaited, args.timeoutSeconds)) {
+  if (const int status = NotAnswered(result, awaited, args.timeoutSeconds, session.LineNote())) {
     if (!args.save.empty()) {
       std::fprintf(stderr, "%s: '%s' not written\n", kProgram, args.save.c_str());
     }
@@ -342,14 +349,14 @@ const CommandRegistration kSend{
     [](CLI::App& sub) -> std::function<int()> {
       auto args = std::make_shared<SendArguments>();
       auto chip = std::make_shared<std::string>("k700");
-      sub.add_option("--port", args->port, "Port name (COM1..COM40) or device path")->required();
-      sub.add_option("--baud", args->baud, "Line rate")->default_val(4800);
+      sub.add_option("--port", args->port,
+                     "Port name (COM1..COM40) or device path (required unless --list)");
+      AddBaudOption(sub, args->baud, "Line rate");
       sub.add_option("--timeout", args->timeoutSeconds,
                      "Seconds of silence after which the answer is given up")
           ->default_val(3);
       sub.add_flag("--host", args->host, "Host mode: even parity");
       sub.add_option("--chip", *chip, "Chip chosen on the Setup page")
-          ->check(CLI::IsMember({"k700", "k900"}, CLI::ignore_case))
           ->transform(CLI::IsMember({"k700", "k900"}, CLI::ignore_case));
       AddLevelOption(sub, args->command.accessLevel);
       sub.add_flag("--sync", args->sync,
@@ -358,15 +365,19 @@ const CommandRegistration kSend{
                      "Read Ephemeris / Read Almanac: write the store to this file, as Save does");
       sub.add_option("--from", args->from,
                      "Load Ephemeris / Load Almanac: send the valid records of this saved file");
-      sub.add_option("command", args->command.command,
-                     "Catalogue number 1..34, message id (05h) or tree text")
-          ->required();
-      sub.add_option("controls", args->command.assignments,
-                     "NAME=VALUE: a control of the command's panel and its value");
-      return [args, chip] {
+      auto list = std::make_shared<bool>(false);
+      AddCommandArguments(sub, args->command, *list);
+      return [args, chip, list] {
         args->command.chip = *chip == "k900" ? Chip::K900 : Chip::K700;
         TraceCommandExtension trace;
         args->command.extension = &trace;
+        if (*list) return ListCommands(args->command, kProgram);
+        if (args->command.command.empty()) return CommandMissing(kProgram);
+        if (args->port.empty()) {
+          std::fprintf(stderr, "%s: --port is required\nRun with --help for more information.\n",
+                       kProgram);
+          return 2;
+        }
         return Send(*args);
       };
     }};

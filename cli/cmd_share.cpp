@@ -1,8 +1,11 @@
 // vetra share --port NAME|PATH [--baud N] [--listen ADDR:PORT] [--nmea-listen ADDR:PORT]
+// [--health] [--verbose]
 // Holds the receiver and serves its output to other programs (share/share_server.h): the gpsd
 // protocol on --listen (default 127.0.0.1:2947), the raw NMEA sentences on --nmea-listen (default
-// 127.0.0.1:10110). Port 0 binds a free port. The addresses bound, and each client that comes,
-// goes or is dropped, are told on stderr; stdout stays empty.
+// 127.0.0.1:10110). Port 0 binds a free port. The addresses bound are told on stderr; stdout stays
+// empty. Clients are counted, not told one by one: --health prints the line's health and the
+// clients' counts ("sharing: 2 clients (1 gpsd, 1 NMEA); 5 connects, ...") to stderr every 10 s
+// and at the end; --verbose tells each client that comes, goes, is dropped, closed idle or refused.
 // Exit status: 0 after Ctrl-C; 1 when an address cannot be bound (in use), the port does not open,
 // or the port fails; 2 for a usage error.
 #include <cstdio>
@@ -11,9 +14,10 @@
 
 #include "app/receiver_port.h"
 #include "app/terminal_monitor.h"
+#include "cli/baud_option.h"
 #include "cli/command_registry.h"
 #include "cli/interrupt_watcher.h"
-#include "cli/port_argument.h"
+#include "cli/port_opening.h"
 #include "share/share_server.h"
 #include "vetra_version.h"
 
@@ -25,7 +29,11 @@ struct ShareArgs {
   int baud = 4800;
   std::string listen = ToString(kDefaultGpsdAddress);
   std::string nmeaListen = ToString(kDefaultNmeaAddress);
+  bool health = false;
+  bool verbose = false;
 };
+
+constexpr int kHealthIntervalMs = 10'000;
 
 void TellEvent(const ShareServer::Event& event) {
   const char* what = "";
@@ -38,6 +46,9 @@ void TellEvent(const ShareServer::Event& event) {
       break;
     case ShareServer::EventKind::Dropped:
       what = "dropped: ";
+      break;
+    case ShareServer::EventKind::ClosedIdle:
+      what = "closed: ";
       break;
     case ShareServer::EventKind::Refused:
       what = "refused: ";
@@ -59,18 +70,15 @@ int Share(const ShareArgs& args) {
     std::fprintf(stderr, "vetra share: --nmea-listen %s\n", error.c_str());
     return 2;
   }
-  const std::string device = DevicePathForArgument(args.port);
-  if (device.empty()) {
-    std::fprintf(stderr, "vetra share: '%s' names no serial device\n", args.port.c_str());
-    return 2;
-  }
+  const std::string device = DeviceOrSay("vetra share", args.port);
+  if (device.empty()) return kExitNoDevice;
 
   // Ctrl-C, a termination request and the port's failure all end the wait below. The watcher
   // exists before any other thread does.
   InterruptWatcher stop;
 
   ShareServer server;
-  server.SetListener(TellEvent);
+  if (args.verbose) server.SetListener(TellEvent);
   ShareServer::Options serving;
   serving.info.release = VETRA_VERSION;
   serving.info.device = device;
@@ -83,11 +91,8 @@ int Share(const ShareArgs& args) {
   }
 
   ConsoleMessages messages("vetra share");
-  auto port = OpenReceiverPort(device, args.baud, false, messages);
-  if (!port) {
-    messages.Show("Wrong com!", "Open com port", IMessages::Kind::Error);
-    return 1;
-  }
+  auto port = OpenPortOrSay(device, args.port, args.baud, false, messages);
+  if (!port) return kExitNotOpened;
   std::fprintf(stderr, "vetra share: gpsd protocol on %s\n",
                ToString(*server.gpsdAddress()).c_str());
   std::fprintf(stderr, "vetra share: NMEA on %s\n", ToString(*server.nmeaAddress()).c_str());
@@ -98,7 +103,16 @@ int Share(const ShareArgs& args) {
   monitor.SetFailureCallback([&stop] { stop.Stop(); });
   monitor.Start(std::move(port));
 
-  stop.Wait();
+  const auto printHealth = [&] {
+    std::fprintf(stderr, "%s\nsharing: %s\n", monitor.HealthLine().c_str(),
+                 ShareCountsText(server.counts()).c_str());
+  };
+  if (args.health) {
+    while (!stop.WaitFor(kHealthIntervalMs)) printHealth();
+    printHealth();
+  } else {
+    stop.Wait();
+  }
   monitor.Stop();
   server.Stop();
   if (monitor.portFailed()) {
@@ -113,12 +127,16 @@ const CommandRegistration kShare{
     [](CLI::App& sub) {
       auto args = std::make_shared<ShareArgs>();
       sub.add_option("--port", args->port, "Port name (COM1..COM40) or device path")->required();
-      sub.add_option("--baud", args->baud, "Line rate (default 4800)")
-          ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
+      AddBaudOption(sub, args->baud, "Line rate");
       sub.add_option("--listen", args->listen,
                      "ADDR:PORT for gpsd clients (default 127.0.0.1:2947; port 0: a free one)");
       sub.add_option("--nmea-listen", args->nmeaListen,
                      "ADDR:PORT for raw NMEA (default 127.0.0.1:10110; port 0: a free one)");
+      sub.add_flag("--health", args->health,
+                   "Print the line's health and the clients' counts to stderr every 10 s and at "
+                   "the end");
+      sub.add_flag("--verbose", args->verbose,
+                   "Tell each client that comes, goes, is dropped or refused on stderr");
       return [args] { return Share(*args); };
     }};
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/baud_option.h"
 #include "cli/command_registry.h"
 #include "cli/interrupt_watcher.h"
 #include "sim/virtual_receiver.h"
@@ -69,8 +70,7 @@ const CommandRegistration registration{
     "sim", "Play a GPS receiver module on a pseudo-terminal (prints the device path)",
     [](CLI::App& sub) {
       auto a = std::make_shared<SimArguments>();
-      sub.add_option("--baud", a->baud, "The module's line rate (default 4800)")
-          ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
+      AddBaudOption(sub, a->baud, "The module's line rate");
       sub.add_option("--chip", a->chip, "K700 (12 channels) or K900 (16 channels)")
           ->check(CLI::IsMember({"k700", "k900"}, CLI::ignore_case));
       sub.add_flag("--binary", a->binary, "Binary navigation frames instead of NMEA");

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/command_registry.h"
+#include "cli/standard_output.h"
 #include "epoch/epoch_stream.h"
 #include "monitor/position_statistics.h"
 
@@ -72,11 +73,7 @@ int Stats(const StatsArgs& args) {
 
   const PositionStatistics statistics = model.Compute();
   const std::string report = args.json ? StatisticsJson(statistics) : StatisticsText(statistics);
-  if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() ||
-      std::fflush(stdout) != 0) {
-    std::fprintf(stderr, "vetra stats: cannot write the output: %s\n", std::strerror(errno));
-    return 1;
-  }
+  if (!WriteStandardOutput(report)) return StandardOutputFailed();
   if (statistics.fixes == 0) {
     // "no fix: 1,234 sentences read, ..." as the numbers after the file's name.
     std::string reason = NoFixReason(stream.counts());

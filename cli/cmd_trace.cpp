@@ -7,8 +7,9 @@
 //            which carries those three fields
 //   stop     stops logging: "Record Trace (1Dh)" with "Stop log"
 //   clear    the Trace page's Clear frame
-//   setup    the maintain command's Setup with the panel's fields (their defaults are the panel's:
-//            stop on full and power-on logging on, extended off, distance, interval, speed 0)
+//   setup    the maintain command's Setup: reads the receiver's rules first (status with
+//            configuration) and changes only those named (--distance, --interval, --speed,
+//            --stop-on-full, --power-on-log, --extended); the others go back as the fields read
 //   test     the maintain command's Test: "TEST OK!" or "TEST FAIL!"
 //   read     asks for the status (the number of records logged); when the receiver still reads
 //            (a read cut short before), sends the explicit stop ("Read Trace" with "stop") and
@@ -31,8 +32,10 @@
 #include <optional>
 #include <string>
 
+#include "cli/baud_option.h"
 #include "cli/command_registry.h"
 #include "cli/receiver_session.h"
+#include "link/port_messages.h"
 #include "monitor/reports.h"
 #include "trace/trace_convert.h"
 #include "trace/trace_frames.h"
@@ -52,11 +55,9 @@ struct TraceArgs {
   std::string port;
   int baud = 4800;
   int timeoutSeconds = 5;
-  // setup
-  MaintainTracePanel setup{.rgTraceStatus = kTraceSetupAction};
-  int setupDistance = 0;
-  int setupInterval = 0;
-  int setupSpeed = 0;
+  // setup: only what is named changes
+  std::optional<bool> stopOnFull, powerOnLog, extended;
+  std::optional<int> setupDistance, setupInterval, setupSpeedKmh;
   // start
   std::optional<int> startDistance, startInterval, startTimeToLog;
   // read
@@ -93,7 +94,8 @@ void PrintReport(const TraceReport& report, int state) {
 }
 
 // Says why a command got no (full) answer; returns the exit status for it.
-int AnswerFailure(const ExchangeResult& answer, const TraceArgs& args, const char* awaited) {
+int AnswerFailure(const ReceiverSession& session, const ExchangeResult& answer,
+                  const TraceArgs& args, const char* awaited) {
   switch (answer.outcome) {
     case ExchangeOutcome::Answered:
       return 0;
@@ -107,7 +109,9 @@ int AnswerFailure(const ExchangeResult& answer, const TraceArgs& args, const cha
         std::fprintf(stderr, "%s: acknowledged, but no %s within %d s\n", kProgram, awaited,
                      args.timeoutSeconds);
       } else {
-        std::fprintf(stderr, "%s: no answer within %d s\n", kProgram, args.timeoutSeconds);
+        const std::string note = session.LineNote();
+        std::fprintf(stderr, "%s: no answer within %d s%s%s\n", kProgram, args.timeoutSeconds,
+                     note.empty() ? "" : "; ", note.c_str());
       }
       return 1;
     case ExchangeOutcome::Cancelled:
@@ -117,7 +121,7 @@ int AnswerFailure(const ExchangeResult& answer, const TraceArgs& args, const cha
       if (answer.written) {
         std::fprintf(stderr, "%s: the receiver's port failed (unplugged?)\n", kProgram);
       } else {  // the frame never left: the port's own message
-        std::fprintf(stderr, "%s: Error: %s\n", kProgram, answer.error.c_str());
+        std::fprintf(stderr, "%s: %s\n", kProgram, PlainPortMessage(answer.error).c_str());
       }
       return 1;
   }
@@ -139,7 +143,7 @@ const TraceStatus& StatusOf(const ExchangeResult& answer) {
 int Status(ReceiverSession& session, const TraceArgs& args) {
   const ExchangeResult answer = QueryStatus(session, args);
   if (answer.outcome != ExchangeOutcome::Answered) {
-    return AnswerFailure(answer, args, "status report");
+    return AnswerFailure(session, answer, args, "status report");
   }
   PrintReport(MakeFullTraceReport(StatusOf(answer), ""), StatusOf(answer).state);
   return 0;
@@ -149,7 +153,7 @@ int Status(ReceiverSession& session, const TraceArgs& args) {
 int Act(ReceiverSession& session, const TraceArgs& args, const Frame& frame, uint8_t commandId) {
   const ExchangeResult answer = session.SendAndWait(Command(frame, AckOf(commandId), args));
   if (answer.outcome != ExchangeOutcome::Answered) {
-    return AnswerFailure(answer, args, "acknowledgement");
+    return AnswerFailure(session, answer, args, "acknowledgement");
   }
   std::printf("ACK\n");
   std::fflush(stdout);
@@ -172,13 +176,28 @@ int Start(ReceiverSession& session, const TraceArgs& args) {
              kTraceRecordCommand);
 }
 
+// Reads the rules the receiver has, changes the ones named and sends them all back: what was not
+// named goes back as the very field read.
 int Setup(ReceiverSession& session, const TraceArgs& args) {
-  MaintainTracePanel panel = args.setup;
-  panel.rgTraceStatus = kTraceSetupAction;
-  panel.lbTraceDistance = std::to_string(args.setupDistance);
-  panel.lbTracePeriod = std::to_string(args.setupInterval);
-  panel.lbTraceSpeed = std::to_string(args.setupSpeed);
-  return Act(session, args, EncodeTraceMaintain(panel), kTraceMaintainCommand);
+  const ExchangeResult current = QueryStatus(session, args);
+  if (current.outcome != ExchangeOutcome::Answered) {
+    return AnswerFailure(session, current, args, "status report");
+  }
+  TraceSetupFields fields = TraceSetupFieldsOf(StatusOf(current));
+  const auto flag = [&fields](const std::optional<bool>& named, uint8_t bit) {
+    if (named) {
+      fields.flags = static_cast<uint8_t>(*named ? fields.flags | bit : fields.flags & ~bit);
+    }
+  };
+  flag(args.stopOnFull, kTraceStopOnFull);
+  flag(args.powerOnLog, kTracePowerOnLog);
+  flag(args.extended, kTraceExtended);
+  if (args.setupDistance) fields.distanceM = static_cast<uint16_t>(*args.setupDistance);
+  if (args.setupInterval) fields.periodSeconds = static_cast<uint16_t>(*args.setupInterval);
+  if (args.setupSpeedKmh) {
+    fields.speedField = static_cast<uint16_t>(TraceSpeedField(*args.setupSpeedKmh));
+  }
+  return Act(session, args, EncodeTraceSetup(fields), kTraceMaintainCommand);
 }
 
 int Test(ReceiverSession& session, const TraceArgs& args) {
@@ -187,7 +206,7 @@ int Test(ReceiverSession& session, const TraceArgs& args) {
   const ExchangeResult answer = session.SendAndWait(
       Command(EncodeTraceMaintain(panel), ReplyOf(kTraceMaintainCommand, kTestResultReply), args));
   if (answer.outcome != ExchangeOutcome::Answered) {
-    return AnswerFailure(answer, args, "test result");
+    return AnswerFailure(session, answer, args, "test result");
   }
   const bool failed = answer.Find(ReplyKind::TestResult)->as<TestVerdict>().failed;
   std::printf("%s\n", MakeTestResultView(failed).text.c_str());
@@ -227,7 +246,7 @@ int EnsureNotReading(ReceiverSession& session, const TraceArgs& args, const Trac
     case ReadGate::StopFirst:
       break;
   }
-  return AnswerFailure(stopped, args, "status report");
+  return AnswerFailure(session, stopped, args, "status report");
 }
 
 // What a read that ended early leaves: the file with what arrived, or, without a record, the file
@@ -240,7 +259,7 @@ std::string CaptureLeft(const std::string& path, uint64_t records, const char* h
 int Read(ReceiverSession& session, const TraceArgs& args) {
   const ExchangeResult status = QueryStatus(session, args);
   if (status.outcome != ExchangeOutcome::Answered) {
-    return AnswerFailure(status, args, "status report");
+    return AnswerFailure(session, status, args, "status report");
   }
   const TraceStatus trace = StatusOf(status);
   PrintReport(MakeFullTraceReport(trace, ""), trace.state);
@@ -264,7 +283,7 @@ int Read(ReceiverSession& session, const TraceArgs& args) {
       Command(TracePageReadFrame(reading, true, 0, baudIndex), AckOf(kTraceReadCommand), args));
   if (started.outcome == ExchangeOutcome::Nack || started.outcome == ExchangeOutcome::PortFailed) {
     session.StopCapture();
-    const int status = AnswerFailure(started, args, "acknowledgement");
+    const int status = AnswerFailure(session, started, args, "acknowledgement");
     std::fprintf(stderr, "%s: %s\n", kProgram, CaptureLeft(args.out, 0, "").c_str());
     return status;
   }
@@ -335,12 +354,12 @@ int Run(const TraceArgs& args, Action action) {
   return action(session, args);
 }
 
-CLI::Option* OnOff(CLI::App& app, const std::string& name, bool& flag, const std::string& help) {
+CLI::Option* OnOff(CLI::App& app, const std::string& name, std::optional<bool>& flag,
+                   const std::string& help) {
   return app
       .add_option_function<std::string>(
           name, [&flag](const std::string& value) { flag = value == "on"; }, help)
-      ->check(CLI::IsMember({"on", "off"}))
-      ->default_str(flag ? "on" : "off");
+      ->check(CLI::IsMember({"on", "off"}));
 }
 
 const CommandRegistration kTrace{
@@ -349,8 +368,7 @@ const CommandRegistration kTrace{
       auto args = std::make_shared<TraceArgs>();
       auto action = std::make_shared<Action>(nullptr);
       sub.add_option("--port", args->port, "Port name (COM1..COM40) or device path")->required();
-      sub.add_option("--baud", args->baud, "Line rate (default 4800)")
-          ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
+      AddBaudOption(sub, args->baud, "Line rate");
       sub.add_option("--timeout", args->timeoutSeconds,
                      "Seconds to wait for an answer, and during a read for the next record "
                      "(default 5)")
@@ -384,16 +402,16 @@ const CommandRegistration kTrace{
         return Act(s, a, TracePageClearFrame(), kTraceMaintainCommand);
       });
       CLI::App* setup = add("setup", "Set the logging rules", &Setup);
-      setup->add_option("--distance", args->setupDistance, "Minimum distance in metres (0)")
+      setup->add_option("--distance", args->setupDistance, "Minimum distance in metres")
           ->check(CLI::Range(0, 65535));
-      setup->add_option("--interval", args->setupInterval, "Time interval in seconds (0)")
+      setup->add_option("--interval", args->setupInterval, "Time interval in seconds")
           ->check(CLI::Range(0, 65535));
       // The largest speed whose field (0.1 m/s) still fits its 16 bits.
-      setup->add_option("--speed", args->setupSpeed, "Minimum speed in km/h (0)")
+      setup->add_option("--speed", args->setupSpeedKmh, "Minimum speed in km/h")
           ->check(CLI::Range(0, 23592));
-      OnOff(*setup, "--stop-on-full", args->setup.chStopOnFull, "Stop logging when full");
-      OnOff(*setup, "--power-on-log", args->setup.chPowerOnLog, "Start logging at power-on");
-      OnOff(*setup, "--extended", args->setup.chExtended, "Extended records");
+      OnOff(*setup, "--stop-on-full", args->stopOnFull, "Stop logging when full");
+      OnOff(*setup, "--power-on-log", args->powerOnLog, "Start logging at power-on");
+      OnOff(*setup, "--extended", args->extended, "Extended records");
       add("test", "Run the log memory's test", &Test);
       CLI::App* read = add("read", "Read the log back into a capture file", &Read);
       read->add_option("--out", args->out, "Capture file (default tracelog.tmp)");

@@ -8,9 +8,12 @@
 // On a terminal, stderr shows the tab's live status ("Cycle 1  Fixing.....  12").
 // --max-seconds ends an unattended run that has not finished by then (a receiver that never fixes
 // or never counts), as the Stop button does.
-// Exit status: 0 when all cycles ended; 1 when the port does not open or fails, or the CSV cannot
-// be written; 2 for a usage error; 4 when --max-seconds ended the test; 130 when Ctrl-C stopped it
-// (as the Stop button does: the summary and the CSV hold the cycles finished before).
+// A line that shows no valid sentence or frame in its first 10 s (a wrong --baud, no receiver)
+// ends the test with what the line showed, instead of repeating restarts.
+// Exit status: 0 when all cycles ended; 1 when the port does not open or fails, the line shows
+// nothing valid, or the CSV cannot be written; 2 for a usage error; 4 when --max-seconds ended the
+// test; 130 when Ctrl-C stopped it (as the Stop button does: the summary and the CSV hold the
+// cycles finished before).
 
 #include <algorithm>
 #include <chrono>
@@ -18,6 +21,7 @@
 #include <memory>
 #include <string>
 
+#include "cli/baud_option.h"
 #include "cli/command_registry.h"
 #include "cli/console.h"
 #include "cli/receiver_session.h"
@@ -41,6 +45,8 @@ struct TtffArgs {
 };
 
 constexpr int kExitTimeLimit = 4;
+// Seconds after which a line that has shown no valid sentence or frame ends the test.
+constexpr int kSilentLineSeconds = 10;
 
 TestType ModeOf(const std::string& name) {
   if (name == "warm") return TestType::Warm;
@@ -116,7 +122,9 @@ int RunTtff(const TtffArgs& args) {
   bool interrupted = false;
   bool portFailed = false;
   bool timeLimit = false;
+  bool lineSilent = false;
   Clock::time_point next = Clock::now();
+  const Clock::time_point judgeLine = next + std::chrono::seconds(kSilentLineSeconds);
   const Clock::time_point limit =
       args.maxSeconds > 0 ? next + std::chrono::seconds(args.maxSeconds) : Clock::time_point::max();
   while (test.panel().timerRunning) {
@@ -129,6 +137,13 @@ int RunTtff(const TtffArgs& args) {
     }
     if (Clock::now() >= limit) {
       timeLimit = true;
+      test.ButtonClicked(type);
+      break;
+    }
+    // A line that has shown nothing valid by now (wrong rate, no receiver) would only repeat
+    // restarts until the limit.
+    if (Clock::now() >= judgeLine && session.LineShowsNothingValid()) {
+      lineSilent = true;
       test.ButtonClicked(type);
       break;
     }
@@ -152,6 +167,11 @@ int RunTtff(const TtffArgs& args) {
     std::fprintf(stderr, "%s: the receiver's port failed (unplugged?)\n", kProgram);
     return 1;
   }
+  if (lineSilent) {
+    std::fprintf(stderr, "%s: stopped: nothing valid from the receiver in %d s; %s\n", kProgram,
+                 kSilentLineSeconds, session.LineNote().c_str());
+    return 1;
+  }
   if (interrupted) {
     std::fprintf(stderr, "%s: stopped\n", kProgram);
     return kExitInterrupted;
@@ -168,11 +188,9 @@ const CommandRegistration kTtff{
     [](CLI::App& sub) -> std::function<int()> {
       auto args = std::make_shared<TtffArgs>();
       sub.add_option("--port", args->port, "Port name (COM1..COM40) or device path")->required();
-      sub.add_option("--baud", args->baud, "Line rate (default 4800)")
-          ->check(CLI::IsMember({2400, 4800, 9600, 19200, 38400, 57600, 115200}));
+      AddBaudOption(sub, args->baud, "Line rate");
       sub.add_option("--mode", args->mode, "Restart mode")
           ->required()
-          ->check(CLI::IsMember({"hot", "warm", "cold"}, CLI::ignore_case))
           ->transform(CLI::IsMember({"hot", "warm", "cold"}, CLI::ignore_case));
       sub.add_option("--cycles", args->cycles, "Cycles to time, 1 to 10000")
           ->required()

@@ -20,7 +20,23 @@ struct CompletedCommand {
   std::string path;
   std::vector<std::pair<std::string, std::string>> subcommands;  // name, description
   std::vector<CompletedOption> options;
+  bool takesCommand = false;  // a positional argument named "command": a receiver command
 };
+
+constexpr const char* kPortOption = "--port";
+
+// The serial devices present when completing, and the port names.
+std::string PortWords() {
+  std::string names;
+  for (int n = 1; n <= 40; ++n) names += " COM" + std::to_string(n);
+  return "$(compgen -G '/dev/ttyUSB*'; compgen -G '/dev/ttyACM*'; compgen -G "
+         "'/dev/serial/by-id/*')" +
+         names;
+}
+
+bool IsPort(const CompletedOption& option) {
+  return std::find(option.names.begin(), option.names.end(), kPortOption) != option.names.end();
+}
 
 // A check that lists its choices describes itself as "{a,b,c}" in the option's type name
 // ("INT:{2400,4800,...}"); a mapping check as "{from->to,...}", of which the user types "from".
@@ -42,7 +58,10 @@ bool Visible(const CLI::App* app) { return !app->get_group().empty(); }
 
 void AddOptions(const CLI::App& app, CompletedCommand& into) {
   for (const CLI::Option* option : app.get_options()) {
-    if (!option->nonpositional()) continue;  // positionals complete as file names
+    if (!option->nonpositional()) {  // positionals complete as file names, but a command
+      if (option->get_name() == "command") into.takesCommand = true;
+      continue;
+    }
     CompletedOption entry;
     for (const std::string& name : option->get_snames()) entry.names.push_back("-" + name);
     for (const std::string& name : option->get_lnames()) entry.names.push_back("--" + name);
@@ -57,7 +76,7 @@ void AddOptions(const CLI::App& app, CompletedCommand& into) {
 }
 
 void Collect(CLI::App& app, const std::string& path, std::vector<CompletedCommand>& into) {
-  CompletedCommand command{path, {}, {}};
+  CompletedCommand command{path, {}, {}, false};
   const auto children = app.get_subcommands([](CLI::App* sub) { return Visible(sub); });
   for (const CLI::App* sub : children) {
     command.subcommands.emplace_back(sub->get_name(), sub->get_description());
@@ -131,13 +150,15 @@ std::string PathWalk(const std::vector<CompletedCommand>& commands, const std::s
     }
     if (!valued.empty()) out << "      " << Alternatives(valued) << ") ((i++)) ;;\n";
   }
+  // Any other word that is not an option is a positional argument.
+  out << "      *) [[ " << word << " == -* ]] || ((positionals++)) ;;\n";
   out << "    esac\n";
   return out.str();
 }
 
 }  // namespace
 
-std::string BashCompletion(CLI::App& program) {
+std::string BashCompletion(CLI::App& program, const std::vector<std::string>& commandNames) {
   const std::vector<CompletedCommand> commands = CollectCommands(program);
   const std::string name = program.get_name();
   std::ostringstream out;
@@ -145,7 +166,7 @@ std::string BashCompletion(CLI::App& program) {
       << " completion bash` from its command definitions.\n"
       << "_" << name << "() {\n"
       << "  local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
-      << "  local cmd= i\n"
+      << "  local cmd= i positionals=0\n"
       << "  for ((i = 1; i < COMP_CWORD; i++)); do\n"
       << PathWalk(commands, "${COMP_WORDS[i]}") << "  done\n"
       << "  local subcommands= options=\n"
@@ -157,7 +178,11 @@ std::string BashCompletion(CLI::App& program) {
       options.insert(options.end(), option.names.begin(), option.names.end());
     }
     out << "    " << Quoted(command.path) << ") subcommands=" << Quoted(Joined(subcommands))
-        << " options=" << Quoted(Joined(options)) << " ;;\n";
+        << " options=" << Quoted(Joined(options));
+    if (command.takesCommand) {
+      out << "\n      ((positionals == 0)) && subcommands=" << Quoted(Joined(commandNames));
+    }
+    out << " ;;\n";
   }
   out << "  esac\n"
       << "  case \"$cmd/$prev\" in\n";
@@ -167,7 +192,11 @@ std::string BashCompletion(CLI::App& program) {
       if (!option.takesValue) continue;
       std::vector<std::string> patterns;
       for (const std::string& n : option.names) patterns.push_back(Quoted(command.path + "/" + n));
-      if (option.choices.empty()) {
+      if (IsPort(option)) {
+        out << "    " << Alternatives(patterns) << ")\n"
+            << "      mapfile -t COMPREPLY < <(compgen -W \"" << PortWords() << "\" -- \"$cur\")\n"
+            << "      return ;;\n";
+      } else if (option.choices.empty()) {
         anyValue.insert(anyValue.end(), patterns.begin(), patterns.end());
       } else {
         out << "    " << Alternatives(patterns) << ")\n"
@@ -190,7 +219,7 @@ std::string BashCompletion(CLI::App& program) {
   return out.str();
 }
 
-std::string ZshCompletion(CLI::App& program) {
+std::string ZshCompletion(CLI::App& program, const std::vector<std::string>& commandNames) {
   const std::vector<CompletedCommand> commands = CollectCommands(program);
   const std::string name = program.get_name();
   // _describe reads "name:description"; a colon inside the name must be escaped.
@@ -204,7 +233,7 @@ std::string ZshCompletion(CLI::App& program) {
       << "# zsh completion for " << name << ", written by `" << name
       << " completion zsh` from its command definitions.\n"
       << "_" << name << "() {\n"
-      << "  local cmd= i\n"
+      << "  local cmd= i positionals=0\n"
       << "  for ((i = 2; i < CURRENT; i++)); do\n"
       << PathWalk(commands, "${words[i]}") << "  done\n"
       << "  local -a subcommands options\n"
@@ -216,6 +245,14 @@ std::string ZshCompletion(CLI::App& program) {
     }
     for (const CompletedOption& option : command.options) {
       for (const std::string& n : option.names) options.push_back(described(n, option.description));
+    }
+    if (command.takesCommand) {
+      std::vector<std::string> names;
+      for (const std::string& n : commandNames) names.push_back(Quoted(n));
+      out << "    " << Quoted(command.path) << ")\n"
+          << "      ((positionals == 0)) && subcommands=(" << Joined(names) << ")\n"
+          << "      options=(" << Joined(options) << ") ;;\n";
+      continue;
     }
     out << "    " << Quoted(command.path) << ")\n"
         << "      subcommands=(" << Joined(subcommands) << ")\n"
@@ -229,7 +266,12 @@ std::string ZshCompletion(CLI::App& program) {
       if (!option.takesValue) continue;
       std::vector<std::string> patterns;
       for (const std::string& n : option.names) patterns.push_back(Quoted(command.path + "/" + n));
-      if (option.choices.empty()) {
+      if (IsPort(option)) {
+        out << "    " << Alternatives(patterns) << ")\n"
+            << "      compadd -- $(print -l /dev/ttyUSB*(N) /dev/ttyACM*(N) "
+               "/dev/serial/by-id/*(N)) COM{1..40}\n"
+            << "      return ;;\n";
+      } else if (option.choices.empty()) {
         anyValue.insert(anyValue.end(), patterns.begin(), patterns.end());
       } else {
         out << "    " << Alternatives(patterns) << ")\n"

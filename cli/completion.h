@@ -7,17 +7,21 @@
 // the options of the subcommand being typed (with those of its parent where CLI11 lets them fall
 // through, as `vetra trace read --port`), and an option's value where its check lists the choices
 // (`--baud` -> the rates, `--chip` -> k700 k900); other values and the positional arguments
-// complete as file names. Hidden subcommands (no help group) are left out.
+// complete as file names, except two: the value of `--port` completes as the serial devices present
+// (/dev/ttyUSB*, /dev/ttyACM*, /dev/serial/by-id/*) and the port names COM1..COM40, and the first
+// positional argument named "command" (`vetra send`, `vetra encode`) as the receiver commands'
+// names (commandNames). Hidden subcommands (no help group) are left out.
 
 #include <CLI/CLI.hpp>
 #include <string>
+#include <vector>
 
 namespace vetra::cli {
 
 // A bash script: `complete -F _vetra vetra`.
-std::string BashCompletion(CLI::App& program);
+std::string BashCompletion(CLI::App& program, const std::vector<std::string>& commandNames);
 
 // A zsh completion function (#compdef vetra), for a folder of $fpath as `_vetra`.
-std::string ZshCompletion(CLI::App& program);
+std::string ZshCompletion(CLI::App& program, const std::vector<std::string>& commandNames);
 
 }  // namespace vetra::cli

@@ -11,8 +11,9 @@
 #include "cli/capture_file.h"
 #include "cli/console.h"
 #include "cli/interrupt_watcher.h"
-#include "cli/port_argument.h"
+#include "cli/port_opening.h"
 #include "link/clock.h"
+#include "monitor/line_health.h"
 #include "trace/trace_scanner.h"
 
 namespace vetra::cli {
@@ -32,19 +33,12 @@ ReceiverSession::~ReceiverSession() {
 }
 
 int ReceiverSession::Open(const std::string& portArgument, int baudRate, bool hostMode) {
-  const std::string device = DevicePathForArgument(portArgument);
-  if (device.empty()) {
-    std::fprintf(stderr, "%s: '%s' names no serial device\n", program_.c_str(),
-                 portArgument.c_str());
-    return 2;
-  }
-  std::string problem;
+  const std::string device = DeviceOrSay(program_, portArgument);
+  if (device.empty()) return kExitNoDevice;
   std::unique_ptr<TSerialPort> port =
-      OpenReceiverPort(device, baudRate, hostMode, messages_, &problem, portArgument);
-  if (!port) {
-    messages_.Show(WrongComMessage(problem), kOpenComPortTitle, IMessages::Kind::Error);
-    return 1;
-  }
+      OpenPortOrSay(device, portArgument, baudRate, hostMode, messages_);
+  if (!port) return kExitNotOpened;
+  portArgument_ = portArgument;
   ReceiverConversation::Options options;
   options.hostMode = hostMode;
   conversation_ = std::make_unique<ReceiverConversation>(
@@ -88,6 +82,14 @@ ReceiverSession::WaitResult ReceiverSession::WaitUntil(
 
 bool ReceiverSession::PauseUntil(Clock::time_point deadline) {
   return WaitUntil([](const SessionState&) { return false; }, deadline) == WaitResult::TimedOut;
+}
+
+std::string ReceiverSession::LineNote() const {
+  return conversation_ ? SilentLineNote(conversation_->health(), portArgument_) : std::string();
+}
+
+bool ReceiverSession::LineShowsNothingValid() const {
+  return conversation_ && vetra::LineShowsNothingValid(conversation_->health());
 }
 
 SessionState ReceiverSession::Snapshot() const {

@@ -81,6 +81,12 @@ class ReceiverSession final : private IPassDisplay {
   // Waits for the deadline; false when Ctrl-C or a failed port ended the wait first.
   bool PauseUntil(Clock::time_point deadline);
 
+  // After silence: what the line showed since Open ("nothing arrives on COM3", "bytes arrive but no
+  // valid sentence: ..."); empty when valid sentences or frames arrived.
+  std::string LineNote() const;
+  // True when nothing valid has arrived since Open.
+  bool LineShowsNothingValid() const;
+
   SessionState Snapshot() const;
   bool interrupted() const;
   bool portFailed() const;
@@ -108,6 +114,7 @@ class ReceiverSession final : private IPassDisplay {
   void ShowPass(const PassValue& pass) override;
 
   std::string program_;
+  std::string portArgument_;                   // as the user named it, for the line's note
   std::unique_ptr<InterruptWatcher> watcher_;  // made before the conversation's thread, which
                                                // inherits the blocked signals
   ConsoleMessages messages_;

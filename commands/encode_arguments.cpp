@@ -1,6 +1,7 @@
 #include "commands/encode_arguments.h"
 
 #include "commands/catalogue.h"
+#include "commands/command_lookup.h"
 #include "commands/control_values.h"
 #include "commands/conversions.h"
 #include "commands/panel_controls.h"
@@ -44,11 +45,9 @@ PreparedCommand PrepareCommand(const EncodeArguments& arguments) {
     prepared.error = Failure(status, std::move(text));
     return std::move(prepared);
   };
-  const auto number = FindCommand(arguments.command);
-  if (!number) {
-    return fail("unknown command '" + arguments.command +
-                "': give a catalogue number 1 to 34, a message id such as 05h, or the tree text");
-  }
+  const CommandLookup lookup = LookUpCommand(arguments.command);
+  if (!lookup.number) return fail(CommandLookupError(arguments.command, lookup));
+  const auto number = lookup.number;
   prepared.number = *number;
   const CommandDescriptor& entry = CatalogueEntryOf(*number);
   if (!ListsCommand(arguments.accessLevel, entry.minLevel)) {

@@ -1,7 +1,8 @@
 #pragma once
-// The terminal's way into the encoders: a command named by its catalogue number, message id or
-// tree text, and its panel's controls set from NAME=VALUE texts, starting from the form's defaults.
-// The frame comes back as the Send button would echo it.
+// The terminal's way into the encoders: a command named by its catalogue number, message id, or
+// its name or the start of it (commands/command_lookup.h), and its panel's controls set from
+// NAME=VALUE texts, starting from the panel's defaults. The frame comes back as the Send button
+// would echo it.
 //
 // The panel's own behaviour applies as a click would bring it: where the Restart panel hides its
 // date and time (below the engineer level) they hold the computer's UTC time, as the panel fills
@@ -22,13 +23,13 @@
 namespace vetra {
 
 struct EncodeArguments {
-  std::string command;                   // "5", "05h" or "Query Firmware Revision (05h)"
+  std::string command;                   // "5", "05h", "Query Firmware Revision (05h)", "query f"
   std::vector<std::string> assignments;  // "NAME=VALUE"
   Chip chip = Chip::K700;
   int accessLevel = kEngineerLevel;
   ICommandExtension* extension = nullptr;  // the trace commands' encoders
   // The computer's UTC time (seconds since 1970) for the Restart panel's date and time; without
-  // it they keep the form's defaults.
+  // it they keep the panel's defaults.
   std::optional<int64_t> utcSeconds{};
   // The Sync button, with the last fix's position in signed decimal degrees.
   struct Position {

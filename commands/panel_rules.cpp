@@ -21,7 +21,7 @@ std::vector<std::string> BlockActionItems(Chip chip) {
 void ApplyAccessLevel(Panels& panels, int accessLevel) {
   panels.pnCfgIO.rgBaudItems = ConfigureIoBaudItems(accessLevel);
   if (panels.pnCfgIO.rgBaud >= static_cast<int>(panels.pnCfgIO.rgBaudItems.size())) {
-    panels.pnCfgIO.rgBaud = 1;  // "4800", the form's choice
+    panels.pnCfgIO.rgBaud = 1;  // "4800", the panel's first choice
   }
   if (ListsChipBlockActions(accessLevel)) {
     panels.pnBlkSats.rgBlkActionItems = BlockActionItems(Chip::K700);
@@ -39,7 +39,7 @@ void RebuildRestartModes(pnRestartPanel& panel, Chip chip) {
     items.resize(3);
     items.emplace_back("COLD deep");
   }
-  // A choice that no longer exists falls back to the form's "HOT" rather than to no mode at all.
+  // A choice that no longer exists falls back to "HOT" rather than to no mode at all.
   if (panel.SetStartMode >= static_cast<int>(items.size()) || panel.SetStartMode < 0) {
     panel.SetStartMode = 0;
   }

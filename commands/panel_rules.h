@@ -18,7 +18,7 @@ namespace vetra {
 
 // Start-up rules of the panels for an access level: rgBaud reduced to 2400..19200 for an ordinary
 // user; at the engineer level (the only one that lists Block Sats) the Block Sats actions become
-// the K700 list. Call once, after the panels were created with the form's defaults.
+// the K700 list. Call once, after the panels were created with their defaults.
 void ApplyAccessLevel(Panels& panels, int accessLevel);
 
 // Baud items of Configure IO at an access level.

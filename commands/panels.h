@@ -39,7 +39,7 @@ inline constexpr int kCustomizedIdMaxLength = 32;  // edCID
 inline constexpr int kSatelliteBoxes = 32;         // cbPRN01 .. cbPRN32
 
 struct pnRestartPanel {
-  // Items depend on the chip and on its history (see panel_rules.h); the form starts with K700's.
+  // Items depend on the chip and on its history (see panel_rules.h); the panels start with K700's.
   std::vector<std::string> SetStartModeItems{"HOT", "WARM", "COLD", "COLD Deep"};
   int SetStartMode = 0;  // "HOT"
   std::string RSTyear = "1980";
@@ -78,7 +78,7 @@ struct pnCfgNmeaPanel {
   std::string lbVTG = "0";
   std::string lbGLL = "0";
   std::string lbZDA = "0";
-  bool cbChkSumd = true;  // hidden on the form, always checked
+  bool cbChkSumd = true;  // hidden in the window, always checked
 };
 
 struct pnClkOffPanel {

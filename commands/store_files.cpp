@@ -1,12 +1,12 @@
 #include "commands/store_files.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <span>
-#include <vector>
 
+#include "link/bounded_input.h"
 #include "link/frame.h"
+#include "link/whole_file.h"
 
 namespace vetra {
 namespace {
@@ -27,17 +27,11 @@ template <size_t N>
 bool SaveStore(const GuardedSlotStore<N>& store, const std::string& path, IMessages& messages) {
   // A whole copy under the store's lock: a reply arriving meanwhile never tears a slot.
   const auto snapshot = store.Get();
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) {
-    messages.Show(kSaveFailedText, kSaveFailedTitle);
-    return false;
-  }
-  const size_t size = sizeof snapshot.slots;
   static_assert(sizeof snapshot.slots == N * kStoreSlots, "slots are packed");
-  const bool written = std::fwrite(snapshot.slots.data(), 1, size, file) == size;
-  const bool closed = std::fclose(file) == 0;
+  const std::string_view bytes(reinterpret_cast<const char*>(snapshot.slots.data()),
+                               sizeof snapshot.slots);
   // A failed write (a full disk) is reported too: the file would otherwise look saved.
-  if (!written || !closed) {
+  if (!WriteFileWhole(path, bytes)) {
     messages.Show(kSaveFailedText, kSaveFailedTitle);
     return false;
   }
@@ -49,31 +43,21 @@ std::optional<SlotStore<N>> ReadStoreFile(const std::string& path, const char* k
                                           std::string& error) {
   constexpr size_t kFileSize = N * kStoreSlots;
   SlotStore<N> store;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    error = "cannot read '" + path + "': " + std::strerror(errno);
-    return std::nullopt;
-  }
-  // One byte more than a whole file, so that a long file is told from a whole one.
-  std::vector<uint8_t> bytes(kFileSize + 1);
-  const size_t read = std::fread(bytes.data(), 1, bytes.size(), file);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) {
-    error = "cannot read '" + path + "'";
-    return std::nullopt;
-  }
-  if (read != kFileSize) {
-    const std::string size = std::to_string(kFileSize) + " bytes of " + kind +
-                             " file (32 records of " + std::to_string(N) + " bytes)";
-    error = "'" + path + "' is " +
-            (read > kFileSize ? "longer than the " + size
-                              : std::to_string(read) + " bytes, short of the " + size);
+  // A regular file of at most a whole file's size: a longer one, a device or a directory is
+  // refused by name before a byte is read.
+  const std::string kindFile = std::string(kind) + " file";
+  const std::optional<std::string> bytes =
+      ReadBoundedFile(path, {kFileSize, kindFile.c_str()}, error);
+  if (!bytes) return std::nullopt;
+  if (bytes->size() != kFileSize) {
+    error = "'" + path + "' is " + std::to_string(bytes->size()) + " bytes, short of the " +
+            std::to_string(kFileSize) + " bytes of " + kindFile + " (32 records of " +
+            std::to_string(N) + " bytes)";
     return std::nullopt;
   }
   bool anyValid = false;
   for (int slot = 0; slot < kStoreSlots; ++slot) {
-    std::memcpy(store.slots[slot].data(), bytes.data() + slot * N, N);
+    std::memcpy(store.slots[slot].data(), bytes->data() + slot * N, N);
     anyValid = anyValid || (store.slots[slot][0] & 0x01) != 0;
   }
   if (!anyValid) {

@@ -221,7 +221,8 @@ void OnTraceStatusFull(Target& t, std::span<const uint8_t> frame) {
   s.optionFlags = At(p, 11);
   s.minTimeSeconds = ReadU16(p, 12);
   s.minDistanceM = ReadU16(p, 14);
-  s.minSpeedKmh = TraceMinSpeedKmh(ReadU16(p, 16));
+  s.minSpeedRaw = ReadU16(p, 16);
+  s.minSpeedKmh = TraceMinSpeedKmh(static_cast<uint16_t>(s.minSpeedRaw));
   t.sink.onTraceStatusFull();
 }
 

@@ -91,7 +91,10 @@ NmeaFeed TNmea::Feed(const uint8_t* bytes, int count) {
     tokenXor_ = 0;
     // The receiver's sentences are at most 82 characters; a delimiter further into one call's
     // bytes means the stream is not sentences.
-    if (i > kMaxDelimiterPosition) ++errorCount_;
+    if (i > kMaxDelimiterPosition) {
+      ++errorCount_;
+      ++positionErrorCount_;
+    }
     if (result != 0) return {i + 1, result};
     if (sentenceLength_ > kMaxSentenceLength) {
       state_ = State::kIdle;
@@ -111,6 +114,7 @@ int TNmea::ScanFields(const uint8_t* bytes, int i, int count) {
   int tokenLength = tokenLength_;
   int sentenceLength = sentenceLength_;
   uint32_t errors = errorCount_;
+  uint32_t positionErrors = 0;
   // The XOR of the token's characters (those read before this call are in byte 0) and of the
   // characters of the fields stored here, folded to one byte on the way out.
   Block tokenData = LoadTail(&tokenXor_, 1);
@@ -150,7 +154,7 @@ int TNmea::ScanFields(const uint8_t* bytes, int i, int count) {
     ++fieldCount;
     sentenceLength += tokenLength + 1;
     tokenLength = 0;
-    errors += i > kMaxDelimiterPosition;
+    positionErrors += i > kMaxDelimiterPosition;
     ++i;
     if (sentenceLength > kMaxSentenceLength) {
       ++errors;
@@ -165,7 +169,8 @@ int TNmea::ScanFields(const uint8_t* bytes, int i, int count) {
   fieldCount_ = fieldCount;
   tokenLength_ = tokenLength;
   sentenceLength_ = sentenceLength;
-  errorCount_ = errors;
+  errorCount_ = errors + positionErrors;
+  positionErrorCount_ += positionErrors;
   if (sentenceTooLong) state_ = State::kIdle;
   return i;
 }

@@ -88,7 +88,11 @@ class TNmea {
   // line end, a delimiter far into one call's bytes); the checksum mismatches among them apart.
   uint32_t errorCount() const { return errorCount_; }
   uint32_t checksumErrorCount() const { return checksumErrorCount_; }
-  void ClearErrorCount() { errorCount_ = checksumErrorCount_ = 0; }
+  // The errors that drop a sentence for what it is (checksum, length, address, line end), without
+  // those counted for delimiters far into a call's bytes, which depend on what came before the
+  // sentence in the same call.
+  uint32_t rejectedCount() const { return errorCount_ - positionErrorCount_; }
+  void ClearErrorCount() { errorCount_ = checksumErrorCount_ = positionErrorCount_ = 0; }
 
   TNavRecord& record() { return record_; }
   const TNavRecord& record() const { return record_; }
@@ -127,6 +131,7 @@ class TNmea {
   int fieldCount_ = 0;  // signed 8-bit meaning: never beyond 127
   int sentenceLength_ = 0;
   uint32_t errorCount_ = 0;
+  uint32_t positionErrorCount_ = 0;  // of errorCount_: delimiters beyond kMaxDelimiterPosition
   uint32_t checksumErrorCount_ = 0;
   uint32_t usedLow_ = 0;   // PRN 1..32 used in the fix, from the last GSA
   uint32_t usedHigh_ = 0;  // PRN 33..64

@@ -145,6 +145,7 @@ int TNmea::ReadCanonicalSentence(const uint8_t* bytes, int start, int count, int
 
   // The state the byte machine leaves at the LF, then its decode.
   errorCount_ += static_cast<uint32_t>(positionErrors);
+  positionErrorCount_ += static_cast<uint32_t>(positionErrors);
   sentenceType_ = static_cast<uint8_t>(type);
   checksum_ = checksum;
   fieldCount_ = field;

@@ -18,15 +18,19 @@ double Epoch::UtcSeconds() const {
 std::string Epoch::UtcText() const {
   if (!hasTime()) return {};
   const int64_t ms = timeOfDayMs % 1000;
-  const int64_t s = timeOfDayMs / 1000;
+  int64_t s = timeOfDayMs / 1000;
+  // A leap second (23:59:60) is the day's 86,400th second: it keeps its own name.
+  const bool leap = s >= 86'400;
+  if (leap) s = 86'399;
   char text[40];
   if (date) {
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", date->year, date->month,
                   date->day, static_cast<int>(s / 3600), static_cast<int>(s / 60 % 60),
-                  static_cast<int>(s % 60), static_cast<int>(ms));
+                  static_cast<int>(s % 60 + leap), static_cast<int>(ms));
   } else {
     std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03dZ", static_cast<int>(s / 3600),
-                  static_cast<int>(s / 60 % 60), static_cast<int>(s % 60), static_cast<int>(ms));
+                  static_cast<int>(s / 60 % 60), static_cast<int>(s % 60 + leap),
+                  static_cast<int>(ms));
   }
   return text;
 }

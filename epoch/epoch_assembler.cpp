@@ -452,7 +452,7 @@ void EpochAssembler::MarkUsed(std::vector<EpochSatellite>& satellites) const {
 void EpochAssembler::SetSky(Epoch& e) {
   e.hasSky = open_.hasSky;
   if (open_.hasSky) {
-    MarkUsed(open_.satellites);
+    if (e.source == EpochSource::Nmea) MarkUsed(open_.satellites);  // the module says it itself
     e.satellites = open_.satellites;
     lastSky_ = open_.satellites;
   }

@@ -231,10 +231,13 @@ void EpochStream::Impl::Idle(int64_t nowMs, std::vector<Epoch>& epochs) {
 
 void EpochStream::Impl::Finish(std::vector<Epoch>& epochs) {
   const size_t before = epochs.size();
-  if (state_ == State::Sentence) {
-    EndSentence(epochs, nullptr);  // the last sentence, without a line end
-  } else if (state_ == State::TooLong) {
+  const std::string_view rest(text_.data(), fill_);
+  if (state_ == State::Sentence && rest.find('*') != std::string_view::npos) {
+    EndSentence(epochs, nullptr);  // the last sentence, without a line end but whole
+  } else if (state_ != State::Idle && state_ != State::Frame) {
+    // Without a line end or a checksum it may have been cut anywhere: not read.
     ++counts.malformed;
+    fill_ = 0;
   }
   state_ = State::Idle;
   assembler_.Close(epochs);

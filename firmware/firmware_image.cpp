@@ -1,9 +1,12 @@
 #include "firmware/firmware_image.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <system_error>
 
 namespace vetra {
 namespace {
@@ -56,6 +59,26 @@ bool ReadImageFile(const std::string& path, FirmwareImage& image, ImageFileView&
   view.filePath = path;
   view.lastFolder = FolderOf(path);
   return read;
+}
+
+std::string ImageFileProblem(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path where(path);
+  const auto status = std::filesystem::status(where, error);
+  if (status.type() == std::filesystem::file_type::not_found) return "missing";
+  if (error) return error.message();
+  if (!std::filesystem::is_regular_file(status)) return "not a regular file";
+  const auto size = std::filesystem::file_size(where, error);
+  if (error) return error.message();
+  if (size == 0) return "empty";
+  if (size > static_cast<std::uintmax_t>(kImageCapacity)) {
+    return "larger than the chip takes (" + std::to_string(size) + " bytes; at most " +
+           std::to_string(kImageCapacity) + ")";
+  }
+  if (!File(std::fopen(path.c_str(), "rb"))) {
+    return std::error_code(errno, std::generic_category()).message();
+  }
+  return {};
 }
 
 std::string MonitorFilePath(bool k900, const std::string& startDirectory) {

@@ -69,6 +69,11 @@ struct ImageFileView {
 // folder, but keeps the previous size and returns false.
 bool ReadImageFile(const std::string& path, FirmwareImage& image, ImageFileView& view);
 
+// Why ReadImageFile refuses the file at path, in words that follow "Wrong file!": "missing",
+// "not a regular file", "empty", "larger than the chip takes (600000 bytes; at most 524288)", or
+// the system's reason it does not open ("Permission denied"). Empty when it would be read.
+std::string ImageFileProblem(const std::string& path);
+
 // The boot-monitor file of a chip: "mpd.srec" (K700) or "mpdK900.srec" (K900) in startDirectory.
 std::string MonitorFilePath(bool k900, const std::string& startDirectory);
 

@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   static const GpsdReportMaker reports("/dev/ttyUSB0");
-  static const GpsdServerInfo info{"1.0", "/dev/ttyUSB0", 9600, 'N', "2024-05-01T12:00:00.000Z"};
+  static const GpsdServerInfo info{"1.0", "/dev/ttyUSB0", 9600, 'N', "2024-05-01T12:00:00.000Z",
+                                   {}};
   GpsdResponder responder;
   std::string out;
   if (responder.Answer(line, info, reports, "2024-05-01T12:00:01.000Z", out) == parsed.garbage) {

@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes to the trace record scanner in blocks, as the trace conversion reads a
-// capture, and formats every record it finds in the form the input chooses: no read or write
+// capture, and formats every record it finds in the format the input chooses: no read or write
 // outside a buffer, no undefined behaviour (extreme coordinates and dates included), and the same
 // records in the same order however the bytes are cut.
 //

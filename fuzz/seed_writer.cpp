@@ -239,6 +239,7 @@ int main(int argc, char** argv) {
     const Bytes piece = Head(ReadFile(logs[i]), kCapturePiece);
     const auto choice = static_cast<uint8_t>(i * 37);  // piece sizes and cuts vary by capture
     w.Seed("nmea", name, {choice, static_cast<uint8_t>(i)}, piece);
+    w.Seed("epoch_stream", name, {choice, static_cast<uint8_t>(i)}, piece);
     w.Seed("decode_path", name, {static_cast<uint8_t>(99 + i), choice}, piece);
     if (i % 4 == 0) {
       w.Seed("binary", name, {choice}, Head(piece, 512));
@@ -258,10 +259,15 @@ int main(int argc, char** argv) {
   const Bytes loading = Head(s.firmwareLoading, 2048);
 
   w.Seed("nmea", "sim-epochs", {0, 0}, nmea);
+  w.Seed("epoch_stream", "sim-epochs", {0, 0}, nmea);
   w.Seed("nmea", "sim-epochs-in-pieces", {9, 40}, nmea);
+  w.Seed("epoch_stream", "sim-epochs-in-pieces", {9, 40}, nmea);
   w.Seed("nmea", "sim-mixed", {0, 3}, mixed);
+  w.Seed("epoch_stream", "sim-mixed", {0, 3}, mixed);
   w.Seed("nmea", "sim-firmware-loading", {0, 0}, loading);
+  w.Seed("epoch_stream", "sim-firmware-loading", {0, 0}, loading);
   w.Seed("nmea", "sim-boot-monitor", {17, 0}, boot);
+  w.Seed("epoch_stream", "sim-boot-monitor", {17, 0}, boot);
 
   w.Seed("binary", "sim-k700", {16}, binary);
   w.Seed("binary", "sim-k900", {5}, Head(s.binaryK900, 3072));

@@ -25,6 +25,9 @@ class IPort {
   // New line settings (baudRate 0 keeps the current rate); purges both directions.
   virtual bool Reset(int baudRate, int byteSize, int stopBits, int parity) = 0;
   virtual int baudRate() const = 0;
+  // After rxData returned -1: the system's reason, for the user ("Input/output error", "the line
+  // hung up"); empty where the port does not know it. Any thread.
+  virtual std::string failureReason() const { return {}; }
 };
 
 }  // namespace vetra

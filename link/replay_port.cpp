@@ -1,10 +1,11 @@
 #include "link/replay_port.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <filesystem>
+
+#include "link/bounded_input.h"
+#include "link/utf8_path.h"
 
 namespace vetra {
 
@@ -14,17 +15,26 @@ constexpr double kFastFactor = 10;
 }  // namespace
 
 std::shared_ptr<ReplaySource> ReplaySource::FromFile(const std::string& path, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = std::strerror(errno);
+  std::ifstream in;
+  if (!OpenRegularInput(path, in, error)) return nullptr;
+  std::error_code code;
+  const auto size = std::filesystem::file_size(Utf8Path(path), code);
+  if (code) {
+    error = "cannot read '" + path + "': " + code.message();
     return nullptr;
   }
-  std::vector<uint8_t> log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    error = "read error";
-    return nullptr;
+  return std::shared_ptr<ReplaySource>(new ReplaySource(std::move(in), static_cast<size_t>(size)));
+}
+
+size_t ReplaySource::CopyOut(uint8_t* buffer, size_t count) {
+  if (!file_.is_open()) {
+    std::memcpy(buffer, memory_.data() + position_, count);
+    return count;
   }
-  return std::make_shared<ReplaySource>(std::move(log));
+  file_.clear();
+  file_.seekg(static_cast<std::streamoff>(position_));
+  file_.read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(count));
+  return static_cast<size_t>(std::max<std::streamsize>(file_.gcount(), 0));
 }
 
 void ReplaySource::SetSpeed(ReplaySpeed speed) {
@@ -40,7 +50,7 @@ void ReplaySource::SetPaused(bool paused) {
 
 void ReplaySource::Seek(size_t position) {
   std::lock_guard lock(mutex_);
-  position_ = std::min(position, log_.size());
+  position_ = std::min(position, size_);
   dueBytes_ = 0;
 }
 
@@ -54,6 +64,11 @@ bool ReplaySource::paused() const {
   return paused_;
 }
 
+size_t ReplaySource::size() const {
+  std::lock_guard lock(mutex_);
+  return size_;
+}
+
 size_t ReplaySource::position() const {
   std::lock_guard lock(mutex_);
   return position_;
@@ -63,9 +78,9 @@ int ReplaySource::Take(uint8_t* buffer, int maxCount, int64_t nowMs, double byte
   std::lock_guard lock(mutex_);
   const int64_t elapsedMs = lastMs_ ? std::max<int64_t>(nowMs - *lastMs_, 0) : 0;
   lastMs_ = nowMs;
-  if (paused_ || maxCount <= 0 || position_ >= log_.size()) return 0;
+  if (paused_ || maxCount <= 0 || position_ >= size_) return 0;
 
-  size_t count = log_.size() - position_;
+  size_t count = size_ - position_;
   if (speed_ != ReplaySpeed::AsFastAsPossible) {
     const double rate = bytesPerSecond * (speed_ == ReplaySpeed::TenTimes ? kFastFactor : 1);
     // Held back, not dropped, while nobody reads; a second's worth at most, so that a pause of
@@ -74,7 +89,10 @@ int ReplaySource::Take(uint8_t* buffer, int maxCount, int64_t nowMs, double byte
     count = std::min(count, static_cast<size_t>(dueBytes_));
   }
   count = std::min(count, static_cast<size_t>(maxCount));
-  std::memcpy(buffer, log_.data() + position_, count);
+  const size_t wanted = count;
+  count = CopyOut(buffer, wanted);
+  // A file cut shorter since it was opened ends here.
+  if (count < wanted) size_ = position_ + count;
   position_ += count;
   if (speed_ != ReplaySpeed::AsFastAsPossible) dueBytes_ -= static_cast<double>(count);
   return static_cast<int>(count);

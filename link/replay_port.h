@@ -14,9 +14,14 @@
 // held back (at most one second's worth), never dropped: a log is not a live line. A purge drops
 // nothing for the same reason. What the host writes is taken and ignored: a recording cannot
 // answer. At the end of the log the port reads nothing more; it does not fail.
+//
+// A log from a file is streamed, never read whole: it must be a regular file (link/bounded_input.h;
+// a device, a FIFO or a directory is refused with a message naming it), and its bytes are read as
+// they fall due, from wherever the last seek put the position.
 
 #include <cstddef>
 #include <cstdint>
+#include <fstream>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -32,9 +37,12 @@ enum class ReplaySpeed { LineRate, TenTimes, AsFastAsPossible };
 
 class ReplaySource {
  public:
-  explicit ReplaySource(std::vector<uint8_t> log) : log_(std::move(log)) {}
+  // A log held in memory.
+  explicit ReplaySource(std::vector<uint8_t> log)
+      : memory_(std::move(log)), size_(memory_.size()) {}
 
-  // The whole file; nullptr with the system's reason in error when it cannot be read.
+  // The file, streamed; nullptr with a message naming it in error when it is no regular file or
+  // cannot be read.
   static std::shared_ptr<ReplaySource> FromFile(const std::string& path, std::string& error);
 
   // Controls, from any thread.
@@ -45,7 +53,7 @@ class ReplaySource {
   ReplaySpeed speed() const;
   bool paused() const;
   size_t position() const;
-  size_t size() const { return log_.size(); }
+  size_t size() const;
   bool finished() const { return position() >= size(); }
 
   // The reader's side (ReplayPort): at most maxCount of the bytes due by nowMs at bytesPerSecond
@@ -53,7 +61,13 @@ class ReplaySource {
   int Take(uint8_t* buffer, int maxCount, int64_t nowMs, double bytesPerSecond);
 
  private:
-  const std::vector<uint8_t> log_;
+  ReplaySource(std::ifstream file, size_t size) : file_(std::move(file)), size_(size) {}
+  // count bytes from the position on (fewer when the file was cut meanwhile); under mutex_.
+  size_t CopyOut(uint8_t* buffer, size_t count);
+
+  const std::vector<uint8_t> memory_;
+  std::ifstream file_;  // when not empty: memory_ is unused
+  size_t size_;         // under mutex_ for a file that was cut meanwhile
   mutable std::mutex mutex_;
   size_t position_ = 0;
   ReplaySpeed speed_ = ReplaySpeed::LineRate;

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "link/port_messages.h"
+
 namespace vetra {
 
 TSerialPort::TSerialPort(bool evenParityForced, std::string devicePath, int baudRate, int byteSize,
@@ -21,6 +23,7 @@ TSerialPort::~TSerialPort() { Close(); }
 
 void TSerialPort::Report(const std::string& text) {
   openFailure_ = OpenFailure::Other;
+  openReason_ = PlainPortMessage(text);  // why Open failed, in words a terminal can show
   messages_.Show(text, "Error");
 }
 
@@ -28,6 +31,17 @@ bool TSerialPort::OpenFailed(OpenFailure kind, std::string reason) {
   openFailure_ = kind;
   openReason_ = std::move(reason);
   return false;
+}
+
+int TSerialPort::ReadFailed(std::string reason) {
+  std::lock_guard lock(failureMutex_);
+  failure_ = std::move(reason);
+  return -1;
+}
+
+std::string TSerialPort::failureReason() const {
+  std::lock_guard lock(failureMutex_);
+  return failure_;
 }
 
 }  // namespace vetra

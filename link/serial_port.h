@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "link/messages.h"
@@ -43,8 +44,9 @@ class TSerialPort final : public IPort {
   // openReason); a configuration failure shows its message and returns false, leaving the device
   // open until Close.
   bool Open();
-  // Why the last Open failed: the kind, and the system's own words ("Permission denied"); empty
-  // words for a configuration failure, which has shown its message.
+  // Why the last Open failed: the kind, and the system's own words ("Permission denied"); for a
+  // configuration failure, which has shown its message, that message in plain words
+  // (link/port_messages.h: "not a serial device").
   enum class OpenFailure { None, Missing, Denied, InUse, Other };
   OpenFailure openFailure() const { return openFailure_; }
   const std::string& openReason() const { return openReason_; }
@@ -56,6 +58,7 @@ class TSerialPort final : public IPort {
   int txData(const uint8_t* bytes, int count) override;
   int rxData(uint8_t* buffer, int maxCount) override;
   int baudRate() const override { return baudRate_; }
+  std::string failureReason() const override;
 
   int parity() const { return parity_; }
   int byteSize() const { return byteSize_; }
@@ -67,6 +70,7 @@ class TSerialPort final : public IPort {
   LineResult ApplyLineSettings(bool fromScratch);
   void Report(const std::string& text);
   bool OpenFailed(OpenFailure kind, std::string reason);
+  int ReadFailed(std::string reason);  // keeps the reason for failureReason(); returns -1
 
   std::atomic<int> baudRate_;
   int parity_;
@@ -79,6 +83,8 @@ class TSerialPort final : public IPort {
   IMessages& messages_;
   OpenFailure openFailure_ = OpenFailure::None;
   std::string openReason_;
+  mutable std::mutex failureMutex_;
+  std::string failure_;  // under failureMutex_: the read's failure, written by the reading thread
   // The open device: a file descriptor on POSIX, a HANDLE on Windows. Both systems' "none"
   // values are -1 (INVALID_HANDLE_VALUE).
   static constexpr std::intptr_t kNoDevice = -1;

@@ -42,7 +42,7 @@ constexpr bool OffersEveryBaudRate(int accessLevel) { return accessLevel != kUse
 constexpr bool ListsChipBlockActions(int accessLevel) { return accessLevel >= kEngineerLevel; }
 // "Production ID" may be chosen in the ID panel.
 constexpr bool MayChooseProductionId(int accessLevel) { return accessLevel >= kProductionLevel; }
-// A control the form keeps hidden at every level (Configure NMEA's checksum box).
+// A control the window keeps hidden at every level (Configure NMEA's checksum box).
 // The K900 grid's health column in words ("GOOD") instead of the bare code.
 constexpr bool ShowsHealthWords(int accessLevel) { return accessLevel >= kEngineerLevel; }
 constexpr bool NeverShown(int) { return false; }

@@ -21,6 +21,7 @@ struct TraceStatus {
   int32_t minTimeSeconds = 0;
   int32_t minDistanceM = 0;
   int32_t minSpeedKmh = 0;
+  int32_t minSpeedRaw = 0;  // the field itself (0.1 m/s), which km/h cannot give back exactly
 };
 
 struct ReplyFields {

@@ -11,7 +11,14 @@ void AckIndicator::Posted(uint64_t ticket) {
   if (ticket == latest_) view_.state = kAckWaitingText;
 }
 
-void AckIndicator::Acknowledged(bool ack) { view_.mark = ack ? AckMark::Ack : AckMark::Nack; }
+void AckIndicator::Acknowledged(bool ack) {
+  view_.mark = ack ? AckMark::Ack : AckMark::Nack;
+  // An answer came after all (late, or to another command): "no answer" would contradict it.
+  if (view_.warning) {
+    view_.warning = false;
+    view_.state.clear();
+  }
+}
 
 void AckIndicator::Ended(uint64_t ticket, ExchangeOutcome outcome, int timeoutMs) {
   if (ticket != latest_) return;

@@ -2,7 +2,8 @@
 // The acknowledgement display beside Send: rbACK and rbNACK as indicators (nothing marked before
 // the first Send, each Send clears the mark, every ACK or NACK frame sets one) and lbAckState,
 // which follows the Send's exchange with the receiver conversation: "waiting…" until it ends,
-// "no answer in N s" (amber) when its deadline passed, empty otherwise. Only the latest Send's
+// "no answer in N s" (amber) when its deadline passed until an ACK or NACK arrives after all,
+// empty otherwise. Only the latest Send's
 // exchange speaks: an earlier one that ends late changes nothing.
 
 #include <cstdint>
@@ -29,7 +30,7 @@ class AckIndicator {
   uint64_t Sent();
   // The Send's frames went to the conversation: its answer is awaited.
   void Posted(uint64_t ticket);
-  // An ACK (true) or NACK frame arrived, whatever command it names.
+  // An ACK (true) or NACK frame arrived, whatever command it names; it clears "no answer in N s".
   void Acknowledged(bool ack);
   void Ended(uint64_t ticket, ExchangeOutcome outcome, int timeoutMs);
 

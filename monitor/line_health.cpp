@@ -25,6 +25,16 @@ std::string SinceValidText(const LineHealthReading& r) {
 
 }  // namespace
 
+bool LineShowsNothingValid(const LineHealth& h) {
+  return h.sentencesAccepted == 0 && h.framesAccepted == 0;
+}
+
+std::string SilentLineNote(const LineHealth& h, const std::string& port) {
+  if (!LineShowsNothingValid(h)) return {};
+  if (h.bytesRead == 0) return "nothing arrives on " + port;
+  return kTerminalWrongRateNote;
+}
+
 std::string HealthCountersText(const LineHealthReading& r) {
   char text[160];
   std::snprintf(text, sizeof text,
@@ -85,7 +95,12 @@ LineHealthReading LineHealthMeter::Read(const LineHealth& now, int64_t nowMs) {
   if (intervalMs > 0) {
     reading.bytesPerSecond =
         static_cast<int>((now.bytesRead - previous.health.bytesRead) * 1000 / intervalMs);
+    const uint64_t valid = now.sentencesAccepted + now.framesAccepted -
+                           previous.health.sentencesAccepted - previous.health.framesAccepted;
+    reading.validPerSecond = static_cast<int>(valid * 1000 / intervalMs);
   }
+  const int64_t lastHeardMs = now.lastByteMs >= startMs_ ? now.lastByteMs : startMs_;
+  reading.secondsSilent = std::max<int64_t>(0, (nowMs - lastHeardMs) / 1000);
   if (now.lastValidMs >= startMs_ && now.lastValidMs >= 0) {
     reading.secondsSinceValid = std::max<int64_t>(0, (nowMs - now.lastValidMs) / 1000);
   }

@@ -26,10 +26,20 @@ inline constexpr char kWrongRateHint[] =
     "Bytes arrive but no valid sentence: wrong baud rate? Try Scan";
 inline constexpr char kRejectedSentencesHint[] = "Sentences rejected for length or talker";
 
+// What a terminal adds after "no answer": what the line showed since the port was opened (the
+// conversation's counters). Empty when valid sentences or frames arrived: the line is not to blame.
+inline constexpr char kTerminalWrongRateNote[] =
+    "bytes arrive but no valid sentence: wrong baud rate? Try `vetra scan`";
+std::string SilentLineNote(const LineHealth& sinceOpen, const std::string& port);
+// True when the line has shown nothing valid (no byte, or no valid sentence or frame).
+bool LineShowsNothingValid(const LineHealth& sinceOpen);
+
 struct LineHealthReading {
   LineHealth counts;               // since Start
   int bytesPerSecond = 0;          // over the last reading's interval
+  int validPerSecond = 0;          // sentences and frames accepted, over the same interval
   int64_t secondsSinceValid = -1;  // -1: nothing valid since Start
+  int64_t secondsSilent = 0;       // since the last byte read, or since Start without one
   std::string hint;                // empty when all is well
 };
 

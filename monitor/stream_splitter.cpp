@@ -64,21 +64,111 @@ bool DecodesPosition(const EchoLine& line) {
 
 // TNmea gets one sentence at a time: the bytes up to the first LF from `from` on (the '$' that
 // starts the sentence). A sentence TNmea accepted without a result (GGA before its GSA) keeps the
-// line open, as before; one that TNmea dropped (a wrong checksum, an unknown address: its error
-// count rose) ends the line at its LF, so that a '%' after it starts a frame at once instead of
-// going to TNmea until the deadline.
-int TStreamSplitter::FeedNmea(const uint8_t* bytes, int count, int from, bool& ended, int& result) {
+// line open; one that TNmea rejected (a wrong checksum, an unknown address) ends the line at its
+// LF, so that a '%' after it starts a frame at once, unless the frame watch is inside a frame
+// whose payload holds that LF.
+int TStreamSplitter::FeedNmea(const uint8_t* bytes, int count, int from, bool& ended, int& result,
+                              bool& frameFound) {
   const auto* lf = static_cast<const uint8_t*>(std::memchr(bytes + from, '\n', count - from));
   const int limit = lf != nullptr ? static_cast<int>(lf - bytes) + 1 : count;
   const NmeaFeed feed = nmea_.Feed(bytes, limit);
   const int consumed = CheckedConsumed(feed.consumed, limit);
   TrackSentenceHead(bytes, consumed);
   const bool atLineEnd = bytes[consumed - 1] == '\n';
-  const bool dropped = atLineEnd && nmea_.errorCount() != errorsBeforeSentence_;
-  if (atLineEnd) errorsBeforeSentence_ = nmea_.errorCount();
-  ended = feed.result != 0 || dropped;
+  const bool rejected = atLineEnd && nmea_.rejectedCount() != rejectedBeforeSentence_;
+  if (atLineEnd) rejectedBeforeSentence_ = nmea_.rejectedCount();
+  frameFound = WatchForFrame(bytes, consumed);
+  const TFrameReceiver::State watching = watch_.state();
+  const bool frameUnderWay =
+      watching == TFrameReceiver::State::Payload || watching == TFrameReceiver::State::Checksum ||
+      watching == TFrameReceiver::State::CR || watching == TFrameReceiver::State::LF;
+  ended = feed.result != 0 || (rejected && !frameUnderWay);
   result = feed.result;
   return consumed;
+}
+
+bool TStreamSplitter::WatchForFrame(const uint8_t* bytes, int count) {
+  if (count >= kWatchCapacity) {
+    std::memcpy(watched_, bytes + count - kWatchCapacity, kWatchCapacity);
+    watchedFill_ = kWatchCapacity;
+  } else {
+    const int keep = std::min(watchedFill_, kWatchCapacity - count);
+    std::memmove(watched_, watched_ + watchedFill_ - keep, keep);
+    std::memcpy(watched_ + keep, bytes, count);
+    watchedFill_ = keep + count;
+  }
+  // Nothing can start while the watch is idle and no '%' came.
+  if (watch_.state() == TFrameReceiver::State::Idle && std::memchr(bytes, '%', count) == nullptr)
+    return false;
+  int position = 0;
+  while (position < count) {
+    const FrameFeed feed = watch_.Feed(bytes + position, count - position);
+    position += CheckedConsumed(feed.consumed, count - position);
+    if (feed.ended && feed.checksumOk && position == count) return true;
+  }
+  return false;
+}
+
+void TStreamSplitter::ResetWatch() {
+  watch_ = TFrameReceiver{};
+  watchedFill_ = 0;
+}
+
+// The watch's frame is the newest bytes of the line: "%%", class, id, payload, checksum, CR (and
+// any more CRs), LF. The line before it is NMEA text that TNmea never finished.
+bool TStreamSplitter::SplitOffWatchedFrame(const LineSink& onLine) {
+  const std::span<const uint8_t> frame = watch_.frame();
+  const int shortest = static_cast<int>(frame.size()) + 5;
+  int start = -1;
+  for (int at = watchedFill_ - shortest; at >= 0 && frame.size() >= 2; --at) {
+    if (watched_[at] == '%' && watched_[at + 1] == '%' && watched_[at + 2] == frame[0] &&
+        watched_[at + 3] == frame[1]) {
+      start = at;
+      break;
+    }
+  }
+  if (start < 0) return false;
+  uint8_t raw[kWatchCapacity];
+  const int rawLength = watchedFill_ - start;
+  std::memcpy(raw, watched_ + start, rawLength);
+  ResetWatch();
+
+  // The text before the frame keeps every character: only a CR LF of its own goes.
+  lineFill_ = std::max(lineFill_ - rawLength, 0);
+  int lineEnd = 0;
+  while (lineEnd < 2 && lineFill_ - lineEnd > 0 &&
+         (line_[lineFill_ - lineEnd - 1] == '\n' || line_[lineFill_ - lineEnd - 1] == '\r'))
+    ++lineEnd;
+  if (lineFill_ > 0) EmitLine(ParserKind::Nmea, 0, line_, lineFill_, onLine, lineEnd);
+  lineFill_ = 0;
+  nmea_.ResetState();
+  rejectedBeforeSentence_ = nmea_.rejectedCount();
+
+  // TBinary takes the frame as if it had come alone (a second time round if a frame it had left
+  // open swallowed the first bytes).
+  FrameFeed feed;
+  for (int attempt = 0; attempt < 2 && !feed.ended; ++attempt) {
+    for (int position = 0; position < rawLength && !feed.ended;) {
+      feed = binary_.Feed(raw + position, rawLength - position);
+      position += CheckedConsumed(feed.consumed, rawLength - position);
+    }
+  }
+  EmitLine(ParserKind::Binary, feed.ended && feed.checksumOk ? 1 : 0, raw, rawLength, onLine);
+  mode_ = Mode::Scan;
+  return true;
+}
+
+// The line ends: its last lineEnd bytes (normally CR LF) go, and as text it stops at a NUL.
+void TStreamSplitter::EmitLine(ParserKind parser, int result, const uint8_t* raw, int filled,
+                               const LineSink& onLine, int lineEnd) {
+  const int kept = std::max(filled - lineEnd, 0);
+  const auto* nul = static_cast<const uint8_t*>(std::memchr(raw, 0, kept));
+  const size_t length = nul ? static_cast<size_t>(nul - raw) : static_cast<size_t>(kept);
+  const EchoLine line{
+      std::string_view(reinterpret_cast<const char*>(raw), length), parser, result,
+      parser == ParserKind::Nmea ? std::string_view(head_, headFill_) : std::string_view(),
+      std::string_view(reinterpret_cast<const char*>(raw), static_cast<size_t>(filled))};
+  onLine(line);
 }
 
 int TStreamSplitter::FeedBinary(const uint8_t* bytes, int count, bool& ended, int& result) {
@@ -112,6 +202,7 @@ void TStreamSplitter::Process(const uint8_t* data, int count, int64_t nowSeconds
     bool ended = false;
     int result = 0;
     int consumed = 0;
+    bool frameFound = false;
     ParserKind parser = ParserKind::Nmea;
 
     if (mode_ == Mode::BinaryOpen || mode_ == Mode::NmeaOpen) {
@@ -119,7 +210,7 @@ void TStreamSplitter::Process(const uint8_t* data, int count, int64_t nowSeconds
       // keeps its partial state either way.
       parser = mode_ == Mode::BinaryOpen ? ParserKind::Binary : ParserKind::Nmea;
       consumed = parser == ParserKind::Binary ? FeedBinary(bytes, left, ended, result)
-                                              : FeedNmea(bytes, left, 0, ended, result);
+                                              : FeedNmea(bytes, left, 0, ended, result, frameFound);
       if (ended || nowSeconds >= deadline_)
         mode_ = parser == ParserKind::Binary ? Mode::BinaryDone : Mode::NmeaDone;
     } else {
@@ -132,8 +223,10 @@ void TStreamSplitter::Process(const uint8_t* data, int count, int64_t nowSeconds
         mode_ = ended ? Mode::BinaryDone : Mode::BinaryOpen;
       } else {
         parser = ParserKind::Nmea;
-        errorsBeforeSentence_ = nmea_.errorCount();
-        consumed = FeedNmea(bytes, left, static_cast<int>(marker - bytes), ended, result);
+        rejectedBeforeSentence_ = nmea_.rejectedCount();
+        ResetWatch();
+        consumed =
+            FeedNmea(bytes, left, static_cast<int>(marker - bytes), ended, result, frameFound);
         mode_ = ended ? Mode::NmeaDone : Mode::NmeaOpen;
       }
       if (!ended) deadline_ = nowSeconds + kDeadlineSeconds;
@@ -156,18 +249,12 @@ void TStreamSplitter::Process(const uint8_t* data, int count, int64_t nowSeconds
     }
     position += consumed;
 
+    if (frameFound && SplitOffWatchedFrame(onLine)) continue;
     if (mode_ == Mode::BinaryDone || mode_ == Mode::NmeaDone) {
-      // The line ends: its last two bytes (normally CR LF) go, and as text it stops at a NUL.
       const int filled = lineFill_;
-      const int kept = std::max(filled - 2, 0);
-      const auto* nul = static_cast<const uint8_t*>(std::memchr(line_, 0, kept));
-      const size_t length = nul ? static_cast<size_t>(nul - line_) : static_cast<size_t>(kept);
       lineFill_ = 0;
-      EchoLine line{
-          std::string_view(reinterpret_cast<const char*>(line_), length), parser, result,
-          parser == ParserKind::Nmea ? std::string_view(head_, headFill_) : std::string_view(),
-          std::string_view(reinterpret_cast<const char*>(line_), static_cast<size_t>(filled))};
-      onLine(line);
+      if (parser == ParserKind::Nmea) ResetWatch();
+      EmitLine(parser, result, line_, filled, onLine);
     }
   }
 }

@@ -1,8 +1,16 @@
 #pragma once
 // The split-and-parse path of the monitoring task, shared with `vetra decode`: each run of received
 // bytes is split at '$' (to TNmea) and '%' (to TBinary); every sentence or frame that ends, or that
-// the 3-second deadline cuts off, becomes one echo line. A sentence ends at its LF, accepted or
-// rejected, so that binary replies after a bad sentence are not lost to TNmea.
+// the 3-second deadline cuts off, becomes one echo line.
+//
+// No frame is lost to NMEA text before it. A line that TNmea holds open (a sentence accepted
+// without a result, such as a GGA before its GSA; a sentence cut off without its LF by a reset or
+// an overrun) is watched by a frame receiver of its own: when a frame that starts with "%%" inside
+// the line ends with a matching checksum, the line is cut before its "%%" (an NMEA line with
+// result 0) and the frame is handed to TBinary as a line of its own. A "%%" that does not begin a
+// valid frame changes nothing. A sentence TNmea dropped for what it is (checksum, length, address)
+// ends the line at its LF; the errors TNmea counts for delimiters far into the bytes of a call
+// depend on the junk before the sentence and do not end a line.
 
 #include <cstdint>
 #include <functional>
@@ -10,6 +18,7 @@
 
 #include "decode/binary.h"
 #include "decode/nmea.h"
+#include "link/frame_receiver.h"
 
 namespace vetra {
 
@@ -44,9 +53,17 @@ class TStreamSplitter {
   // Scan looks for the next '$' or '%'; an Open parser keeps the bytes until its line ends or its
   // deadline passes; Done means a line has just ended and is echoed before scanning goes on.
   enum class Mode { Scan, BinaryDone, NmeaDone, BinaryOpen, NmeaOpen };
-  int FeedNmea(const uint8_t* bytes, int count, int from, bool& ended, int& result);
+  int FeedNmea(const uint8_t* bytes, int count, int from, bool& ended, int& result,
+               bool& frameFound);
   int FeedBinary(const uint8_t* bytes, int count, bool& ended, int& result);
   void TrackSentenceHead(const uint8_t* bytes, int count);
+  // Feeds the frame watch with bytes of an NMEA line; true when a valid frame ended in them.
+  bool WatchForFrame(const uint8_t* bytes, int count);
+  // Emits the NMEA line up to the frame that the watch found, then the frame as a binary line.
+  bool SplitOffWatchedFrame(const LineSink& onLine);
+  void EmitLine(ParserKind parser, int result, const uint8_t* raw, int filled,
+                const LineSink& onLine, int lineEnd = 2);
+  void ResetWatch();
 
   TNmea& nmea_;
   TBinary& binary_;
@@ -56,7 +73,14 @@ class TStreamSplitter {
   int lineFill_ = 0;
   char head_[6] = {};
   int headFill_ = 0;
-  uint32_t errorsBeforeSentence_ = 0;  // TNmea's error count when the current sentence began
+  uint32_t rejectedBeforeSentence_ = 0;  // TNmea's rejections when the current sentence began
+
+  // The frame watch of an NMEA line: its own receiver, and the line's last bytes (a frame and
+  // the CRs a receiver may put before its LF fit).
+  static constexpr int kWatchCapacity = 256;
+  TFrameReceiver watch_;
+  uint8_t watched_[kWatchCapacity] = {};
+  int watchedFill_ = 0;  // bytes in watched_, the newest last
 };
 
 // A line that decoded a position: an accepted GGA or RMC sentence, or a navigation fix frame

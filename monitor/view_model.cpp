@@ -127,7 +127,9 @@ PositionView MakePositionView(const TNavRecord& r, int coordinateFormat, int cha
                                    r.latitudeHemisphere, coordinateFormat);
   view.longitude = FormatCoordinate(exact ? r.exact.longitudeDeg : r.longitudeDeg,
                                     r.longitudeHemisphere, coordinateFormat);
-  view.altitude = Format("%d", r.altitudeM);
+  // A position with its altitude left empty: the 16-bit field's 0 is no altitude.
+  const bool altitudeMissing = exact && !std::isfinite(r.exact.altitudeMslM);
+  view.altitude = altitudeMissing ? std::string(kMissingValueText) : Format("%d", r.altitudeM);
   view.pdop = Format("%4.1f", static_cast<double>(r.pdop));
   view.hdop = Format("%4.1f", static_cast<double>(r.hdop));
   view.inView = Format("%d", r.satellitesInView);

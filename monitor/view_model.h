@@ -55,6 +55,9 @@ inline constexpr Rgb kPlotGrid{0x4a, 0x55, 0x61};
 inline constexpr Rgb kPlotText{0xb8, 0xc2, 0xcc};
 Rgb PlotLabelColour(Rgb satelliteColour);
 
+// A value the receiver did not give (an empty altitude field): an en dash, not a made-up 0.
+inline constexpr char kMissingValueText[] = "\u2013";
+
 struct PositionView {
   std::string time;                    // lbTime: date, then the time of day with "UTC"
   std::optional<std::string> fixText;  // lbFix; nullopt: leave the label as it is
@@ -69,7 +72,8 @@ struct PositionView {
 
 // coordinateFormat: 0 decimal degrees, 1 degrees and minutes run together, 2 d'm''s.
 // Latitude and longitude come from the record's exact fix (the receiver's own digits) whenever
-// it holds one, else from the 32-bit fields.
+// it holds one, else from the 32-bit fields. A fix whose sentence left the altitude empty shows
+// kMissingValueText for it.
 PositionView MakePositionView(const TNavRecord& record, int coordinateFormat, int channelCount);
 // A magnitude in degrees with its hemisphere letter. The value is rounded to the format's
 // resolution (1e-6 degree, 1e-4 minute, 0.1 second) before it is split into degrees, minutes and

@@ -1,6 +1,7 @@
 #include "share/gpsd_request.h"
 
 #include <cstdint>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <type_traits>
 
@@ -80,60 +81,105 @@ std::string Shown(std::string_view name) {
          (name.size() > kNameShownInErrors ? "..." : "");
 }
 
+// The errors a complete request carries.
+void Judge(GpsdRequest& request) {
+  if (request.command == GpsdCommand::Unknown) {
+    request.error = "Unrecognized request '" + Shown(request.name) + "'";
+  } else if (request.command == GpsdCommand::Device && request.hasArgument) {
+    request.error = "Can't perform DEVICE configuration: the receiver is shared read-only";
+  }
+}
+
 }  // namespace
 
-GpsdRequestLine ParseGpsdRequestLine(std::string_view line) {
-  GpsdRequestLine parsed;
-  for (const char c : line) {
+std::vector<GpsdRequest> GpsdRequestReader::Take(std::string_view received) {
+  std::vector<GpsdRequest> requests;
+  if (garbage_ || overlong_) return requests;
+  for (const char c : received) {
     if (!IsRequestByte(static_cast<unsigned char>(c))) {
-      parsed.garbage = true;
-      return parsed;
+      garbage_ = true;
+      pending_.clear();
+      return requests;
     }
   }
+  pending_ += received;
+  const std::string_view text = pending_;
   size_t i = 0;
-  const auto skipSeparators = [&] {
-    while (i < line.size() && IsSeparator(line[i])) ++i;
-  };
-  skipSeparators();
-  while (i < line.size()) {
-    if (line[i] != '?') {
-      parsed.garbage = true;
-      parsed.requests.clear();
-      return parsed;
+  size_t waitFrom = std::string_view::npos;  // an unfinished request begins here
+  while (true) {
+    while (i < text.size() && IsSeparator(text[i])) ++i;
+    if (i == text.size()) break;
+    if (text[i] != '?') {
+      garbage_ = true;
+      pending_.clear();
+      return {};
     }
+    const size_t begin = i;
     size_t nameEnd = i + 1;
-    while (nameEnd < line.size() && !IsSeparator(line[nameEnd]) && line[nameEnd] != '=' &&
-           line[nameEnd] != '?') {
+    while (nameEnd < text.size() && !IsSeparator(text[nameEnd]) && text[nameEnd] != '=' &&
+           text[nameEnd] != '?') {
       ++nameEnd;
     }
     GpsdRequest request;
-    request.name = std::string(line.substr(i, nameEnd - i));
+    request.name = std::string(text.substr(i, nameEnd - i));
     request.command = CommandNamed(request.name);
     i = nameEnd;
 
-    if (i < line.size() && line[i] == '=') {
+    if (i < text.size() && text[i] == '=') {
       request.hasArgument = true;
-      const size_t end = ObjectEnd(line, i + 1);
+      const size_t objectStart = i + 1;
+      const size_t lineEnd = text.find('\n', objectStart);
+      const std::string_view line = text.substr(0, lineEnd);
+      const size_t end = ObjectEnd(line, objectStart);
+      if (end == std::string_view::npos && lineEnd == std::string_view::npos &&
+          (objectStart == text.size() || text[objectStart] == '{')) {
+        waitFrom = begin;  // the object is still arriving
+        break;
+      }
       if (end == std::string_view::npos) {  // the rest of the line cannot be split into requests
         request.error = "Invalid " + Shown(request.name.substr(1)) + ": no JSON object";
-        parsed.requests.push_back(std::move(request));
-        return parsed;
+        i = lineEnd == std::string_view::npos ? text.size() : lineEnd + 1;
+        requests.push_back(std::move(request));
+        continue;
       }
-      const std::string_view argument = line.substr(i + 1, end - i - 1);
+      const std::string_view argument = text.substr(objectStart, end - objectStart);
       i = end;
       if (request.command == GpsdCommand::Watch && !ReadWatch(argument, request.watch)) {
         request.error = "Invalid WATCH: " + std::string(argument.substr(0, 64));
       }
     }
-
-    if (request.command == GpsdCommand::Unknown) {
-      request.error = "Unrecognized request '" + Shown(request.name) + "'";
-    } else if (request.command == GpsdCommand::Device && request.hasArgument) {
-      request.error = "Can't perform DEVICE configuration: the receiver is shared read-only";
+    if (i - begin > kMaxRequestBytes) {
+      overlong_ = true;
+      pending_.clear();
+      return {};
     }
-    parsed.requests.push_back(std::move(request));
-    skipSeparators();
+    Judge(request);
+    requests.push_back(std::move(request));
   }
+  if (waitFrom == std::string_view::npos) {
+    pending_.clear();
+  } else {
+    pending_.erase(0, waitFrom);
+    if (pending_.size() > kMaxRequestBytes) {
+      overlong_ = true;
+      pending_.clear();
+      return {};
+    }
+  }
+  return requests;
+}
+
+GpsdRequestLine ParseGpsdRequestLine(std::string_view line) {
+  GpsdRequestReader reader;
+  GpsdRequestLine parsed;
+  parsed.requests = reader.Take(line);
+  if (!reader.garbage() && !reader.overlong()) {
+    std::vector<GpsdRequest> rest = reader.Take("\n");  // the line ends here
+    parsed.requests.insert(parsed.requests.end(), std::make_move_iterator(rest.begin()),
+                           std::make_move_iterator(rest.end()));
+  }
+  parsed.garbage = reader.garbage() || reader.overlong();
+  if (parsed.garbage) parsed.requests.clear();
   return parsed;
 }
 

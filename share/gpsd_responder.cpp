@@ -1,7 +1,5 @@
 #include "share/gpsd_responder.h"
 
-#include "share/gpsd_request.h"
-
 namespace vetra {
 namespace {
 
@@ -36,8 +34,16 @@ GpsdJson DeviceObject(const GpsdServerInfo& info, bool seenData) {
 GpsdJson DevicesObject(const GpsdServerInfo& info, bool seenData) {
   GpsdJson devices;
   devices["class"] = "DEVICES";
-  devices["devices"] = GpsdJson::array({DeviceObject(info, seenData)});
+  devices["devices"] =
+      info.paused.empty() ? GpsdJson::array({DeviceObject(info, seenData)}) : GpsdJson::array();
   return devices;
+}
+
+GpsdJson ErrorObject(const std::string& message) {
+  GpsdJson error;
+  error["class"] = "ERROR";
+  error["message"] = message;
+  return error;
 }
 
 GpsdJson WatchObject(const WatchPolicy& policy) {
@@ -54,10 +60,17 @@ GpsdJson WatchObject(const WatchPolicy& policy) {
   return watch;
 }
 
-GpsdJson PollObject(const GpsdReportMaker& reports, const std::string& now) {
+GpsdJson PollObject(const GpsdServerInfo& info, const GpsdReportMaker& reports,
+                    const std::string& now) {
   GpsdJson poll;
   poll["class"] = "POLL";
   poll["time"] = now;
+  if (!info.paused.empty()) {
+    poll["active"] = 0;
+    poll["tpv"] = GpsdJson::array();
+    poll["sky"] = GpsdJson::array();
+    return poll;
+  }
   poll["active"] = 1;
   GpsdJson tpv;
   if (reports.lastTpv()) {
@@ -96,17 +109,14 @@ std::string GpsdResponder::Banner(const GpsdServerInfo& info) {
   return out;
 }
 
-bool GpsdResponder::Answer(std::string_view line, const GpsdServerInfo& info,
+bool GpsdResponder::Answer(std::string_view received, const GpsdServerInfo& info,
                            const GpsdReportMaker& reports, const std::string& now,
                            std::string& out) {
-  const GpsdRequestLine parsed = ParseGpsdRequestLine(line);
-  if (parsed.garbage) return false;
-  for (const GpsdRequest& request : parsed.requests) {
+  const std::vector<GpsdRequest> requests = reader_.Take(received);
+  if (reader_.garbage() || reader_.overlong()) return false;
+  for (const GpsdRequest& request : requests) {
     if (!request.error.empty()) {
-      GpsdJson error;
-      error["class"] = "ERROR";
-      error["message"] = request.error;
-      Append(out, error);
+      Append(out, ErrorObject(request.error));
       continue;
     }
     switch (request.command) {
@@ -117,15 +127,24 @@ bool GpsdResponder::Answer(std::string_view line, const GpsdServerInfo& info,
         Append(out, DevicesObject(info, reports.seenData()));
         break;
       case GpsdCommand::Device:
-        Append(out, DeviceObject(info, reports.seenData()));
+        if (info.paused.empty()) {
+          Append(out, DeviceObject(info, reports.seenData()));
+        } else {
+          Append(out, ErrorObject("No device is read: " + info.paused));
+        }
         break;
       case GpsdCommand::Watch:
+        if (request.watch.device && *request.watch.device != info.device) {
+          Append(out, ErrorObject("No such device as " + *request.watch.device));
+          break;
+        }
         ApplyWatch(request, policy_);
+        if (policy_.enable) askedToWatch_ = true;
         Append(out, DevicesObject(info, reports.seenData()));
         Append(out, WatchObject(policy_));
         break;
       case GpsdCommand::Poll:
-        Append(out, PollObject(reports, now));
+        Append(out, PollObject(info, reports, now));
         break;
       case GpsdCommand::Unknown:  // carries its error
         break;

@@ -1,9 +1,8 @@
 #include "sim/replay_player.h"
 
-#include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <span>
+
+#include "link/bounded_input.h"
 
 namespace vetra::sim {
 
@@ -11,23 +10,33 @@ namespace {
 constexpr size_t kRefillBelow = 1024;
 }
 
-bool ReplayPlayer::ReadLog(const std::string& path, std::vector<uint8_t>& log) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  log.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+std::unique_ptr<ReplayPlayer> ReplayPlayer::Open(const std::string& path, int baud, bool loop,
+                                                 std::string& error) {
+  std::ifstream log;
+  if (!OpenRegularInput(path, log, error)) return nullptr;
+  return std::unique_ptr<ReplayPlayer>(new ReplayPlayer(std::move(log), baud, loop));
 }
 
 double ReplayPlayer::Advance(double nowS) {
   // Keep a little queued: the wire takes it at the line rate.
-  while (output_.size() < kRefillBelow && !log_.empty()) {
-    if (position_ >= log_.size()) {
-      if (!loop_) break;
-      position_ = 0;
+  char block[kRefillBelow];
+  bool rewound = false;
+  while (output_.size() < kRefillBelow && !ended_) {
+    log_.read(block, sizeof block);
+    const auto count = static_cast<size_t>(log_.gcount());
+    if (count > 0) {
+      output_.Append(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(block), count));
+      rewound = false;
+      continue;
     }
-    const size_t count = std::min(kRefillBelow, log_.size() - position_);
-    output_.Append(std::span<const uint8_t>(log_.data() + position_, count));
-    position_ += count;
+    // At the end: once more from the start when looping (an empty log ends even then).
+    if (!loop_ || rewound) {
+      ended_ = true;
+      break;
+    }
+    log_.clear();
+    log_.seekg(0);
+    rewound = true;
   }
   return nowS + 0.05;
 }

@@ -41,12 +41,8 @@ const std::string& VirtualReceiver::devicePath() const {
 bool VirtualReceiver::Start() {
   if (thread_.joinable()) return true;
   if (!options_.replayPath.empty()) {
-    std::vector<uint8_t> log;
-    if (!ReplayPlayer::ReadLog(options_.replayPath, log)) {
-      error_ = options_.replayPath + ": cannot be read";
-      return false;
-    }
-    replay_ = std::make_unique<ReplayPlayer>(std::move(log), options_.baud, options_.replayLoop);
+    replay_ = ReplayPlayer::Open(options_.replayPath, options_.baud, options_.replayLoop, error_);
+    if (!replay_) return false;
     lineEnd_ = replay_.get();
   } else {
     module_ = std::make_unique<ReceiverModule>(options_, UtcNowMs(), &faults_);

@@ -1,7 +1,7 @@
 #pragma once
 // The tree-form trace commands (Record Trace, Read Trace, Maintain Trace Buffer) as an extension of
 // the command set, for the View page's send path and the terminal's encode and send: their panels'
-// values with the form's defaults, their controls described as every catalogue row describes its
+// values with the panels' defaults, their controls described as every catalogue row describes its
 // own (commands/command_descriptor.h), and their encoders. The widgets of pnTraceRecord,
 // pnTraceRead and pnMaintainTrace bind by name like every other panel.
 

@@ -1,11 +1,13 @@
 #include "trace/trace_convert.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
-#include <memory>
+#include <fstream>
 #include <system_error>
 
+#include "link/bounded_input.h"
+#include "link/utf8_path.h"
+#include "link/whole_file.h"
 #include "trace/trace_scanner.h"
 
 namespace vetra {
@@ -13,43 +15,8 @@ namespace vetra {
 namespace {
 namespace fs = std::filesystem;
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 constexpr size_t kBlockSize = 1024;
 constexpr size_t kFlushSize = 1 << 16;
-
-bool WriteAll(std::FILE* f, std::string& text) {
-  const bool ok = text.empty() || std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  text.clear();
-  return ok;
-}
-
-std::string ErrorText(int error) {
-  return error != 0 ? std::generic_category().message(error) : std::string();
-}
-
-// A name beside the output that no file has yet.
-fs::path TemporaryBeside(const fs::path& output) {
-  for (int n = 0;; ++n) {
-    fs::path candidate = output;
-    candidate += n == 0 ? ".part" : ".part" + std::to_string(n);
-    std::error_code error;
-    if (!fs::exists(candidate, error)) return candidate;
-  }
-}
-
-// Removes the temporary file unless it was put in place.
-struct TemporaryOutput {
-  fs::path path;
-  bool kept = false;
-  ~TemporaryOutput() {
-    std::error_code error;
-    if (!kept) fs::remove(path, error);
-  }
-};
 
 }  // namespace
 
@@ -67,81 +34,71 @@ const char* TraceOutputFile(TraceFormat format) {
 TraceConvertResult ConvertTraceFile(const std::string& inputPath, const std::string& outputPath,
                                     TraceFormat format, const TraceConvertCallbacks& callbacks) {
   TraceConvertResult result;
-  File in(std::fopen(inputPath.c_str(), "rb"));
+  if (auto problem = InputFileProblem(inputPath, {kTraceCaptureMaxBytes, "a trace capture"})) {
+    result.status = TraceConvertStatus::InputMissing;
+    result.error = *problem;
+    return result;
+  }
+  std::ifstream in(Utf8Path(inputPath), std::ios::binary);
   if (!in) {
     result.status = TraceConvertStatus::InputMissing;
-    result.error = ErrorText(errno);
+    result.error = "cannot read '" + inputPath + "': " + std::generic_category().message(errno);
     return result;
   }
   std::error_code same;
-  if (fs::equivalent(inputPath, outputPath, same)) {
+  if (fs::equivalent(Utf8Path(inputPath), Utf8Path(outputPath), same)) {
     result.status = TraceConvertStatus::SameFile;
     return result;
   }
-  TemporaryOutput temporary{TemporaryBeside(outputPath)};
-  File out(std::fopen(temporary.path.string().c_str(), "wb"));
-  if (!out) {
+  WholeFileWriter out(outputPath);
+  if (!out.ok()) {
     result.status = TraceConvertStatus::OutputFailed;
-    result.error = ErrorText(errno);
+    result.error = out.error();
     return result;
   }
   if (callbacks.started) {
-    std::fseek(in.get(), 0, SEEK_END);
-    const long length = std::ftell(in.get());
-    std::fseek(in.get(), 0, SEEK_SET);
-    callbacks.started(length < 0 ? 0 : length);
+    callbacks.started(static_cast<int64_t>(fs::file_size(Utf8Path(inputPath), same)));
   }
 
   TTraceScanner scanner;
   TTraceFormatter formatter(format);
   std::string text;
   text.reserve(kFlushSize + 4096);
-  bool writeOk = true;
   formatter.Begin(text);
-  uint8_t block[kBlockSize];
+  char block[kBlockSize];
   for (;;) {
     if (callbacks.beforeBlock) callbacks.beforeBlock();
-    errno = 0;
-    const size_t n = std::fread(block, 1, sizeof block, in.get());
+    in.read(block, sizeof block);
+    const auto n = static_cast<size_t>(in.gcount());
     if (n == 0) {
-      if (std::ferror(in.get())) {
+      if (in.bad()) {
         result.status = TraceConvertStatus::ReadFailed;
-        result.error = ErrorText(errno);
+        result.error = std::generic_category().message(errno);
         return result;
       }
       break;
     }
     result.bytesRead += n;
     if (callbacks.progress) callbacks.progress(static_cast<int64_t>(result.bytesRead));
-    scanner.Feed({block, n}, [&](std::span<const uint8_t, kTracePayloadSize> payload) {
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(block), n);
+    scanner.Feed(bytes, [&](std::span<const uint8_t, kTracePayloadSize> payload) {
       if (formatter.Format(DecodeTraceRecord(payload), text)) {
         ++result.records;
       } else {
         ++result.skipped;
       }
     });
-    if (text.size() >= kFlushSize) writeOk = WriteAll(out.get(), text) && writeOk;
+    if (text.size() >= kFlushSize) {
+      out.Write(text);
+      text.clear();
+    }
   }
   formatter.End(text);
   result.badChecksums = scanner.badChecksums();
-  errno = 0;
-  writeOk = WriteAll(out.get(), text) && writeOk;
-  writeOk = std::fflush(out.get()) == 0 && writeOk;
-  const int writeError = errno;
-  writeOk = std::fclose(out.release()) == 0 && writeOk;
-  if (!writeOk) {
+  if (!out.Write(text) || !out.Commit()) {
     result.status = TraceConvertStatus::WriteFailed;
-    result.error = ErrorText(writeError != 0 ? writeError : errno);
-    return result;
+    result.error = out.error();
   }
-  std::error_code renamed;
-  fs::rename(temporary.path, outputPath, renamed);
-  if (renamed) {
-    result.status = TraceConvertStatus::WriteFailed;
-    result.error = renamed.message();
-    return result;
-  }
-  temporary.kept = true;
   return result;
 }
 
@@ -152,14 +109,14 @@ std::string TraceConvertReport(const TraceConvertResult& result, const std::stri
 }
 
 uint64_t CountTraceRecords(const std::string& path) {
-  std::error_code error;
-  if (!fs::is_regular_file(path, error)) return 0;
-  File in(std::fopen(path.c_str(), "rb"));
-  if (!in) return 0;
+  if (InputFileProblem(path, {kTraceCaptureMaxBytes, "a trace capture"})) return 0;
+  std::ifstream in(Utf8Path(path), std::ios::binary);
   TTraceScanner scanner;
-  uint8_t block[kBlockSize];
-  for (size_t n; (n = std::fread(block, 1, sizeof block, in.get())) > 0;) {
-    scanner.Feed({block, n}, [](std::span<const uint8_t, kTracePayloadSize>) {});
+  char block[kBlockSize];
+  while (in.read(block, sizeof block) || in.gcount() > 0) {
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(block),
+                                         static_cast<size_t>(in.gcount()));
+    scanner.Feed(bytes, [](std::span<const uint8_t, kTracePayloadSize>) {});
   }
   return scanner.recordsFound();
 }

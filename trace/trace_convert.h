@@ -4,10 +4,13 @@
 // and the caller is called back before each block so that a window stays responsive and shows
 // progress.
 //
-// The output is written into a temporary file beside it and renamed over it only when the whole
-// conversion succeeded, so a failure (a full disk, a read error) leaves an earlier output as it
-// was. An output that is the input itself (the same file by device and inode, whatever the path
-// says) is refused before anything is written; a read error is an error, not the end of the file.
+// The output is written by the whole-file writer (link/whole_file.h): into a temporary file beside
+// it and renamed over it only when the whole conversion succeeded, so a failure (a full disk, a
+// read error) leaves an earlier output as it was; a device or FIFO (/dev/stdout) is written
+// through, a directory refused. The capture must be a regular file of at most
+// kTraceCaptureMaxBytes (a device such as /dev/zero would never end). An output that is the input
+// itself (the same file by device and inode, whatever the path says) is refused before anything is
+// written; a read error is an error, not the end of the file.
 
 #include <cstdint>
 #include <functional>
@@ -19,6 +22,9 @@ namespace vetra {
 
 inline constexpr const char* kTraceCaptureFile = "tracelog.tmp";
 inline constexpr const char* kTraceTextFile = "tracedata.gps";
+// The largest capture converted: a full trace memory's 65,535 records (the logged count is 16 bits)
+// as 27-byte frames, with room for sixteen times as much other output received during the read.
+inline constexpr std::uintmax_t kTraceCaptureMaxBytes = 65'535ull * 27 * 17;
 
 // The conversion's output file: "tracedata.gps" for the text forms; the GPX and KML tracks get
 // their own ending so that mapping tools open them directly.
@@ -26,7 +32,7 @@ const char* TraceOutputFile(TraceFormat format);
 
 enum class TraceConvertStatus {
   Ok,
-  InputMissing,  // the capture cannot be opened
+  InputMissing,  // the capture cannot be opened, or is no regular file within the size
   SameFile,      // the output is the input
   ReadFailed,    // reading the capture failed before its end
   OutputFailed,  // the output cannot be created
@@ -45,7 +51,9 @@ struct TraceConvertResult {
   uint64_t skipped = 0;       // intact, but not a real fix (GPX, KML)
   uint64_t badChecksums = 0;  // trace frames whose checksum did not match
   uint64_t bytesRead = 0;
-  std::string error;  // the system's reason for a failure, when it gave one
+  // The system's reason for a failure, when it gave one; for InputMissing a sentence naming the
+  // capture ("'/dev/zero' is a character device, not a file to read").
+  std::string error;
 };
 
 TraceConvertResult ConvertTraceFile(const std::string& inputPath, const std::string& outputPath,

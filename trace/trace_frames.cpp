@@ -51,11 +51,22 @@ Frame EncodeTraceMaintain(const MaintainTracePanel& panel) {
   const uint8_t flags = (panel.chStopOnFull ? kTraceStopOnFull : 0) |
                         (panel.chPowerOnLog ? kTracePowerOnLog : 0) |
                         (panel.chExtended ? kTraceExtended : 0);
-  const int distance = TraceIntegerOrZero(panel.lbTraceDistance);
-  const int period = TraceIntegerOrZero(panel.lbTracePeriod);
-  const int speed = TraceSpeedField(TraceIntegerOrZero(panel.lbTraceSpeed));
-  return MakeFrame(kTraceMaintainCommand, {Lo(kTraceSetupAction), flags, Lo(distance), Hi(distance),
-                                           Lo(period), Hi(period), Lo(speed), Hi(speed)});
+  return EncodeTraceSetup(
+      {flags, static_cast<uint16_t>(TraceIntegerOrZero(panel.lbTraceDistance)),
+       static_cast<uint16_t>(TraceIntegerOrZero(panel.lbTracePeriod)),
+       static_cast<uint16_t>(TraceSpeedField(TraceIntegerOrZero(panel.lbTraceSpeed)))});
+}
+
+TraceSetupFields TraceSetupFieldsOf(const TraceStatus& reported) {
+  return {static_cast<uint8_t>(reported.optionFlags), static_cast<uint16_t>(reported.minDistanceM),
+          static_cast<uint16_t>(reported.minTimeSeconds),
+          static_cast<uint16_t>(reported.minSpeedRaw)};
+}
+
+Frame EncodeTraceSetup(const TraceSetupFields& f) {
+  return MakeFrame(kTraceMaintainCommand,
+                   {Lo(kTraceSetupAction), f.flags, Lo(f.distanceM), Hi(f.distanceM),
+                    Lo(f.periodSeconds), Hi(f.periodSeconds), Lo(f.speedField), Hi(f.speedField)});
 }
 
 Frame TracePageRecordFrame(int traceMode, uint16_t distanceM, uint16_t periodSeconds,

@@ -1,6 +1,6 @@
 #pragma once
 // The trace logger's three receiver commands (class F1h: 1Dh record, 1Eh read, 1Fh maintain), in
-// the form of the command tree's panels and in the form of the Trace page's buttons.
+// the shape of the command tree's panels and in the shape of the Trace page's buttons.
 
 #include <array>
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commands/catalogue.h"
+#include "model/reply_fields.h"
 
 namespace vetra {
 
@@ -53,6 +54,18 @@ inline constexpr int kTraceSetupAction = 3;
 Frame EncodeTraceRecord(const TraceRecordPanel& panel);
 Frame EncodeTraceRead(const TraceReadPanel& panel);
 Frame EncodeTraceMaintain(const MaintainTracePanel& panel);
+
+// The maintain command's Setup fields as the wire carries them. A setup that changes only some of
+// them starts from the ones the receiver reported (status with configuration), so the others go
+// back exactly as read.
+struct TraceSetupFields {
+  uint8_t flags = 0;  // kTraceStopOnFull | kTracePowerOnLog | kTraceExtended, other bits as read
+  uint16_t distanceM = 0;
+  uint16_t periodSeconds = 0;
+  uint16_t speedField = 0;  // 0.1 m/s
+};
+TraceSetupFields TraceSetupFieldsOf(const TraceStatus& reported);
+Frame EncodeTraceSetup(const TraceSetupFields& fields);
 
 // km/h to the maintain command's speed field (0.1 m/s), truncated toward zero: 36 km/h gives 99.
 int TraceSpeedField(int kmh);

@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -31,6 +33,7 @@
 #include "ui/chart_style.h"
 #include "ui/command_binding.h"
 #include "ui/command_panels.h"
+#include "ui/pick_tree.h"
 #include "ui/texts.h"
 #include "ui/view_page.h"
 #include "ui/widget_text.h"
@@ -39,10 +42,6 @@ namespace vetra::ui {
 namespace {
 
 constexpr char kSaveDialogFilter[] = "Binary (*.bin)";
-constexpr int kParameterAreaHeight = kParameterArea.height - 55;  // without lbCmd and Send
-// What the parameter area may shrink to when the window must (a 1080p screen at 200 % leaves 540
-// pixels for the whole window): it scrolls then.
-constexpr int kParameterAreaMinimum = kParameterAreaHeight - 90;
 const QColor kBlockedColour{255, 0, 0};
 
 // The first catalogue command that shows a panel (the one whose rules the panel follows).
@@ -59,12 +58,11 @@ int64_t UtcNow() { return SystemClock::instance().nowSeconds(); }
 
 CommandArea::CommandArea(ViewPageHost& host, QWidget* parent) : QWidget(parent), host_(host) {
   setObjectName("pnCommandArea");
-  cmdTree_ = new QTreeWidget(this);
+  cmdTree_ = new PickTree(this);
   cmdTree_->setObjectName("CmdTree");
   cmdTree_->setHeaderHidden(true);
   cmdTree_->setRootIsDecorated(false);
   cmdTree_->setUniformRowHeights(true);
-  cmdTree_->setMinimumWidth(cmdTree_->fontMetrics().horizontalAdvance("Set Elevation Mask (10h)"));
 
   lbCmd_ = new QLabel(vetra::kNoCommandCaption, this);
   lbCmd_->setObjectName("lbCmd");
@@ -81,13 +79,15 @@ CommandArea::CommandArea(ViewPageHost& host, QWidget* parent) : QWidget(parent),
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setWidgetResizable(true);
   scroll->setWidget(parameterArea_);
-  scroll->setMinimumHeight(kParameterAreaMinimum);
+  // Where the window must be small (a 1080p screen at 200 %), the area keeps four lines of its
+  // panel in sight and scrolls.
+  scroll->setMinimumHeight(4 * fontMetrics().lineSpacing());
 
   btSend_ = new QPushButton("Send", this);
   btSend_->setObjectName("btSend");
   // The receiver's answer to the last Send. The two buttons are indicators, not choices: they
   // take no clicks and no focus, but are drawn enabled so that they read; nothing is marked
-  // before the first Send (the form had ACK checked, which looked like an answer nobody got).
+  // before the first Send (a checked ACK before any Send looks like an answer nobody got).
   pnAck_ = new QGroupBox(this);
   pnAck_->setObjectName("pnAck");
   pnAck_->setToolTip("The receiver's answer to the last command sent");
@@ -97,9 +97,12 @@ CommandArea::CommandArea(ViewPageHost& host, QWidget* parent) : QWidget(parent),
   rbNACK_->setObjectName("rbNACK");
   lbAckState_ = new QLabel(pnAck_);
   lbAckState_->setObjectName("lbAckState");
-  lbAckState_->setMinimumWidth(lbAckState_->fontMetrics().horizontalAdvance("no answer in 30 s"));
+  // Room for the longest state it shows, "no answer in 3 s", so that the row does not jitter.
+  const QString noAnswer = QString("no answer in %1 s").arg((kAnswerTimeoutMs + 999) / 1000);
+  lbAckState_->setMinimumWidth(lbAckState_->fontMetrics().horizontalAdvance(noAnswer));
   auto* ackLayout = new QHBoxLayout(pnAck_);
-  ackLayout->setContentsMargins(6, 2, 6, 2);
+  ackLayout->setContentsMargins(4, 2, 4, 2);
+  ackLayout->setSpacing(4);
   for (QRadioButton* indicator : {rbACK_, rbNACK_}) {
     indicator->setAttribute(Qt::WA_TransparentForMouseEvents);
     indicator->setFocusPolicy(Qt::NoFocus);
@@ -166,15 +169,33 @@ void CommandArea::InitCommandTree(int accessLevel) {
       const std::string_view text = tree_.nodeText(k);
       auto* item = new QTreeWidgetItem(
           cmdTree_, {QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))});
-      item->setToolTip(0, item->text(0));  // the tree may be narrower than its texts
+      item->setToolTip(0, item->text(0));
     }
   }
+  // Every name whole with its message id ("Query System Setting (13h)"): the tree is as wide as
+  // its longest row, its scroll bar and its frame.
+  int widest = 0;
+  for (int k = 0; k < cmdTree_->topLevelItemCount(); ++k) {
+    widest = std::max(
+        widest, cmdTree_->fontMetrics().horizontalAdvance(cmdTree_->topLevelItem(k)->text(0)));
+  }
+  const int itemMargins = 2 * (cmdTree_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 4);
+  cmdTree_->setMinimumWidth(widest + itemMargins + 2 * cmdTree_->frameWidth() +
+                            cmdTree_->verticalScrollBar()->sizeHint().width());
   ApplyAccessLevel(values_, accessLevel);
   ApplyAccessLevelToWidgets(accessLevel);
   for (int n = 1; n <= kCommandCount; ++n) WritePanel(n);
   TraceStatusClick(trace_.maintain.rgTraceStatus);
   panels_->Show(PanelId::pnNothing);
   lbCmd_->setText(vetra::kNoCommandCaption);
+  ShowSendReady();
+}
+
+// Nothing to send until the user picks a command in the tree.
+void CommandArea::ShowSendReady() {
+  const bool picked = state_.current != 0;
+  btSend_->setEnabled(picked);
+  btSend_->setToolTip(picked ? QString() : QString("Pick a command in the tree first"));
 }
 
 void CommandArea::ApplyAccessLevelToWidgets(int accessLevel) {
@@ -215,6 +236,7 @@ void CommandArea::CmdTreeChange(int node) {
   lbCmd_->setText(QString::fromLatin1(selection->caption.data(),
                                       static_cast<qsizetype>(selection->caption.size())));
   SetTextColour(lbCmd_, palette().color(QPalette::Highlight));
+  ShowSendReady();
 }
 
 bool CommandArea::SelectCommand(int number) {
@@ -262,7 +284,8 @@ void CommandArea::ChipClicked(bool secondChip) {
 
 SendOutcome CommandArea::SendClick() {
   const int command = state_.current;
-  if (command != 0) ReadPanel(command);
+  if (command == 0) return {SendOutcome::Status::NothingToSend, 0, {}};  // nothing picked yet
+  ReadPanel(command);
   context_.chip = host_.secondChip() ? Chip::K900 : Chip::K700;
   context_.stores = &host_.stores();
   FrameBatch frames;
@@ -278,7 +301,7 @@ SendOutcome CommandArea::SendClick() {
   if (!frames.frames.empty() && !Post(command, std::move(frames.frames))) {
     outcome = {SendOutcome::Status::NoPort, 0, kNoPortText};
   }
-  if (command != 0) WritePanel(command);  // encoders that change their panel
+  WritePanel(command);  // encoders that change their panel
   if (CatalogueEntryOf(command).panel == PanelId::pnBlkSats) ShowSatelliteColours();
   Report(outcome);
   return outcome;

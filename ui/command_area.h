@@ -58,10 +58,10 @@ class CommandArea : public QWidget, private ISendView {
   void CmdTreeChange(int node);
   bool SelectCommand(int number);
 
-  // btSendClick. Asks before Set Factory Default and Set ID; tells the user when nothing could be
-  // sent (a value the field does not accept, which is then focused and selected; no port; a field
-  // that does not convert) and, once the conversation knows, when the write failed or nothing
-  // answered; never throws.
+  // btSendClick: nothing while no command is picked (the button is disabled then). Asks before Set
+  // Factory Default and Set ID; tells the user when nothing could be sent (a value the field does
+  // not accept, which is then focused and selected; no port; a field that does not convert) and,
+  // once the conversation knows, when the write failed or nothing answered; never throws.
   SendOutcome SendClick();
 
   // rgChipClick on the Setup page: the restart modes and block actions of the chip.
@@ -122,6 +122,7 @@ class CommandArea : public QWidget, private ISendView {
   void SaveClick(bool ephemeris);
 
   void TreeItemChanged(QTreeWidgetItem* current);
+  void ShowSendReady();  // btSend is enabled once a command is picked
   bool Post(int command, std::vector<std::vector<uint8_t>> frames);
   void Answered(int command, uint64_t ackTicket, const ExchangeResult& result);
   void ShowAck();

@@ -1,5 +1,5 @@
 #pragma once
-// The parameter panels of the View page's command area, named as the form names them (pnRestart
+// The parameter panels of the View page's command area, named by their control names (pnRestart
 // ... pnBlkSats, pnNothing). They share the parameter area, where one of them is shown at a time;
 // the hidden ones take no room, so the area is as tall as the panel shown. Only the widgets with
 // their captions, choices and defaults; CommandArea gives them their behaviour, and the values

@@ -1,5 +1,5 @@
 #pragma once
-// The small building blocks of the command panels: a titled choice of radio buttons (the form's
+// The small building blocks of the command panels: a titled choice of radio buttons (the panels'
 // radio groups rgXxx, whose items some rules rebuild), labelled edits whose caption hides with
 // them, read-only value fields and memos. Numbers are typed and shown in the fixed font.
 

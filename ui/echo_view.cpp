@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <iterator>
 
@@ -68,6 +69,12 @@ void EchoView::Append(const EchoedLine& line) {
   const int left = sideways->value();
   moNMEA_->appendPlainText(kept_.back().text);
   sideways->setValue(left);
+}
+
+void EchoView::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // After the editor's show and the layout's first sizes, which may scroll it.
+  QTimer::singleShot(0, this, [this] { moNMEA_->horizontalScrollBar()->setValue(0); });
 }
 
 void EchoView::SetFilter(EchoFilter filter) {

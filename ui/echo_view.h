@@ -4,7 +4,7 @@
 // newest kLines are kept. The filter (cbEchoFilter) shows NMEA, binary or all lines; Pause
 // (btEchoPause) holds the view still while lines keep arriving, and shows them when released;
 // Clear (btEchoClear) forgets what was kept. The view starts scrolled to the left, where each line
-// begins, and stays where the user scrolled it.
+// begins, whenever it comes into view, and stays where the user scrolled it.
 
 #include <QWidget>
 #include <deque>
@@ -31,6 +31,11 @@ class EchoView : public QWidget {
 
   QPlainTextEdit* text() const { return moNMEA_; }
   QWidget* firstControl() const;  // for the page's tab order
+
+ protected:
+  // Each time the echo comes into view (the expanded layout), it starts at the left edge: the
+  // editor's own first show scrolls to its cursor, which may lie at the end of a long line.
+  void showEvent(QShowEvent* event) override;
 
  private:
   struct Entry {

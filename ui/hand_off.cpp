@@ -1,6 +1,5 @@
 #include "ui/hand_off.h"
 
-#include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
 
@@ -8,36 +7,57 @@ namespace vetra::ui {
 
 WindowHandOff::WindowHandOff(QObject* receiver) : state_(std::make_shared<State>()) {
   state_->receiver = receiver;
+  state_->windowThread = receiver->thread();
 }
 
 HandOff WindowHandOff::function() {
   return [state = state_](const std::function<void()>& fn) {
-    // Count first, then look at the flag: Shutdown sets the flag, then waits for the count, so a
-    // hand-off either sees the flag or is waited for.
-    state->inFlight.fetch_add(1);
-    struct Leave {
-      State& s;
-      ~Leave() { s.inFlight.fetch_sub(1); }
-    } leave{*state};
-    if (state->closing.load()) return;
-    QObject* receiver = state->receiver.data();
-    if (receiver == nullptr) return;
-    if (QThread::currentThread() == receiver->thread()) {
-      fn();
+    if (QThread::currentThread() == state->windowThread) {
+      if (!state->closing) fn();  // the window thread is the only writer of closing
       return;
     }
-    QMetaObject::invokeMethod(
-        receiver, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+    Entry entry{&fn};
+    {
+      std::lock_guard lock(state->mutex);
+      if (state->closing) return;
+      state->waiting.push_back(&entry);
+    }
+    // Only a wake-up: the entry travels through the queue above. A window gone meanwhile has shut
+    // the hand-off down first, which ran the entry.
+    if (QObject* receiver = state->receiver.data()) {
+      QMetaObject::invokeMethod(
+          receiver, [state] { RunWaiting(*state); }, Qt::QueuedConnection);
+    }
+    std::unique_lock lock(state->mutex);
+    state->finished.wait(lock, [&entry] { return entry.done; });
   };
 }
 
-void WindowHandOff::Shutdown() {
-  state_->closing.store(true);
-  // A task blocked in a hand-off is released by letting the window thread run it.
-  while (state_->inFlight.load() > 0) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::yieldCurrentThread();
+void WindowHandOff::RunWaiting(State& state) {
+  std::unique_lock lock(state.mutex);
+  while (!state.waiting.empty()) {
+    Entry* entry = state.waiting.front();
+    state.waiting.pop_front();
+    lock.unlock();
+    (*entry->fn)();
+    lock.lock();
+    entry->done = true;
+    state.finished.notify_all();
   }
+}
+
+void WindowHandOff::Shutdown() {
+  {
+    std::lock_guard lock(state_->mutex);
+    state_->closing = true;
+  }
+  // A task blocked in a hand-off is released by running its function here.
+  RunWaiting(*state_);
+}
+
+bool WindowHandOff::shutDown() const {
+  std::lock_guard lock(state_->mutex);
+  return state_->closing;
 }
 
 }  // namespace vetra::ui

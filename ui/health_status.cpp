@@ -1,24 +1,20 @@
 #include "ui/health_status.h"
 
-#include <QLabel>
 #include <QStatusBar>
 #include <QTimer>
+
+#include "ui/brief_label.h"
+#include "ui/chart_style.h"
+#include "ui/widget_text.h"
 
 namespace vetra::ui {
 
 HealthStatus::HealthStatus(QStatusBar* bar, std::function<LineHealth()> health, IClock& clock)
     : QObject(bar), health_(std::move(health)), clock_(clock) {
-  sbHint_ = new QLabel(bar);
-  sbHint_->setObjectName("sbHint");
-  sbHint_->setVisible(false);
-  sbHealth_ = new QLabel(bar);
+  sbHealth_ = new BriefLabel(kReplayEndedText, bar);
   sbHealth_->setObjectName("sbHealth");
-  // Neither holds the compact window wide: what does not fit is cut, the tooltip has it all.
-  sbHint_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  sbHealth_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   sbHealth_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  bar->addWidget(sbHint_, 8);  // most of the bar: the hint is longer than the counters
-  bar->addPermanentWidget(sbHealth_, 1);
+  bar->addPermanentWidget(sbHealth_, 3);  // most of the bar: the hints are long
   timer_ = new QTimer(this);
   timer_->setInterval(1000);
   connect(timer_, &QTimer::timeout, this, &HealthStatus::Tick);
@@ -42,31 +38,29 @@ void HealthStatus::SetMonitoring(bool monitoring) {
 void HealthStatus::PortClosed() {
   open_ = false;
   timer_->stop();
-  sbHealth_->clear();
+  brief_ = {};
+  hint_.clear();
+  sbHealth_->SetTexts(QString(), QString());
   sbHealth_->setToolTip(QString());
-  sbHint_->clear();
-  sbHint_->setVisible(false);
-  sbHealth_->setVisible(true);
+  SetTextColour(sbHealth_, QColor());
 }
 
 void HealthStatus::Tick() {
   if (!open_) return;
   LineHealthReading reading = meter_.Read(health_(), clock_.nowMs());
   if (!monitoring_) reading.hint.clear();
-  const QString counters = QString::fromStdString(HealthCountersText(reading));
-  if (sbHealth_->text() != counters) sbHealth_->setText(counters);
-  sbHealth_->setToolTip(QString::fromStdString(HealthDetailText(reading)));
-  const QString hint = QString::fromStdString(reading.hint);
-  sbHint_->setToolTip(sbHealth_->toolTip());
-  if (sbHint_->text() != hint) {
-    sbHint_->setText(hint);
-    // A hint takes the counters' place, on one line: a wrapped label makes the status bar
-    // several lines tall. What a narrow window cuts off, and the counters, are in its tooltip.
-    sbHint_->setVisible(!hint.isEmpty());
-    sbHealth_->setVisible(hint.isEmpty());
-  }
+  brief_ = BriefHealth(reading, replayEnded_ && replayEnded_());
+  const bool warning = brief_.full != HealthCountersText(reading);
+  hint_ = warning ? QString::fromStdString(brief_.full) : QString();
+  sbHealth_->SetTexts(QString::fromStdString(brief_.full), QString::fromStdString(brief_.text));
+  // The counters keep the palette's colour; a hint, and every short form, its state's colour.
+  const bool brief = sbHealth_->text() != sbHealth_->wholeText();
+  SetTextColour(sbHealth_, warning || brief ? ToQColor(brief_.colour) : QColor());
+  QString detail = QString::fromStdString(HealthDetailText(reading));
+  if (warning && reading.hint.empty()) detail += "\n" + hint_;  // the replay's end
+  sbHealth_->setToolTip(detail);
 }
 
-QString HealthStatus::hint() const { return sbHint_->text(); }
+QString HealthStatus::hint() const { return hint_; }
 
 }  // namespace vetra::ui

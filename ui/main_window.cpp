@@ -14,6 +14,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
+#include <QToolButton>
 #include <cstdlib>
 #include <filesystem>
 
@@ -77,6 +78,7 @@ TfmTop::TfmTop(Options options, QWidget* parent)
           [this] { return conversation_->CloseLog(); }),
       scan_(ClockOf(options_), *messages_) {
   setObjectName("fmTop");
+  qtMessages_.SetWithoutWaiting(options_.messagesWithoutWaiting);
 
   // Settings, command line and the derived start state.
   settings_ = ReadSettings(options_.settingsPath);
@@ -133,6 +135,7 @@ TfmTop::TfmTop(Options options, QWidget* parent)
       [this](QWidget* entered) {
         rules_.Changed(PageOf(entered));
         FollowPortsWhileOnSetup();
+        sharing_->FollowPage(PageOf(entered));
       });
   setCentralWidget(pgCoder_);
   statistics_ = new StatisticsWindow(*messages_, this);
@@ -147,6 +150,7 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   BuildMenus();
   BuildStatusBar();
   BuildSharing();
+  sharing_->FollowPage(Page::Setup);
 
   // The receiver conversation: running and inactive until View or Trace is entered.
   ReceiverConversation::Options conversationOptions;
@@ -172,6 +176,8 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   health_ = new HealthStatus(
       statusBar(), [this] { return conversation_ ? conversation_->health() : LineHealth{}; },
       ClockOf(options_));
+  health_->SetReplayEnded([this] { return replay_ != nullptr && replay_->finished(); });
+  BuildChipField();
 
   ApplyStartup();
 
@@ -180,9 +186,12 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   connect(setupPage_, &SetupPage::baudChanged, this,
           [this](int index) { rules_.SetBaudIndex(index); });
   connect(setupPage_, &SetupPage::autoScanClicked, this, &TfmTop::AutoScanClick);
+  connect(setupPage_, &SetupPage::devicePathTyped, this,
+          [this](const QString& path) { ChooseTypedDevice(path.toStdString()); });
   connect(setupPage_, &SetupPage::chipClicked, this, [this] {
     conversation_->ToggleChannelCount(secondChip());
     viewPage_->commandArea().ChipClicked(secondChip());
+    ShowChip();
   });
   connect(viewPage_, &ViewPage::sizeToggleRequested, this, &TfmTop::ToggleWindowSize);
 
@@ -211,6 +220,7 @@ void TfmTop::ApplyStartup() {
     messages_->Show(ReadOnlySettingsText(options_.settingsPath), kSettingsTitle,
                     IMessages::Kind::Information);
   }
+  if (!settings_.problem.empty()) messages_->Show(settings_.problem, kSettingsTitle);
 }
 
 void TfmTop::ApplyRemembered() {
@@ -245,7 +255,16 @@ Remembered TfmTop::CollectRemembered() {
   r.ttffMode = static_cast<int>(tracePage_->ttff().lastMode()) - 1;
   r.imageFolder = upgradePage_->imageFolder();
   r.windows = places_;
+  r.typedPorts = typedPorts_;
   return r;
+}
+
+void TfmTop::ShowStartPage(const QString& commandLinePage) {
+  if (commandLinePage.isEmpty()) {
+    ShowRememberedPage();
+  } else {
+    ShowPage(commandLinePage);
+  }
 }
 
 void TfmTop::ShowRememberedPage() {
@@ -303,9 +322,34 @@ void TfmTop::BuildStatusBar() {
   statusPanels_[0]->setFixedWidth(statusPanels_[0]->fontMetrics().horizontalAdvance("XX") + 8);
   statusPanels_[0]->setAlignment(Qt::AlignCenter);
   statusPanels_[1]->setFixedWidth(statusPanels_[0]->width());
+  // A long message (a log's path) never holds the window wide: it is cut, whole in its tooltip.
+  statusPanels_[2]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   bar->addWidget(statusPanels_[0]);
   bar->addWidget(statusPanels_[1]);
   bar->addWidget(statusPanels_[2], 1);
+}
+
+// The chip in use, always in sight: it changes the codes of Restart, Block Sats and the loader,
+// and it is remembered between runs, so a user who once loaded a K900 sees it before sending to a
+// K700. A click leads to the Setup page, where it is chosen.
+void TfmTop::BuildChipField() {
+  sbChip_ = new QToolButton(statusBar());
+  sbChip_->setObjectName("sbChip");
+  sbChip_->setAutoRaise(true);
+  sbChip_->setFocusPolicy(Qt::NoFocus);
+  sbChip_->setToolTip(
+      "The receiver's chip: it decides the codes that Restart, Block Sats and the loader send.\n"
+      "Chosen on the Setup page.");
+  statusBar()->addPermanentWidget(sbChip_);
+  connect(sbChip_, &QToolButton::clicked, this, [this] {
+    if (pgCoder_->tabBar()->isEnabled()) ShowPage("tsSetup");
+  });
+  ShowChip();
+}
+
+void TfmTop::ShowChip() {
+  const QString chip = secondChip() ? "K900" : "K700";
+  if (sbChip_->text() != chip) sbChip_->setText(chip);
 }
 
 // File > "Share on localhost" and its status-bar field.
@@ -321,7 +365,9 @@ void TfmTop::BuildSharing() {
 
 void TfmTop::SetStatusPanel(int panel, const QString& text) {
   if (panel < 0 || panel > 2) return;
-  if (statusPanels_[panel]->text() != text) statusPanels_[panel]->setText(text);
+  if (statusPanels_[panel]->text() == text) return;
+  statusPanels_[panel]->setText(text);
+  if (panel == 2) statusPanels_[panel]->setToolTip(text);
 }
 
 bool TfmTop::secondChip() const { return setupPage_->secondChip(); }
@@ -375,8 +421,10 @@ void TfmTop::SetMonitoringActive(bool active) {
 void TfmTop::LeaveExpandedView() { viewPage_->SetExpanded(false); }
 
 void TfmTop::SetCaption(const std::string& windowCaption, const std::string& applicationTitle) {
-  setWindowTitle(QString::fromStdString(windowCaption));
+  // The application's name first: the title bar shows it where the window's own caption is empty,
+  // and a caption set before it would keep the port of the name before ("C3-VetraViewer").
   QGuiApplication::setApplicationDisplayName(QString::fromStdString(applicationTitle));
+  setWindowTitle(QString::fromStdString(windowCaption));
 }
 
 void TfmTop::SetWindowSize(int width, int height) {
@@ -386,9 +434,14 @@ void TfmTop::SetWindowSize(int width, int height) {
   const QSize wanted = kept != places_.end() && kept->second.valid()
                            ? QSize(kept->second.width, kept->second.height)
                            : QSize(width, height);
-  // The layouts settle their minimum sizes first, so that a smaller size is taken at once; where
-  // the contents need more (large fonts), the window keeps what they need.
+  // The layouts settle their minimum sizes first, so that a smaller size is taken at once (the
+  // nested layouts ask for it by posted events: taken now, or the expanded View's minimum would
+  // hold "Smaller" at its size); where the contents need more (large fonts), the window keeps
+  // what they need.
   pgCoder_->currentWidget()->updateGeometry();
+  for (int depth = 0; depth < 8; ++depth) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  }
   if (layout() != nullptr) layout()->activate();
   const QSize fitted = FitToScreen(wanted);
   resize(fitted);
@@ -428,7 +481,7 @@ void TfmTop::ShowExpandButtons(bool showLarge, bool showSmall) {
 void TfmTop::ClearAutoScanStatus() { setupPage_->ClearScanStatus(); }
 
 void TfmTop::SizeMeasurementGrid(int rows, int, int) {
-  // Heights and width in pixels are the form's; here the grid takes what its rows need.
+  // The grid takes the height its rows need, not a fixed one.
   viewPage_->SizeGridForChip(rows > 13);
 }
 
@@ -445,6 +498,25 @@ void TfmTop::PointSelectedPortAt(const std::string& devicePath, int baudIndex) {
 }
 
 void TfmTop::SelectSecondChip(bool second) { setupPage_->SetSecondChip(second); }
+
+// A device typed into the port box: the name that has it already, else the first name without a
+// device (else the one chosen) is pinned to it and chosen; the pin is written to [Ports] at the
+// end, so the next start finds it under the same name.
+void TfmTop::ChooseTypedDevice(const std::string& path) {
+  std::optional<int> index = ports_.IndexOf(path);
+  if (!index) {
+    for (int i = 0; i < kPortCount && !index; ++i) {
+      if (ports_.DevicePath(i).empty()) index = i;
+    }
+    const int pinned = index.value_or(rules_.portIndex());
+    ports_.Pin(pinned, path);
+    typedPorts_[pinned] = path;
+    index = pinned;
+  }
+  ShowPorts();
+  setupPage_->SetPortIndex(*index);
+  rules_.SetPortIndex(*index);
+}
 
 // --- Replay and statistics -----------------------------------------------------------------------
 
@@ -464,6 +536,10 @@ void TfmTop::BuildViewMenu() {
 }
 
 void TfmTop::ShowStatistics() {
+  // Its first size no larger than the screen has room for (a laptop, 200 %).
+  if (!statistics_->isVisible() && screen() != nullptr) {
+    statistics_->resize(statistics_->size().boundedTo(screen()->availableGeometry().size()));
+  }
   statistics_->show();
   statistics_->raise();
   statistics_->activateWindow();
@@ -481,7 +557,7 @@ bool TfmTop::StartReplay(const std::string& path) {
   std::string error;
   std::shared_ptr<ReplaySource> source = ReplaySource::FromFile(path, error);
   if (!source) {
-    messages_->Show("Cannot read " + path + ": " + error, kErrorTitle);
+    messages_->Show("Cannot replay the receive log: " + error + ".", kErrorTitle);
     return false;
   }
   // A firmware load or an auto-scan holds the pages (and the port) until it ends.
@@ -560,7 +636,7 @@ void TfmTop::ToggleWindowSize() {
 }
 
 void TfmTop::mouseDoubleClickEvent(QMouseEvent* event) {
-  // A double-click on the window's free area (FormDblClick): only the View page changes size.
+  // A double-click on the window's free area: only the View page changes size.
   event->accept();
   ToggleWindowSize();
 }
@@ -605,6 +681,7 @@ void TfmTop::TraceRecordArrived() { tracePage_->TraceRecordArrived(); }
 // --- End of the run -----------------------------------------------------------------------------
 
 void TfmTop::WriteSettings() {
+  if (settings_.unusable) return;  // told at start: a directory or a device is never written
   const Remembered remembered = CollectRemembered();
   const SaveResult saved =
       WriteBackSettings(options_.settingsPath, rules_.portIndex(), fwPath_, workPath_, &remembered);

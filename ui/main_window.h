@@ -28,6 +28,7 @@
 
 class QMenu;
 class QTimer;
+class QToolButton;
 
 namespace vetra::ui {
 
@@ -50,6 +51,9 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
     bool scanSerialDevices = true;  // false: no device fills COM1.. (tests)
     IMessages* messages = nullptr;  // nullptr: message boxes
     IClock* clock = nullptr;        // nullptr: the system clock
+    // Message boxes are shown and not waited for (--screenshot: the picture includes them and
+    // the program ends); a question is then answered Cancel.
+    bool messagesWithoutWaiting = false;
   };
 
   explicit TfmTop(Options options, QWidget* parent = nullptr);
@@ -59,6 +63,8 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   // receiver of --simulate).
   void PointSelectedPortAt(const std::string& devicePath, int baudIndex);
   void SelectSecondChip(bool second);
+  // A device path typed into the Setup page's port box.
+  void ChooseTypedDevice(const std::string& path);
 
   // The log file dialog; tests put a chooser of their own in its place.
   using FileChooser = std::function<QString(const QString& startFolder)>;
@@ -77,8 +83,10 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   StatisticsWindow& statisticsWindow() { return *statistics_; }
 
   bool ShowPage(const QString& objectName);  // "tsView" ...: as if the user chose that tab
-  // The page of the last run, as if the user chose it (app/main when no --page is given).
+  // The page of the last run, as if the user chose it.
   void ShowRememberedPage();
+  // At start: the page the command line names ("tsView" ...) wins; without one, the last run's.
+  void ShowStartPage(const QString& commandLinePage);
   void ToggleWindowSize();
   void AutoScanClick();
   void Exit1Click();
@@ -146,13 +154,15 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   void BuildDisplayMenu();  // main_window_display.cpp
   void BuildStatusBar();
   void BuildSharing();
+  void BuildChipField();
+  void ShowChip();  // sbChip: the chip chosen on the Setup page
   void ApplyStartup();
   // What the last run remembered ([Desk]) and what this run leaves for the next.
   void ApplyRemembered();
   Remembered CollectRemembered();
   void ShowPorts();
   void FollowPortsWhileOnSetup();
-  // Window sizes: the documents' sizes are each page layout's first size; a size the user gave a
+  // Window sizes: each page layout starts at its own size; a size the user gave a
   // layout is kept for it, across tab changes and runs; never beyond the available screen.
   void KeepUserPlace();
   QSize FitToScreen(QSize size) const;
@@ -190,6 +200,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   QTimer* portRefreshTimer_;
   HealthStatus* health_ = nullptr;
   std::map<std::string, WindowPlace> places_;  // by page layout
+  std::map<int, std::string> typedPorts_;      // device paths typed into cbPort, by port index
   std::string layout_;                         // the layout whose size the window has
   QSize sizeSet_;                              // the size the program gave it
 
@@ -200,6 +211,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   QWidget* configPage_;
   TracePage* tracePage_;
   QLabel* statusPanels_[3];
+  QToolButton* sbChip_ = nullptr;
 };
 
 }  // namespace vetra::ui

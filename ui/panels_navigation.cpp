@@ -25,11 +25,12 @@ void BuildDopMask(CommandPanels& p) {
   auto* mode = new ChoiceGroup("rgDopMask", "DOP Mask", panel);
   mode->SetItems(ItemList(kDopMaskItems), 2);
   column->addWidget(mode);
+  // The three masks side by side: the last, HDOP, in sight without scrolling the panel.
   QGridLayout* grid = FieldGrid();
-  PlaceField(grid, MakeField("edGdop", "GDOP", {}, 4, panel), 0);
-  PlaceField(grid, MakeField("edPdop", "PDOP", {}, 4, panel), 1);
-  PlaceField(grid, MakeField("edHdop", "HDOP", {}, 4, panel), 2);
-  grid->setColumnStretch(1, 1);
+  PlaceField(grid, MakeField("edGdop", "GDOP", {}, 4, panel), 0, 0);
+  PlaceField(grid, MakeField("edPdop", "PDOP", {}, 4, panel), 0, 1);
+  PlaceField(grid, MakeField("edHdop", "HDOP", {}, 4, panel), 0, 2);
+  grid->setColumnStretch(5, 1);
   column->addLayout(grid);
   column->addStretch();
 }

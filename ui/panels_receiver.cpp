@@ -95,7 +95,7 @@ void BuildCfgNmea(CommandPanels& p) {
   }
   grid->setColumnStretch(3, 1);
   column->addLayout(grid);
-  // The receiver always gets checksums: the box is on the form, hidden and checked.
+  // The receiver always gets checksums: the box exists, hidden and checked.
   auto* checksum = new QCheckBox("Check Sum", panel);
   checksum->setObjectName("cbChkSumd");
   checksum->setVisible(false);

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QStyle>
 
+#include "monitor/view_model.h"
 #include "ui/click_label.h"
 
 namespace vetra::ui {
@@ -29,7 +30,7 @@ class ReadoutLabel : public ClickLabel {
  protected:
   void paintEvent(QPaintEvent* event) override {
     ClickLabel::paintEvent(event);
-    if (unit_.isEmpty()) return;
+    if (unit_.isEmpty() || text() == QString::fromUtf8(kMissingValueText)) return;  // no "– m"
     QPainter p(this);
     p.setPen(palette().color(QPalette::WindowText));
     const QRect area = rect().adjusted(0, frameWidth(), -frameWidth() - 2, -frameWidth());

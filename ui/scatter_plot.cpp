@@ -21,11 +21,15 @@ double NiceCeiling(double value) {
   return 10 * power;
 }
 
-QString MetresText(double metres) {
-  return metres >= 10 ? QString::number(metres, 'f', 0) + " m"
-                      : QString::number(metres, 'g', 2) + " m";
-}
 }  // namespace
+
+// Plain digits (never "1e+03") and the same on both sides of the reference but for the sign.
+QString ScatterPlot::AxisText(double metres) {
+  const double magnitude = std::fabs(metres);
+  const QString digits =
+      magnitude >= 10 ? QString::number(magnitude, 'f', 0) : QString::number(magnitude, 'g', 2);
+  return (metres < 0 ? "-" : "") + digits + " m";
+}
 
 ScatterPlot::ScatterPlot(QWidget* parent) : QWidget(parent) {
   setObjectName("chScatter");
@@ -75,9 +79,9 @@ void ScatterPlot::paintEvent(QPaintEvent*) {
   p.drawText(QRectF(centre.x() + side / 2, centre.y() - margin / 2.0, margin, margin),
              Qt::AlignCenter, "E");
   p.drawText(QRectF(centre.x() + side / 2 - 80, centre.y() + side / 2, 80, margin),
-             Qt::AlignRight | Qt::AlignVCenter, MetresText(range));
+             Qt::AlignRight | Qt::AlignVCenter, AxisText(range));
   p.drawText(QRectF(centre.x() - side / 2, centre.y() + side / 2, 80, margin),
-             Qt::AlignLeft | Qt::AlignVCenter, MetresText(-range));
+             Qt::AlignLeft | Qt::AlignVCenter, AxisText(-range));
 
   if (offsets_.empty()) {
     p.drawText(rect(), Qt::AlignCenter, "no fixes yet");

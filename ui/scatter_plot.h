@@ -25,6 +25,8 @@ class ScatterPlot : public QWidget {
   void SetData(std::vector<QPointF> offsets, std::vector<Circle> circles);
   // Half the plot's width in metres: the largest of the circles and the offsets, rounded up.
   double rangeM() const;
+  // The axis' end labels: "-1000 m" and "1000 m", "-0.5 m" and "0.5 m".
+  static QString AxisText(double metres);
 
   QSize sizeHint() const override { return {320, 320}; }
   QSize minimumSizeHint() const override { return {160, 160}; }

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/port_names.h"
 #include "ui/texts.h"
 #include "ui/widget_text.h"
 
@@ -21,6 +22,9 @@ SetupPage::SetupPage(QWidget* parent) : QWidget(parent) {
 
   cbPort_ = new QComboBox(this);
   cbPort_->setObjectName("cbPort");
+  cbPort_->setEditable(true);
+  cbPort_->setInsertPolicy(QComboBox::NoInsert);
+  cbPort_->setToolTip("Choose a port, or type a device path such as /dev/ttyUSB0 and press Enter");
   cbFWbaud_ = new QComboBox(this);
   cbFWbaud_->setObjectName("cbFWbaud");
   for (const char* rate : kBaudTexts) cbFWbaud_->addItem(rate);
@@ -73,6 +77,7 @@ SetupPage::SetupPage(QWidget* parent) : QWidget(parent) {
   layout->addStretch();
 
   connect(cbPort_, &QComboBox::currentIndexChanged, this, &SetupPage::portChanged);
+  connect(cbPort_->lineEdit(), &QLineEdit::editingFinished, this, &SetupPage::PortTextEntered);
   connect(cbFWbaud_, &QComboBox::currentIndexChanged, this, &SetupPage::baudChanged);
   connect(buAutoScan_, &QPushButton::clicked, this, &SetupPage::autoScanClicked);
   connect(chipGroup, &QButtonGroup::idClicked, this, [this](int) { Q_EMIT chipClicked(); });
@@ -95,6 +100,21 @@ void SetupPage::SetPortPaths(const std::vector<std::string>& labels,
     }
   }
   cbPort_->setCurrentIndex(current);
+}
+
+void SetupPage::PortTextEntered() {
+  const QString text = cbPort_->lineEdit()->text().trimmed();
+  const int index = cbPort_->currentIndex();
+  if (index >= 0 && text == cbPort_->itemText(index)) return;
+  const std::string typed = text.toStdString();
+  if (IsDevicePath(typed)) {
+    Q_EMIT devicePathTyped(text);
+  } else if (const std::optional<int> named = MatchPortName(typed)) {
+    cbPort_->setCurrentIndex(*named);
+  }
+  // What the box shows is the port chosen, whatever was typed.
+  if (cbPort_->currentIndex() >= 0)
+    cbPort_->setEditText(cbPort_->itemText(cbPort_->currentIndex()));
 }
 
 void SetupPage::SetPortIndex(int index) { cbPort_->setCurrentIndex(index); }

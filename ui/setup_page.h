@@ -1,6 +1,9 @@
 #pragma once
 // The Setup page (tsSetup): port and baud rate of the receiver, the auto-scan, the window title
-// field and the chip choice. No port is open while this page is shown.
+// field and the chip choice. No port is open while this page is shown. The port box also takes a
+// typed device path (a pseudo-terminal, /dev/serial/by-id/...) or port name: Enter or leaving the
+// box chooses it (devicePathTyped for a path, which the window pins to a port name); anything else
+// typed gives way to the port chosen before.
 
 #include <QWidget>
 #include <string>
@@ -44,8 +47,11 @@ class SetupPage : public QWidget {
   void baudChanged(int index);
   void autoScanClicked();
   void chipClicked();
+  void devicePathTyped(const QString& path);
 
  private:
+  void PortTextEntered();
+
   QComboBox* cbPort_;
   QComboBox* cbFWbaud_;
   QPushButton* buAutoScan_;

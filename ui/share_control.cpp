@@ -24,12 +24,19 @@ ShareControl::ShareControl(QMenu* fileMenu, QStatusBar* bar, Hooks hooks, QObjec
   field_->hide();
   bar->addPermanentWidget(field_);
 
-  // Client counts come on the server's thread; the field changes on the window's.
-  server_.SetListener([this](const ShareServer::Event& event) {
-    const int clients = event.clients;
-    QMetaObject::invokeMethod(
-        this, [this, clients] { ShowClients(clients); }, Qt::QueuedConnection);
+  // Client events come on the server's thread; the field changes on the window's.
+  server_.SetListener([this](const ShareServer::Event&) {
+    QMetaObject::invokeMethod(this, &ShareControl::ShowStatus, Qt::QueuedConnection);
   });
+}
+
+void ShareControl::FollowPage(Page page) {
+  const char* reason = "";
+  if (page == Page::Setup) reason = "no port is read (Setup page)";
+  if (page == Page::Upgrade) reason = "no port is read (the loader has it: Upgrade page)";
+  if (server_.pausedReason() == reason) return;
+  server_.SetPaused(reason);
+  ShowStatus();
 }
 
 ShareControl::~ShareControl() { server_.Stop(); }
@@ -57,19 +64,29 @@ void ShareControl::Toggled(bool on) {
     if (hooks_.showError) hooks_.showError(error, "Share on localhost");
     return;
   }
-  ShowClients(server_.clientCount());
+  ShowStatus();
   field_->show();
 }
 
-void ShareControl::ShowClients(int clients) {
+void ShareControl::ShowStatus() {
   const auto gpsd = server_.gpsdAddress();
   const auto nmea = server_.nmeaAddress();
   if (!gpsd || !nmea) return;  // stopped since
-  field_->setText(
-      QString("Sharing %1 gpsd, %2 NMEA: %3 client%4")
-          .arg(QString::fromStdString(ToString(*gpsd)), QString::fromStdString(ToString(*nmea)))
-          .arg(clients)
-          .arg(clients == 1 ? "" : "s"));
+  const ShareCounts counts = server_.counts();
+  const std::string paused = server_.pausedReason();
+  const QString state = paused.empty()
+                            ? QString("Sharing")
+                            : QString("Sharing paused, %1:").arg(QString::fromStdString(paused));
+  const auto plural = [](uint64_t n, const char* one, const char* many) {
+    return QString("%1 %2").arg(n).arg(n == 1 ? one : many);
+  };
+  field_->setText(QString("%1 %2 gpsd, %3 NMEA: %4; %5, %6")
+                      .arg(state, QString::fromStdString(ToString(*gpsd)),
+                           QString::fromStdString(ToString(*nmea)),
+                           plural(static_cast<uint64_t>(counts.clients()), "client", "clients"),
+                           plural(counts.connects, "connect", "connects"),
+                           plural(counts.disconnects, "disconnect", "disconnects")));
+  field_->setToolTip(QString::fromStdString(ShareCountsText(counts)));
 }
 
 }  // namespace vetra::ui

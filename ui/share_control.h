@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "app/page_rules.h"
 #include "share/share_server.h"
 
 class QAction;
@@ -35,9 +36,12 @@ class ShareControl final : public QObject {
   ShareServer& server() { return server_; }
   QAction* action() const { return action_; }
 
+  // The page the window shows now: sharing is paused on the pages where no port is read.
+  void FollowPage(Page page);
+
  private:
   void Toggled(bool on);
-  void ShowClients(int clients);
+  void ShowStatus();
 
   Hooks hooks_;
   ShareServer server_;

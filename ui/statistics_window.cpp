@@ -1,6 +1,7 @@
 #include "ui/statistics_window.h"
 
 #include <QDateTime>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -32,6 +33,13 @@ constexpr char kReferenceHelp[] =
     "Give the reference as LAT,LON[,ALT]: signed decimal degrees (latitude within 90, longitude "
     "within 180) and metres above the ellipsoid.";
 
+constexpr char kResetTitle[] = "Reset statistics";
+
+std::string ResetQuestion(int fixes) {
+  return "Forget all " + std::to_string(fixes) + (fixes == 1 ? " fix" : " fixes") +
+         " of this run? Export CSV... keeps them in a file first.";
+}
+
 QLabel* Figure(const char* name, QWidget* parent) {
   auto* label = new QLabel("-", parent);
   label->setObjectName(name);
@@ -40,11 +48,12 @@ QLabel* Figure(const char* name, QWidget* parent) {
   return label;
 }
 
-QString PositionText(const GeodeticDeg& p) {
-  return QString("%1, %2, %3 m")
+// Without a measured height, "-" as `vetra stats` prints: not the ellipsoid's "-0.000 m".
+QString PositionText(const GeodeticDeg& p, bool heightKnown) {
+  return QString("%1, %2, %3")
       .arg(p.latitudeDeg, 0, 'f', 9)
       .arg(p.longitudeDeg, 0, 'f', 9)
-      .arg(p.heightM, 0, 'f', 3);
+      .arg(heightKnown ? QString("%1 m").arg(p.heightM, 0, 'f', 3) : QString("-"));
 }
 
 // Every step-th index, and always the last.
@@ -133,6 +142,7 @@ StatisticsWindow::StatisticsWindow(IMessages& messages, QWidget* parent, int64_t
     dirty_ = true;
     Refresh();
   });
+  ShowCheckBoxesOnThePalette();
   auto* cn0Row = new QHBoxLayout;
   cn0Row->addWidget(chCn0History_, 1);
   cn0Row->addWidget(lsCn0Satellites_);
@@ -170,6 +180,27 @@ void StatisticsWindow::ShowPass(const PassValue& pass) {
   }
 }
 
+// Fusion outlines a check box in the window colour made darker, which on a dark palette is the
+// list's own dark base: an unchecked PRN would show no box. There the list's window colour is
+// taken from the disabled text, so that the outline stands out.
+void StatisticsWindow::ShowCheckBoxesOnThePalette() {
+  const QPalette& inherited = palette();
+  const QColor base = inherited.color(QPalette::Base);
+  const QColor outline = inherited.color(QPalette::Window).darker(140).lighter(110);
+  QPalette list = inherited;
+  if (std::abs(outline.lightness() - base.lightness()) < 48) {
+    list.setColor(QPalette::Window, inherited.color(QPalette::Disabled, QPalette::WindowText));
+  }
+  lsCn0Satellites_->setPalette(list);
+}
+
+void StatisticsWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange) {
+    ShowCheckBoxesOnThePalette();
+  }
+}
+
 void StatisticsWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   Refresh();
@@ -186,10 +217,11 @@ void StatisticsWindow::Refresh() {
                             .arg(s.fixes2d)
                             .arg(s.fixes3d)
                             .arg(s.fixes3dPlus));
-  SetText(lbStatMean_, s.fixes > 0 ? PositionText(s.mean) : QString("-"));
-  SetText(lbStatReference_, s.fixes == 0       ? QString("-")
-                            : s.referenceGiven ? PositionText(s.reference)
-                                               : QString("the mean"));
+  SetText(lbStatMean_, s.fixes > 0 ? PositionText(s.mean, s.heightKnown) : QString("-"));
+  SetText(lbStatReference_, s.fixes == 0 ? QString("-")
+                            : s.referenceGiven
+                                ? PositionText(s.reference, s.heightKnown || s.referenceHeightGiven)
+                                : QString("the mean"));
   SetText(lbCep50_, MetresText(s.cep50M));
   SetText(lbCep95_, MetresText(s.cep95M));
   SetText(lb2Drms_, MetresText(s.twoDrmsM));
@@ -290,6 +322,11 @@ void StatisticsWindow::UpdatePlots(const std::vector<size_t>& shown,
 }
 
 void StatisticsWindow::ResetClick() {
+  // The fixes of a long static test are gone for good: the user confirms with their number.
+  Refresh();
+  if (statistics_.fixes > 0 && !messages_.Ask(ResetQuestion(statistics_.fixes), kResetTitle)) {
+    return;
+  }
   model_.Clear();
   history_.Clear();
   csv_.Clear();

@@ -5,7 +5,8 @@
 // CEP50, CEP95 and 2DRMS circles; horizontal and vertical error, HDOP and satellites used, and the
 // C/N0 of the satellites the user picks, over time; the figures of monitor/position_statistics.h.
 // The reference is the mean of the fixes until the user enters one (LAT,LON[,ALT]) or takes the
-// current mean. Reset forgets the fixes; Export CSV writes every fix with its offsets.
+// current mean. Reset forgets the fixes once the user has confirmed it; Export CSV writes every
+// fix with its offsets.
 //
 // Memory stays bounded however long it runs: the figures come from the StatisticsModel (exact
 // mean and RMS, percentiles from 1 mm bins beyond a million fixes, said in lbStatNote beside the
@@ -62,9 +63,11 @@ class StatisticsWindow : public QWidget, public IPassDisplay {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;  // palette changes
 
  private:
   void UpdatePrnList();
+  void ShowCheckBoxesOnThePalette();
   void UpdatePlots(const std::vector<size_t>& shown, const std::vector<EnuOffset>& offsets);
 
   IMessages& messages_;

@@ -18,6 +18,7 @@
 
 #include "trace/trace_format.h"
 #include "trace/trace_page.h"
+#include "ui/pick_tree.h"
 
 namespace vetra::ui {
 namespace {
@@ -188,7 +189,7 @@ TracePanels BuildTracePanels(QWidget* parent) {
   t.pnTrace = new QWidget(parent);
   t.pnTrace->setObjectName("pnTrace");
 
-  t.tvTraceCmd = new QTreeWidget(t.pnTrace);
+  t.tvTraceCmd = new PickTree(t.pnTrace);
   t.tvTraceCmd->setObjectName("tvTraceCmd");
   t.tvTraceCmd->setHeaderHidden(true);
   t.tvTraceCmd->setRootIsDecorated(false);

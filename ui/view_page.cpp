@@ -171,7 +171,7 @@ void ViewPage::BuildInstrument(QWidget* area) {
   speedUnit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   grid->addWidget(speedUnit, 5, 2);
   grid->addWidget(leDir_, 5, 3);
-  // The clock solution: kept hidden, as the form has it.
+  // The clock solution: kept hidden; the receiver's reports show it.
   const std::pair<const char*, QLineEdit*> clockFields[] = {
       {"UTC", edMeasUTC_}, {"CB", edCB_}, {"TB", edTB_}, {"FB", edFB_}};
   int row = 6;
@@ -263,7 +263,7 @@ void ViewPage::BuildGrid() {
   sgMeas_->setFocusPolicy(Qt::NoFocus);
   sgMeas_->setFont(FixedFont());
   sgMeas_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  sgMeas_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  sgMeas_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   sgMeas_->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
   const int charWidth = sgMeas_->fontMetrics().horizontalAdvance('0');
   for (int c = 0; c < kGridColumns; ++c) {
@@ -349,10 +349,13 @@ void ViewPage::SizeGridForChip(bool secondChip) {
     }
   }
   ShadeFixedCells();
-  // Every row shows: the rows' real heights (the style may keep them above the default).
+  // Every row shows where the window has room (the rows' real heights: the style may keep them
+  // above the default); where it has not (a laptop screen, 200 %), the grid keeps its headings
+  // and a channel in sight and scrolls, rather than pushing the window off the screen.
   int height = 2 * sgMeas_->frameWidth();
   for (int r = 0; r < rows; ++r) height += sgMeas_->rowHeight(r);
-  sgMeas_->setFixedHeight(height);
+  sgMeas_->setMaximumHeight(height);
+  sgMeas_->setMinimumHeight(2 * sgMeas_->frameWidth() + 2 * sgMeas_->rowHeight(0));
 }
 
 // The headings and row numbers in the palette's button colours, as a header is drawn; again when

@@ -64,6 +64,9 @@ std::string FormatCode(const char* format, int code) {
 
 // Waits for one of events or a hang-up. Returns false on a hang-up, a device error or a poll
 // failure; otherwise true (ready or timed out).
+// What a hang-up (or a poll error) tells the user: the system gives no error number for it.
+constexpr char kHungUp[] = "the line hung up";
+
 bool WaitFor(int fd, short events, int timeoutMs, bool& ready) {
   pollfd p{fd, events, 0};
   ready = false;
@@ -202,24 +205,25 @@ int TSerialPort::txData(const uint8_t* bytes, int count) {
 
 int TSerialPort::rxData(uint8_t* buffer, int maxCount) {
   const int fd = static_cast<int>(handle_.load());
-  if (fd < 0) return -1;
+  if (fd < 0) return ReadFailed("the port is closed");
   int queued = 0;
-  if (::ioctl(fd, FIONREAD, &queued) != 0) return -1;
+  if (::ioctl(fd, FIONREAD, &queued) != 0) return ReadFailed(std::strerror(errno));
   const int request = std::min(maxCount, queued);
   bool ready = false;
   if (request <= 0) {
     // Nothing to read; but a device that has gone (a USB receiver unplugged, the far end of a
     // pseudo-terminal closed) shows only as a hang-up here.
-    return WaitFor(fd, POLLIN, 0, ready) ? 0 : -1;
+    return WaitFor(fd, POLLIN, 0, ready) ? 0 : ReadFailed(kHungUp);
   }
   for (int attempt = 0; attempt < 2; ++attempt) {
     const ssize_t n = ::read(fd, buffer, static_cast<size_t>(request));
     if (n > 0) return static_cast<int>(n);
-    if (n == 0) return -1;  // end of file: the line hung up
+    if (n == 0) return ReadFailed(kHungUp);  // end of file
     if (errno == EINTR) continue;
-    if (errno != EAGAIN) return -1;  // EIO, ENXIO: the device has gone
+    if (errno != EAGAIN)
+      return ReadFailed(std::strerror(errno));  // EIO, ENXIO: the device has gone
     // Counted but not yet readable: wait the bounded time once, then report what came.
-    if (!WaitFor(fd, POLLIN, kReadWaitMs, ready)) return -1;
+    if (!WaitFor(fd, POLLIN, kReadWaitMs, ready)) return ReadFailed(kHungUp);
     if (!ready) return 0;
   }
   return 0;

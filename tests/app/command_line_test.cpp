@@ -59,6 +59,16 @@ TEST(CommandLine, ViewerOptionsAreNotPositional) {
   EXPECT_EQ(o.positional, (std::vector<std::string>{"COM1"}));
 }
 
+// A mistyped option is named, never taken for a port (which would open COM1).
+TEST(CommandLine, UnknownViewerOptionIsAnError) {
+  for (const char* arg : {"--bogus", "--simulte", "-x"}) {
+    const ViewerOptions o = ParseViewerOptions({arg, "COM2"});
+    EXPECT_EQ(o.error, std::string("unknown option ") + arg + " (see --help)");
+    EXPECT_EQ(o.positional, (std::vector<std::string>{"COM2"}));
+  }
+  EXPECT_TRUE(ParseViewerOptions({"-", "/dev/ttyUSB0"}).error.empty());
+}
+
 // Qt's own -style keeps the program from setting Fusion over it.
 TEST(CommandLine, StyleOptionOfQtIsNoticed) {
   using Args = std::vector<std::string>;

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "app/access_level.h"
@@ -168,6 +169,34 @@ TEST_F(SettingsFileTest, WriteBackIntoAnUnwritablePlaceFails) {
   const SaveResult result = WriteBackSettings(blocked + "/vetra-viewer.INI", 1, ".", ".");
   EXPECT_EQ(result.outcome, SaveOutcome::Failed);
   EXPECT_FALSE(result.reason.empty());
+}
+
+TEST_F(SettingsFileTest, ADamagedFileIsToldThenKeptAsBadBeforeANewOneIsWritten) {
+  const std::string damaged("[Setup]\nPortid=\x01\x00\xFF\xFE garbage", 26);
+  Write(damaged);
+  const Settings settings = ReadSettings(path);
+  EXPECT_TRUE(settings.damaged);
+  EXPECT_EQ(settings.portId, 0);
+  EXPECT_EQ(settings.problem, "The settings file " + path +
+                                  " is damaged (it cannot be read as settings): it is kept as " +
+                                  path + ".bad and a new one is written at the end of this run.");
+  const SaveResult saved = WriteBackSettings(path, 2, ".", ".");
+  ASSERT_TRUE(saved) << saved.reason;
+  EXPECT_EQ(saved.keptAs, path + ".bad");
+  std::ifstream bad(path + ".bad", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(bad), {}), damaged);
+  EXPECT_EQ(ReadSettings(path).portId, 2);
+}
+
+TEST_F(SettingsFileTest, AFolderAsTheFileIsUnusableAndNeverWritten) {
+  fs::create_directory(path);
+  const Settings settings = ReadSettings(path);
+  EXPECT_TRUE(settings.unusable);
+  EXPECT_EQ(settings.problem, "Settings: '" + path +
+                                  "' is a directory, not a file to read. The defaults are used "
+                                  "and nothing is saved.");
+  EXPECT_EQ(WriteBackSettings(path, 1, ".", ".").outcome, SaveOutcome::Failed);
+  EXPECT_TRUE(fs::is_directory(path));
 }
 
 // Compared as paths: Windows joins with its own separator.

@@ -104,9 +104,9 @@ TEST(EncodeArguments, LedChoiceLoadsItsPresetAndLaterPatternsWin) {
 TEST(EncodeArguments, RestartCarriesTheTimeWhereThePanelHidesIt) {
   EncodeArguments arguments{"1", {}, Chip::K700, 5};
   arguments.utcSeconds = 1'700'000'000;  // 2023-11-14 22:13:20 UTC
-  // e7 07 = 2023, then 11, 14, 22, 13, 20; the position keeps the form's default.
+  // e7 07 = 2023, then 11, 14, 22, 13, 20; the position keeps the panel's default.
   EXPECT_EQ(EncodeFromArguments(arguments).echo.substr(18, 24), "e7 07 0b 0e 16 0d 14 00 ");
-  arguments.accessLevel = 16;  // shown: the form's date until the user gives one
+  arguments.accessLevel = 16;  // shown: the panel's date until the user gives one
   EXPECT_EQ(EncodeFromArguments(arguments).echo.substr(18, 24), "bc 07 01 01 00 00 00 00 ");
 
   // --sync: the Sync button, at the level that shows it.

@@ -173,6 +173,7 @@ TEST(BinaryReplies, TraceStatusWithConfiguration) {
   EXPECT_EQ(s.minTimeSeconds, 30);
   EXPECT_EQ(s.minDistanceM, 500);
   EXPECT_EQ(s.minSpeedKmh, 36);
+  EXPECT_EQ(s.minSpeedRaw, 100);
   EXPECT_EQ(f.sink.calls, Calls{"traceFull"});
 }
 

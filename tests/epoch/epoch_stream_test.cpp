@@ -62,6 +62,12 @@ TEST(EpochStream, MidnightMovesTheCarriedDateToTheNextDay) {
   EXPECT_EQ(run.epochs[2].UtcText(), "2024-06-01T00:00:01.000Z");
 }
 
+TEST(EpochStream, ALeapSecondKeepsItsName) {
+  const auto run = RunLog(GpsEpoch("235960.50", "311216"));
+  ASSERT_EQ(run.epochs.size(), 1u);
+  EXPECT_EQ(run.epochs[0].UtcText(), "2016-12-31T23:59:60.500Z");
+}
+
 TEST(EpochStream, NoDateUntilOneIsKnown) {
   const auto run = RunLog(Sentence("GPGGA,120000.00,4807.038,N,01131.000,E,1,08,0.9,545.4,M,,M,,"));
   ASSERT_EQ(run.epochs.size(), 1u);
@@ -150,6 +156,16 @@ TEST(EpochStream, ASentenceCutOffWithoutChecksumGivesNoPosition) {
   EXPECT_EQ(run.epochs[1].UtcText(), "2019-04-07T00:03:47.030Z");
   EXPECT_EQ(run.counts.malformed, 1u);
   EXPECT_EQ(run.counts.sentences, 9u);  // the proprietary one is read, not used
+}
+
+TEST(EpochStream, AtTheEndOfALogOnlyASentenceWithItsChecksumIsReadWithoutALineEnd) {
+  const std::string gga = "$GPGGA,120001.00,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,";
+  const auto cut = RunLog(GpsEpoch("120000.00", "010124") + gga);
+  EXPECT_EQ(cut.epochs.size(), 1u);
+  EXPECT_EQ(cut.counts.malformed, 1u);
+  const std::string whole = Sentence(gga.substr(1));
+  const auto run = RunLog(GpsEpoch("120000.00", "010124") + whole.substr(0, whole.size() - 2));
+  EXPECT_EQ(run.epochs.size(), 2u);
 }
 
 TEST(EpochStream, ASentenceCutByTheNextOneIsCountedNotRead) {

@@ -43,8 +43,9 @@ struct GpsdReport {
 };
 
 std::vector<GpsdReport> Gpsdecode(const std::filesystem::path& log) {
-  const std::string command = std::string(kGpsdecode) + " < '" + log.string() + "' 2>/dev/null";
   std::vector<GpsdReport> reports;
+#ifdef VETRA_GPSDECODE
+  const std::string command = std::string(kGpsdecode) + " < '" + log.string() + "' 2>/dev/null";
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return reports;
   std::string line;
@@ -71,6 +72,9 @@ std::vector<GpsdReport> Gpsdecode(const std::filesystem::path& log) {
     }
   }
   pclose(pipe);
+#else
+  (void)log;
+#endif
   return reports;
 }
 

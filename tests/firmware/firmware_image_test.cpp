@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string>
 
 #include "firmware/firmware_image.h"
 #include "temp_files.h"
@@ -65,6 +66,22 @@ TEST(ImageFile, TooLongMissingOrNotAFileChangesNothing) {
     EXPECT_EQ(view.lastFolder, viewBefore.lastFolder);
     EXPECT_TRUE(std::equal(before.begin(), before.end(), image.buffer().begin()));
   }
+}
+
+TEST(ImageFile, ARefusedFileIsToldWhy) {
+  test::TempFolder folder;
+  const struct {
+    std::string path;
+    std::string problem;
+  } rows[] = {
+      {folder.path() + "/missing.bin", "missing"},
+      {folder.Write("empty.bin", {}), "empty"},
+      {folder.WritePattern("big.bin", 600'000),
+       "larger than the chip takes (600000 bytes; at most 524288)"},
+      {folder.path(), "not a regular file"},
+      {folder.WritePattern("good.bin", 524'288), ""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(ImageFileProblem(row.path), row.problem) << row.path;
 }
 
 TEST(ImageFile, EmptyFileIsRefusedButRemembersItsPathAndErasesTheBuffer) {

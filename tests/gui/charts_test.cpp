@@ -1,4 +1,5 @@
-// The sky view and the C/N0 chart: they paint what they are given, and only when it changed.
+// The sky view, the C/N0 chart and the scatter's axis: they paint what they are given, and only
+// when it changed.
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 
 #include "gui_support.h"
 #include "ui/cn0_chart.h"
+#include "ui/scatter_plot.h"
 #include "ui/sky_view.h"
 
 namespace vetra::ui {
@@ -92,6 +94,13 @@ TEST(Cn0Chart, FirstBarIsDrawnInTheFirstSlotAtItsHeight) {
   }
   EXPECT_GT(greenColumns, 3);
   EXPECT_FALSE(greenOnTheRight);
+}
+
+TEST(ScatterPlot, AxisEndsReadTheSameButForTheSign) {
+  EXPECT_EQ(ScatterPlot::AxisText(-1000), "-1000 m");
+  EXPECT_EQ(ScatterPlot::AxisText(1000), "1000 m");
+  EXPECT_EQ(ScatterPlot::AxisText(-0.5), "-0.5 m");
+  EXPECT_EQ(ScatterPlot::AxisText(5), "5 m");
 }
 
 }  // namespace

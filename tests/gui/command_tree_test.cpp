@@ -28,6 +28,27 @@ QStringList ShownPanels(QWidget* area) {
   return shown;
 }
 
+// In the expanded View every name reads whole with its message id, and the DOP mask panel shows
+// its last field, HDOP, without scrolling.
+TEST_F(CommandAreaTest, NamesReadWholeAndTheDopMaskShowsHdop) {
+  MakeWindow("Engineer=BRAMBLEX");
+  ShowViewWithReceiver();
+  window_->ToggleWindowSize();
+  auto* tree = Find<QTreeWidget>("CmdTree");
+  ASSERT_TRUE(test::WaitFor([&] { return tree->isVisible() && tree->viewport()->width() > 0; }));
+  for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* item = tree->topLevelItem(i);
+    EXPECT_LE(tree->fontMetrics().horizontalAdvance(item->text(0)), tree->viewport()->width())
+        << item->text(0).toStdString();
+  }
+  ASSERT_TRUE(area().SelectCommand(15));  // Set DOP mask (0Fh)
+  QWidget* hdop = Find("edHdop");
+  QWidget* viewport = Find("pnParameters")->parentWidget();
+  ASSERT_TRUE(test::WaitFor([&] { return hdop->isVisible(); }));
+  const QRect shown = QRect(hdop->mapTo(viewport, QPoint(0, 0)), hdop->size());
+  EXPECT_TRUE(viewport->rect().contains(shown));
+}
+
 TEST_F(CommandAreaTest, EachAccessLevelListsItsCommandsInCatalogueOrder) {
   MakeWindow();  // no Engineer word: level 0
   auto* tree = Find<QTreeWidget>("CmdTree");

@@ -3,19 +3,33 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolTip>
+#include <QTreeWidget>
+#include <cstdlib>
 #include <memory>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "app/baud_table.h"
 #include "gui_support.h"
 #include "monitor/line_health.h"
 #include "sim/virtual_receiver.h"
 #include "support/fake_clock.h"
+#include "ui/command_area.h"
 #include "ui/health_status.h"
 #include "ui/main_window.h"
+#include "ui/statistics_window.h"
 #include "ui/ttff_panel.h"
 
 namespace vetra::ui {
@@ -49,7 +63,10 @@ TEST(HealthStatusBar, HintsForASilentPortAndAWrongRate) {
     status.Tick();
   }
   EXPECT_EQ(status.hint(), kWrongRateHint);
-  EXPECT_TRUE(field->text().startsWith("480 B/s")) << field->text().toStdString();
+  EXPECT_EQ(status.brief().text, "Wrong rate?");
+  // The counters are in the tooltip, in words.
+  EXPECT_TRUE(field->toolTip().startsWith("480 bytes per second"))
+      << field->toolTip().toStdString();
 
   status.PortClosed();
   EXPECT_EQ(status.hint(), "");
@@ -63,13 +80,16 @@ class DeskTest : public ::testing::Test {
     settings_ = std::make_unique<TempSettings>();
   }
 
-  std::unique_ptr<TfmTop> Start(std::vector<std::string> positional = {}) {
+  std::unique_ptr<TfmTop> Start(std::vector<std::string> positional = {},
+                                const std::string& content = "", IClock* clock = nullptr) {
+    if (!content.empty()) settings_ = std::make_unique<TempSettings>(content);
     TfmTop::Options options;
     options.settingsPath = settings_->path;
     options.viewer.positional = std::move(positional);
     options.currentDirectory = settings_->folder();
     options.scanSerialDevices = false;
     options.messages = &messages_;
+    options.clock = clock;
     auto window = std::make_unique<TfmTop>(std::move(options));
     window->show();
     return window;
@@ -86,6 +106,12 @@ class DeskTest : public ::testing::Test {
     T* found = window.findChild<T*>(name);
     EXPECT_NE(found, nullptr) << name;
     return found;
+  }
+  static void ClickTab(TfmTop& window, const char* page) {
+    auto* tabs = Find<QTabWidget>(window, "pgCoder");
+    const int index = tabs->indexOf(Find<QWidget>(window, page));
+    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(index).center());
+    ASSERT_TRUE(WaitFor([&] { return tabs->currentIndex() == index; })) << page;
   }
   static void ResizeTo(TfmTop& window, QSize size) {
     window.resize(size);
@@ -127,6 +153,56 @@ TEST_F(DeskTest, ChoicesComeBackAtTheNextStartAndTheCommandLineWins) {
   EXPECT_EQ(chosen->portIndex(), 1);
 }
 
+// The user's clicks and keys through every page and both View layouts, the focus wandering
+// through the trees: no command and no trace action becomes current, and Send sends nothing.
+TEST_F(DeskTest, NothingIsCurrentUntilTheUserPicksIt) {
+  auto window = Start({}, "[Setup]\nTrace=ON\n");
+  Attach(*window);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  auto* cmdTree = Find<QTreeWidget>(*window, "CmdTree");
+  auto* traceTree = Find<QTreeWidget>(*window, "tvTraceCmd");
+  auto* send = Find<QPushButton>(*window, "btSend");
+  auto nothingPicked = [&](const std::string& where) {
+    for (int key = 0; key < 40; ++key) {
+      QWidget* focused = QApplication::focusWidget();
+      QTest::keyClick(focused != nullptr ? focused : window.get(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(cmdTree->currentItem(), nullptr) << where;
+    EXPECT_EQ(window->viewPage().commandArea().currentCommand(), 0) << where;
+    EXPECT_FALSE(send->isEnabled()) << where;
+    QTest::mouseClick(send, Qt::LeftButton);
+    EXPECT_EQ(window->viewPage().commandArea().SendClick().status,
+              SendOutcome::Status::NothingToSend)
+        << where;
+    EXPECT_EQ(Find<QLineEdit>(*window, "lbSentence")->text(), "") << where;  // nothing went out
+    EXPECT_EQ(traceTree->currentItem(), nullptr) << where;
+    EXPECT_EQ(Find<QLabel>(*window, "lbTrace")->text(), "no action") << where;
+  };
+  for (const char* page : {"tsView", "tsReload", "tsTrace", "tsView"}) {
+    ClickTab(*window, page);
+    nothingPicked(page);
+  }
+  QTest::mouseClick(Find<QPushButton>(*window, "btLarge"), Qt::LeftButton);
+  ASSERT_TRUE(window->viewPage().expanded());
+  nothingPicked("expanded View");
+  QTest::keyClick(window.get(), Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_FALSE(window->viewPage().expanded());
+  QTest::keyClick(window.get(), Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+  nothingPicked("expanded again");
+  ClickTab(*window, "tsTrace");
+  nothingPicked("Trace after the expanded View");
+
+  // A pick is the user's: then Send is there.
+  ClickTab(*window, "tsView");
+  QTest::mouseClick(Find<QPushButton>(*window, "btLarge"), Qt::LeftButton);
+  const QRect row = cmdTree->visualItemRect(cmdTree->topLevelItem(2));
+  QTest::mouseClick(cmdTree->viewport(), Qt::LeftButton, {}, row.center());
+  CommandArea& commands = window->viewPage().commandArea();
+  EXPECT_EQ(commands.currentCommand(), commands.tree().nodeMap[2]);
+  EXPECT_TRUE(send->isEnabled());
+}
+
 TEST_F(DeskTest, TheCompactViewGrowsItsChartsWithTheWindow) {
   auto window = Start();
   Attach(*window);
@@ -162,30 +238,161 @@ TEST_F(DeskTest, EachPageLayoutKeepsTheSizeTheUserGaveIt) {
   EXPECT_LE(window->frameGeometry().height(), room.height());
 }
 
-// Run twice by ctest: as it is, and with QT_SCALE_FACTOR=2 (a 1920x1080 screen at 200 % leaves
-// 960x540 for the window). Room is kept for a title bar and a task bar (56 pixels).
+// Run twice by ctest: as it is, and with QT_SCALE_FACTOR=2. A 1366x768 screen leaves 1366x688
+// logical pixels for the window once a title bar and a panel (80 pixels) are taken; a 1920x1080
+// screen at 200 % leaves 960x460. Every page layout, with either chip, and the Statistics window,
+// fit there: what does not fit scrolls.
 TEST_F(DeskTest, EveryPageLayoutFitsA1366x768ScreenAndA1920x1080ScreenAt200Percent) {
   auto window = Start();
   Attach(*window);
   const qreal scale = window->devicePixelRatioF();
-  const QSize screen = scale > 1.5 ? QSize(1920, 1080) : QSize(1366, 768);
-  const QSize room =
-      QSize(qRound(screen.width() / scale) - 16, qRound(screen.height() / scale) - 56);
-  window->SelectSecondChip(true);  // the taller grid
-  auto fits = [&](const char* what) {
-    const QSize needed = window->minimumSizeHint().expandedTo(window->minimumSize());
+  const QSize room = scale > 1.5 ? QSize(960, 460) : QSize(1366, 688);
+  auto fits = [&](QWidget& shown, const std::string& what) {
+    const QSize needed = shown.minimumSizeHint().expandedTo(shown.minimumSize());
     EXPECT_LE(needed.width(), room.width()) << what << " at scale " << scale;
     EXPECT_LE(needed.height(), room.height()) << what << " at scale " << scale;
   };
-  fits("Setup");
-  for (const char* page : {"tsView", "tsReload", "tsTrace"}) {
-    ASSERT_TRUE(window->ShowPage(page));
-    fits(page);
+  for (const bool k900 : {false, true}) {
+    const std::string chip = k900 ? " K900" : " K700";
+    ASSERT_TRUE(window->ShowPage("tsSetup"));
+    window->SelectSecondChip(k900);
+    fits(*window, "Setup" + chip);
+    for (const char* page : {"tsView", "tsReload", "tsTrace"}) {
+      ASSERT_TRUE(window->ShowPage(page));
+      fits(*window, page + chip);
+    }
+    ASSERT_TRUE(window->ShowPage("tsView"));
+    window->ToggleWindowSize();
+    ASSERT_TRUE(WaitFor([&] { return window->conversation().DisplayCopy().satellitesInView > 0; }));
+    fits(*window, "expanded View" + chip);
+    // The grid of binary records shows too (the taller one with the K900).
+    window->viewPage().ShowPass([] {
+      PassValue pass;
+      TNavRecord record{};
+      pass.navigation = NavigationUpdate{record, DisplaySource::Binary};
+      return pass;
+    }());
+    fits(*window, "expanded View with the measurement grid" + chip);
+    window->ToggleWindowSize();
   }
+  window->ShowStatistics();
+  fits(window->statisticsWindow(), "Statistics");
+}
+
+// Smaller gives the compact window (282x405, or what its contents need) whatever the expanded
+// one was, and that size is what comes back at the next start.
+TEST_F(DeskTest, SmallerGivesTheCompactSize) {
+  for (int run = 0; run < 2; ++run) {
+    auto window = Start();
+    Attach(*window);
+    window->ShowStartPage("tsView");
+    window->ToggleWindowSize();  // as --expanded does
+    ASSERT_TRUE(window->viewPage().expanded());
+    window->ToggleWindowSize();
+    EXPECT_EQ(window->size(), QSize(282, 405).expandedTo(window->minimumSizeHint()))
+        << "run " << run;
+    window->close();
+  }
+}
+
+// The last page comes back at the next start; a page on the command line wins.
+TEST_F(DeskTest, TheLastPageComesBackAndTheCommandLineWins) {
+  {
+    auto window = Start();
+    Attach(*window);
+    ASSERT_TRUE(window->ShowPage("tsTrace"));
+    window->close();
+  }
+  auto again = Start();
+  Attach(*again);
+  again->ShowStartPage(QString());
+  EXPECT_EQ(Find<QTabWidget>(*again, "pgCoder")->currentWidget()->objectName(), "tsTrace");
+  again->close();
+  auto chosen = Start();
+  Attach(*chosen);
+  chosen->ShowStartPage("tsReload");
+  EXPECT_EQ(Find<QTabWidget>(*chosen, "pgCoder")->currentWidget()->objectName(), "tsReload");
+}
+
+// A silent port in the compact window: the status bar says so in a short form that fits, with
+// the chip beside it; the whole hint is in the tooltip and comes with a click.
+TEST_F(DeskTest, TheCompactStatusBarShowsAShortFormThatFits) {
+  test::ManualClock clock;
+  auto window = Start({}, "", &clock);
+  const int silent = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(silent, 0);
+  ASSERT_EQ(grantpt(silent), 0);
+  ASSERT_EQ(unlockpt(silent), 0);
+  window->PointSelectedPortAt(ptsname(silent), 1);
   ASSERT_TRUE(window->ShowPage("tsView"));
-  window->ToggleWindowSize();
-  ASSERT_TRUE(WaitFor([&] { return window->conversation().DisplayCopy().satellitesInView > 0; }));
-  fits("expanded View");
+  for (int s = 0; s < 7; ++s) {
+    clock.advanceMs(1000);
+    window->healthStatus().Tick();
+  }
+  EXPECT_EQ(window->width(), 282);
+  auto* health = Find<QLabel>(*window, "sbHealth");
+  EXPECT_EQ(health->text(), "No data 7 s");
+  EXPECT_TRUE(health->toolTip().contains(kSilentPortHint)) << health->toolTip().toStdString();
+  auto* chip = Find<QWidget>(*window, "sbChip");
+  EXPECT_EQ(chip->property("text").toString(), "K700");
+  QStatusBar* bar = window->statusBar();
+  for (const QWidget* field : bar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (!field->isVisible()) continue;
+    EXPECT_LE(field->geometry().right(), bar->width()) << field->objectName().toStdString();
+    EXPECT_GE(field->geometry().left(), 0) << field->objectName().toStdString();
+  }
+  QTest::mouseClick(health, Qt::LeftButton);
+  EXPECT_TRUE(QToolTip::text().contains(kSilentPortHint));
+  // Room enough: the whole hint.
+  ResizeTo(*window, {760, window->height()});
+  ASSERT_TRUE(WaitFor([&] { return health->text() == kSilentPortHint; }));
+  window.reset();
+  ::close(silent);
+}
+
+// A device path typed into the port box is the port, and it comes back at the next start.
+TEST_F(DeskTest, ATypedDevicePathIsThePortAndIsRemembered) {
+  receiver_ = std::make_unique<sim::VirtualReceiver>(sim::SimOptions{});
+  ASSERT_TRUE(receiver_->Start()) << receiver_->error();
+  const QString path = QString::fromStdString(receiver_->devicePath());
+  int chosen = -1;
+  {
+    auto window = Start();
+    auto* box = Find<QComboBox>(*window, "cbPort");
+    box->lineEdit()->clear();
+    QTest::keyClicks(box->lineEdit(), path);
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    EXPECT_TRUE(box->currentText().contains(path)) << box->currentText().toStdString();
+    chosen = window->portIndex();
+    ASSERT_TRUE(window->ShowPage("tsView"));
+    EXPECT_TRUE(window->portOpen());
+    window->close();
+  }
+  auto again = Start();
+  EXPECT_EQ(again->portIndex(), chosen);
+  EXPECT_TRUE(Find<QComboBox>(*again, "cbPort")->currentText().contains(path));
+}
+
+// The echo, filled while hidden, opens at the left edge where its lines begin.
+TEST_F(DeskTest, TheEchoStartsAtTheLeftAfterALayoutChange) {
+  auto window = Start();
+  Attach(*window);
+  ASSERT_TRUE(window->ShowPage("tsView"));
+  PassValue pass;
+  for (int i = 0; i < 40; ++i) {
+    pass.lines.push_back({"$GPGSV," + std::string(300, '1'), ParserKind::Nmea, 1, {}});
+  }
+  window->viewPage().ShowPass(pass);
+  auto* echo = Find<QPlainTextEdit>(*window, "moNMEA");
+  for (int toggle = 0; toggle < 3; ++toggle) {
+    window->ToggleWindowSize();
+    if (!window->viewPage().expanded()) continue;
+    QScrollBar* sideways = echo->horizontalScrollBar();
+    ASSERT_TRUE(WaitFor([&] { return echo->isVisible() && sideways->maximum() > 0; }));
+    QCoreApplication::processEvents();  // the queued scroll of the first show
+    EXPECT_EQ(sideways->value(), 0) << "toggle " << toggle;
+    sideways->setValue(sideways->maximum());  // the user's scroll, undone by the next change
+  }
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <mutex>
 #include <string>
@@ -14,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "link/clock.h"
 #include "link/messages.h"
 #include "link/port.h"
 
@@ -72,6 +75,21 @@ class WriteRecordingPort final : public IPort {
  private:
   mutable std::mutex mutex_;
   std::vector<Write> writes_;
+};
+
+// A clock that moves only when told to; its sleeps are short real ones, so that a task's pass
+// loop neither spins nor moves the time.
+class ManualClock final : public IClock {
+ public:
+  int64_t nowSeconds() override { return ms_ / 1000; }
+  int64_t nowMs() override { return ms_; }
+  void sleepMs(int milliseconds) override {
+    if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  void advanceMs(int64_t ms) { ms_ += ms; }
+
+ private:
+  std::atomic<int64_t> ms_{1'700'000'000'000};
 };
 
 // Runs the window's events until pred holds or the deadline passes.

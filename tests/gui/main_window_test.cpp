@@ -168,7 +168,7 @@ TEST_F(MainWindowTest, RefusesToLeaveSetupOnAMissingPort) {
   auto window = MakeWindow("[Ports]\nCOM1=/dev/vetra-no-such-device\n");
   EXPECT_FALSE(window->ShowPage("tsView"));
   EXPECT_EQ(CurrentPage(*window), "tsSetup");
-  // The port, its device and the system's reason follow the form's text.
+  // The port, its device and the system's reason follow the message's text.
   EXPECT_TRUE(
       messages_.Saw("Wrong com!\n\nCOM1 (/dev/vetra-no-such-device): No such file or directory.",
                     "Open com port"));
@@ -232,14 +232,17 @@ TEST_F(MainWindowTest, ShareOnLocalhostServesTheMonitoredReceiverAndCountsItsCli
   ASSERT_TRUE(window->sharing().server().running());
   auto* field = Find<QLabel>(*window, "sbShare");
   EXPECT_TRUE(field->isVisibleTo(window.get()));
-  EXPECT_TRUE(field->text().endsWith(": 0 clients")) << field->text().toStdString();
+  EXPECT_TRUE(field->text().startsWith("Sharing 127.0.0.1:")) << field->text().toStdString();
+  EXPECT_TRUE(field->text().endsWith(": 0 clients; 0 connects, 0 disconnects"))
+      << field->text().toStdString();
 
   const ListenAddress nmea = *window->sharing().server().nmeaAddress();
   asio::io_context io;
   asio::ip::tcp::socket client(io);
   client.connect({asio::ip::make_address(nmea.address), nmea.port});
-  EXPECT_TRUE(WaitFor([&] { return field->text().endsWith(": 1 client"); }))
-      << field->text().toStdString();
+  EXPECT_TRUE(WaitFor([&] {
+    return field->text().endsWith(": 1 client; 1 connect, 0 disconnects");
+  })) << field->text().toStdString();
   EXPECT_TRUE(field->text().contains(QString::fromStdString(ToString(nmea)) + " NMEA"));
   // The receiver's sentences reach the client while the window monitors.
   client.non_blocking(true);
@@ -250,6 +253,14 @@ TEST_F(MainWindowTest, ShareOnLocalhostServesTheMonitoredReceiverAndCountsItsCli
     received.append(buffer, client.read_some(asio::buffer(buffer), ec));
     return received.find("$GP") != std::string::npos;
   }));
+
+  // Setup shown: no port is read, and the field says that sharing is paused and why.
+  ASSERT_TRUE(window->ShowPage("tsSetup"));
+  EXPECT_TRUE(field->text().startsWith("Sharing paused, no port is read (Setup page): "))
+      << field->text().toStdString();
+  EXPECT_EQ(window->sharing().server().pausedReason(), "no port is read (Setup page)");
+  ASSERT_TRUE(window->ShowPage("tsView"));
+  EXPECT_TRUE(field->text().startsWith("Sharing 127.0.0.1:")) << field->text().toStdString();
 
   share->trigger();
   EXPECT_FALSE(window->sharing().server().running());

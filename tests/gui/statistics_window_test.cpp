@@ -117,8 +117,37 @@ TEST_F(StatisticsWindowTest, BinnedPercentilesAreNotedAndTheExportStaysComplete)
   EXPECT_TRUE(messages_.shown.empty());
 
   std::remove(csvPath.c_str());
+  messages_.answer = true;
   statistics.ResetClick();
   EXPECT_TRUE(note->isHidden());
+}
+
+// The fixes of a long test are not thrown away by one click: the user is asked, with their number.
+TEST(StatisticsWindowReset, AsksWithTheNumberOfFixesFirst) {
+  test::App();
+  test::RecordingMessages messages;
+  StatisticsWindow window(messages);
+  PassValue pass;
+  for (int s = 0; s < 3; ++s) {
+    Epoch epoch;
+    epoch.mode = FixMode::ThreeD;
+    epoch.timeOfDayMs = s * 1000;
+    epoch.latitudeDeg = 24.5;
+    epoch.longitudeDeg = 121.25;
+    pass.epochs.push_back(epoch);
+  }
+  window.ShowPass(pass);
+  messages.answer = false;
+  window.ResetClick();
+  ASSERT_EQ(messages.asked.size(), 1u);
+  EXPECT_EQ(messages.asked[0].first,
+            "Forget all 3 fixes of this run? Export CSV... keeps them in a file first.");
+  EXPECT_EQ(window.statistics().fixes, 3);
+  messages.answer = true;
+  window.ResetClick();
+  EXPECT_EQ(window.statistics().fixes, 0);
+  window.ResetClick();  // nothing left to lose: no question
+  EXPECT_EQ(messages.asked.size(), 2u);
 }
 
 }  // namespace

@@ -29,19 +29,6 @@ namespace {
 // A clock that moves only when the test advances it. Its sleeps let real time pass (a
 // millisecond) without moving it, so the conversation's thread waits instead of spinning and its
 // deadlines pass exactly when the test says.
-class ManualClock final : public IClock {
- public:
-  int64_t nowSeconds() override { return ms_ / 1000; }
-  int64_t nowMs() override { return ms_; }
-  void sleepMs(int milliseconds) override {
-    if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  void advanceMs(int64_t ms) { ms_ += ms; }
-
- private:
-  std::atomic<int64_t> ms_{1'700'000'000'000};
-};
-
 // A port that hands out the given bytes once, then nothing.
 class BytesPort final : public IPort {
  public:
@@ -134,7 +121,7 @@ class ViewPageTest : public ::testing::Test {
     return pass;
   }
 
-  ManualClock clock_;
+  test::ManualClock clock_;
   test::RecordingMessages messages_;
   std::unique_ptr<test::TempSettings> settings_;
   std::unique_ptr<TfmTop> window_;
@@ -289,10 +276,12 @@ TEST_F(ViewPageTest, AcknowledgementIndicatorsFollowTheSendAndTheReceiversAnswer
   EXPECT_EQ(state->palette().color(QPalette::WindowText),
             ReadableTextColour(state, ToQColor(kAmber)));
 
-  // Each ACK or NACK frame marks its indicator, in colour.
+  // Each ACK or NACK frame marks its indicator, in colour; a late one (here for another
+  // command) takes back the "no answer".
   page.ShowPass(Reply(ReplyKind::Ack, 0x05));
   EXPECT_TRUE(ack->isChecked());
   EXPECT_FALSE(nack->isChecked());
+  EXPECT_EQ(state->text(), "");
   EXPECT_EQ(ack->palette().color(QPalette::WindowText), ReadableTextColour(ack, ToQColor(kGreen)));
   page.ShowPass(Reply(ReplyKind::Nack, 0x05));
   EXPECT_TRUE(nack->isChecked());

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The completions offer what vetra itself lists: every subcommand of `vetra --help` at the first
 # word, and for each subcommand its actions and its options, in bash and in zsh; an option's value
-# from its choices; a value typed after an option is not taken for a subcommand.
+# from its choices; a value typed after an option is not taken for a subcommand; the port names
+# after --port and the receiver commands' names where a command is named.
 #
 #   completion_test.sh VETRA BASH_COMPLETION ZSH_COMPLETION
 #
@@ -56,4 +57,8 @@ expect_all "$(bash_offers trace --port /dev/ttyUSB0 r)" read "bash: vetra trace 
 expect_all "$(bash_offers trace read --p)" --port "bash: vetra trace read --p"
 expect_all "$(bash_offers monitor --json --b)" --baud "bash: vetra monitor --json --b"
 expect_all "$(zsh_offers monitor --json -)" --baud "zsh: vetra monitor --json -"
+expect_all "$(bash_offers monitor --port C)" COM1 "bash: vetra monitor --port C"
+expect_all "$(zsh_offers monitor --port '')" COM40 "zsh: vetra monitor --port"
+expect_all "$(bash_offers send --port COM1 Set)" SetDOPmask "bash: vetra send --port COM1 Set"
+expect_all "$(zsh_offers encode '')" Restart "zsh: vetra encode"
 echo "completion: bash and zsh offer all of $(wc -w <<<"$subcommands") subcommands, their actions and options"

@@ -33,15 +33,20 @@ class CliProcess {
   explicit CliProcess(const std::vector<std::string>& args, const std::string& workDir = "")
       : CliProcess(VETRA_CLI_PROGRAM, args, workDir) {}
 
-  // Starts `program args...` (a path), in workDir when one is given.
+  // Starts `program args...` (a path), in workDir when one is given, with its standard output
+  // into stdoutPath (such as /dev/full) when one is given.
   CliProcess(const std::string& program, const std::vector<std::string>& args,
-             const std::string& workDir) {
+             const std::string& workDir, const std::string& stdoutPath = "") {
     int out[2], err[2];
     if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    if (stdoutPath.empty()) {
+      posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    } else {
+      posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(), O_WRONLY, 0);
+    }
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
     if (!workDir.empty()) posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
     posix_spawnattr_t attributes;

@@ -40,6 +40,23 @@ TEST(EncodeCli, RefusesWhatThePanelWouldNotTakeAndLevelsThatDoNotExist) {
   EXPECT_EQ(level.WaitForExit(20s), 2) << level.err();
 }
 
+TEST(SendCli, ListShowsTheCommandsAndOneCommandsControls) {
+  CliProcess all({"send", "--list"});
+  EXPECT_EQ(all.WaitForExit(20s), 0) << all.err();
+  EXPECT_TRUE(Has(all.out(), " 1  Restart(01h)\n 2  Configure IO (02h)\n")) << all.out();
+  EXPECT_EQ(Count(all.out(), "\n"), 34u);
+
+  CliProcess one({"send", "--list", "set dop"});
+  EXPECT_EQ(one.WaitForExit(20s), 0) << one.err();
+  EXPECT_TRUE(Has(one.out(), "Set DOP mask (0Fh), number 15, answered by ACK\n")) << one.out();
+  EXPECT_TRUE(Has(one.out(), "  edHdop     integer: a whole number from 0 to 255; default"))
+      << one.out();
+
+  CliProcess slip({"send", "--list", "Set DOP Msk"});
+  EXPECT_EQ(slip.WaitForExit(20s), 2);
+  EXPECT_TRUE(Has(slip.err(), "did you mean 'Set DOP mask (0Fh)'?")) << slip.err();
+}
+
 class SendWithVirtualReceiver : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -109,6 +126,8 @@ TEST_F(SendWithVirtualReceiver, StoresGoToFilesAndBackIntoTheReceiver) {
   EXPECT_TRUE(Has(err, "is 3000 bytes, short of the 3840 bytes")) << err;
   EXPECT_EQ(Send({"0Ah", "--from", empty}, nullptr, &err), 1);
   EXPECT_TRUE(Has(err, "holds no record marked valid")) << err;
+  EXPECT_EQ(Send({"0Ah", "--from", "/dev/zero"}, nullptr, &err), 1);
+  EXPECT_TRUE(Has(err, "'/dev/zero' is a character device, not a file to read")) << err;
   EXPECT_EQ(receiver->commandCount(), before);
   EXPECT_EQ(Send({"05h", "--save", ephemeris}, nullptr, &err), 2) << err;
 }
@@ -136,7 +155,10 @@ TEST_F(SendWithVirtualReceiver, WaitingForASilentReceiverSleeps) {
   const auto started = std::chrono::steady_clock::now();
   EXPECT_EQ(run.WaitForExit(20s), 1);
   const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - started;
-  EXPECT_TRUE(Has(run.err(), "no answer within 2 s")) << run.err();
+  EXPECT_TRUE(Has(run.err(),
+                  "no answer within 2 s; bytes arrive but no valid sentence: wrong baud rate? "
+                  "Try `vetra scan`"))
+      << run.err();
   EXPECT_LT(run.cpuSeconds(), wall.count() / 4) << "a wait that spins";
 }
 

@@ -95,6 +95,17 @@ class TraceWithVirtualReceiver : public ::testing::Test {
     return last;
   }
 
+  // The payload of the last Setup the receiver took.
+  std::vector<uint8_t> LastSetup() const {
+    std::vector<uint8_t> payload;
+    for (const sim::CommandFrame& frame : receiver->commands()) {
+      if (frame.id == kTraceMaintainCommand && frame.payload.at(0) == kTraceSetupAction) {
+        payload = frame.payload;
+      }
+    }
+    return payload;
+  }
+
   std::unique_ptr<sim::VirtualReceiver> receiver;
   TempFolder folder;
 };
@@ -113,18 +124,28 @@ TEST_F(TraceWithVirtualReceiver, SetupSendsTheRulesAndShowsThemBack) {
                                  "--stop-on-full", "off", "--extended", "on"}));
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(Has(run.out, "ACK\nStatus: Stop\n")) << run.out;
-  EXPECT_TRUE(Has(run.out, "Stop on Full= OFF\nLog on Poweron= ON\nExtended= ON\n")) << run.out;
+  // Log on power-on was not named: it stays as the receiver had it.
+  EXPECT_TRUE(Has(run.out, "Stop on Full= OFF\nLog on Poweron= OFF\nExtended= ON\n")) << run.out;
   EXPECT_TRUE(Has(run.out, "min time = 5 second\nmin distance = 100 meter\nmin speed = 36 KMH"))
       << run.out;
-  // Flags 06h, distance 100, interval 5, 36 km/h as 99 (0.1 m/s).
-  std::optional<sim::CommandFrame> setup;
-  for (const sim::CommandFrame& frame : receiver->commands()) {
-    if (frame.id == kTraceMaintainCommand && frame.payload.at(0) == kTraceSetupAction) {
-      setup = frame;
-    }
-  }
-  ASSERT_TRUE(setup.has_value());
-  EXPECT_EQ(setup->payload, (std::vector<uint8_t>{0x03, 0x06, 100, 0, 5, 0, 99, 0}));
+  // Flags 04h, distance 100, interval 5, 36 km/h as 99 (0.1 m/s).
+  EXPECT_EQ(LastSetup(), (std::vector<uint8_t>{0x03, 0x04, 100, 0, 5, 0, 99, 0}));
+}
+
+TEST_F(TraceWithVirtualReceiver, SetupChangesOnlyWhatIsNamed) {
+  ASSERT_EQ(Vetra(Args({"setup", "--distance", "7", "--speed", "37", "--power-on-log", "off",
+                        "--extended", "on"}))
+                .status,
+            0);
+  const std::vector<uint8_t> before = LastSetup();
+  const Result run = Vetra(Args({"setup", "--interval", "1"}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Has(run.out, "Log on Poweron= OFF")) << run.out;
+  // Every field read goes back as it was, the interval (bytes 4 and 5) excepted.
+  std::vector<uint8_t> expected = before;
+  expected.at(4) = 1;
+  expected.at(5) = 0;
+  EXPECT_EQ(LastSetup(), expected);
 }
 
 TEST_F(TraceWithVirtualReceiver, ARefusedCommandPrintsNack) {

@@ -154,5 +154,17 @@ TEST_F(TtffWithVirtualReceiver, MaxSecondsEndsAnUnattendedRunWithItsSummary) {
   EXPECT_TRUE(Has(run.err(), "stopped after 3 s (--max-seconds)")) << run.err();
 }
 
+TEST_F(TtffWithVirtualReceiver, AWrongRateEndsTheTestWithWhatTheLineShowed) {
+  Start(sim::SimOptions{});
+  // The receiver talks at 4800: at 9600 only garbage arrives.
+  CliProcess run({"ttff", "--port", receiver->devicePath(), "--baud", "9600", "--mode", "hot",
+                  "--cycles", "5"});
+  EXPECT_EQ(run.WaitForExit(40s), 1) << run.out() << run.err();
+  EXPECT_TRUE(Has(run.err(),
+                  "stopped: nothing valid from the receiver in 10 s; bytes arrive but "
+                  "no valid sentence: wrong baud rate? Try `vetra scan`"))
+      << run.err();
+}
+
 }  // namespace
 }  // namespace vetra::testing

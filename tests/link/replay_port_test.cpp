@@ -6,10 +6,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 #include <vector>
 
 #include "support/fake_clock.h"
+#include "support/temp_path.h"
 
 namespace vetra {
 namespace {
@@ -78,6 +81,31 @@ TEST(ReplayPort, ControlsFromAnotherThreadWhileTheReaderTakesTheLog) {
   reader.join();
   EXPECT_TRUE(source->finished());
   EXPECT_GE(taken, 1'000'000u);  // a seek back plays part of the log again
+}
+
+// A log file is streamed from where the position stands, after a seek too; what is not a regular
+// file is refused by name.
+TEST(ReplayPort, AFileIsStreamedFromThePositionAndANonFileRefused) {
+  const auto path = test::UniqueTempPath("vetra-replay");
+  { std::ofstream(path, std::ios::binary) << "0123456789"; }
+  std::string error;
+  auto source = ReplaySource::FromFile(path.string(), error);
+  ASSERT_NE(source, nullptr) << error;
+  EXPECT_EQ(source->size(), 10u);
+  source->SetSpeed(ReplaySpeed::AsFastAsPossible);
+  test::FakeClock clock;
+  ReplayPort port(source, 4800, clock);
+  uint8_t buffer[16] = {};
+  EXPECT_EQ(port.rxData(buffer, 4), 4);
+  source->Seek(7);
+  EXPECT_EQ(port.rxData(buffer, 16), 3);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 3), "789");
+  EXPECT_TRUE(source->finished());
+  std::filesystem::remove(path);
+
+  EXPECT_EQ(ReplaySource::FromFile(std::filesystem::temp_directory_path().string(), error),
+            nullptr);
+  EXPECT_NE(error.find("is a directory"), std::string::npos) << error;
 }
 
 }  // namespace

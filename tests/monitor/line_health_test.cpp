@@ -1,7 +1,10 @@
-// The line-health reading: counters since listening began, the byte rate and the hints.
+// The line-health reading: counters since listening began, the byte rate and the hints, and
+// their short form for a narrow status bar.
 #include "monitor/line_health.h"
 
 #include <gtest/gtest.h>
+
+#include "monitor/health_brief.h"
 
 namespace vetra {
 namespace {
@@ -17,7 +20,8 @@ struct HintCase {
   const char* hint;
 };
 
-std::string HintAfter(const PerSecond& each, int seconds) {
+LineHealthReading ReadingAfter(const PerSecond& each, int seconds,
+                               uint64_t rejectedInTheLastSecond = 0) {
   LineHealthMeter meter;
   LineHealth h;
   h.bytesRead = 999;  // counted before listening began
@@ -31,10 +35,15 @@ std::string HintAfter(const PerSecond& each, int seconds) {
     h.checksumErrors += each.checksum;
     h.sentencesRejected += each.rejected;
     h.framesAccepted += each.frames;
+    if (s == seconds - 1) h.sentencesRejected += rejectedInTheLastSecond;
     if (each.bytes > 0) h.lastByteMs = ms;
     reading = meter.Read(h, ms);
   }
-  return reading.hint;
+  return reading;
+}
+
+std::string HintAfter(const PerSecond& each, int seconds, uint64_t rejectedInTheLastSecond = 0) {
+  return ReadingAfter(each, seconds, rejectedInTheLastSecond).hint;
 }
 
 TEST(LineHealthMeter, HintsNameTheCauseAfterFiveSecondsOfListening) {
@@ -52,6 +61,26 @@ TEST(LineHealthMeter, HintsNameTheCauseAfterFiveSecondsOfListening) {
   }
 }
 
+// One rejected sentence among garbage is chance (a wrong rate can make one); two make a pattern.
+TEST(LineHealthMeter, ASingleRejectedSentenceDoesNotNameTheTalker) {
+  const PerSecond garbage{480, 0, 0, 0, 0};
+  const int seconds = LineHealthMeter::kHintSeconds + 3;
+  EXPECT_EQ(HintAfter(garbage, seconds, 1), kWrongRateHint);
+  EXPECT_EQ(HintAfter(garbage, seconds, 2), kRejectedSentencesHint);
+}
+
+TEST(LineHealth, TheTerminalsNoteAfterSilenceSaysWhatTheLineShowed) {
+  LineHealth nothing;
+  EXPECT_EQ(SilentLineNote(nothing, "COM3"), "nothing arrives on COM3");
+  LineHealth garbage;
+  garbage.bytesRead = 480;
+  garbage.checksumErrors = 3;
+  EXPECT_EQ(SilentLineNote(garbage, "COM3"), kTerminalWrongRateNote);
+  LineHealth frames = garbage;
+  frames.framesAccepted = 1;  // a receiver that answers in binary only is heard
+  EXPECT_EQ(SilentLineNote(frames, "COM3"), "");
+}
+
 TEST(LineHealthMeter, CountsSinceStartRateOfTheLastSecondAndAgeOfTheLastValid) {
   LineHealthMeter meter;
   LineHealth h;
@@ -67,6 +96,34 @@ TEST(LineHealthMeter, CountsSinceStartRateOfTheLastSecondAndAgeOfTheLastValid) {
   EXPECT_EQ(reading.secondsSinceValid, 1);
   EXPECT_EQ(HealthCountersText(reading),
             "480 B/s \u00b7 12 ok \u00b7 0 cksum \u00b7 3/0 frames \u00b7 1 s");
+}
+
+// Seven seconds of each line, as the compact window's status bar reads them.
+TEST(HealthBrief, OneColouredWordAndOneFigure) {
+  struct Case {
+    const char* what;
+    PerSecond each;
+    bool replayEnded;
+    const char* text;
+    Rgb colour;
+  };
+  const Case cases[] = {
+      {"silent port", {0, 0, 0, 0, 0}, false, "No data 7 s", kRed},
+      {"replay played whole", {0, 0, 0, 0, 0}, true, "Replay ended", kGrey},
+      {"wrong rate", {480, 0, 0, 0, 0}, false, "Wrong rate?", kAmber},
+      {"foreign talker", {300, 0, 0, 3, 0}, false, "Rejected 21", kAmber},
+      {"good line", {2000, 30, 0, 0, 5}, false, "35 ok/s", kGreen},
+  };
+  for (const Case& c : cases) {
+    const LineHealthReading reading = ReadingAfter(c.each, 7);
+    const HealthBrief brief = BriefHealth(reading, c.replayEnded);
+    EXPECT_EQ(brief.text, c.text) << c.what;
+    EXPECT_EQ(brief.colour, c.colour) << c.what;
+    const std::string full = c.replayEnded          ? std::string(kReplayEndedText)
+                             : reading.hint.empty() ? HealthCountersText(reading)
+                                                    : reading.hint;
+    EXPECT_EQ(brief.full, full) << c.what;
+  }
 }
 
 }  // namespace

@@ -666,6 +666,27 @@ TEST_F(ConversationPass, SendAndWaitEndsWithOneOutcome) {
   }
 }
 
+// Each answer goes to one exchange, the oldest that waits for it: two commands sent one after
+// the other need two ACKs.
+TEST_F(ConversationPass, OneAnswerEndsOnlyTheOldestExchangeWaitingForIt) {
+  Start();
+  std::vector<int> answeredInOrder;
+  for (int which : {1, 2}) {
+    Exchange exchange = Frames({"frame"});
+    exchange.awaited = ReplyExpectation{0x01, ReplyExpectation::Kind::Ack, 0};
+    ASSERT_TRUE(conversation->Post(exchange, [&, which](const ExchangeResult& r) {
+      if (r.outcome == ExchangeOutcome::Answered) answeredInOrder.push_back(which);
+    }));
+  }
+  Passes(2);
+  port.QueueRead(Ack(0x01));
+  Passes(2);
+  EXPECT_EQ(answeredInOrder, std::vector<int>{1});
+  port.QueueRead(Ack(0x01));
+  Passes(2);
+  EXPECT_EQ(answeredInOrder, (std::vector<int>{1, 2}));
+}
+
 // --- The conversation's own thread --------------------------------------------------------------
 
 // Runs jobs one after the other, like a window thread's event loop; RunBlocking is the hand-off.

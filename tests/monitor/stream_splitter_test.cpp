@@ -186,6 +186,89 @@ TEST_F(Splitter, ARejectedSentenceEndsAtItsLfSoTheNextFrameIsDecoded) {
   }
 }
 
+// A frame right after NMEA text that TNmea leaves open is decoded all the same: after a sentence
+// accepted without a result, and after a sentence cut off before its LF. The same bytes give the
+// same lines whole and byte by byte.
+TEST_F(Splitter, AFrameAfterAnOpenSentenceIsDecodedInAnyPieces) {
+  const std::string ack = Frame(0x06, 0x05, {});
+  struct Case {
+    const char* what;
+    std::string before;
+    std::string nmeaLine;  // the echo of the NMEA line the frame cuts
+  };
+  const std::string gsvBeyondItsGroup = Sentence("GPGSV,3,4,12,01,40,083,46");
+  const std::string ggaShort = Sentence("GPGGA,123519.000,4807.0380,N");
+  const std::string cutOff = "$GNGGA,12";
+  const Case cases[] = {
+      {"GSV beyond its group", gsvBeyondItsGroup, gsvBeyondItsGroup},
+      {"GGA with too few fields", ggaShort, ggaShort},
+      {"cut off without LF", cutOff, cutOff + "\r\n"},
+  };
+  for (const Case& c : cases) {
+    for (const int piece : {0, 1, 7}) {
+      SCOPED_TRACE(std::string(c.what) + ", pieces of " + std::to_string(piece));
+      TNmea freshNmea;
+      ReceiverStores freshStores;
+      TBinary freshBinary{freshStores};
+      TStreamSplitter fresh{freshNmea, freshBinary};
+      std::vector<Line> lines;
+      auto sink = [&](const EchoLine& line) {
+        lines.push_back(
+            {std::string(line.text), line.parser, line.result, {}, std::string(line.raw)});
+      };
+      const std::string run = c.before + ack + kGga;
+      const size_t step = piece == 0 ? run.size() : static_cast<size_t>(piece);
+      for (size_t at = 0; at < run.size(); at += step) {
+        const std::string part = run.substr(at, step);
+        fresh.Process(reinterpret_cast<const uint8_t*>(part.data()), static_cast<int>(part.size()),
+                      10, sink);
+      }
+      ASSERT_EQ(lines.size(), 3u);
+      EXPECT_EQ(lines[0].parser, ParserKind::Nmea);
+      EXPECT_EQ(lines[0].result, 0);
+      EXPECT_EQ(lines[0].text, WithoutLineEnd(c.nmeaLine));
+      EXPECT_EQ(lines[1].parser, ParserKind::Binary);
+      EXPECT_EQ(lines[1].result, 1);
+      EXPECT_EQ(lines[1].raw, ack);
+      EXPECT_EQ(lines[2].text, WithoutLineEnd(kGga));
+      EXPECT_EQ(lines[2].result, 1);
+    }
+  }
+}
+
+// A "%%" inside an open line that does not begin a valid frame changes nothing.
+TEST_F(Splitter, AFrameStartWithAWrongChecksumLeavesTheLineToTNmea) {
+  std::string ack = Frame(0x06, 0x05, {});
+  ack[ack.size() - 3] ^= 0x01;
+  const auto lines = Run("$GNGGA,12" + ack + kGga);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].parser, ParserKind::Nmea);  // dropped by TNmea at the LF it took
+  EXPECT_EQ(lines[0].text, WithoutLineEnd("$GNGGA,12" + ack));
+  EXPECT_EQ(lines[1].text, WithoutLineEnd(kGga));
+}
+
+// Whether a sentence ends its line depends on the sentence, not on the junk before it in the run.
+TEST_F(Splitter, JunkBeforeASentenceDoesNotChangeWhereItsLineEnds) {
+  const std::string gsvBeyondItsGroup = Sentence("GPGSV,3,4,12,01,40,083,46");
+  for (const std::string& junk : {std::string(), std::string(120, '#')}) {
+    SCOPED_TRACE(junk.size());
+    TNmea freshNmea;
+    TBinary freshBinary{stores};
+    TStreamSplitter fresh{freshNmea, freshBinary};
+    std::vector<std::string> texts;
+    auto sink = [&](const EchoLine& line) { texts.emplace_back(line.text); };
+    // The open line takes the junk and the GSV, and ends with the GGA.
+    const std::string first = gsvBeyondItsGroup;
+    const std::string second = junk + gsvBeyondItsGroup + kGga;
+    fresh.Process(reinterpret_cast<const uint8_t*>(first.data()), static_cast<int>(first.size()),
+                  10, sink);
+    fresh.Process(reinterpret_cast<const uint8_t*>(second.data()), static_cast<int>(second.size()),
+                  10, sink);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], WithoutLineEnd(first + second));
+  }
+}
+
 TEST_F(Splitter, EchoKeepsLinesBelow256BytesAndASentenceAfterALongerRun) {
   // A sentence with an unknown address and no line end keeps TNmea's line open; the GGA then
   // ends it. The whole line is echoed while everything consumed for it stays below 256 bytes;

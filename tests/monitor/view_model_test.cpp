@@ -98,6 +98,13 @@ TEST(PositionView, TextsOfTheRecord) {
   EXPECT_EQ(v.latitude, "24.500000 N");
   EXPECT_EQ(v.longitude, "121.250000 E");
   EXPECT_EQ(v.altitude, "-12");
+  // A fix whose sentence left the altitude empty.
+  r.exact.latitudeDeg = 24.5;
+  r.exact.longitudeDeg = 121.25;
+  r.altitudeM = 0;
+  EXPECT_EQ(MakePositionView(r, 0, 12).altitude, kMissingValueText);
+  r.exact.altitudeMslM = 0.4;
+  EXPECT_EQ(MakePositionView(r, 0, 12).altitude, "0");
   EXPECT_EQ(v.pdop, " 1.2");  // %4.1f: 1.25f is stored just below 1.25
   EXPECT_EQ(v.hdop, "12.3");
   EXPECT_EQ(v.inView, "9");

@@ -4,6 +4,7 @@
 
 #include "share/gpsd_request.h"
 #include "share/gpsd_responder.h"
+#include "share_test_support.h"
 
 namespace vetra::testing {
 namespace {
@@ -56,6 +57,44 @@ TEST(GpsdRequestParser, ReadsTheRequestsOfALine) {
   EXPECT_EQ(watch.requests[0].watch, (WatchArguments{true, {}, true, 1, {}, {}, {}, "/dev/x"}));
 }
 
+TEST(GpsdRequestReader, AnswersARequestAsSoonAsItIsComplete) {
+  struct Row {
+    const char* what;
+    std::vector<std::string_view> reads;
+    std::vector<std::vector<std::string>> names;  // completed by each read
+  };
+  const Row rows[] = {
+      {"node-gpsd: ';' but no line end", {R"(?WATCH={"enable":true,"json":true};)"}, {{"?WATCH"}}},
+      {"go-gpsd: neither ';' nor a line end",
+       {R"(?WATCH={"enable":true,"json":true})"},
+       {{"?WATCH"}}},
+      {"a bare name at the end of a read", {"?POLL"}, {{"?POLL"}}},
+      {"an object in two reads",
+       {R"(?WATCH={"enable":)", "true};?VERSION;"},
+       {{}, {"?WATCH", "?VERSION"}}},
+      {"a name in one read, its object in the next",
+       {"?WATCH=", R"({"json":true})"},
+       {{}, {"?WATCH"}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    GpsdRequestReader reader;
+    for (size_t i = 0; i < row.reads.size(); ++i) {
+      std::vector<std::string> names;
+      for (const GpsdRequest& request : reader.Take(row.reads[i])) {
+        EXPECT_EQ(request.error, "");
+        names.push_back(request.name);
+      }
+      EXPECT_EQ(names, row.names[i]) << "read " << i;
+    }
+    EXPECT_FALSE(reader.garbage() || reader.overlong());
+  }
+  GpsdRequestReader endless;
+  endless.Take("?WATCH={\"device\":\"");
+  endless.Take(std::string(GpsdRequestReader::kMaxRequestBytes, 'x'));
+  EXPECT_TRUE(endless.overlong());
+}
+
 class GpsdClientTest : public ::testing::Test {
  protected:
   // The replies to one line, as the classes of the objects answered.
@@ -70,7 +109,7 @@ class GpsdClientTest : public ::testing::Test {
     }
     return classes;
   }
-  GpsdServerInfo info{"1.0", "/dev/ttyUSB0", 9600, 'N', "2024-05-01T11:00:00.000Z"};
+  GpsdServerInfo info{"1.0", "/dev/ttyUSB0", 9600, 'N', "2024-05-01T11:00:00.000Z", {}};
   GpsdReportMaker reports{"/dev/ttyUSB0"};
   GpsdResponder client;
   GpsdJson last;
@@ -94,11 +133,42 @@ TEST_F(GpsdClientTest, AWatchIsAnsweredWithTheDevicesAndThePolicyInForce) {
   EXPECT_TRUE(plain.wantsReports());
 }
 
-TEST_F(GpsdClientTest, APollBeforeAnyFixReportsModeZero) {
+TEST_F(GpsdClientTest, AWatchOfAnUnknownDeviceIsAnErrorAndChangesNothing) {
+  EXPECT_EQ(Classes(R"(?WATCH={"enable":true,"json":true,"device":"/dev/whatever"})"),
+            (std::vector<std::string>{"ERROR"}));
+  EXPECT_EQ(last["message"], "No such device as /dev/whatever");
+  EXPECT_FALSE(client.wantsReports() || client.askedToWatch());
+  EXPECT_EQ(Classes(R"(?WATCH={"enable":true,"json":true,"device":"/dev/ttyUSB0"})"),
+            (std::vector<std::string>{"DEVICES", "WATCH"}));
+  EXPECT_TRUE(client.wantsReports() && client.askedToWatch());
+}
+
+TEST_F(GpsdClientTest, APollGivesTheLastWholeEpoch) {
   EXPECT_EQ(Classes("?POLL;"), (std::vector<std::string>{"POLL"}));
-  EXPECT_EQ(last["tpv"][0]["mode"], 0);
+  EXPECT_EQ(last["tpv"][0]["mode"], 0);  // before the first epoch
   EXPECT_EQ(last["sky"].size(), 0u);
+  Epoch epoch = WholeEpoch();
+  reports.Take({epoch}, {});
+  epoch.timeOfDayMs += 1000;
+  reports.Take({epoch}, {});
+  Classes("?POLL;");
+  EXPECT_EQ(last["active"], 1);
+  EXPECT_EQ(last["tpv"][0]["time"], "2024-05-01T12:00:02.250Z");
+  EXPECT_EQ(last["tpv"][0]["altMSL"], 12.3);
+  EXPECT_EQ(last["sky"][0]["satellites"].size(), 2u);
   EXPECT_EQ(Classes("?FOO;?VERSION;"), (std::vector<std::string>{"ERROR", "VERSION"}));
+}
+
+TEST_F(GpsdClientTest, WhilePausedItAnswersAsAGpsdWithoutADevice) {
+  reports.Take({WholeEpoch()}, {});
+  info.paused = "no port is read";
+  EXPECT_EQ(Classes("?DEVICES;"), (std::vector<std::string>{"DEVICES"}));
+  EXPECT_EQ(last["devices"].size(), 0u);
+  Classes("?POLL;");
+  EXPECT_EQ(last["active"], 0);
+  EXPECT_EQ(last["tpv"].size(), 0u);
+  EXPECT_EQ(Classes("?DEVICE;"), (std::vector<std::string>{"ERROR"}));
+  EXPECT_EQ(Classes(R"(?WATCH={"json":true})"), (std::vector<std::string>{"DEVICES", "WATCH"}));
 }
 
 }  // namespace

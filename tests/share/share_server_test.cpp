@@ -1,5 +1,7 @@
 // The share server over real loopback sockets: clients that misbehave are dropped and never stop
-// another client's stream; at most 16 clients; an address in use is refused with a clear reason.
+// another client's stream; requests are answered without a line end; 16 clients per address, idle
+// ones closed by the fake clock's 30 s and making way for newcomers; an address in use is refused
+// with a clear reason.
 #include "share/share_server.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@
 #include <random>
 
 #include "share_test_support.h"
+#include "support/fake_clock.h"
 
 namespace vetra::testing {
 namespace {
@@ -84,9 +87,10 @@ class ShareServerTest : public ::testing::Test {
       changed_.notify_all();
     });
     ShareServer::Options options;
-    options.info = {"1.0", "/dev/ttyUSB0", 9600, 'N', {}};
+    options.info = {"1.0", "/dev/ttyUSB0", 9600, 'N', {}, {}};
     options.gpsd.port = 0;
     options.nmea->port = 0;
+    options.clock = &clock;
     std::string error;
     ASSERT_TRUE(server.Start(options, error)) << error;
   }
@@ -96,28 +100,33 @@ class ShareServerTest : public ::testing::Test {
       return static_cast<size_t>(std::count(events_.begin(), events_.end(), kind)) >= count;
     });
   }
-  // A watcher of raw sentences on the gpsd address.
-  std::unique_ptr<Client> NmeaWatcher() {
+  size_t Events(ShareServer::EventKind kind) {
+    std::lock_guard lock(mutex_);
+    return static_cast<size_t>(std::count(events_.begin(), events_.end(), kind));
+  }
+  // A watcher on the gpsd address: of raw sentences, or of the reports.
+  std::unique_ptr<Client> Watcher(const char* stream = "nmea") {
     auto client = std::make_unique<Client>(*server.gpsdAddress());
-    client->SendAll("?WATCH={\"enable\":true,\"nmea\":true}\n");
+    client->SendAll("?WATCH={\"enable\":true,\"" + std::string(stream) + "\":true}\n");
     EXPECT_TRUE(client->ReadUntil("\"class\":\"WATCH\""));
     return client;
   }
+  std::unique_ptr<Client> NmeaWatcher() { return Watcher("nmea"); }
   // One pass with a sentence marked n, padded to about `bytes`.
   void Feed(int n, size_t bytes = 80) {
     PassValue pass;
     const std::string padding(bytes > 40 ? bytes - 40 : 0, 'x');
     for (size_t sent = 0; sent < bytes; sent += 900) {
-      pass.lines.push_back({Sentence("GPTXT,01,01,02,mark " + std::to_string(n) + " " +
-                                     padding.substr(0, std::min<size_t>(padding.size(), 880))),
-                            ParserKind::Nmea,
-                            1,
-                            {}});
+      pass.sentences.push_back("$GPTXT,01,01,02,mark " + std::to_string(n) + " " +
+                               padding.substr(0, std::min<size_t>(padding.size(), 880)) + "*00");
     }
+    pass.sentences.push_back(End(n));
     server.ShowPass(pass);
   }
+  static std::string End(int n) { return "$GPTXT,01,01,02,end " + std::to_string(n) + "*00"; }
   static std::string Mark(int n) { return "mark " + std::to_string(n) + " "; }
 
+  test::FakeClock clock;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<ShareServer::EventKind> events_;
@@ -135,7 +144,7 @@ TEST_F(ShareServerTest, AHostileClientIsDroppedAndTheOthersStreamGoesOn) {
   };
   const Row rows[] = {
       {"10 MB of garbage", garbage},
-      {"a line over 4 KiB", "?" + std::string(5000, 'A')},
+      {"a request over 4 KiB", "?WATCH={\"device\":\"" + std::string(5000, 'A')},
       {"a line that is no request", "GET / HTTP/1.1\r\n"},
   };
   auto watcher = NmeaWatcher();
@@ -167,17 +176,105 @@ TEST_F(ShareServerTest, AClientThatStopsReadingIsDroppedOnceAMebibyteWaits) {
   EXPECT_TRUE(watcher->ReadUntil(Mark(n)));
 }
 
-TEST_F(ShareServerTest, TheSeventeenthClientIsRefused) {
+TEST_F(ShareServerTest, ARequestWithoutLineEndIsAnsweredAndEachEpochGivesATpvAndASky) {
+  Client goGpsd(*server.gpsdAddress());
+  goGpsd.SendAll(R"(?WATCH={"enable":true,"json":true})");  // neither ';' nor a line end
+  ASSERT_TRUE(goGpsd.ReadUntil("\"class\":\"WATCH\""));
+  PassValue pass;
+  pass.epochs = {WholeEpoch()};
+  server.ShowPass(pass);
+  ASSERT_TRUE(goGpsd.ReadUntil("\"class\":\"SKY\""));
+  const std::string& text = goGpsd.received();
+  EXPECT_NE(text.find("{\"class\":\"TPV\",\"device\":\"/dev/ttyUSB0\""), std::string::npos);
+  EXPECT_LT(text.find("\"class\":\"TPV\""), text.find("\"class\":\"SKY\""));
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+}
+
+TEST_F(ShareServerTest, EachAddressServesSixteenClientsOfItsOwn) {
   std::vector<std::unique_ptr<Client>> clients;
-  for (int i = 0; i < ShareServer::kMaxClients; ++i) {
-    clients.push_back(
-        std::make_unique<Client>(i % 2 ? *server.nmeaAddress() : *server.gpsdAddress()));
+  for (int i = 0; i < ShareServer::kMaxClientsPerService; ++i) {
+    clients.push_back(Watcher());  // watching: never idle
+    clients.push_back(std::make_unique<Client>(*server.nmeaAddress()));
   }
-  ASSERT_TRUE(WaitForEvents(ShareServer::EventKind::Connected, 16));
-  Client extra(*server.gpsdAddress());
+  ASSERT_TRUE(WaitForEvents(ShareServer::EventKind::Connected, 32));
+  Client extraGpsd(*server.gpsdAddress());
   EXPECT_TRUE(WaitForEvents(ShareServer::EventKind::Refused, 1));
-  EXPECT_TRUE(extra.Closed());
-  EXPECT_EQ(server.clientCount(), 16);
+  EXPECT_TRUE(extraGpsd.Closed());
+  Client extraNmea(*server.nmeaAddress());
+  EXPECT_TRUE(WaitForEvents(ShareServer::EventKind::Refused, 2));
+  EXPECT_TRUE(extraNmea.Closed());
+  const ShareCounts counts = server.counts();
+  EXPECT_EQ(counts.gpsdClients, 16);
+  EXPECT_EQ(counts.nmeaClients, 16);
+  EXPECT_EQ(counts.connects, 32u);
+  EXPECT_EQ(counts.refused, 2u);
+  EXPECT_EQ(counts.disconnects, 0u);
+}
+
+TEST_F(ShareServerTest, TheLongestIdleClientMakesWayForANewcomer) {
+  std::vector<std::unique_ptr<Client>> clients;
+  for (int i = 0; i < ShareServer::kMaxClientsPerService - 2; ++i) clients.push_back(Watcher());
+  auto older = std::make_unique<Client>(*server.gpsdAddress());  // never asks to watch
+  ASSERT_TRUE(WaitForEvents(ShareServer::EventKind::Connected, 15));
+  clock.advanceSeconds(5);
+  auto newer = std::make_unique<Client>(*server.gpsdAddress());
+  ASSERT_TRUE(WaitForEvents(ShareServer::EventKind::Connected, 16));
+  Client newcomer(*server.gpsdAddress());
+  EXPECT_TRUE(WaitForEvents(ShareServer::EventKind::Connected, 17));
+  EXPECT_TRUE(older->Closed());
+  EXPECT_EQ(Events(ShareServer::EventKind::ClosedIdle), 1u);
+  EXPECT_EQ(Events(ShareServer::EventKind::Refused), 0u);
+  EXPECT_EQ(server.counts().gpsdClients, 16);
+  EXPECT_EQ(server.counts().closedIdle, 1u);
+}
+
+TEST_F(ShareServerTest, ClientsIdleForThirtySecondsAreClosedAndReadersNeverAre) {
+  auto watcher = NmeaWatcher();
+  Client reader(*server.nmeaAddress());
+  Client silent(*server.gpsdAddress());         // never asks to watch
+  Client stalled(*server.nmeaAddress(), 4096);  // never reads
+  ASSERT_TRUE(WaitForEvents(ShareServer::EventKind::Connected, 4));
+  clock.advanceSeconds(29);
+  server.CheckIdleNow();
+  EXPECT_EQ(Events(ShareServer::EventKind::ClosedIdle), 0u);
+  clock.advanceSeconds(1);
+  server.CheckIdleNow();
+  EXPECT_TRUE(WaitForEvents(ShareServer::EventKind::ClosedIdle, 1));
+  EXPECT_TRUE(silent.Closed());
+  // The stalled client's buffers fill; from then on it reads nothing of what it is sent.
+  int n = 0;
+  while (Events(ShareServer::EventKind::ClosedIdle) < 2 && n < 60) {
+    Feed(++n, 16 * 1024);
+    ASSERT_TRUE(watcher->ReadUntil(End(n)));  // all of it: no write to the readers waits
+    ASSERT_TRUE(reader.ReadUntil(End(n)));
+    server.CheckIdleNow();  // the server has seen those writes complete
+    clock.advanceSeconds(31);
+    server.CheckIdleNow();
+  }
+  EXPECT_TRUE(stalled.Closed());
+  EXPECT_EQ(Events(ShareServer::EventKind::ClosedIdle), 2u);
+  EXPECT_EQ(Events(ShareServer::EventKind::Dropped), 0u);  // idle, long before 1 MiB waited
+  EXPECT_EQ(server.clientCount(), 2);                      // the readers stay
+}
+
+TEST_F(ShareServerTest, WhilePausedNothingIsSentAndNoStaleEpochIsPolled) {
+  auto watcher = Watcher("json");
+  PassValue pass;
+  pass.epochs = {WholeEpoch()};
+  server.ShowPass(pass);
+  ASSERT_TRUE(watcher->ReadUntil("\"class\":\"SKY\""));
+  auto nmea = NmeaWatcher();
+  server.SetPaused("no port is read");
+  EXPECT_EQ(server.pausedReason(), "no port is read");
+  Feed(1);
+  server.ShowPass(pass);
+  watcher->SendAll("?POLL;");
+  ASSERT_TRUE(watcher->ReadUntil("\"class\":\"POLL\""));
+  EXPECT_NE(watcher->received().find("\"active\":0,\"tpv\":[],\"sky\":[]"), std::string::npos);
+  server.SetPaused("");
+  Feed(2);
+  ASSERT_TRUE(nmea->ReadUntil(Mark(2)));
+  EXPECT_EQ(nmea->received().find(Mark(1)), std::string::npos);
 }
 
 TEST_F(ShareServerTest, AnAddressInUseIsRefusedWithTheReason) {

@@ -73,7 +73,7 @@ TEST_F(TraceConvert, MissingCaptureChangesNothing) {
 
 // An output that is the capture itself, by whatever path, is refused before anything is written;
 // a read error is an error, not the end of the capture; either way an earlier output stays.
-TEST_F(TraceConvert, OutputThatIsTheInputOrAReadErrorLeavesEveryFileAsItWas) {
+TEST_F(TraceConvert, OutputThatIsTheInputOrAFolderAsInputLeavesEveryFileAsItWas) {
   const std::vector<uint8_t> frame = test::TraceFrame(test::SampleRecord(18000, 1, 2, 3));
   WriteInput(frame);
   for (const std::string& same : {in(), (dir_ / "." / kTraceCaptureFile).string()}) {
@@ -81,14 +81,13 @@ TEST_F(TraceConvert, OutputThatIsTheInputOrAReadErrorLeavesEveryFileAsItWas) {
     std::ifstream f(in(), std::ios::binary);
     EXPECT_EQ(std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {}), frame) << same;
   }
-#ifndef _WIN32  // a folder opens for reading here, and its read fails
+  // A folder (or a device) is no capture: refused by name before anything is read or written.
   std::ofstream(out()) << "keep me";
   fs::create_directory(dir_ / "folder");
   const auto result = ConvertTraceFile((dir_ / "folder").string(), out(), TraceFormat::Ecef);
-  EXPECT_EQ(result.status, TraceConvertStatus::ReadFailed);
-  EXPECT_FALSE(result.error.empty());
+  EXPECT_EQ(result.status, TraceConvertStatus::InputMissing);
+  EXPECT_NE(result.error.find("is a directory, not a file to read"), std::string::npos);
   EXPECT_EQ(ReadOutput(), "keep me");
-#endif
   for (const fs::directory_entry& entry : fs::directory_iterator(dir_)) {
     EXPECT_EQ(entry.path().string().find(".part"), std::string::npos) << "left behind";
   }

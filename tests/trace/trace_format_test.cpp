@@ -182,6 +182,16 @@ TEST(TraceFormat, TracksSkipWhatCannotBeARealFixAndKeepTheirRanges) {
     }
     EXPECT_EQ(written, format == TraceFormat::Ecef ? 7 : 0) << static_cast<int>(format);
   }
+  // 29 February is a real date in leap years, 2000 among them, and not in 2100.
+  struct LeapDay {
+    int year;
+    bool real;
+  };
+  for (const LeapDay leap : {LeapDay{2000, true}, LeapDay{2024, true}, LeapDay{2100, false}}) {
+    TTraceFormatter formatter(TraceFormat::Gpx);
+    std::string out;
+    EXPECT_EQ(formatter.Format(with(leap.year, 2, 29, 18000), out), leap.real) << leap.year;
+  }
   // On the 180th meridian (x negative, y 0): one point, written at -180.
   TraceRecord antimeridian = SampleRecord(18000, -6378137, 0, 0);
   for (TraceFormat format : {TraceFormat::Gpx, TraceFormat::Kml}) {

@@ -49,6 +49,18 @@ TEST(TraceFrames, BytesOnTheWire) {
   for (const auto& c : cases) EXPECT_EQ(c.frame, c.expected) << c.what;
 }
 
+TEST(TraceFrames, ASetupFromTheReportedRulesSendsTheirFieldsBackUnchanged) {
+  TraceStatus reported;
+  reported.optionFlags = 0x05;
+  reported.minTimeSeconds = 30;
+  reported.minDistanceM = 500;
+  reported.minSpeedRaw = 100;  // 36 km/h on screen, which would go back as 99
+  reported.minSpeedKmh = 36;
+  EXPECT_EQ(EncodeTraceSetup(TraceSetupFieldsOf(reported)),
+            (Frame{0x25, 0x25, 0xF1, 0x1F, 0x03, 0x05, 0xF4, 0x01, 0x1E, 0x00, 0x64, 0x00, 0x67,
+                   0x0D, 0x0A}));
+}
+
 TEST(TraceFrames, SpeedFieldTruncatesJustBelowAThirdOfTheKmh) {
   EXPECT_EQ(TraceSpeedField(36), 99);
   EXPECT_EQ(TraceSpeedField(1), 2);

@@ -246,12 +246,14 @@ TEST(SerialPort, ConfigurationFailuresShowTheirMessage) {
     std::string path;
     int baud;
     std::string text;
+    std::string reason;  // why Open failed, in words a terminal shows
   };
   PtyPair pty;
   ASSERT_FALSE(pty.slavePath().empty());
   const std::vector<Case> cases{
-      {"/dev/null", 4800, "Setup: SetupComm"},             // not a terminal
-      {pty.slavePath(), 12345, "Setup: SetCommState 22"},  // a rate the line cannot take
+      {"/dev/null", 4800, "Setup: SetupComm", "not a serial device"},  // not a terminal
+      {pty.slavePath(), 12345, "Setup: SetCommState 22",  // a rate the line cannot take
+       "the device does not take the line settings (Invalid argument)"},
   };
   for (const auto& c : cases) {
     RecordingMessages messages;
@@ -260,6 +262,7 @@ TEST(SerialPort, ConfigurationFailuresShowTheirMessage) {
     ASSERT_EQ(messages.shown.size(), 1u) << c.path;
     EXPECT_EQ(messages.shown[0].text, c.text);
     EXPECT_EQ(messages.shown[0].title, "Error");
+    EXPECT_EQ(port.openReason(), c.reason);
     EXPECT_TRUE(port.Close());
   }
 }
