@@ -63,8 +63,15 @@ void TerminalMonitor::ShowPass(const PassValue& pass) {
     if (options_.echo) {
       for (const EchoedLine& line : pass.lines) AppendEcho(line.text);
     }
-    if (pass.navigation) AppendNavigation(*pass.navigation);
-    if (pass.binaryNavigation) AppendNavigation(*pass.binaryNavigation);
+    if (options_.json) {
+      if (pass.navigation) AppendNavigation(*pass.navigation);
+      if (pass.binaryNavigation) AppendNavigation(*pass.binaryNavigation);
+    } else {
+      for (const Epoch& epoch : pass.epochs) {
+        brief_.Append(lines_, epoch);
+        ++updates_;
+      }
+    }
   }
   if (!lines_.empty() && output_) output_(lines_);
   if (options_.alsoShowTo != nullptr) options_.alsoShowTo->ShowPass(pass);
@@ -94,14 +101,10 @@ void TerminalMonitor::AppendEcho(std::string_view line) {
 }
 
 void TerminalMonitor::AppendNavigation(const NavigationUpdate& update) {
-  if (options_.json) {
-    lines_ += update.source == DisplaySource::Binary ? "{\"source\": \"binary\", \"record\": "
-                                                     : "{\"source\": \"nmea\", \"record\": ";
-    AppendRecordJson(lines_, update.record);
-    lines_ += "}\n";
-  } else {
-    AppendBriefLine(lines_, update.record);
-  }
+  lines_ += update.source == DisplaySource::Binary ? "{\"source\": \"binary\", \"record\": "
+                                                   : "{\"source\": \"nmea\", \"record\": ";
+  AppendRecordJson(lines_, update.record);
+  lines_ += "}\n";
   ++updates_;
 }
 

@@ -2,9 +2,10 @@
 // The receiver conversation without a window, for `vetra monitor`: the conversation runs on its
 // own thread with the open port; each pass value's lines and display update become text lines.
 //
-//   plain   one line per display update: the position as `vetra decode --brief` writes it
+//   plain   one line per epoch of the receiver (any receiver: the pass value's epochs), as
+//           `vetra decode --brief` writes it
 //   json    one object per display update: {"source": "nmea"|"binary", "record": {...}} with the
-//           record as `vetra decode` writes it
+//           module's record as `vetra decode` writes it
 //   echo    also every echoed line (as the NMEA view shows it): plain, with bytes outside
 //           printable ASCII as \xNN; json, {"line": "..."}
 //   gpsd    the gpsd protocol's objects, one per line (share/gpsd_reports.h): a TPV and a SKY per
@@ -28,6 +29,7 @@
 #include "link/clock.h"
 #include "link/port.h"
 #include "model/receiver_stores.h"
+#include "monitor/decode_format.h"
 #include "monitor/line_health.h"
 #include "monitor/receiver_conversation.h"
 #include "share/gpsd_reports.h"
@@ -89,6 +91,7 @@ class TerminalMonitor final : private IPassDisplay {
   std::atomic<bool> logFailed_{false};
   std::atomic<uint64_t> updates_{0};
   std::string lines_;
+  BriefLineWriter brief_;
   GpsdReportMaker gpsdReports_;
   std::unique_ptr<ReceiverConversation> conversation_;  // last: its thread may call back at once
 };

@@ -1,7 +1,10 @@
 // vetra decode [FILE|-]... [--run-bytes N] [--brief]
 // Plays raw receive logs through the monitoring task's split-and-parse path and prints one JSON
-// object per echoed line, or with --brief one plain line per decoded position. Several files are
-// decoded one after the other, each from a fresh start; with --brief each begins with "# FILE".
+// object per echoed line: the module's monitoring record, which keeps the module's own rules (GP
+// talker, CR LF), so a log of another receiver ($GN...) gives records without a fix. With --brief
+// it reads the logs as epochs of any receiver instead (epoch/epoch_stream.h) and prints one plain
+// line per epoch (monitor/decode_format.h). Several files are decoded one after the other, each
+// from a fresh start; with --brief each begins with "# FILE".
 // Exit status: 0; 2 when a file cannot be read (nothing is decoded then).
 #include <cerrno>
 #include <cstdio>
@@ -12,7 +15,9 @@
 
 #include "cli/command_registry.h"
 #include "cli/standard_output.h"
+#include "epoch/epoch_stream.h"
 #include "link/open_file.h"
+#include "monitor/decode_format.h"
 #include "monitor/decode_stream.h"
 
 namespace vetra::cli {
@@ -51,37 +56,60 @@ int Decode(const DecodeArgs& args) {
     files.emplace_back(f);
   }
 
-  const auto format = args.brief ? DecodeStream::Format::Brief : DecodeStream::Format::Json;
   bool writeFailed = false;
   std::vector<uint8_t> buffer(1 << 20);
   for (size_t i = 0; i < files.size(); ++i) {
     if (args.brief && files.size() > 1) writeFailed |= !WriteOut("# " + names[i] + "\n");
-    DecodeStream stream(format, args.runBytes,
-                        [&writeFailed](std::string_view text) { writeFailed |= !WriteOut(text); });
+    const auto write = [&writeFailed](std::string_view text) { writeFailed |= !WriteOut(text); };
+    DecodeStream stream(DecodeStream::Format::Json, args.runBytes, write);
+    EpochStream epochs;
+    BriefLineWriter brief;
+    std::vector<Epoch> closed;
+    std::string lines;
+    const auto writeEpochs = [&] {
+      for (const Epoch& epoch : closed) brief.Append(lines, epoch);
+      closed.clear();
+      if (!lines.empty()) write(lines);
+      lines.clear();
+    };
     size_t got;
     while ((got = std::fread(buffer.data(), 1, buffer.size(), files[i].get())) > 0) {
-      stream.Feed(buffer.data(), got);
+      if (args.brief) {
+        epochs.Feed(std::span<const uint8_t>(buffer.data(), got), closed);
+        writeEpochs();
+      } else {
+        stream.Feed(buffer.data(), got);
+      }
     }
     if (std::ferror(files[i].get())) {
       std::fprintf(stderr, "vetra decode: error reading '%s': %s\n", names[i].c_str(),
                    std::strerror(errno));
       return 2;
     }
-    stream.Finish();
+    if (args.brief) {
+      epochs.Finish(closed);
+      writeEpochs();
+    } else {
+      stream.Finish();
+    }
   }
   if (!StandardOutputWorks() || writeFailed) return StandardOutputFailed();
   return 0;
 }
 
 CommandRegistration registration{
-    "decode", "Decode raw receive logs (NMEA and binary frames) as the monitoring task does",
+    "decode",
+    "Decode raw receive logs (NMEA and binary frames) as the monitoring task does; a $GN log gives "
+    "brief lines but JSON records without a fix",
     [](CLI::App& sub) -> std::function<int()> {
       auto args = std::make_shared<DecodeArgs>();
       sub.add_option("files", args->files, "Raw receive logs; '-' or none reads standard input");
       sub.add_option("--run-bytes", args->runBytes,
                      "Bytes per simulated 100 ms pass (default 1024)")
           ->check(CLI::Range(1, 1 << 24));
-      sub.add_flag("--brief", args->brief, "One plain line per decoded position instead of JSON");
+      sub.add_flag("--brief", args->brief,
+                   "One plain line per epoch, read as any receiver's NMEA ($GN, LF-only ...) "
+                   "instead of the module's JSON records");
       return [args] { return Decode(*args); };
     }};
 

@@ -1,8 +1,9 @@
 // vetra monitor --port NAME|PATH [--baud N] [--log FILE] [--json|--gpsd] [--echo] [--host]
-// [--health] The receiver conversation without a window: one line per display update (the position
-// as `vetra decode --brief` writes it, or with --json the decoded record), until Ctrl-C. With
-// --gpsd the gpsd protocol's objects instead: a TPV and a SKY per receiver epoch, when it closes
-// (share/gpsd_reports.h), one JSON object per line, as a gpsd client receives them.
+// [--health] The receiver conversation without a window: one line per epoch of the receiver (as
+// `vetra decode --brief` writes it), or with --json the module's decoded record per display
+// update, until Ctrl-C. With --gpsd the gpsd protocol's objects instead: a TPV and a SKY per
+// receiver epoch, when it closes (share/gpsd_reports.h), one JSON object per line, as a gpsd
+// client receives them.
 // --health prints the line's health counters to stderr every 10 s and once at the end, with the
 // hint of the status bar when something is wrong ("No data for 5 s: ...").
 // --log writes every byte received, unchanged (the raw receive log). --baud is the line rate
@@ -101,13 +102,14 @@ int Monitor(const MonitorArgs& args) {
 }
 
 const CommandRegistration kMonitor{
-    "monitor", "Follow the receiver's output without a window, one line per update",
+    "monitor", "Follow the receiver's output without a window, one line per epoch",
     [](CLI::App& sub) {
       auto args = std::make_shared<MonitorArgs>();
       sub.add_option("--port", args->port, "Port name (COM1..COM40) or device path")->required();
       AddBaudOption(sub, args->baud, "Line rate");
       sub.add_option("--log", args->log, "Write every byte received to this file");
-      auto* json = sub.add_flag("--json", args->json, "One JSON object per update");
+      auto* json = sub.add_flag("--json", args->json,
+                                "One JSON object per display update: the module's record");
       auto* gpsd = sub.add_flag("--gpsd", args->gpsd,
                                 "gpsd-compatible JSON: a TPV and a SKY per receiver epoch");
       auto* echo =

@@ -1,8 +1,10 @@
 #include "monitor/decode_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
+#include "epoch/fix_mode_text.h"
 #include "model/number_text.h"
 
 namespace vetra {
@@ -69,9 +71,6 @@ void CharField(std::string& out, std::string_view key, char value) {
   AppendChar(out, value);
   out.push_back(',');
 }
-
-// A hemisphere letter as plain text: a byte that is not printable shows as '?'.
-char Printable(char c) { return c > 0x20 && c < 0x7F ? c : '?'; }
 
 bool AllZero(const TSatellite& s) {
   return s.signal == 0 && s.elevation == 0 && s.azimuth == 0 && s.used == 0 && s.channel == 0;
@@ -210,59 +209,76 @@ void AppendDecodeJson(std::string& out, const EchoLine& line, uint32_t nmeaError
   out.append("}\n");
 }
 
-std::string_view FixModeText(int32_t fixMode) {
-  switch (fixMode) {
-    case 0:
-      return "no fix";
-    case 1:
-      return "2D";
-    case 2:
-      return "3D";
-    case 3:
-      return "3D+";
-    default:
-      return {};
-  }
-}
-
-void AppendBriefLine(std::string& out, const TNavRecord& r) {
-  AppendPadded(out, r.year, 4);
-  out.push_back('-');
-  AppendPadded(out, r.month, 2);
-  out.push_back('-');
-  AppendPadded(out, r.day, 2);
-  out.push_back(' ');
-  AppendPadded(out, r.hour, 2);
-  out.push_back(':');
-  AppendPadded(out, r.minute, 2);
-  out.push_back(':');
-  AppendPadded(out, r.second, 2);
-  out.append(" UTC  ");
-  const std::string_view mode = FixModeText(r.fixMode);
-  if (mode.empty()) {
-    out.append("mode ");
-    AppendInt(out, r.fixMode);
+void BriefLineWriter::Append(std::string& out, const Epoch& e) {
+  if (e.hasTime()) {
+    if (e.date) {
+      AppendPadded(out, e.date->year, 4);
+      out.push_back('-');
+      AppendPadded(out, e.date->month, 2);
+      out.push_back('-');
+      AppendPadded(out, e.date->day, 2);
+      out.push_back(' ');
+    }
+    const int64_t seconds = e.timeOfDayMs / 1000;
+    const auto ms = static_cast<int32_t>(e.timeOfDayMs % 1000);
+    fractions_ = fractions_ || ms != 0;
+    AppendPadded(out, static_cast<int32_t>(seconds / 3600), 2);
+    out.push_back(':');
+    AppendPadded(out, static_cast<int32_t>(seconds / 60 % 60), 2);
+    out.push_back(':');
+    AppendPadded(out, static_cast<int32_t>(seconds % 60), 2);
+    if (fractions_) {
+      out.push_back('.');
+      AppendPadded(out, ms, 3);
+    }
+    out.append(" UTC  ");
   } else {
-    out.append(mode);
+    out.append("- UTC  ");
   }
+  out.append(FixShortText({e.mode, e.quality}));
   out.append("  ");
-  AppendFixed(out, r.latitudeDeg, 6);
-  out.push_back(' ');
-  out.push_back(Printable(r.latitudeHemisphere));
+  const auto coordinate = [&out](double degrees, char positive, char negative) {
+    if (!std::isfinite(degrees)) {
+      out.push_back('-');
+      return;
+    }
+    AppendFixed(out, std::fabs(degrees), 6);
+    out.push_back(' ');
+    out.push_back(degrees < 0 ? negative : positive);
+  };
+  coordinate(e.latitudeDeg, 'N', 'S');
   out.append("  ");
-  AppendFixed(out, r.longitudeDeg, 6);
-  out.push_back(' ');
-  out.push_back(Printable(r.longitudeHemisphere));
+  coordinate(e.longitudeDeg, 'E', 'W');
+  const auto number = [&out](double value, int decimals) {
+    if (std::isfinite(value)) {
+      AppendFixed(out, value + 0.0, decimals);  // no "-0"
+    } else {
+      out.push_back('-');
+    }
+  };
   out.append("  alt ");
-  AppendInt(out, r.altitudeM);
+  number(e.altitudeMslM, 1);
   out.append(" m  ");
-  AppendInt(out, r.speedKmh);
+  number(std::round(e.speedMs * 3.6), 0);
   out.append(" km/h  hdg ");
-  AppendInt(out, r.headingDeg);
+  number(std::round(e.trackDeg), 0);
   out.append("  sats ");
-  AppendInt(out, r.satellitesUsed);
+  int used = e.satellitesUsed;
+  if (used < 0 && e.hasSky) {
+    used = static_cast<int>(std::count_if(e.satellites.begin(), e.satellites.end(),
+                                          [](const EpochSatellite& s) { return s.used; }));
+  }
+  if (used >= 0) {
+    AppendInt(out, used);
+  } else {
+    out.push_back('-');
+  }
   out.push_back('/');
-  AppendInt(out, r.satellitesInView);
+  if (e.hasSky) {
+    AppendInt(out, e.satellites.size());
+  } else {
+    out.push_back('-');
+  }
   out.push_back('\n');
 }
 

@@ -63,7 +63,6 @@ void DecodeStream::OnLine(const EchoLine& line) {
   if (format_ == Format::Json) AppendDecodeJson(out_, line, nmea_.errorCount(), record);
   if (DecodesPosition(line)) {
     ++positions_;
-    if (format_ == Format::Brief) AppendBriefLine(out_, record);
     if (positionSink_) positionSink_(record);
   }
   FlushIfFull();

@@ -1,6 +1,8 @@
 #pragma once
 // DecodeStream: plays a received byte stream (a raw receive log: NMEA text and binary frames mixed)
-// through the monitoring task's own split-and-parse path and writes what `vetra decode` prints.
+// through the monitoring task's own split-and-parse path and writes what `vetra decode` prints in
+// JSON: the module's monitoring record per echoed line. (`vetra decode --brief` reads epochs
+// instead: epoch/epoch_stream.h and monitor/decode_format.h's BriefLineWriter.)
 // The stream is cut into runs of runBytes, one run per simulated 100 ms pass, so the 3-second
 // deadline of an open sentence or frame behaves as on the line; at the end of every pass the
 // display hand-off clears the parsers' updated flags as the monitoring task does. How the caller
@@ -23,9 +25,8 @@ namespace vetra {
 class DecodeStream {
  public:
   enum class Format {
-    Json,   // one JSON object per echoed line (monitor/decode_format.h)
-    Brief,  // one plain line per decoded position: a GGA or RMC sentence, a binary fix frame
-    None,   // nothing printed: the position sink alone (the statistics)
+    Json,  // one JSON object per echoed line (monitor/decode_format.h)
+    None,  // nothing printed: the position sink alone
   };
   // Receives the output in chunks of whole lines.
   using Output = std::function<void(std::string_view text)>;

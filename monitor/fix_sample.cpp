@@ -1,8 +1,9 @@
 #include "monitor/fix_sample.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
+
+#include "link/utc_time.h"
 
 namespace vetra {
 
@@ -18,86 +19,71 @@ int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
   return era * 146097 + dayOfEra - 719468;
 }
 
-bool DateKnown(const FixSample& s) {
-  return s.year > 0 && s.month >= 1 && s.month <= 12 && s.day >= 1 && s.day <= 31;
+bool Plausible(const UtcDate& d) {
+  return d.year > 0 && d.month >= 1 && d.month <= 12 && d.day >= 1 && d.day <= 31;
 }
 
 }  // namespace
 
-double FixSample::EllipsoidHeightM() const {
-  return altitudeMslM + (std::isnan(geoidSeparationM) ? 0.0 : geoidSeparationM);
-}
-
 double FixSample::UtcSeconds() const {
-  const double ofDay =
-      hour * 3600.0 + minute * 60.0 + second + (millisecond > 0 ? millisecond / 1000.0 : 0.0);
-  if (!DateKnown(*this)) return ofDay;
-  return static_cast<double>(DaysFromCivil(year, month, day)) * 86400.0 + ofDay;
+  const double ofDay = timeOfDayMs < 0 ? 0.0 : static_cast<double>(timeOfDayMs) / 1000.0;
+  if (!date || !Plausible(*date)) return ofDay;
+  return static_cast<double>(DaysFromCivil(date->year, date->month, date->day)) * 86400.0 + ofDay;
 }
 
-bool FixSample::SameEpoch(const FixSample& o) const {
-  return hour == o.hour && minute == o.minute && second == o.second && millisecond == o.millisecond;
+std::optional<FixSample> FixSampleOf(const Epoch& e) {
+  if (!e.hasFix() || std::isnan(e.longitudeDeg)) return std::nullopt;
+  FixSample s;
+  s.timeOfDayMs = e.timeOfDayMs;
+  s.date = e.date;
+  s.fix = {e.mode, e.quality};
+  s.latitudeDeg = e.latitudeDeg;
+  s.longitudeDeg = e.longitudeDeg;
+  s.altitudeMslM = e.altitudeMslM;
+  s.geoidSeparationM = e.geoidSeparationM;
+  s.satellitesUsed = e.satellitesUsed;
+  if (s.satellitesUsed < 0 && e.hasSky) {
+    s.satellitesUsed = 0;
+    for (const EpochSatellite& satellite : e.satellites) s.satellitesUsed += satellite.used;
+  }
+  s.hdop = static_cast<float>(e.hdop);
+  return s;
 }
 
 std::optional<FixSample> FixSampleOf(const TNavRecord& r) {
-  if (r.fixMode < 1 || r.fixMode > 3) return std::nullopt;
+  const std::optional<FixKind> fix = FixOfRecordMode(r.fixMode);
+  if (!fix || fix->mode == FixMode::None) return std::nullopt;
   if (std::isnan(r.exact.latitudeDeg) || std::isnan(r.exact.longitudeDeg)) return std::nullopt;
   FixSample s;
-  s.year = r.year;
-  s.month = r.month;
-  s.day = r.day;
-  s.hour = r.hour;
-  s.minute = r.minute;
-  s.second = r.second;
-  s.millisecond = r.exact.millisecond;
-  s.fixMode = r.fixMode;
+  s.timeOfDayMs = ((r.hour * 60LL + r.minute) * 60 + r.second) * 1000 +
+                  (r.exact.millisecond > 0 ? r.exact.millisecond : 0);
+  if (r.year > 0) s.date = UtcDate{r.year, r.month, r.day};
+  s.fix = *fix;
   s.latitudeDeg = r.exact.latitudeDeg;
   s.longitudeDeg = r.exact.longitudeDeg;
   s.altitudeMslM = r.exact.altitudeMslM;
   s.geoidSeparationM = r.exact.geoidSeparationM;
   s.satellitesUsed = r.satellitesUsed;
   s.hdop = r.hdop;
-  // The pairing the C/N0 bars show: the i-th PRN of the list with the i-th channel entry.
-  const int inView = std::clamp(r.satellitesInView, 0, kChannelCount);
-  for (int i = 0; i < inView; ++i) {
-    const int32_t prn = r.prnList[i];
-    if (prn < 1 || prn > kSatelliteCount) continue;
-    s.cn0ByPrn[prn - 1] = static_cast<uint8_t>(std::clamp(r.channels[i].cn0, 0, 255));
-  }
   return s;
 }
 
 std::string UtcText(const FixSample& s) {
+  if (s.timeOfDayMs < 0) return {};
+  const int64_t ms = s.timeOfDayMs % 1000;
+  const int64_t seconds = s.timeOfDayMs / 1000;
   char text[48];
-  if (s.millisecond >= 0) {
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", s.year, s.month, s.day,
-                  s.hour, s.minute, s.second, s.millisecond);
+  if (s.date) {
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", s.date->year,
+                  s.date->month, s.date->day, static_cast<int>(seconds / 3600),
+                  static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60),
+                  static_cast<int>(ms));
   } else {
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", s.year, s.month, s.day,
-                  s.hour, s.minute, s.second);
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03dZ", static_cast<int>(seconds / 3600),
+                  static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60),
+                  static_cast<int>(ms));
   }
   return text;
-}
-
-const char* FixModeName(int32_t fixMode) {
-  switch (fixMode) {
-    case 1:
-      return "2D";
-    case 2:
-      return "3D";
-    case 3:
-      return "3D+";
-    default:
-      return "";
-  }
-}
-
-void FixSeries::Add(const FixSample& sample) {
-  if (!samples_.empty() && samples_.back().SameEpoch(sample)) {
-    samples_.back() = sample;
-  } else {
-    samples_.push_back(sample);
-  }
 }
 
 }  // namespace vetra

@@ -57,8 +57,9 @@ struct PassValue {
   // TBinary's when only TBinary had news; binaryNavigation holds TBinary's when both had news, so
   // that binary output is shown even when NMEA arrives in every pass.
   std::optional<NavigationUpdate> navigation;
-  // Every position update of the pass with a 2D or 3D fix, in order (the navigation copy above is
-  // only the last record): what the statistics count.
+  // Every position update of the module's record in the pass with a 2D or 3D fix, in order (the
+  // navigation copy above is only the last record): the position `vetra send` waits for. The
+  // statistics count epochs (below) instead.
   std::vector<FixSample> fixes;
   std::optional<NavigationUpdate> binaryNavigation;
   // The receiver's epochs that closed during the pass (epoch/epoch_stream.h, any receiver), and

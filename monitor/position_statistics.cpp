@@ -5,12 +5,13 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
-
-#include "link/whole_file.h"
+#include <numbers>
 
 namespace vetra {
 
 namespace {
+
+constexpr int64_t kDenseBins = 1'000'000;  // 1 km of 1 mm bins in the vector
 
 [[gnu::format(printf, 2, 3)]] void AppendFormat(std::string& out, const char* format, ...) {
   char buffer[160];
@@ -34,18 +35,37 @@ std::optional<double> ReadNumber(std::string_view text) {
   return value;
 }
 
-double HeightForEcef(const FixSample& fix) {
-  const double h = fix.EllipsoidHeightM();
-  return std::isnan(h) ? 0.0 : h;
+double Dot(const std::array<double, 3>& a, const std::array<double, 3>& b) {
+  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
 }
 
-std::array<double, 3> EcefOf(const FixSample& fix) {
-  return GeodeticToEcef({fix.latitudeDeg, fix.longitudeDeg, HeightForEcef(fix)});
+std::array<double, 3> Minus(const std::array<double, 3>& a, const std::array<double, 3>& b) {
+  return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
 }
 
-std::optional<double> RootMeanSquare(double sumOfSquares, int count) {
+std::array<double, 3> Widened(const std::array<float, 3>& y) { return {y[0], y[1], y[2]}; }
+
+std::optional<double> RootMeanSquare(double sumOfSquares, int64_t count) {
   if (count == 0) return std::nullopt;
-  return std::sqrt(sumOfSquares / count);
+  return std::sqrt(std::max(sumOfSquares, 0.0) / static_cast<double>(count));
+}
+
+// The order statistic k (from 0) of values, which it reorders.
+double OrderStatistic(std::vector<double>& values, size_t k) {
+  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(k), values.end());
+  return values[k];
+}
+
+std::optional<double> PercentileInPlace(std::vector<double>& values, double p) {
+  if (values.empty()) return std::nullopt;
+  const double rank = std::clamp(p, 0.0, 1.0) * static_cast<double>(values.size() - 1);
+  const auto below = static_cast<size_t>(std::floor(rank));
+  const double low = OrderStatistic(values, below);
+  if (below + 1 >= values.size()) return low;
+  // nth_element left every larger value after `below`: the next order statistic is their least.
+  const double high =
+      *std::min_element(values.begin() + static_cast<std::ptrdiff_t>(below) + 1, values.end());
+  return low + (high - low) * (rank - static_cast<double>(below));
 }
 
 void AppendMetres(std::string& out, const char* label, const std::optional<double>& value) {
@@ -104,90 +124,223 @@ std::optional<ReferencePosition> ParseReference(std::string_view text) {
   return reference;
 }
 
-std::optional<GeodeticDeg> MeanPosition(const std::vector<FixSample>& fixes) {
-  if (fixes.empty()) return std::nullopt;
-  // Summed as offsets from the first fix: the sums stay small, so nothing is lost to rounding
-  // however long the run.
-  const std::array<double, 3> origin = EcefOf(fixes.front());
-  std::array<double, 3> sum{};
-  for (const FixSample& fix : fixes) {
-    const std::array<double, 3> e = EcefOf(fix);
-    for (int i = 0; i < 3; ++i) sum[i] += e[i] - origin[i];
+std::array<double, 3> EcefOf(const FixSample& fix) {
+  double height = fix.EllipsoidHeightM();
+  if (std::isnan(height)) height = std::isnan(fix.altitudeMslM) ? 0.0 : fix.altitudeMslM;
+  return GeodeticToEcef({fix.latitudeDeg, fix.longitudeDeg, height});
+}
+
+EnuOffset OffsetFrom(const GeodeticDeg& reference, const FixSample& fix) {
+  EnuOffset offset = EnuFrom(reference, EcefOf(fix));
+  if (std::isnan(fix.EllipsoidHeightM())) offset.upM = kNoValue;
+  return offset;
+}
+
+// ---- StatisticsModel ----
+
+void StatisticsModel::Moments::Add(const std::array<double, 3>& y) {
+  ++count;
+  for (int i = 0; i < 3; ++i) {
+    sum[i] += y[i];
+    for (int j = 0; j < 3; ++j) squares[i * 3 + j] += y[i] * y[j];
   }
-  const double n = static_cast<double>(fixes.size());
-  const std::array<double, 3> mean{origin[0] + sum[0] / n, origin[1] + sum[1] / n,
-                                   origin[2] + sum[2] / n};
-  return EcefToGeodeticDeg(mean);
 }
 
-GeodeticDeg ResolveReference(const std::optional<ReferencePosition>& given,
-                             const GeodeticDeg& mean) {
-  if (!given) return mean;
-  return {given->latitudeDeg, given->longitudeDeg, given->heightM.value_or(mean.heightM)};
-}
-
-std::vector<EnuOffset> OffsetsFrom(const GeodeticDeg& reference,
-                                   const std::vector<FixSample>& fixes) {
-  std::vector<EnuOffset> offsets;
-  offsets.reserve(fixes.size());
-  for (const FixSample& fix : fixes) {
-    EnuOffset offset = EnuFrom(reference, EcefOf(fix));
-    if (std::isnan(fix.altitudeMslM)) offset.upM = TExactFix::kUnknown;
-    offsets.push_back(offset);
+double StatisticsModel::Moments::SquaresAlong(const std::array<double, 3>& v,
+                                              const std::array<double, 3>& c) const {
+  // Sum (v.y - v.c)^2 = v' S v - 2 (v.c) (v.sum) + n (v.c)^2
+  double vSv = 0;
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) vSv += v[i] * squares[i * 3 + j] * v[j];
   }
-  return offsets;
+  const double vc = Dot(v, c);
+  return vSv - 2 * vc * Dot(v, sum) + static_cast<double>(count) * vc * vc;
 }
 
-std::optional<double> Percentile(std::vector<double> values, double p) {
-  if (values.empty()) return std::nullopt;
-  std::sort(values.begin(), values.end());
-  const double rank = std::clamp(p, 0.0, 1.0) * static_cast<double>(values.size() - 1);
-  const auto below = static_cast<size_t>(std::floor(rank));
-  const size_t above = std::min(below + 1, values.size() - 1);
-  const double fraction = rank - static_cast<double>(below);
-  return values[below] + (values[above] - values[below]) * fraction;
+StatisticsModel::StatisticsModel(int64_t exactFixes)
+    : exactFixes_(std::max<int64_t>(exactFixes, 1)) {}
+
+void StatisticsModel::Clear() {
+  const std::optional<ReferencePosition> given = given_;
+  *this = StatisticsModel(exactFixes_);
+  given_ = given;
+}
+
+void StatisticsModel::SetReference(const std::optional<ReferencePosition>& given) {
+  if (given == given_) return;
+  given_ = given;
+  if (binned_) StartBins();
+}
+
+void StatisticsModel::Add(const FixSample& fix) {
+  const std::array<double, 3> ecef = EcefOf(fix);
+  if (count_ == 0) origin_ = ecef;
+  const std::array<double, 3> y = Minus(ecef, origin_);
+  ++count_;
+  if (fix.fix.mode == FixMode::TwoD) {
+    ++fixes2d_;
+  } else if (Corrected(fix.fix)) {
+    ++fixes3dPlus_;
+  } else {
+    ++fixes3d_;
+  }
+  all_.Add(y);
+  const double height = fix.EllipsoidHeightM();
+  if (!std::isnan(height)) {
+    ++heights_;
+    heightSum_ += height;
+    if (fix.threeD()) vertical_.Add(y);
+  }
+  if (!binned_ && static_cast<int64_t>(positions_.size()) >= exactFixes_) {
+    // The exact positions give way to bins about the reference of this moment.
+    binned_ = true;
+    StartBins();
+    for (const Kept& kept : positions_) Bin(kept);
+    std::deque<Kept>().swap(positions_);
+  }
+  const Kept kept{static_cast<float>(y[0]), static_cast<float>(y[1]), static_cast<float>(y[2])};
+  if (binned_) {
+    Bin(kept);
+  } else {
+    positions_.push_back(kept);
+  }
+}
+
+GeodeticDeg StatisticsModel::Mean() const {
+  const double n = static_cast<double>(count_);
+  GeodeticDeg mean = EcefToGeodeticDeg(
+      {origin_[0] + all_.sum[0] / n, origin_[1] + all_.sum[1] / n, origin_[2] + all_.sum[2] / n});
+  if (heights_ > 0) mean.heightM = heightSum_ / static_cast<double>(heights_);
+  return mean;
+}
+
+GeodeticDeg StatisticsModel::Resolve(const GeodeticDeg& mean) const {
+  if (!given_) return mean;
+  return {given_->latitudeDeg, given_->longitudeDeg, given_->heightM.value_or(mean.heightM)};
+}
+
+StatisticsModel::Frame StatisticsModel::FrameOf(const GeodeticDeg& reference) const {
+  const double lat = reference.latitudeDeg * std::numbers::pi / 180;
+  const double lon = reference.longitudeDeg * std::numbers::pi / 180;
+  const double sinLat = std::sin(lat), cosLat = std::cos(lat);
+  const double sinLon = std::sin(lon), cosLon = std::cos(lon);
+  return {Minus(GeodeticToEcef(reference), origin_),
+          {-sinLon, cosLon, 0},
+          {-sinLat * cosLon, -sinLat * sinLon, cosLat},
+          {cosLat * cosLon, cosLat * sinLon, sinLat}};
+}
+
+void StatisticsModel::StartBins() {
+  binFrame_ = FrameOf(Resolve(count_ > 0 ? Mean() : GeodeticDeg{}));
+  std::vector<uint32_t>().swap(bins_);
+  farBins_.clear();
+  binnedFixes_ = 0;
+  binnedMax_ = 0;
+}
+
+void StatisticsModel::Bin(const Kept& y) {
+  const std::array<double, 3> d = Minus(Widened(y), binFrame_.c);
+  const double error = std::hypot(Dot(binFrame_.east, d), Dot(binFrame_.north, d));
+  const auto bin = static_cast<int64_t>(std::floor(error / kBinM));
+  if (bin < kDenseBins) {
+    if (bin >= static_cast<int64_t>(bins_.size())) bins_.resize(static_cast<size_t>(bin) + 1);
+    ++bins_[static_cast<size_t>(bin)];
+  } else {
+    ++farBins_[bin];
+  }
+  ++binnedFixes_;
+  binnedMax_ = std::max(binnedMax_, error);
+}
+
+PositionStatistics StatisticsModel::Compute() const {
+  PositionStatistics s;
+  s.fixes = static_cast<int>(count_);
+  s.fixes2d = fixes2d_;
+  s.fixes3d = fixes3d_;
+  s.fixes3dPlus = fixes3dPlus_;
+  s.exactFixes = exactFixes_;
+  s.referenceGiven = given_.has_value();
+  s.referenceHeightGiven = given_ && given_->heightM.has_value();
+  if (count_ == 0) return s;
+  s.mean = Mean();
+  s.reference = Resolve(s.mean);
+  s.heightKnown = heights_ > 0;
+
+  const Frame frame = FrameOf(s.reference);
+  s.horizontalRmsM = RootMeanSquare(
+      all_.SquaresAlong(frame.east, frame.c) + all_.SquaresAlong(frame.north, frame.c), count_);
+  s.twoDrmsM = 2 * *s.horizontalRmsM;
+  s.verticalRmsM = RootMeanSquare(vertical_.SquaresAlong(frame.up, frame.c), vertical_.count);
+
+  if (!binned_) {
+    std::vector<double> errors;
+    errors.reserve(positions_.size());
+    for (const Kept& y : positions_) {
+      const std::array<double, 3> d = Minus(Widened(y), frame.c);
+      errors.push_back(std::hypot(Dot(frame.east, d), Dot(frame.north, d)));
+    }
+    s.percentileFixes = static_cast<int64_t>(errors.size());
+    s.maxHorizontalErrorM = *std::max_element(errors.begin(), errors.end());
+    s.cep95M = PercentileInPlace(errors, 0.95);
+    s.cep50M = PercentileInPlace(errors, 0.50);
+    return s;
+  }
+  s.percentilesBinned = true;
+  s.percentileFixes = binnedFixes_;
+  if (binnedFixes_ == 0) return s;
+  // The order statistic k lies in the bin where the running count passes k: its middle.
+  const auto orderStatistic = [this](int64_t k) {
+    int64_t seen = 0;
+    for (size_t bin = 0; bin < bins_.size(); ++bin) {
+      seen += bins_[bin];
+      if (seen > k) return (static_cast<double>(bin) + 0.5) * kBinM;
+    }
+    for (const auto& [bin, count] : farBins_) {
+      seen += static_cast<int64_t>(count);
+      if (seen > k) return (static_cast<double>(bin) + 0.5) * kBinM;
+    }
+    return binnedMax_;
+  };
+  const auto percentile = [&](double p) {
+    const double rank = p * static_cast<double>(binnedFixes_ - 1);
+    const auto below = static_cast<int64_t>(std::floor(rank));
+    const double low = std::min(orderStatistic(below), binnedMax_);
+    const double high = std::min(orderStatistic(std::min(below + 1, binnedFixes_ - 1)), binnedMax_);
+    return low + (high - low) * (rank - static_cast<double>(below));
+  };
+  s.cep50M = percentile(0.50);
+  s.cep95M = percentile(0.95);
+  s.maxHorizontalErrorM = binnedMax_;
+  return s;
 }
 
 PositionStatistics ComputeStatistics(const std::vector<FixSample>& fixes,
                                      const std::optional<ReferencePosition>& given) {
-  PositionStatistics stats;
-  stats.fixes = static_cast<int>(fixes.size());
-  for (const FixSample& fix : fixes) {
-    if (fix.fixMode == 1) ++stats.fixes2d;
-    if (fix.fixMode == 2) ++stats.fixes3d;
-    if (fix.fixMode == 3) ++stats.fixes3dPlus;
-  }
-  const std::optional<GeodeticDeg> mean = MeanPosition(fixes);
-  if (!mean) return stats;
-  stats.mean = *mean;
-  stats.reference = ResolveReference(given, *mean);
-  stats.referenceGiven = given.has_value();
-  stats.referenceHeightGiven = given && given->heightM.has_value();
-  stats.heightKnown = std::any_of(fixes.begin(), fixes.end(), [](const FixSample& fix) {
-    return !std::isnan(fix.EllipsoidHeightM());
-  });
+  StatisticsModel model;
+  model.SetReference(given);
+  for (const FixSample& fix : fixes) model.Add(fix);
+  return model.Compute();
+}
 
-  const std::vector<EnuOffset> offsets = OffsetsFrom(stats.reference, fixes);
-  std::vector<double> horizontal;
-  horizontal.reserve(offsets.size());
-  double horizontalSquares = 0, verticalSquares = 0;
-  int vertical = 0;
-  for (size_t i = 0; i < offsets.size(); ++i) {
-    const double error = std::hypot(offsets[i].eastM, offsets[i].northM);
-    horizontal.push_back(error);
-    horizontalSquares += error * error;
-    if (fixes[i].threeD() && !std::isnan(offsets[i].upM)) {
-      verticalSquares += offsets[i].upM * offsets[i].upM;
-      ++vertical;
-    }
+std::optional<double> Percentile(std::vector<double> values, double p) {
+  return PercentileInPlace(values, p);
+}
+
+// ---- reports ----
+
+std::string PercentileNote(const PositionStatistics& s) {
+  if (!s.percentilesBinned) return {};
+  std::string note;
+  if (s.percentileFixes == s.fixes) {
+    AppendFormat(note, "CEP and largest error from 1 mm bins beyond %lld fixes",
+                 static_cast<long long>(s.exactFixes));
+  } else {
+    AppendFormat(note,
+                 "CEP and largest error from 1 mm bins of the %lld fixes since the "
+                 "reference changed",
+                 static_cast<long long>(s.percentileFixes));
   }
-  stats.horizontalRmsM = RootMeanSquare(horizontalSquares, stats.fixes);
-  stats.twoDrmsM = 2 * *stats.horizontalRmsM;
-  stats.verticalRmsM = RootMeanSquare(verticalSquares, vertical);
-  stats.maxHorizontalErrorM = *std::max_element(horizontal.begin(), horizontal.end());
-  stats.cep50M = Percentile(horizontal, 0.50);
-  stats.cep95M = Percentile(std::move(horizontal), 0.95);
-  return stats;
+  return note;
 }
 
 std::string StatisticsText(const PositionStatistics& s) {
@@ -214,6 +367,7 @@ std::string StatisticsText(const PositionStatistics& s) {
   AppendMetres(out, "horizontal RMS", s.horizontalRmsM);
   AppendMetres(out, "vertical RMS", s.verticalRmsM);
   AppendMetres(out, "max horizontal", s.maxHorizontalErrorM);
+  if (s.percentilesBinned) AppendFormat(out, "%-16s %s\n", "note", PercentileNote(s).c_str());
   return out;
 }
 
@@ -245,38 +399,38 @@ std::string StatisticsJson(const PositionStatistics& s) {
   AppendJsonNumber(out, "vertical_rms_m", s.verticalRmsM, "%.4f");
   out += ',';
   AppendJsonNumber(out, "max_horizontal_error_m", s.maxHorizontalErrorM, "%.4f");
-  out += "}\n";
+  AppendFormat(out, ",\"percentiles_binned\":%s,\"percentile_fixes\":%lld}\n",
+               s.percentilesBinned ? "true" : "false", static_cast<long long>(s.percentileFixes));
   return out;
 }
 
-std::string StatisticsCsv(const std::vector<FixSample>& fixes, const GeodeticDeg& reference) {
-  std::string csv =
-      "utc,latitude,longitude,altitude_msl_m,height_ellipsoid_m,fix_mode,satellites_used,hdop,"
-      "east_m,north_m,up_m\n";
-  const std::vector<EnuOffset> offsets = OffsetsFrom(reference, fixes);
-  for (size_t i = 0; i < fixes.size(); ++i) {
-    const FixSample& f = fixes[i];
-    csv += UtcText(f);
-    csv += ',';
-    AppendCsvNumber(csv, f.latitudeDeg, "%.9f");
-    AppendCsvNumber(csv, f.longitudeDeg, "%.9f");
-    AppendCsvNumber(csv, f.altitudeMslM, "%.3f");
-    // Above the ellipsoid only where the receiver gave its geoid separation.
-    AppendCsvNumber(csv, std::isnan(f.geoidSeparationM) ? f.geoidSeparationM : f.EllipsoidHeightM(),
-                    "%.3f");
-    csv += FixModeName(f.fixMode);
-    AppendFormat(csv, ",%d,%.2f,", f.satellitesUsed, static_cast<double>(f.hdop));
-    AppendCsvNumber(csv, offsets[i].eastM, "%.3f");
-    AppendCsvNumber(csv, offsets[i].northM, "%.3f");
-    if (f.threeD() && std::isfinite(offsets[i].upM)) AppendFormat(csv, "%.3f", offsets[i].upM);
-    csv += '\n';
-  }
-  return csv;
+const char kStatisticsCsvHeader[] =
+    "utc,latitude,longitude,altitude_msl_m,height_ellipsoid_m,fix_mode,satellites_used,hdop,"
+    "east_m,north_m,up_m\n";
+
+void AppendCsvRow(std::string& out, const FixSample& f, const GeodeticDeg& reference) {
+  out += UtcText(f);
+  out += ',';
+  AppendCsvNumber(out, f.latitudeDeg, "%.9f");
+  AppendCsvNumber(out, f.longitudeDeg, "%.9f");
+  AppendCsvNumber(out, f.altitudeMslM, "%.3f");
+  AppendCsvNumber(out, f.EllipsoidHeightM(), "%.3f");
+  out += FixShortText(f.fix);
+  out += ',';
+  if (f.satellitesUsed >= 0) AppendFormat(out, "%d", f.satellitesUsed);
+  out += ',';
+  AppendCsvNumber(out, f.hdop, "%.2f");
+  const EnuOffset offset = OffsetFrom(reference, f);
+  AppendCsvNumber(out, offset.eastM, "%.3f");
+  AppendCsvNumber(out, offset.northM, "%.3f");
+  if (f.threeD() && std::isfinite(offset.upM)) AppendFormat(out, "%.3f", offset.upM);
+  out += '\n';
 }
 
-bool WriteStatisticsCsv(const std::string& path, const std::vector<FixSample>& fixes,
-                        const GeodeticDeg& reference) {
-  return WriteFileWhole(path, StatisticsCsv(fixes, reference));
+std::string StatisticsCsv(const std::vector<FixSample>& fixes, const GeodeticDeg& reference) {
+  std::string csv = kStatisticsCsvHeader;
+  for (const FixSample& fix : fixes) AppendCsvRow(csv, fix, reference);
+  return csv;
 }
 
 std::string MetresText(const std::optional<double>& metres) {

@@ -1,5 +1,6 @@
 #include "monitor/view_model.h"
 
+#include "epoch/fix_mode_text.h"
 #include "model/access_level.h"
 
 #include <algorithm>
@@ -103,26 +104,23 @@ PositionView MakePositionView(const TNavRecord& r, int coordinateFormat, int cha
   view.time =
       Format("%d/%d/%d\n%02d:%02d:%02d UTC", r.year, r.month, r.day, r.hour, r.minute, r.second);
 
-  switch (r.fixMode) {
-    case 0:
-      view.fixText = "No fix";
-      view.fixColour = kGrey;
-      break;
-    case 1:
-      view.fixText = "2D";
-      view.fixColour = kGreen;
-      break;
-    case 2:
-      view.fixText = "3D";
-      view.fixColour = kRed;
-      break;
-    case 3:
-      view.fixText = "3D+";
-      view.fixColour = kRed;
-      break;
-    default:
-      break;  // an unknown mode leaves lbFix as it was
+  // The record's number on the one table of fix modes; an unknown number leaves lbFix as it was.
+  const std::optional<FixKind> fix = FixOfRecordMode(r.fixMode);
+  if (fix) {
+    view.fixText = FixLabelText(*fix);
+    switch (fix->mode) {
+      case FixMode::None:
+        view.fixColour = kGrey;
+        break;
+      case FixMode::TwoD:
+        view.fixColour = kGreen;
+        break;
+      case FixMode::ThreeD:
+        view.fixColour = kRed;
+        break;
+    }
   }
+  const FixMode mode = fix ? fix->mode : FixMode::None;
 
   const bool exact = std::isfinite(r.exact.latitudeDeg) && std::isfinite(r.exact.longitudeDeg);
   view.latitude = FormatCoordinate(exact ? r.exact.latitudeDeg : r.latitudeDeg,
@@ -154,9 +152,9 @@ PositionView MakePositionView(const TNavRecord& r, int coordinateFormat, int cha
     point.y = static_cast<int>(std::trunc(std::sin(angle) * radius));
     point.label = Format("%d", prn);
     const bool used = sat.used != 0;
-    if ((r.fixMode == 2 || r.fixMode == 3) && used) {
+    if (mode == FixMode::ThreeD && used) {
       point.colour = kGreen;
-    } else if (r.fixMode == 1 && used) {
+    } else if (mode == FixMode::TwoD && used) {
       point.colour = kBlue;
     } else {
       point.colour = kWhite;

@@ -26,7 +26,8 @@ namespace {
 
 constexpr int kRefreshMs = 500;
 constexpr int kPrnsPickedAtFirst = 4;
-constexpr size_t kMostPlotPoints = 3000;  // per series; longer runs are thinned evenly
+constexpr size_t kMostPlotPoints = 3000;      // per series; longer runs are thinned evenly
+constexpr size_t kMostScatterPoints = 20000;  // the scatter's dots, thinned the same way
 constexpr char kStatisticsTitle[] = "Statistics";
 constexpr char kReferenceHelp[] =
     "Give the reference as LAT,LON[,ALT]: signed decimal degrees (latitude within 90, longitude "
@@ -55,18 +56,19 @@ QString PositionText(const GeodeticDeg& p, bool heightKnown) {
       .arg(heightKnown ? QString("%1 m").arg(p.heightM, 0, 'f', 3) : QString("-"));
 }
 
-// Every step-th point, and always the last.
-template <typename Fn>
-void Thinned(size_t count, Fn&& take) {
-  const size_t step = count > kMostPlotPoints ? (count + kMostPlotPoints - 1) / kMostPlotPoints : 1;
-  for (size_t i = 0; i < count; i += step) take(i);
-  if (count > 0 && (count - 1) % step != 0) take(count - 1);
+// Every step-th index, and always the last.
+std::vector<size_t> Thinned(size_t count, size_t most) {
+  const size_t step = count > most ? (count + most - 1) / most : 1;
+  std::vector<size_t> indices;
+  for (size_t i = 0; i < count; i += step) indices.push_back(i);
+  if (count > 0 && (count - 1) % step != 0) indices.push_back(count - 1);
+  return indices;
 }
 
 }  // namespace
 
-StatisticsWindow::StatisticsWindow(IMessages& messages, QWidget* parent)
-    : QWidget(parent, Qt::Window), messages_(messages) {
+StatisticsWindow::StatisticsWindow(IMessages& messages, QWidget* parent, int64_t exactFixes)
+    : QWidget(parent, Qt::Window), messages_(messages), model_(exactFixes) {
   setObjectName("fmStatistics");
   setWindowTitle(kStatisticsTitle);
 
@@ -106,6 +108,11 @@ StatisticsWindow::StatisticsWindow(IMessages& messages, QWidget* parent)
   lbHorizontalRms_ = Figure("lbHorizontalRms", figures);
   lbVerticalRms_ = Figure("lbVerticalRms", figures);
   lbMaxError_ = Figure("lbMaxError", figures);
+  // Beside the figures: where the percentiles come from once they are read from bins.
+  lbStatNote_ = new QLabel(figures);
+  lbStatNote_->setObjectName("lbStatNote");
+  lbStatNote_->setWordWrap(true);
+  lbStatNote_->setVisible(false);
   form->addRow("Fixes", lbStatFixes_);
   form->addRow("Mean", lbStatMean_);
   form->addRow("Reference", lbStatReference_);
@@ -115,6 +122,7 @@ StatisticsWindow::StatisticsWindow(IMessages& messages, QWidget* parent)
   form->addRow("Horizontal RMS", lbHorizontalRms_);
   form->addRow("Vertical RMS (3D)", lbVerticalRms_);
   form->addRow("Largest horizontal", lbMaxError_);
+  form->addRow(lbStatNote_);
   auto* left = new QVBoxLayout;
   left->addWidget(chScatter_, 1);
   left->addWidget(figures);
@@ -161,13 +169,15 @@ StatisticsWindow::StatisticsWindow(IMessages& messages, QWidget* parent)
 }
 
 void StatisticsWindow::ShowPass(const PassValue& pass) {
-  for (const FixSample& fix : pass.fixes) {
-    series_.Add(fix);
-    for (int prn = 1; prn <= kSatelliteCount; ++prn) {
-      if (fix.cn0ByPrn[prn - 1] > 0) prnsSeen_.insert(prn);
-    }
+  for (const Epoch& epoch : pass.epochs) {
+    std::optional<PlotPoint> point = PlotPointOf(epoch);
+    if (!point) continue;
+    model_.Add(point->fix);
+    csv_.Add(point->fix);
+    for (const SatelliteCn0& satellite : point->cn0) prnsSeen_.insert(satellite.prn);
+    history_.Add(std::move(*point));
+    dirty_ = true;
   }
-  if (!pass.fixes.empty()) dirty_ = true;
 }
 
 // Fusion outlines a check box in the window colour made darker, which on a dark palette is the
@@ -198,8 +208,8 @@ void StatisticsWindow::showEvent(QShowEvent* event) {
 
 void StatisticsWindow::Refresh() {
   dirty_ = false;
-  const std::vector<FixSample>& fixes = series_.samples();
-  statistics_ = ComputeStatistics(fixes, reference_);
+  model_.SetReference(reference_);
+  statistics_ = model_.Compute();
   const PositionStatistics& s = statistics_;
 
   SetText(lbStatFixes_, QString("%1 (2D %2, 3D %3, 3D+ %4)")
@@ -218,9 +228,16 @@ void StatisticsWindow::Refresh() {
   SetText(lbHorizontalRms_, MetresText(s.horizontalRmsM));
   SetText(lbVerticalRms_, MetresText(s.verticalRmsM));
   SetText(lbMaxError_, MetresText(s.maxHorizontalErrorM));
+  const std::string note = PercentileNote(s);
+  SetText(lbStatNote_, note);
+  lbStatNote_->setVisible(!note.empty());
 
-  const std::vector<EnuOffset> offsets =
-      s.fixes > 0 ? OffsetsFrom(s.reference, fixes) : std::vector<EnuOffset>{};
+  // Offsets only for the points drawn: the scatter's, of which the time plots take every few.
+  const std::vector<size_t> shown =
+      s.fixes > 0 ? Thinned(history_.size(), kMostScatterPoints) : std::vector<size_t>{};
+  std::vector<EnuOffset> offsets;
+  offsets.reserve(shown.size());
+  for (size_t i : shown) offsets.push_back(OffsetFrom(s.reference, history_[i].fix));
   std::vector<QPointF> points;
   points.reserve(offsets.size());
   for (const EnuOffset& o : offsets) points.emplace_back(o.eastM, o.northM);
@@ -238,7 +255,7 @@ void StatisticsWindow::Refresh() {
   chScatter_->SetData(std::move(points), std::move(circles));
 
   UpdatePrnList();
-  UpdatePlots(offsets);
+  UpdatePlots(shown, offsets);
 }
 
 void StatisticsWindow::UpdatePrnList() {
@@ -261,35 +278,44 @@ void StatisticsWindow::UpdatePrnList() {
   }
 }
 
-void StatisticsWindow::UpdatePlots(const std::vector<EnuOffset>& offsets) {
-  const std::vector<FixSample>& fixes = series_.samples();
-  const double start = fixes.empty() ? 0 : fixes.front().UtcSeconds();
-  auto at = [&](size_t i) { return fixes[i].UtcSeconds() - start; };
+void StatisticsWindow::UpdatePlots(const std::vector<size_t>& shown,
+                                   const std::vector<EnuOffset>& offsets) {
+  const double start = history_.size() == 0 ? 0 : history_[0].seconds;
   const double nan = std::nan("");
+  // Every few of the scatter's points.
+  const std::vector<size_t> picks = Thinned(shown.size(), kMostPlotPoints);
 
   TimePlot::Series horizontal{"horizontal", SeriesColour(0), {}};
   TimePlot::Series vertical{"vertical (3D)", SeriesColour(1), {}};
   TimePlot::Series hdop{"HDOP", SeriesColour(2), {}};
   TimePlot::Series used{"satellites used", SeriesColour(4), {}};
-  Thinned(offsets.size(), [&](size_t i) {
-    horizontal.points.emplace_back(at(i), std::hypot(offsets[i].eastM, offsets[i].northM));
-    vertical.points.emplace_back(at(i), fixes[i].threeD() ? offsets[i].upM : nan);
-    hdop.points.emplace_back(at(i), fixes[i].hdop);
-    used.points.emplace_back(at(i), fixes[i].satellitesUsed);
-  });
+  for (size_t k : picks) {
+    const PlotPoint& point = history_[shown[k]];
+    const double at = point.seconds - start;
+    const EnuOffset& o = offsets[k];
+    horizontal.points.emplace_back(at, std::hypot(o.eastM, o.northM));
+    vertical.points.emplace_back(at, point.fix.threeD() ? o.upM : nan);
+    hdop.points.emplace_back(at, point.fix.hdop);
+    used.points.emplace_back(at, point.fix.satellitesUsed >= 0 ? point.fix.satellitesUsed : nan);
+  }
   chErrors_->SetSeries({std::move(horizontal), std::move(vertical)});
   chDop_->SetSeries({std::move(hdop), std::move(used)});
 
   std::vector<TimePlot::Series> cn0;
+  const std::vector<size_t> all = Thinned(history_.size(), kMostPlotPoints);
   for (int i = 0; i < lsCn0Satellites_->count(); ++i) {
     const QListWidgetItem* item = lsCn0Satellites_->item(i);
     if (item->checkState() != Qt::Checked) continue;
     const int prn = item->data(Qt::UserRole).toInt();
     TimePlot::Series series{QString("PRN %1").arg(prn), SeriesColour(cn0.size()), {}};
-    Thinned(fixes.size(), [&](size_t k) {
-      const int value = fixes[k].cn0ByPrn[prn - 1];
-      series.points.emplace_back(at(k), value > 0 ? value : nan);
-    });
+    for (size_t k : all) {
+      const PlotPoint& point = history_[k];
+      double value = nan;
+      for (const SatelliteCn0& satellite : point.cn0) {
+        if (satellite.prn == prn && satellite.cn0DbHz > 0) value = satellite.cn0DbHz;
+      }
+      series.points.emplace_back(point.seconds - start, value);
+    }
     cn0.push_back(std::move(series));
   }
   chCn0History_->SetSeries(std::move(cn0));
@@ -301,7 +327,9 @@ void StatisticsWindow::ResetClick() {
   if (statistics_.fixes > 0 && !messages_.Ask(ResetQuestion(statistics_.fixes), kResetTitle)) {
     return;
   }
-  series_.Clear();
+  model_.Clear();
+  history_.Clear();
+  csv_.Clear();
   prnsSeen_.clear();
   lsCn0Satellites_->clear();
   Refresh();
@@ -341,8 +369,10 @@ void StatisticsWindow::ExportClick() {
       chooseCsv_ ? chooseCsv_(suggested)
                  : QFileDialog::getSaveFileName(this, "Export CSV", suggested, "CSV (*.csv)");
   if (path.isEmpty()) return;
-  if (!WriteStatisticsCsv(path.toStdString(), series_.samples(), statistics_.reference)) {
-    messages_.Show("Cannot write " + path.toStdString(), kErrorTitle);
+  std::string error;
+  if (!csv_.Export(path.toStdString(), statistics_.reference, error)) {
+    messages_.Show("Cannot write " + path.toStdString() + (error.empty() ? "" : ": " + error),
+                   kErrorTitle);
   }
 }
 

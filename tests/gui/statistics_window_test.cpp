@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -34,8 +35,9 @@ TEST_F(StatisticsWindowTest, ReplayedLogFillsTheViewAndTheStatistics) {
   window.replayBar().SetSpeed(ReplaySpeed::AsFastAsPossible);
   StatisticsWindow& statistics = window.statisticsWindow();
   window.ShowStatistics();
-  ASSERT_TRUE(test::WaitFor([&] { return statistics.fixes().size() == logged.size(); }, 30000))
-      << statistics.fixes().size();
+  ASSERT_TRUE(test::WaitFor(
+      [&] { return statistics.fixCount() == static_cast<int64_t>(logged.size()); }, 30000))
+      << statistics.fixCount();
   EXPECT_EQ(window.replayBar().stateText(), "End of log");
 
   // The View page shows the last fix at its own resolution, from the sentence's digits.
@@ -77,9 +79,47 @@ TEST_F(StatisticsWindowTest, ReplayedLogFillsTheViewAndTheStatistics) {
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 241);
 
   statistics.ResetClick();
-  EXPECT_TRUE(statistics.fixes().empty());
+  EXPECT_EQ(statistics.fixCount(), 0);
   window.ShowPage("tsSetup");  // Setup ends the replay
   EXPECT_FALSE(window.replaying());
+}
+
+// Beyond its threshold (lowered here) the window reads the percentiles from 1 mm bins and says so
+// beside the figures; the CSV export still has every row.
+TEST_F(StatisticsWindowTest, BinnedPercentilesAreNotedAndTheExportStaysComplete) {
+  StatisticsWindow statistics(messages_, nullptr, 50);
+  PassValue pass;
+  for (int k = 0; k < 80; ++k) {
+    Epoch epoch;
+    epoch.timeOfDayMs = 43'200'000 + k * 1000;
+    epoch.date = UtcDate{2026, 12, 8};
+    epoch.mode = FixMode::ThreeD;
+    epoch.quality = FixQuality::Autonomous;
+    epoch.latitudeDeg = 47.3769 + 1e-5 * std::sin(k);
+    epoch.longitudeDeg = 8.5417 + 1e-5 * std::cos(k);
+    epoch.altitudeMslM = 410;
+    pass.epochs.push_back(epoch);
+  }
+  statistics.ShowPass(pass);
+  statistics.Refresh();
+  const QLabel* note = statistics.findChild<QLabel*>("lbStatNote");
+  EXPECT_EQ(note->text().toStdString(), "CEP and largest error from 1 mm bins beyond 50 fixes");
+  EXPECT_FALSE(note->isHidden());
+  EXPECT_EQ(statistics.findChild<QLabel*>("lbVerticalRms")->text(), "-");  // no separation given
+
+  const std::string csvPath = ::testing::TempDir() + "vetra-binned-statistics.csv";
+  statistics.SetCsvFileChooser([&](const QString&) { return QString::fromStdString(csvPath); });
+  statistics.ExportClick();
+  std::stringstream read;
+  read << std::ifstream(csvPath).rdbuf();
+  const std::string text = read.str();
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 81);
+  EXPECT_TRUE(messages_.shown.empty());
+
+  std::remove(csvPath.c_str());
+  messages_.answer = true;
+  statistics.ResetClick();
+  EXPECT_TRUE(note->isHidden());
 }
 
 // The fixes of a long test are not thrown away by one click: the user is asked, with their number.
@@ -89,12 +129,12 @@ TEST(StatisticsWindowReset, AsksWithTheNumberOfFixesFirst) {
   StatisticsWindow window(messages);
   PassValue pass;
   for (int s = 0; s < 3; ++s) {
-    FixSample fix;
-    fix.fixMode = 2;
-    fix.second = s;
-    fix.latitudeDeg = 24.5;
-    fix.longitudeDeg = 121.25;
-    pass.fixes.push_back(fix);
+    Epoch epoch;
+    epoch.mode = FixMode::ThreeD;
+    epoch.timeOfDayMs = s * 1000;
+    epoch.latitudeDeg = 24.5;
+    epoch.longitudeDeg = 121.25;
+    pass.epochs.push_back(epoch);
   }
   window.ShowPass(pass);
   messages.answer = false;

@@ -1,5 +1,6 @@
-// `vetra monitor`'s receiver conversation without a window, against the virtual receiver: lines
-// per display update, the raw log, and a receiver unplugged mid-monitoring.
+// `vetra monitor`'s receiver conversation without a window, against the virtual receiver: a plain
+// line per epoch, JSON lines per display update, the raw log, and a receiver unplugged
+// mid-monitoring.
 #include "app/terminal_monitor.h"
 
 #include <gtest/gtest.h>
@@ -111,6 +112,24 @@ TEST_F(TerminalMonitorTest, JsonLinesPerUpdateAndTheRawLog) {
   EXPECT_GE(Count(logged, "$GPGGA,"), 2u);
   EXPECT_EQ(logged.find('\0'), std::string::npos);
   EXPECT_FALSE(monitor.portFailed());
+}
+
+TEST_F(TerminalMonitorTest, OnePlainLinePerEpoch) {
+  TerminalMonitor monitor({}, [this](std::string_view lines) { out.Add(lines); });
+  monitor.Start(std::move(port));
+  ASSERT_TRUE(out.WaitFor([](const std::string& text, bool) { return Count(text, "UTC") >= 4; }));
+  monitor.Stop();
+  // Each line holds a later time than the one before: no epoch printed twice.
+  std::string previous;
+  const std::string text = out.text();
+  for (size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
+    const std::string line = text.substr(at, end - at);
+    const std::string time = line.substr(0, line.find(" UTC"));
+    EXPECT_NE(line.find(" UTC  "), std::string::npos) << line;
+    EXPECT_EQ(line.find("0000-00-00"), std::string::npos) << line;
+    EXPECT_GT(time, previous) << text;
+    previous = time;
+  }
 }
 
 TEST_F(TerminalMonitorTest, AReceiverUnpluggedStopsMonitoringAndKeepsTheLog) {

@@ -1,6 +1,7 @@
 // Position statistics on fixes with a known answer (points on known circles around a reference),
-// and a logged run whose minutes carry seven decimals through the decode path, the statistics and
-// the CSV export.
+// a logged run whose minutes carry seven decimals through the epochs, the statistics and the CSV
+// export, and the bounded memory: the switch from exact percentiles to 1 mm bins, with the mean
+// and the RMS figures exact on both sides of it.
 #include "monitor/position_statistics.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "monitor/decode_stream.h"
+#include "epoch/epoch_stream.h"
 #include "support/static_log.h"
 
 namespace vetra {
@@ -32,7 +33,7 @@ FixSample FixAt(const GeodeticDeg& reference, double east, double north, double 
       o[2] + std::cos(lat) * north + std::sin(lat) * up};
   const GeodeticDeg g = EcefToGeodeticDeg(ecef);
   FixSample fix;
-  fix.fixMode = mode;
+  fix.fix = *FixOfRecordMode(mode);
   fix.latitudeDeg = g.latitudeDeg;
   fix.longitudeDeg = g.longitudeDeg;
   fix.altitudeMslM = g.heightM;
@@ -122,18 +123,18 @@ TEST(PositionStatistics, ReferenceReadsLatLonAndAnOptionalHeight) {
 TEST(PositionStatistics, SevenDecimalLogKeepsItsDigitsThroughStatisticsAndCsv) {
   std::vector<test::LoggedFix> logged;
   const std::string log = test::StaticLog({}, &logged);
-  FixSeries series;
-  DecodeStream stream(DecodeStream::Format::None, DecodeStream::kDefaultRunBytes,
-                      [](std::string_view) {});
-  stream.SetPositionSink([&series](const TNavRecord& record) {
-    if (auto fix = FixSampleOf(record)) series.Add(*fix);
-  });
-  stream.Feed(reinterpret_cast<const uint8_t*>(log.data()), log.size());
-  stream.Finish();
-  ASSERT_EQ(series.samples().size(), logged.size());  // GGA and RMC of an epoch are one fix
+  EpochStream stream;
+  std::vector<Epoch> epochs;
+  stream.Feed(std::span(reinterpret_cast<const uint8_t*>(log.data()), log.size()), epochs);
+  stream.Finish(epochs);
+  std::vector<FixSample> fixes;
+  for (const Epoch& epoch : epochs) {
+    if (auto fix = FixSampleOf(epoch)) fixes.push_back(*fix);
+  }
+  ASSERT_EQ(fixes.size(), logged.size());  // GGA and RMC of an epoch are one fix
 
   const double metresPerDegree = 111'320;
-  std::istringstream csv(StatisticsCsv(series.samples(), {49.26872428, -123.11872011, 0}));
+  std::istringstream csv(StatisticsCsv(fixes, {49.26872428, -123.11872011, 0}));
   std::string line;
   std::getline(csv, line);  // the header
   for (const test::LoggedFix& fix : logged) {
@@ -149,7 +150,7 @@ TEST(PositionStatistics, SevenDecimalLogKeepsItsDigitsThroughStatisticsAndCsv) {
 
   double latitudeSum = 0;
   for (const test::LoggedFix& fix : logged) latitudeSum += fix.latitudeDeg;
-  const PositionStatistics s = ComputeStatistics(series.samples(), std::nullopt);
+  const PositionStatistics s = ComputeStatistics(fixes, std::nullopt);
   EXPECT_LT(std::fabs(s.mean.latitudeDeg - latitudeSum / logged.size()) * metresPerDegree, 0.01);
 }
 
