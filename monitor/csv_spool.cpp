@@ -48,8 +48,10 @@ bool CsvSpool::Export(const std::string& path, const GeodeticDeg& reference, std
     error = failure_ + "; the export would lack rows";
     return false;
   }
+  // Rows go out a block at a time, so the export takes no more memory than the run did.
+  WholeFileWriter out(path);
   std::string csv = kStatisticsCsvHeader;
-  if (file_ != nullptr) {
+  if (file_ != nullptr && out.ok()) {
     if (std::fflush(file_) != 0 || std::fseek(file_, 0, SEEK_SET) != 0) {
       error = std::string("reading the temporary file failed: ") + std::strerror(errno);
       return false;
@@ -62,6 +64,8 @@ bool CsvSpool::Export(const std::string& path, const GeodeticDeg& reference, std
       for (size_t i = 0; i < got && read < rows_; ++i, ++read) {
         AppendCsvRow(csv, records[i], reference);
       }
+      out.Write(csv);
+      csv.clear();
     }
     // Appending goes on at the end.
     const bool complete = read == rows_;
@@ -70,8 +74,9 @@ bool CsvSpool::Export(const std::string& path, const GeodeticDeg& reference, std
       return false;
     }
   }
-  if (!WriteFileWhole(path, csv)) {
-    error.clear();  // the whole-file writer gives no reason
+  out.Write(csv);
+  if (!out.Commit()) {
+    error = out.error();
     return false;
   }
   return true;
