@@ -200,7 +200,9 @@ int main(int argc, char* argv[]) {
   const std::string& error = show.error.empty() ? viewer.error : show.error;
   const bool dialogs = show.screenshot.isEmpty();
   if (!error.empty()) {
-    ReportStartupError(error, dialogs);
+    // A usage error comes from a command line, so it is told there; a program started from a menu
+    // gets no options.
+    ReportStartupError(error, false);
     return 2;
   }
   if (show.palette == "dark") QApplication::setPalette(vetra::ui::DarkPalette());
