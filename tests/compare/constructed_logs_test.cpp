@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "compare/compare_logs.h"
+#include "link/utf8_path.h"
 #include "monitor/position_statistics.h"
 #include "support/compare_drive.h"
 #include "support/temp_path.h"
@@ -51,7 +52,8 @@ class ConstructedLogs : public ::testing::Test {
     std::ofstream(folder_ / "test.log", std::ios::binary) << logs.test;
     std::ofstream(folder_ / "reference.log", std::ios::binary) << logs.reference;
     EpochComparison comparison(options, [this](const ComparedEpoch& row) { rows_.push_back(row); });
-    return CompareLogs(folder_ / "test.log", folder_ / "reference.log", comparison);
+    return CompareLogs(Utf8Text(folder_ / "test.log"), Utf8Text(folder_ / "reference.log"),
+                       comparison);
   }
 
   std::filesystem::path folder_ = test::UniqueTempPath("vetra-compare");
