@@ -89,18 +89,20 @@ TEST(ReplayPort, AFileIsStreamedFromThePositionAndANonFileRefused) {
   const auto path = test::UniqueTempPath("vetra-replay");
   { std::ofstream(path, std::ios::binary) << "0123456789"; }
   std::string error;
-  auto source = ReplaySource::FromFile(path.string(), error);
-  ASSERT_NE(source, nullptr) << error;
-  EXPECT_EQ(source->size(), 10u);
-  source->SetSpeed(ReplaySpeed::AsFastAsPossible);
-  test::FakeClock clock;
-  ReplayPort port(source, 4800, clock);
-  uint8_t buffer[16] = {};
-  EXPECT_EQ(port.rxData(buffer, 4), 4);
-  source->Seek(7);
-  EXPECT_EQ(port.rxData(buffer, 16), 3);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 3), "789");
-  EXPECT_TRUE(source->finished());
+  {
+    auto source = ReplaySource::FromFile(path.string(), error);
+    ASSERT_NE(source, nullptr) << error;
+    EXPECT_EQ(source->size(), 10u);
+    source->SetSpeed(ReplaySpeed::AsFastAsPossible);
+    test::FakeClock clock;
+    ReplayPort port(source, 4800, clock);
+    uint8_t buffer[16] = {};
+    EXPECT_EQ(port.rxData(buffer, 4), 4);
+    source->Seek(7);
+    EXPECT_EQ(port.rxData(buffer, 16), 3);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 3), "789");
+    EXPECT_TRUE(source->finished());
+  }  // the file is closed before it goes (Windows refuses to remove an open file)
   std::filesystem::remove(path);
 
   EXPECT_EQ(ReplaySource::FromFile(std::filesystem::temp_directory_path().string(), error),
