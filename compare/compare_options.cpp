@@ -1,26 +1,14 @@
 #include "compare/compare_options.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <string>
+
+#include "model/number_text.h"
 
 namespace vetra {
 
 namespace {
-
-std::optional<double> ReadMetres(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  double value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size() ||
-      !std::isfinite(value)) {
-    return std::nullopt;
-  }
-  return value;
-}
 
 // The rank of a fix's quality; 0 for a fix that is no measurement.
 int QualityRank(FixQuality quality) {
@@ -51,7 +39,7 @@ std::optional<LeverArm> ParseLeverArm(std::string_view text) {
     const size_t comma = text.find(',', start);
     if ((comma == std::string_view::npos) != (i == values.size() - 1)) return std::nullopt;
     const auto value =
-        ReadMetres(text.substr(start, comma == text.npos ? text.npos : comma - start));
+        ReadTypedNumber(text.substr(start, comma == text.npos ? text.npos : comma - start));
     if (!value) return std::nullopt;
     values[i] = *value;
     start = comma + 1;

@@ -1,11 +1,12 @@
 #include "monitor/position_statistics.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <numbers>
+
+#include "model/number_text.h"
 
 namespace vetra {
 
@@ -20,19 +21,6 @@ constexpr int64_t kDenseBins = 1'000'000;  // 1 km of 1 mm bins in the vector
   const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
   va_end(args);
   if (n > 0) out.append(buffer, static_cast<size_t>(std::min<int>(n, sizeof buffer - 1)));
-}
-
-std::optional<double> ReadNumber(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  double value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size() ||
-      !std::isfinite(value)) {
-    return std::nullopt;
-  }
-  return value;
 }
 
 double Dot(const std::array<double, 3>& a, const std::array<double, 3>& b) {
@@ -113,12 +101,12 @@ std::optional<ReferencePosition> ParseReference(std::string_view text) {
     start = comma + 1;
   }
   if (parts.size() < 2 || parts.size() > 3) return std::nullopt;
-  const auto lat = ReadNumber(parts[0]);
-  const auto lon = ReadNumber(parts[1]);
+  const auto lat = ReadTypedNumber(parts[0]);
+  const auto lon = ReadTypedNumber(parts[1]);
   if (!lat || !lon || std::fabs(*lat) > 90 || std::fabs(*lon) > 180) return std::nullopt;
   ReferencePosition reference{*lat, *lon, std::nullopt};
   if (parts.size() == 3) {
-    reference.heightM = ReadNumber(parts[2]);
+    reference.heightM = ReadTypedNumber(parts[2]);
     if (!reference.heightM) return std::nullopt;
   }
   return reference;
