@@ -62,7 +62,7 @@ TEST(StatsCli, ALogWithNothingLikeNmeaSaysSo) {
 std::string GnLfLog(int epochs) {
   std::string log;
   for (int k = 0; k < epochs; ++k) {
-    char time[16];
+    char time[32];
     std::snprintf(time, sizeof time, "1200%02d.00", k);
     std::string epoch = test::NmeaSentence(std::string("GNGGA,") + time +
                                            ",4717.6140,N,00832.5020,E,1,12,0.8,410.0,M,48.0,M,,") +
