@@ -26,6 +26,8 @@ TEST(GpsdRequestParser, ReadsTheRequestsOfALine) {
       {R"(?WATCH={"enable":true,"json":true})", false, {C::Watch}, {""}},
       {R"(?WATCH={"enable":true,"json":true};?POLL;)", false, {C::Watch, C::Poll}, {"", ""}},
       {R"(?WATCH={"device":"/dev/x}{","nmea":true};)", false, {C::Watch}, {""}},
+      // An escaped quote does not end the string: the brace after it is the name's.
+      {R"(?WATCH={"device":"a\"}b","nmea":true};)", false, {C::Watch}, {""}},
       {"  ;?VERSION", false, {C::Version}, {""}},
       {"", false, {}, {}},
       {"?FOO;", false, {C::Unknown}, {"Unrecognized request '?FOO'"}},
@@ -55,6 +57,9 @@ TEST(GpsdRequestParser, ReadsTheRequestsOfALine) {
       ParseGpsdRequestLine(R"(?WATCH={"enable":true,"nmea":true,"raw":1,"device":"/dev/x"})");
   ASSERT_EQ(watch.requests.size(), 1u);
   EXPECT_EQ(watch.requests[0].watch, (WatchArguments{true, {}, true, 1, {}, {}, {}, "/dev/x"}));
+  const GpsdRequestLine escaped = ParseGpsdRequestLine(R"(?WATCH={"device":"a\"}b"};)");
+  ASSERT_EQ(escaped.requests.size(), 1u);
+  EXPECT_EQ(escaped.requests[0].watch.device, std::optional<std::string>("a\"}b"));
 }
 
 TEST(GpsdRequestReader, AnswersARequestAsSoonAsItIsComplete) {
