@@ -23,10 +23,10 @@
 #include <memory>
 #include <string>
 
-#include "link/clock.h"
-#include "link/messages.h"
 #include "link/port.h"
-#include "monitor/view_model.h"
+#include "present/view_model.h"
+#include "util/clock.h"
+#include "util/messages.h"
 
 namespace vetra {
 

@@ -22,7 +22,7 @@
 
 #include <string>
 
-#include "link/messages.h"
+#include "util/messages.h"
 
 namespace vetra {
 

@@ -1,7 +1,5 @@
 #include "app/receiver_port.h"
 
-#include <cstdio>
-
 #include "app/port_names.h"
 #include "link/device_holder.h"
 #include "link/port_messages.h"
@@ -55,16 +53,6 @@ std::string PortOpenProblem(const std::string& portName, const std::string& devi
       break;
   }
   return text;
-}
-
-void ConsoleMessages::Show(const std::string& text, const std::string& title, Kind) {
-  if (title == kPortErrorTitle) {
-    // The port's own texts in plain words; one shown while opening is told by the open failure.
-    if (IsPortSetupMessage(text)) return;
-    std::fprintf(stderr, "%s: %s\n", program_.c_str(), PlainPortMessage(text).c_str());
-    return;
-  }
-  std::fprintf(stderr, "%s: %s: %s\n", program_.c_str(), title.c_str(), text.c_str());
 }
 
 }  // namespace vetra

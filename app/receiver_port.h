@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "link/messages.h"
 #include "link/serial_port.h"
+#include "util/messages.h"
 
 namespace vetra {
 
@@ -34,18 +34,5 @@ inline constexpr char kDialoutHint[] =
 inline constexpr char kInUseText[] = "The port is in use by another program.";
 inline constexpr char kInUseByText[] = "The port is in use by ";  // the holder and "." follow
 inline constexpr char kNoDeviceText[] = "no serial device stands behind this name.";
-
-// Message boxes of the terminal tool: "title: text" on stderr, line breaks kept. The serial port's
-// own messages (title "Error") in plain words (link/port_messages.h); those of an Open that failed
-// are left to the open failure's message, which carries them.
-inline constexpr char kPortErrorTitle[] = "Error";
-class ConsoleMessages final : public IMessages {
- public:
-  explicit ConsoleMessages(std::string program) : program_(std::move(program)) {}
-  void Show(const std::string& text, const std::string& title, Kind kind) override;
-
- private:
-  std::string program_;
-};
 
 }  // namespace vetra

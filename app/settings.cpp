@@ -9,8 +9,8 @@
 
 #include "app/port_names.h"
 #include "app/system_paths.h"
-#include "link/bounded_input.h"
-#include "link/whole_file.h"
+#include "util/bounded_input.h"
+#include "util/whole_file.h"
 
 namespace vetra {
 namespace {

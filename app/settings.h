@@ -22,7 +22,7 @@
 //
 // Writing back: a file without any write permission bit is left alone (judged by its mode bits,
 // since root may write anyway): the window says so once, at start. A symbolic link is written
-// through to its target, which keeps its permission bits and owner (link/whole_file.h: the new
+// through to its target, which keeps its permission bits and owner (util/whole_file.h: the new
 // text goes to a neighbour first and is renamed over the file, so a failed write leaves the file as
 // it was); the failure is told.
 //

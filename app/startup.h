@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/access_level.h"
+#include "app/access_controls.h"
 #include "app/baud_table.h"
 #include "app/command_line.h"
 #include "app/port_names.h"

@@ -1,6 +1,6 @@
 #include "app/system_paths.h"
 
-#include "link/open_file.h"
+#include "util/open_file.h"
 
 namespace vetra {
 

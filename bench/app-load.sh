@@ -17,7 +17,7 @@
 #   - the time from starting the program to its first drawn window;
 #   - the delay from the last byte of each of the receiver's epochs on the line to the next
 #     position update of the View page (the monitoring task polls every 100 ms).
-# The last two come from the program's latency trace (VETRA_LATENCY_TRACE, link/latency_trace.h).
+# The last two come from the program's latency trace (VETRA_LATENCY_TRACE, util/latency_trace.h).
 set -euo pipefail
 export LC_ALL=C
 

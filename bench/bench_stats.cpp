@@ -15,9 +15,9 @@
 #include <string>
 
 #include "epoch/epoch_stream.h"
-#include "monitor/csv_spool.h"
-#include "monitor/fix_history.h"
-#include "monitor/position_statistics.h"
+#include "statistics/csv_spool.h"
+#include "statistics/fix_history.h"
+#include "statistics/position_statistics.h"
 
 namespace {
 

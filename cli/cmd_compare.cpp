@@ -17,7 +17,7 @@
 #include "compare/compare_logs.h"
 #include "compare/compare_plot.h"
 #include "compare/compare_report.h"
-#include "link/whole_file.h"
+#include "util/whole_file.h"
 
 namespace vetra::cli {
 namespace {

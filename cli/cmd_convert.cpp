@@ -2,7 +2,7 @@
 // Turns a trace read's capture into text, as the Trace page's "Convert" does, and reports the
 // records written, those skipped (GPX and KML: not a real fix) or rejected by their checksum, and
 // the output file. OUT "-" writes the text to standard output (the summary then goes to standard
-// error). Otherwise OUT is written by the whole-file writer (link/whole_file.h): a file whole or
+// error). Otherwise OUT is written by the whole-file writer (util/whole_file.h): a file whole or
 // not at all (a temporary file renamed over it), a device or FIFO through (never replaced), a
 // directory refused; OUT may not be IN (by device and inode, whatever the paths say). IN must be
 // a regular file of a trace capture's size.
@@ -17,8 +17,8 @@
 
 #include "cli/command_registry.h"
 #include "cli/standard_output.h"
-#include "link/open_file.h"
 #include "trace/trace_convert.h"
+#include "util/open_file.h"
 
 namespace vetra::cli {
 namespace {

@@ -3,7 +3,7 @@
 // object per echoed line: the module's monitoring record, which keeps the module's own rules (GP
 // talker, CR LF), so a log of another receiver ($GN...) gives records without a fix. With --brief
 // it reads the logs as epochs of any receiver instead (epoch/epoch_stream.h) and prints one plain
-// line per epoch (monitor/decode_format.h). Several files are decoded one after the other, each
+// line per epoch (present/decode_format.h). Several files are decoded one after the other, each
 // from a fresh start; with --brief each begins with "# FILE".
 // Exit status: 0; 2 when a file cannot be read (nothing is decoded then).
 #include <cerrno>
@@ -16,9 +16,9 @@
 #include "cli/command_registry.h"
 #include "cli/standard_output.h"
 #include "epoch/epoch_stream.h"
-#include "link/open_file.h"
-#include "monitor/decode_format.h"
-#include "monitor/decode_stream.h"
+#include "present/decode_format.h"
+#include "present/decode_stream.h"
+#include "util/open_file.h"
 
 namespace vetra::cli {
 namespace {

@@ -19,8 +19,8 @@
 #include "cli/command_registry.h"
 #include "cli/level_option.h"
 #include "commands/encode_arguments.h"
-#include "link/clock.h"
 #include "trace/trace_command_extension.h"
+#include "util/clock.h"
 
 namespace vetra::cli {
 namespace {

@@ -30,15 +30,16 @@
 #include "cli/baud_option.h"
 #include "cli/command_registry.h"
 #include "cli/console.h"
+#include "cli/console_messages.h"
 #include "cli/interrupt_watcher.h"
 #include "cli/port_opening.h"
 #include "firmware/chip_selection.h"
 #include "firmware/load_frames.h"
 #include "firmware/load_progress.h"
 #include "firmware/upgrade_actions.h"
-#include "link/clock.h"
-#include "link/open_file.h"
-#include "monitor/receiver_conversation.h"
+#include "session/receiver_conversation.h"
+#include "util/clock.h"
+#include "util/open_file.h"
 
 namespace vetra::cli {
 namespace {

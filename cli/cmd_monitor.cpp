@@ -18,12 +18,13 @@
 
 #include "app/page_rules.h"
 #include "app/receiver_port.h"
-#include "app/terminal_monitor.h"
 #include "cli/baud_option.h"
 #include "cli/command_registry.h"
+#include "cli/console_messages.h"
 #include "cli/interrupt_watcher.h"
 #include "cli/port_opening.h"
 #include "cli/standard_output.h"
+#include "cli/terminal_monitor.h"
 #include "link/file_sink.h"
 
 namespace vetra::cli {

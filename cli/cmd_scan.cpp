@@ -10,8 +10,9 @@
 #include "app/baud_table.h"
 #include "app/receiver_port.h"
 #include "cli/command_registry.h"
+#include "cli/console_messages.h"
 #include "cli/port_opening.h"
-#include "link/clock.h"
+#include "util/clock.h"
 
 namespace vetra::cli {
 namespace {

@@ -39,10 +39,10 @@
 #include "commands/reply_expectation.h"
 #include "commands/send_path.h"
 #include "commands/store_files.h"
-#include "link/clock.h"
 #include "link/port_messages.h"
-#include "monitor/reports.h"
+#include "present/reports.h"
 #include "trace/trace_command_extension.h"
+#include "util/clock.h"
 
 namespace vetra::cli {
 namespace {

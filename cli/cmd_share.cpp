@@ -13,11 +13,12 @@
 #include <utility>
 
 #include "app/receiver_port.h"
-#include "app/terminal_monitor.h"
 #include "cli/baud_option.h"
 #include "cli/command_registry.h"
+#include "cli/console_messages.h"
 #include "cli/interrupt_watcher.h"
 #include "cli/port_opening.h"
+#include "cli/terminal_monitor.h"
 #include "share/share_server.h"
 #include "vetra_version.h"
 

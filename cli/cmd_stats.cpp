@@ -2,7 +2,7 @@
 // Position statistics of a raw receive log of any receiver, read in pieces as epochs
 // (epoch/epoch_stream.h): the number of fixes by mode, the mean position, CEP50, CEP95, 2DRMS,
 // horizontal and vertical RMS and the largest horizontal error, in metres
-// (monitor/position_statistics.h has the definitions and the memory bound). Plain text, or one
+// (statistics/position_statistics.h has the definitions and the memory bound). Plain text, or one
 // JSON object with --json.
 // Exit status: 0; 1 when the log holds no 2D or 3D fix (the report still says so, and stderr says
 // why in numbers); 2 when the file cannot be read or --ref does not read as LAT,LON[,ALT].
@@ -16,8 +16,8 @@
 #include "cli/command_registry.h"
 #include "cli/standard_output.h"
 #include "epoch/epoch_stream.h"
-#include "link/open_file.h"
-#include "monitor/position_statistics.h"
+#include "statistics/position_statistics.h"
+#include "util/open_file.h"
 
 namespace vetra::cli {
 namespace {

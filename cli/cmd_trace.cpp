@@ -36,10 +36,10 @@
 #include "cli/command_registry.h"
 #include "cli/receiver_session.h"
 #include "link/port_messages.h"
-#include "monitor/reports.h"
+#include "present/reports.h"
 #include "trace/trace_convert.h"
 #include "trace/trace_frames.h"
-#include "trace/trace_page.h"
+#include "trace/trace_page_rules.h"
 #include "trace/trace_read_control.h"
 
 namespace vetra::cli {

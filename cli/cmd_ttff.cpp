@@ -25,9 +25,9 @@
 #include "cli/command_registry.h"
 #include "cli/console.h"
 #include "cli/receiver_session.h"
-#include "link/clock.h"
 #include "ttff/conversation_ttff_monitor.h"
 #include "ttff/ttff_campaign.h"
+#include "util/clock.h"
 
 namespace vetra::cli {
 namespace {

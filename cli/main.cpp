@@ -14,13 +14,6 @@
 #include "cli/standard_output.h"
 #include "vetra_version.h"
 
-namespace vetra::cli {
-std::vector<CommandEntry>& Commands() {
-  static std::vector<CommandEntry> commands;
-  return commands;
-}
-}  // namespace vetra::cli
-
 namespace {
 
 // The words that no option or argument of app or of a parsed subcommand took.

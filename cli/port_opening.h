@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "link/messages.h"
 #include "link/serial_port.h"
+#include "util/messages.h"
 
 namespace vetra::cli {
 

@@ -12,9 +12,9 @@
 #include "cli/console.h"
 #include "cli/interrupt_watcher.h"
 #include "cli/port_opening.h"
-#include "link/clock.h"
-#include "monitor/line_health.h"
+#include "session/line_health.h"
 #include "trace/trace_scanner.h"
+#include "util/clock.h"
 
 namespace vetra::cli {
 

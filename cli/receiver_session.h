@@ -29,9 +29,10 @@
 #include <vector>
 
 #include "app/receiver_port.h"
+#include "cli/console_messages.h"
 #include "model/receiver_stores.h"
-#include "monitor/fix_sample.h"
-#include "monitor/receiver_conversation.h"
+#include "session/receiver_conversation.h"
+#include "statistics/fix_sample.h"
 
 namespace vetra::cli {
 

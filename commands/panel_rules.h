@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "commands/panels.h"
-#include "link/messages.h"
 #include "model/nav_record.h"
+#include "util/messages.h"
 
 namespace vetra {
 

@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <span>
 
-#include "link/bounded_input.h"
 #include "link/frame.h"
-#include "link/whole_file.h"
+#include "util/bounded_input.h"
+#include "util/whole_file.h"
 
 namespace vetra {
 namespace {

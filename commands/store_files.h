@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "link/messages.h"
 #include "model/receiver_stores.h"
+#include "util/messages.h"
 
 namespace vetra {
 
@@ -39,7 +39,7 @@ bool SaveAlmanac(const AlmanacStore& store, const std::string& path, IMessages& 
 // A saved file read back for loading: exactly 3840 (1536) bytes, and at least one record marked
 // valid (bit 0 of its first byte), the records Load sends. nullopt with the reason in error for a
 // file that cannot be read, is no regular file (/dev/zero), is short or long, or holds no valid
-// record. Saving goes through the whole-file writer (link/whole_file.h).
+// record. Saving goes through the whole-file writer (util/whole_file.h).
 std::optional<EphemerisStore::Snapshot> ReadEphemerisFile(const std::string& path,
                                                           std::string& error);
 std::optional<AlmanacStore::Snapshot> ReadAlmanacFile(const std::string& path, std::string& error);

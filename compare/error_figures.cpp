@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "monitor/position_statistics.h"
+#include "statistics/position_statistics.h"
 
 namespace vetra {
 

@@ -2,7 +2,7 @@
 // ErrorFigures: the error figures of the matched epochs of a comparison, added one at a time:
 // - horizontal: the east/north distance; its mean, RMS, largest value and its 50th, 68th, 95th
 //   and 99th percentiles (CEP50 ... CEP99) by linear interpolation between order statistics, as
-//   `vetra stats` computes them (monitor/position_statistics.h);
+//   `vetra stats` computes them (statistics/position_statistics.h);
 // - vertical: the up error where both receivers gave a 3D fix with an ellipsoidal height; its
 //   mean (the bias), its RMS and the 95th percentile of its magnitude; the 3D RMS over the same
 //   epochs;

@@ -1,5 +1,5 @@
 #include "firmware/firmware_image.h"
-#include "link/open_file.h"
+#include "util/open_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -33,9 +33,7 @@ File OpenRegularFile(const std::string& path, long& length) {
 
 }  // namespace
 
-std::string FolderOf(const std::string& path) {
-  return Utf8Text(Utf8Path(path).parent_path());
-}
+std::string FolderOf(const std::string& path) { return Utf8Text(Utf8Path(path).parent_path()); }
 
 bool ReadImageFile(const std::string& path, FirmwareImage& image, ImageFileView& view) {
   long length = 0;

@@ -5,7 +5,7 @@
 
 #include "firmware/load_frames.h"
 #include "link/frame.h"
-#include "link/thread_name.h"
+#include "util/thread_name.h"
 
 namespace vetra {
 namespace {

@@ -40,9 +40,9 @@
 #include "firmware/firmware_image.h"
 #include "firmware/load_states.h"
 #include "firmware/monitor_reply_scanner.h"
-#include "link/clock.h"
 #include "link/frame_receiver.h"
 #include "link/port.h"
+#include "util/clock.h"
 
 namespace vetra {
 

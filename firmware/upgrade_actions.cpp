@@ -1,5 +1,5 @@
 #include "firmware/upgrade_actions.h"
-#include "link/open_file.h"
+#include "util/open_file.h"
 
 #include <filesystem>
 

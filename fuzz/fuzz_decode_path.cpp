@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "monitor/decode_stream.h"
+#include "present/decode_stream.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #include "link/file_sink.h"
-#include "link/open_file.h"
+#include "util/open_file.h"
 
 #include <cerrno>
 #include <system_error>

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "link/bounded_input.h"
-#include "link/utf8_path.h"
+#include "util/bounded_input.h"
+#include "util/utf8_path.h"
 
 namespace vetra {
 

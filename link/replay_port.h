@@ -15,7 +15,7 @@
 // nothing for the same reason. What the host writes is taken and ignored: a recording cannot
 // answer. At the end of the log the port reads nothing more; it does not fail.
 //
-// A log from a file is streamed, never read whole: it must be a regular file (link/bounded_input.h;
+// A log from a file is streamed, never read whole: it must be a regular file (util/bounded_input.h;
 // a device, a FIFO or a directory is refused with a message naming it), and its bytes are read as
 // they fall due, from wherever the last seek put the position.
 
@@ -28,8 +28,8 @@
 #include <string>
 #include <vector>
 
-#include "link/clock.h"
 #include "link/port.h"
+#include "util/clock.h"
 
 namespace vetra {
 

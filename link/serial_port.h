@@ -14,8 +14,8 @@
 #include <mutex>
 #include <string>
 
-#include "link/messages.h"
 #include "link/port.h"
+#include "util/messages.h"
 
 namespace vetra {
 

@@ -1,6 +1,6 @@
 #pragma once
 // The access level: a signed number fixed at start-up ("Host" and "Engineer" in the settings file,
-// app/access_level.h) that decides which commands the tree lists and which controls are shown.
+// app/access_controls.h) that decides which commands the tree lists and which controls are shown.
 // Every rule that depends on it is one of the named predicates below; nothing else compares a
 // level with a number.
 

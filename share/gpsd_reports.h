@@ -41,7 +41,7 @@
 #include <nlohmann/json.hpp>
 
 #include "epoch/epoch.h"
-#include "monitor/pass_value.h"
+#include "session/pass_value.h"
 
 namespace vetra {
 

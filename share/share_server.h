@@ -22,7 +22,7 @@
 // client's receive buffer), a write no longer takes any byte. A watching client that reads is
 // never idle. A client idle for kIdleMs is closed; when an address
 // is full, its longest-idle client makes way for the newcomer, and only when none is idle is the
-// newcomer refused. "Now" comes from the injected clock (link/clock.h), so tests advance it
+// newcomer refused. "Now" comes from the injected clock (util/clock.h), so tests advance it
 // instead of waiting; the check runs every second and at CheckIdleNow.
 //
 // Connects and disconnects are counted (ShareCounts): the desktop program's status bar and
@@ -46,10 +46,10 @@
 #include <optional>
 #include <string>
 
-#include "link/clock.h"
-#include "monitor/pass_value.h"
+#include "session/pass_value.h"
 #include "share/gpsd_responder.h"
 #include "share/listen_address.h"
+#include "util/clock.h"
 
 namespace vetra {
 

@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "sim/payload_writer.h"
+#include "sim/payload_fields.h"
 
 namespace vetra::sim {
 

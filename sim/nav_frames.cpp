@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "link/frame.h"
-#include "sim/payload_writer.h"
+#include "sim/payload_fields.h"
 
 namespace vetra::sim {
 

@@ -6,7 +6,7 @@
 
 #include "link/frame.h"
 #include "sim/nav_frames.h"
-#include "sim/payload_writer.h"
+#include "sim/payload_fields.h"
 #include "sim/receiver_module.h"
 
 namespace vetra::sim {

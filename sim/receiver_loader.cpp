@@ -18,7 +18,7 @@
 #include <cstdio>
 
 #include "sim/nmea_sentences.h"
-#include "sim/payload_writer.h"
+#include "sim/payload_fields.h"
 #include "sim/receiver_module.h"
 
 namespace vetra::sim {

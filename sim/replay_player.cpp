@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "link/bounded_input.h"
+#include "util/bounded_input.h"
 
 namespace vetra::sim {
 

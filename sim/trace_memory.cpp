@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "sim/payload_writer.h"
+#include "sim/payload_fields.h"
 
 namespace vetra::sim {
 

@@ -9,8 +9,8 @@
 #include <cerrno>
 #include <cmath>
 
-#include "link/latency_trace.h"
 #include "sim/replay_player.h"
+#include "util/latency_trace.h"
 
 namespace vetra::sim {
 

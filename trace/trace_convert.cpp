@@ -5,10 +5,10 @@
 #include <fstream>
 #include <system_error>
 
-#include "link/bounded_input.h"
-#include "link/utf8_path.h"
-#include "link/whole_file.h"
 #include "trace/trace_scanner.h"
+#include "util/bounded_input.h"
+#include "util/utf8_path.h"
+#include "util/whole_file.h"
 
 namespace vetra {
 

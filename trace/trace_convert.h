@@ -4,7 +4,7 @@
 // and the caller is called back before each block so that a window stays responsive and shows
 // progress.
 //
-// The output is written by the whole-file writer (link/whole_file.h): into a temporary file beside
+// The output is written by the whole-file writer (util/whole_file.h): into a temporary file beside
 // it and renamed over it only when the whole conversion succeeded, so a failure (a full disk, a
 // read error) leaves an earlier output as it was; a device or FIFO (/dev/stdout) is written
 // through, a directory refused. The capture must be a regular file of at most

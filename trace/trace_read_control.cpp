@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "link/open_file.h"
 #include "trace/trace_frames.h"
+#include "util/open_file.h"
 
 namespace vetra {
 

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "model/reply_fields.h"
-#include "monitor/exchange.h"
+#include "session/exchange.h"
 
 namespace vetra {
 

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-#include "monitor/receiver_conversation.h"
+#include "session/receiver_conversation.h"
 #include "ttff/ttff_campaign.h"
 
 namespace vetra {

@@ -4,7 +4,7 @@
 #include <ctime>
 
 #include "link/frame.h"
-#include "link/utc_time.h"
+#include "util/utc_time.h"
 
 namespace vetra {
 namespace {

@@ -27,10 +27,10 @@
 
 #include <span>
 
-#include "link/clock.h"
 #include "model/nav_record.h"
 #include "ttff/restart_frame.h"
 #include "ttff/ttff_statistics.h"
+#include "util/clock.h"
 
 namespace vetra {
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <ctime>
 
-#include "link/utc_time.h"
-#include "link/whole_file.h"
+#include "util/utc_time.h"
+#include "util/whole_file.h"
 
 namespace vetra {
 

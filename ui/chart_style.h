@@ -1,11 +1,11 @@
 #pragma once
 // Colours and helpers shared by the chart widgets. The plot colours are the view model's
-// (monitor/view_model.h), where their contrast is checked.
+// (present/view_model.h), where their contrast is checked.
 
 #include <QColor>
 #include <QFont>
 
-#include "monitor/view_model.h"
+#include "present/view_model.h"
 
 namespace vetra::ui {
 

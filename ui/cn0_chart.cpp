@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "monitor/label_placement.h"
+#include "present/label_placement.h"
 #include "ui/chart_style.h"
 
 namespace vetra::ui {

@@ -23,13 +23,12 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/access_level.h"
+#include "app/access_controls.h"
 #include "app/page_rules.h"
 #include "commands/catalogue.h"
 #include "commands/control_values.h"
 #include "commands/panel_rules.h"
 #include "commands/reply_expectation.h"
-#include "link/clock.h"
 #include "ui/chart_style.h"
 #include "ui/command_binding.h"
 #include "ui/command_panels.h"
@@ -37,6 +36,7 @@
 #include "ui/texts.h"
 #include "ui/view_page.h"
 #include "ui/widget_text.h"
+#include "util/clock.h"
 
 namespace vetra::ui {
 namespace {

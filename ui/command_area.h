@@ -7,7 +7,7 @@
 // (commands/send_path.h) with its encoders, whose frames go to the receiver conversation as one
 // exchange with the answer they await (the conversation writes them on its own thread), the panel
 // rules by access level and chip (commands/panel_rules.h), the store progress and files
-// (commands/store_files.h) and the report texts (monitor/reports.h). This class copies the widgets
+// (commands/store_files.h) and the report texts (present/reports.h). This class copies the widgets
 // into the core's panel structs and back (each edit with the validator of its control,
 // ui/control_validator.h), asks the user through the window's message seam where the send path
 // wants a confirmation, and shows what comes back from the receiver in the panels' reply fields.
@@ -22,9 +22,9 @@
 #include "commands/panels.h"
 #include "commands/send_path.h"
 #include "commands/store_files.h"
-#include "monitor/ack_indicator.h"
-#include "monitor/exchange.h"
-#include "monitor/reports.h"
+#include "present/ack_indicator.h"
+#include "present/reports.h"
+#include "session/exchange.h"
 #include "trace/trace_command_extension.h"
 
 class QLabel;

@@ -1,6 +1,6 @@
 #pragma once
 // The echo of the View page: moNMEA with a row of controls above it. Every sentence and frame the
-// receiver sent is one line (monitor/echo_text.h: binary frames as hex with their name); the
+// receiver sent is one line (present/echo_text.h: binary frames as hex with their name); the
 // newest kLines are kept. The filter (cbEchoFilter) shows NMEA, binary or all lines; Pause
 // (btEchoPause) holds the view still while lines keep arriving, and shows them when released;
 // Clear (btEchoClear) forgets what was kept. The view starts scrolled to the left, where each line
@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <deque>
 
-#include "monitor/echo_text.h"
+#include "present/echo_text.h"
 
 class QComboBox;
 class QPlainTextEdit;

@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "link/latency_trace.h"
+#include "util/latency_trace.h"
 
 namespace vetra::ui {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 // Marks the moment the window's first picture is complete in the latency trace
-// (link/latency_trace.h), for the start-up figure of bench/app-load.sh. Does nothing unless the
+// (util/latency_trace.h), for the start-up figure of bench/app-load.sh. Does nothing unless the
 // trace is on.
 
 class QWidget;

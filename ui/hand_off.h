@@ -20,7 +20,7 @@
 #include <memory>
 #include <mutex>
 
-#include "monitor/receiver_conversation.h"
+#include "session/receiver_conversation.h"
 
 class QThread;
 

@@ -2,8 +2,8 @@
 // The line's health in the status bar: sbHealth shows the counters (bytes per second, sentences
 // accepted, checksum errors, frames accepted and rejected, seconds since the last valid sentence
 // or frame) once a second while a port is open, or in their place a plain hint when something is
-// wrong (monitor/line_health.h decides which). Where the bar is too narrow for the whole text (the
-// compact window) it shows the short form of monitor/health_brief.h, a coloured word and one
+// wrong (session/line_health.h decides which). Where the bar is too narrow for the whole text (the
+// compact window) it shows the short form of present/health_brief.h, a coloured word and one
 // figure ("No data 5 s", "Wrong rate?", "35 ok/s"); the tooltip, and a click, give the whole text
 // and the counters in words. The hints are judged only while the conversation monitors: the
 // loader's page borrows the port and reads it itself. A replay that has played its whole log says
@@ -12,9 +12,9 @@
 #include <QObject>
 #include <functional>
 
-#include "link/clock.h"
-#include "monitor/health_brief.h"
-#include "monitor/line_health.h"
+#include "present/health_brief.h"
+#include "session/line_health.h"
+#include "util/clock.h"
 
 class QStatusBar;
 class QTimer;

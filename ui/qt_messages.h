@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "link/messages.h"
+#include "util/messages.h"
 
 namespace vetra::ui {
 

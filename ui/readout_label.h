@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QStyle>
 
-#include "monitor/view_model.h"
+#include "present/view_model.h"
 #include "ui/click_label.h"
 
 namespace vetra::ui {

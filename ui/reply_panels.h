@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "monitor/reports.h"
+#include "present/reports.h"
 
 class QLabel;
 class QLineEdit;

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "monitor/view_model.h"
+#include "present/view_model.h"
 
 namespace vetra::ui {
 

@@ -3,10 +3,10 @@
 // every epoch with a fix that the receiver conversation's passes carry (PassValue::epochs, any
 // receiver), live or replayed. A scatter of the east/north offsets from the reference with the
 // CEP50, CEP95 and 2DRMS circles; horizontal and vertical error, HDOP and satellites used, and the
-// C/N0 of the satellites the user picks, over time; the figures of monitor/position_statistics.h.
-// The reference is the mean of the fixes until the user enters one (LAT,LON[,ALT]) or takes the
-// current mean. Reset forgets the fixes once the user has confirmed it; Export CSV writes every
-// fix with its offsets.
+// C/N0 of the satellites the user picks, over time; the figures of
+// statistics/position_statistics.h. The reference is the mean of the fixes until the user enters
+// one (LAT,LON[,ALT]) or takes the current mean. Reset forgets the fixes once the user has
+// confirmed it; Export CSV writes every fix with its offsets.
 //
 // Memory stays bounded however long it runs: the figures come from the StatisticsModel (exact
 // mean and RMS, percentiles from 1 mm bins beyond a million fixes, said in lbStatNote beside the
@@ -21,11 +21,11 @@
 #include <optional>
 #include <set>
 
-#include "link/messages.h"
-#include "monitor/csv_spool.h"
-#include "monitor/fix_history.h"
-#include "monitor/pass_value.h"
-#include "monitor/position_statistics.h"
+#include "session/pass_value.h"
+#include "statistics/csv_spool.h"
+#include "statistics/fix_history.h"
+#include "statistics/position_statistics.h"
+#include "util/messages.h"
 
 class QLabel;
 class QLineEdit;

@@ -4,8 +4,8 @@
 // is captioned "&TTFF" and shows the test alone; with it the test sits to the right of the logger,
 // beyond the window's width until the user widens the window.
 //
-// The logger's rules are the core's (trace/trace_page.h): the tree, the trace mode that locks the
-// tree while recording or reading, the frames of each button. The read captures into
+// The logger's rules are the core's (trace/trace_page_rules.h): the tree, the trace mode that locks
+// the tree while recording or reading, the frames of each button. The read captures into
 // "tracelog.tmp" through the receiver conversation's one capture slot, so it cannot start while a
 // raw log holds the slot (its button is disabled then). The frames go to the conversation's queue;
 // a write the port refused is told with the port's message. The conversion runs on the window
@@ -17,13 +17,13 @@
 #include <string>
 
 #include "app/capture_slot.h"
-#include "link/clock.h"
-#include "link/messages.h"
-#include "monitor/receiver_conversation.h"
-#include "monitor/reports.h"
+#include "present/reports.h"
+#include "session/receiver_conversation.h"
 #include "trace/trace_format.h"
-#include "trace/trace_page.h"
+#include "trace/trace_page_rules.h"
 #include "ui/trace_panels.h"
+#include "util/clock.h"
+#include "util/messages.h"
 
 class QScrollArea;
 

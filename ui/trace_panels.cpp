@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 
 #include "trace/trace_format.h"
-#include "trace/trace_page.h"
+#include "trace/trace_page_rules.h"
 #include "ui/pick_tree.h"
 
 namespace vetra::ui {

@@ -12,10 +12,10 @@
 #include <functional>
 #include <memory>
 
-#include "link/clock.h"
-#include "link/messages.h"
-#include "monitor/receiver_conversation.h"
+#include "session/receiver_conversation.h"
 #include "ttff/ttff_campaign.h"
+#include "util/clock.h"
+#include "util/messages.h"
 
 class QLabel;
 class QLineEdit;

@@ -19,9 +19,9 @@
 #include "firmware/chip_selection.h"
 #include "firmware/firmware_image.h"
 #include "firmware/load_task.h"
-#include "link/clock.h"
-#include "link/messages.h"
 #include "link/port.h"
+#include "util/clock.h"
+#include "util/messages.h"
 
 class QCheckBox;
 class QEventLoop;

@@ -8,7 +8,6 @@
 #include <QTimer>
 
 #include "commands/store_files.h"
-#include "link/latency_trace.h"
 #include "ui/chart_style.h"
 #include "ui/cn0_chart.h"
 #include "ui/command_area.h"
@@ -17,6 +16,7 @@
 #include "ui/sky_view.h"
 #include "ui/view_page.h"
 #include "ui/widget_text.h"
+#include "util/latency_trace.h"
 
 namespace vetra::ui {
 

@@ -11,11 +11,11 @@
 #include <string>
 
 #include "app/capture_slot.h"
-#include "link/messages.h"
-#include "monitor/receiver_conversation.h"
-#include "monitor/reports.h"
-#include "monitor/view_model.h"
+#include "present/reports.h"
+#include "present/view_model.h"
+#include "session/receiver_conversation.h"
 #include "ui/echo_view.h"
+#include "util/messages.h"
 
 class QLabel;
 class QLineEdit;

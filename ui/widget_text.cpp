@@ -1,6 +1,6 @@
 #include "ui/widget_text.h"
 
-#include "monitor/colour.h"
+#include "present/colour.h"
 #include "ui/chart_style.h"
 
 namespace vetra::ui {

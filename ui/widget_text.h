@@ -22,7 +22,7 @@ inline void SetText(QLineEdit* edit, const std::string& text) {
 }
 
 // Gives the widget's text the colour, or, where that colour does not reach a contrast of 4.5:1 on
-// the widget's background in the current palette, the readable variant of it (monitor/colour.h).
+// the widget's background in the current palette, the readable variant of it (present/colour.h).
 // The colour asked for is kept with the widget, so that a change of palette (a dark desktop)
 // derives it again: ReapplyTextColours. An invalid colour (QColor()) gives the text back to the
 // palette.

@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "app/port_names.h"
-#include "link/win/wide_text.h"
+#include "util/win/wide_text.h"
 
 namespace vetra {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "link/win/wide_text.h"
+#include "util/win/wide_text.h"
 
 namespace vetra {
 

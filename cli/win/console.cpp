@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-#include "link/win/wide_text.h"
+#include "util/win/wide_text.h"
 
 namespace vetra::cli {
 

@@ -30,7 +30,7 @@
 #include <cstdio>
 
 #include "link/win/line_format.h"
-#include "link/win/wide_text.h"
+#include "util/win/wide_text.h"
 
 namespace vetra {
 namespace {

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "link/messages.h"
+#include "util/messages.h"
 
 namespace vetra::test {
 

@@ -8,7 +8,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "app/access_level.h"
+#include "app/access_controls.h"
 #include "app/port_names.h"
 #include "app/system_paths.h"
 #include "support/temp_path.h"

@@ -11,7 +11,7 @@
 #include "commands/catalogue.h"
 #include "commands/send_path.h"
 #include "link/frame_writer.h"
-#include "link/messages.h"
+#include "util/messages.h"
 
 namespace vetra::test {
 

@@ -9,10 +9,10 @@
 #include <fstream>
 
 #include "compare/compare_logs.h"
-#include "link/utf8_path.h"
-#include "monitor/position_statistics.h"
+#include "statistics/position_statistics.h"
 #include "support/compare_drive.h"
 #include "support/temp_path.h"
+#include "util/utf8_path.h"
 
 namespace vetra {
 namespace {

@@ -23,7 +23,7 @@
 
 #include "app/baud_table.h"
 #include "gui_support.h"
-#include "monitor/line_health.h"
+#include "session/line_health.h"
 #include "sim/virtual_receiver.h"
 #include "support/fake_clock.h"
 #include "ui/command_area.h"

@@ -16,9 +16,9 @@
 #include <utility>
 #include <vector>
 
-#include "link/clock.h"
-#include "link/messages.h"
 #include "link/port.h"
+#include "util/clock.h"
+#include "util/messages.h"
 
 namespace vetra::test {
 

@@ -12,7 +12,7 @@
 #include <QTabWidget>
 
 #include "gui_support.h"
-#include "monitor/colour.h"
+#include "present/colour.h"
 #include "ui/chart_style.h"
 #include "ui/command_area.h"
 #include "ui/main_window.h"

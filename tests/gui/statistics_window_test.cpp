@@ -11,8 +11,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "monitor/view_model.h"
 #include "pages_window.h"
+#include "present/view_model.h"
 #include "support/static_log.h"
 #include "ui/replay_bar.h"
 #include "ui/statistics_window.h"

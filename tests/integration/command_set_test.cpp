@@ -13,10 +13,10 @@
 #include "commands/reply_expectation.h"
 #include "commands/send_path.h"
 #include "commands/store_files.h"
-#include "link/clock.h"
-#include "monitor/receiver_conversation.h"
-#include "monitor/reports.h"
+#include "present/reports.h"
+#include "session/receiver_conversation.h"
 #include "sim/virtual_receiver.h"
+#include "util/clock.h"
 
 namespace vetra {
 namespace {

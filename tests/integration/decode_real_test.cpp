@@ -17,8 +17,8 @@
 
 #include "epoch/epoch_stream.h"
 #include "link/frame.h"
-#include "monitor/decode_format.h"
-#include "monitor/decode_stream.h"
+#include "present/decode_format.h"
+#include "present/decode_stream.h"
 
 namespace vetra {
 namespace {

@@ -7,8 +7,8 @@
 
 #include "app/auto_scan.h"
 #include "app/receiver_port.h"
-#include "link/clock.h"
 #include "sim/virtual_receiver.h"
+#include "util/clock.h"
 
 namespace vetra {
 namespace {

@@ -1,7 +1,7 @@
 // `vetra monitor`'s receiver conversation without a window, against the virtual receiver: a plain
 // line per epoch, JSON lines per display update, the raw log, and a receiver unplugged
 // mid-monitoring.
-#include "app/terminal_monitor.h"
+#include "cli/terminal_monitor.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 #pragma once
 #include <atomic>
 
-#include "link/clock.h"
+#include "util/clock.h"
 
 namespace vetra::test {
 
