@@ -7,11 +7,6 @@
 namespace vetra {
 namespace {
 
-constexpr int kCompactWidth = 282;
-constexpr int kOtherWidth = 300;
-constexpr int kWindowHeight = 405;
-constexpr int kGridWidth = 679;
-
 bool MonitoredPage(Page page) { return page == Page::View || page == Page::Trace; }
 
 }  // namespace
@@ -54,7 +49,7 @@ bool PageRules::BeforeChanging(Page to) {
       break;
     }
     case Page::View:
-      host_.SetWindowSize(kCompactWidth, kWindowHeight);
+      host_.SetLayout(PageLayout::Compact);
       host_.ShowExpandButtons(false, false);
       break;
     case Page::Upgrade:
@@ -81,11 +76,7 @@ void PageRules::Changed(Page to) {
     if (to == Page::View) host_.ShowExpandButtons(true, false);
     host_.ResetPort(BaudRateAt(baudIndex_));
     SetMonitoring(true);
-    if (host_.SecondChipSelected()) {
-      host_.SizeMeasurementGrid(17, 293, kGridWidth);
-    } else {
-      host_.SizeMeasurementGrid(13, 225, kGridWidth);
-    }
+    host_.SizeMeasurementGrid(host_.SecondChipSelected() ? 17 : 13);
   }
   if (to == Page::Setup) {
     host_.DiscardPort();
@@ -96,9 +87,9 @@ void PageRules::Changed(Page to) {
   if (to == Page::View) {
     host_.ShowExpandButtons(true, false);
     host_.LeaveExpandedView();
-    host_.SetWindowSize(kCompactWidth, kWindowHeight);
+    host_.SetLayout(PageLayout::Compact);
   } else {
-    host_.SetWindowSize(kOtherWidth, kWindowHeight);
+    host_.SetLayout(PageLayout::Pages);
   }
 }
 

@@ -7,12 +7,16 @@
 //                     one stop bit, no parity or even in host mode, 4096-byte queues); refused with
 //                     "Wrong com!" / "Open com port" when it does not open; caption
 //                     "C%d-VetraViewer" or "C%d-<title>"
-//   leaving View      window 282 x 405, btLarge and btSmall hidden
+//   leaving View      the compact layout, btLarge and btSmall hidden
 //   leaving Upgrade   loader back to idle
 //   entering          status message cleared; Upgrade: chip controls, port to 115200;
 //                     View/Trace: port to the chosen rate, monitoring on, measurement grid sized;
 //                     Setup: port closed and gone, caption empty, lbAutoScan cleared;
-//                     View: btLarge shown, compact view, 282 x 405; other tabs 300 x 405
+//                     View: btLarge shown, compact view, the compact layout; other tabs the
+//                     pages' layout
+//
+// The rules name a layout, never a size: what a layout measures on the screen is the window's
+// business (ui/window_placement.h).
 //
 // One rule is stricter than "monitoring off when View is left": the monitoring is switched off at
 // the start of EVERY tab change, and SetMonitoringActive(false) returns only once the
@@ -27,6 +31,11 @@
 namespace vetra {
 
 enum class Page { Setup, View, Upgrade, Config, Trace };
+
+// The window's layouts: the compact View (the instrument column alone), the expanded View (with
+// the command area, the satellite table and the echo beside it; chosen by the user, never by a
+// tab change) and the other pages.
+enum class PageLayout { Compact, Expanded, Pages };
 
 inline constexpr char kWrongComPortText[] = "Wrong com!";
 inline constexpr char kOpenComPortTitle[] = "Open com port";
@@ -59,12 +68,12 @@ class IPageHost {
 
   virtual void SetCaption(const std::string& windowCaption,
                           const std::string& applicationTitle) = 0;
-  virtual void SetWindowSize(int width, int height) = 0;
+  virtual void SetLayout(PageLayout layout) = 0;
   virtual void ShowExpandButtons(bool showLarge, bool showSmall) = 0;  // btLarge, btSmall
   virtual void ClearStatusMessage() = 0;                               // last panel of sbStatus
   virtual void ClearAutoScanStatus() = 0;                              // lbAutoScan
-  // sgMeas: row count and height; its first column numbered 1..rows-1; the given width.
-  virtual void SizeMeasurementGrid(int rows, int height, int width) = 0;
+  // sgMeas: a heading row and one row per channel, its first column numbered 1..rows-1.
+  virtual void SizeMeasurementGrid(int rows) = 0;
   // Upgrade tab: the "PMON K700" and "PMON K900" check boxes enabled or not, and leLoadAddr.
   virtual void SetUpgradeChipControls(bool pmonK700Enabled, bool pmonK900Enabled,
                                       const std::string& loadAddress) = 0;

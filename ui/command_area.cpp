@@ -1,6 +1,5 @@
 #include "ui/command_area.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
@@ -11,7 +10,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -33,6 +31,7 @@
 #include "ui/command_binding.h"
 #include "ui/command_panels.h"
 #include "ui/pick_tree.h"
+#include "ui/reply_fields_view.h"
 #include "ui/texts.h"
 #include "ui/view_page.h"
 #include "ui/widget_text.h"
@@ -75,6 +74,7 @@ CommandArea::CommandArea(ViewPageHost& host, QWidget* parent) : QWidget(parent),
   parameterArea_ = new QWidget;
   parameterArea_->setObjectName("pnParameters");
   panels_ = std::make_unique<CommandPanels>(parameterArea_);
+  replies_ = std::make_unique<ReplyFieldsView>(*panels_);
   auto* scroll = new QScrollArea(this);
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setWidgetResizable(true);
@@ -408,18 +408,10 @@ void CommandArea::ShowAck() {
 }
 
 void CommandArea::ShowSentence(const std::string& text) { SetText(lbSentence_, text); }
-// The displays blank at once; the conversation's stored reply is replaced whole by the reply.
-void CommandArea::ClearRevision() { ShowRevision(MakeRevisionView(RevisionBlock{}, false)); }
-void CommandArea::ClearClockOffset() { ShowClockOffset(MakeClockOffsetText(0)); }
-void CommandArea::ClearSelfTest() {
-  ShowSelfTest(MakeSelfTestView(SelfTestWords{}.words, context_.keptTestItem));
-}
-void CommandArea::ClearTraceStatus() {
-  panels_->lbTraceStatus->clear();
-  panels_->lbTraceNum->clear();
-  panels_->lbTraceUsed->clear();
-  panels_->moTraceCfg->clear();
-}
+void CommandArea::ClearRevision() { replies_->ClearRevision(); }
+void CommandArea::ClearClockOffset() { replies_->ClearClockOffset(); }
+void CommandArea::ClearSelfTest() { replies_->ClearSelfTest(context_.keptTestItem); }
+void CommandArea::ClearTraceStatus() { replies_->ClearTraceStatus(); }
 
 void CommandArea::ShowSatelliteColours() {
   for (int i = 0; i < kSatelliteBoxes; ++i) {
@@ -486,85 +478,7 @@ void CommandArea::SaveClick(bool ephemeris) {
   }
 }
 
-// --- Reply displays -----------------------------------------------------------------------------
-
-void CommandArea::ShowRevision(const RevisionView& view) {
-  SetText(panels_->lbRevision, view.revision);
-  SetText(panels_->lbRevDate, view.date);
-  SetText(panels_->lbRevTime, view.time);
-  SetText(panels_->lbCRC, view.crc);
-}
-
-void CommandArea::ShowClockOffset(const std::string& text) {
-  SetText(panels_->lbClockOffSet, text);
-}
-
-void CommandArea::ShowSelfTest(const SelfTestView& view) {
-  for (int i = 0; i < 4; ++i) SetText(panels_->lbResult[i], view.results[i]);
-  if (!view.verdict) return;
-  // Green or red with the text that reads on it; otherwise the system's own window colours.
-  QLabel* verdict = panels_->lbBitResult;
-  if (view.verdict->background) {
-    SetVerdictColours(verdict, ToQColor(*view.verdict->background));
-  } else {
-    verdict->setPalette(QApplication::palette(verdict));
-  }
-  SetText(verdict, view.verdict->text);
-}
-
-int CommandArea::idChoice() const { return panels_->rgID->position(); }
-
-void CommandArea::ShowModuleId(const std::string& text) { SetText(panels_->edModuleID, text); }
-
-// The receiver's bytes, one character each (the bytes Set Customized ID sends for the text).
-void CommandArea::ShowCustomizedId(const std::string& text) {
-  const QString id = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-  if (panels_->edCID->text() != id) panels_->edCID->setText(id);
-}
-
-void CommandArea::ShowReport(const std::vector<std::string>& lines) {
-  SetLines(panels_->moShowText, lines);
-}
-
-void CommandArea::ShowTraceReport(const TraceReport& report) {
-  CommandPanels& p = *panels_;
-  if (report.traceStatusFont) SetTextColour(p.lbTraceStatus, ToQColor(*report.traceStatusFont));
-  SetText(p.lbTraceStatus, report.traceStatus);
-  SetText(p.lbTraceUsed, report.usedPercent);
-  SetText(p.lbTraceNum, report.recordsLogged);
-  if (report.config) SetLines(p.moTraceCfg, *report.config);
-}
-
-void CommandArea::ShowTestResult(const TestResultView& view) {
-  SetTextColour(panels_->lbTraceStatus, ToQColor(view.font));
-  SetText(panels_->lbTraceStatus, view.text);
-}
-
-namespace {
-
-void ShowProgress(const StoreProgress& progress, QProgressBar* bar, QLabel* count, QLabel* sv,
-                  QLabel* week, QLabel* toe) {
-  // A bar whose maximum is 0 would show Qt's busy animation, and one below the position would
-  // refuse the position: the maximum is at least 1 and at least the replies received.
-  bar->setRange(0, std::max({progress.maximum, progress.position, 1}));
-  bar->setValue(progress.position);
-  SetText(count, progress.count);
-  if (progress.sv) SetText(sv, *progress.sv);
-  if (progress.weekNumber) SetText(week, *progress.weekNumber);
-  if (toe != nullptr && progress.toe) SetText(toe, *progress.toe);
-}
-
-}  // namespace
-
-void CommandArea::ShowEphsProgress(const StoreProgress& progress) {
-  const CommandPanels& p = *panels_;
-  ShowProgress(progress, p.pbReadEphs, p.lbReadEphs, p.lbEphsSV, p.lbEphsWn, p.lbEphsToe);
-}
-
-void CommandArea::ShowAlmcProgress(const StoreProgress& progress) {
-  const CommandPanels& p = *panels_;
-  ShowProgress(progress, p.pbReadAlmc, p.lbReadAlmc, p.lbAlmcSV, p.lbAlmcWn, nullptr);
-}
+// --- The answer to the last Send ---------------------------------------------------------------
 
 void CommandArea::ShowAcknowledgement(bool ack) {
   ack_.Acknowledged(ack);

@@ -10,7 +10,8 @@
 // (commands/store_files.h) and the report texts (present/reports.h). This class copies the widgets
 // into the core's panel structs and back (each edit with the validator of its control,
 // ui/control_validator.h), asks the user through the window's message seam where the send path
-// wants a confirmation, and shows what comes back from the receiver in the panels' reply fields.
+// wants a confirmation, and shows the receiver's ACK or NACK to the last Send; the panels' reply
+// fields are filled by their own view (ui/reply_fields_view.h).
 
 #include <QWidget>
 #include <functional>
@@ -39,6 +40,7 @@ namespace vetra::ui {
 
 class ViewPageHost;
 struct CommandPanels;
+class ReplyFieldsView;
 
 class CommandArea : public QWidget, private ISendView {
   Q_OBJECT
@@ -68,18 +70,9 @@ class CommandArea : public QWidget, private ISendView {
   void ChipClicked(bool secondChip);
   void NarrowSentenceField();  // below the engineer level
 
-  // Reply displays (window thread, inside the conversation's hand-off or the send path).
-  void ShowRevision(const RevisionView& view);
-  void ShowClockOffset(const std::string& text);
-  void ShowSelfTest(const SelfTestView& view);
-  int idChoice() const;  // rgID: 0 "Production ID", 1 "User Key ID"
-  void ShowModuleId(const std::string& text);
-  void ShowCustomizedId(const std::string& text);
-  void ShowReport(const std::vector<std::string>& lines);  // moShowText
-  void ShowTraceReport(const TraceReport& report);         // pnMaintainTrace's status fields
-  void ShowTestResult(const TestResultView& view);
-  void ShowEphsProgress(const StoreProgress& progress);
-  void ShowAlmcProgress(const StoreProgress& progress);
+  // The panels' reply fields (window thread, inside the conversation's hand-off or the send
+  // path).
+  ReplyFieldsView& replyFields() { return *replies_; }
   void ShowAcknowledgement(bool ack);  // rbACK or rbNACK
   const AckView& acknowledgement() const { return ack_.view(); }
   // The item sent with the last built-in test; its verdict depends on it.
@@ -142,6 +135,7 @@ class CommandArea : public QWidget, private ISendView {
   QLabel* lbCmd_;
   QWidget* parameterArea_;
   std::unique_ptr<CommandPanels> panels_;
+  std::unique_ptr<ReplyFieldsView> replies_;
   QPushButton* btSend_;
   QGroupBox* pnAck_;
   QRadioButton *rbACK_, *rbNACK_;

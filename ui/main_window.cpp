@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -16,16 +15,17 @@
 #include <QTimer>
 #include <QToolButton>
 #include <cstdlib>
-#include <filesystem>
 
 #include "app/baud_table.h"
 #include "app/receiver_port.h"
 #include "ui/about_box.h"
+#include "ui/auto_scan_control.h"
 #include "ui/chart_style.h"
 #include "ui/command_area.h"
+#include "ui/failure_display.h"
 #include "ui/health_status.h"
 #include "ui/page_control.h"
-#include "ui/replay_bar.h"
+#include "ui/replay_control.h"
 #include "ui/setup_page.h"
 #include "ui/share_control.h"
 #include "ui/statistics_window.h"
@@ -33,26 +33,12 @@
 #include "ui/trace_page.h"
 #include "ui/ttff_panel.h"
 #include "ui/upgrade_page.h"
+#include "ui/window_placement.h"
 
 namespace vetra::ui {
 namespace {
 
-constexpr int kCompactWidth = 282, kCompactHeight = 405;
-constexpr int kExpandedWidth = 720, kExpandedHeightK700 = 645, kExpandedHeightK900 = 713;
-// A log replayed as fast as possible: passes five times as often as on a live line, each reading
-// what the pass buffer holds.
-constexpr int kFastReplayPassMs = 20;
-constexpr char kReplayWaitText[] =
-    "A firmware load or an auto-scan is running: open the log when it has ended.";
-constexpr char kReceiveLogFilter[] = "Receive logs (*.bin *.log *.nmea *.txt);;All files (*)";
 constexpr int kPortRefreshMs = 2000;
-
-// The page layout a first size belongs to: the compact View, the expanded View, the other pages.
-std::string LayoutOf(int width) {
-  if (width == kCompactWidth) return "compact";
-  if (width == kExpandedWidth) return "expanded";
-  return "pages";
-}
 
 constexpr const char* kPageKeys[] = {"setup", "view", "upgrade", "trace"};
 constexpr const char* kPageObjects[] = {"tsSetup", "tsView", "tsReload", "tsTrace"};
@@ -75,8 +61,7 @@ TfmTop::TfmTop(Options options, QWidget* parent)
           [this](std::unique_ptr<IByteSink> sink) {
             return conversation_->AttachLog(std::move(sink));
           },
-          [this] { return conversation_->CloseLog(); }),
-      scan_(ClockOf(options_), *messages_) {
+          [this] { return conversation_->CloseLog(); }) {
   setObjectName("fmTop");
   qtMessages_.SetWithoutWaiting(options_.messagesWithoutWaiting);
 
@@ -94,7 +79,70 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   rules_.SetBaudIndex(startup_.baudIndex);
   rules_.SetHostMode(startup_.hostMode);
 
-  // The window: the page control with its sheets; the Config sheet exists but is never shown.
+  BuildPages();
+  setCentralWidget(pgCoder_);
+  placement_ = std::make_unique<WindowPlacement>(*this, *pgCoder_);
+  statistics_ = new StatisticsWindow(*messages_, this);
+  BuildReplay();
+  BuildMenus();
+  BuildStatusBar();
+  BuildSharing();
+  sharing_->FollowPage(Page::Setup);
+
+  // The receiver conversation: running and inactive until View or Trace is entered.
+  ReceiverConversation::Options conversationOptions;
+  conversationOptions.hostMode = startup_.hostMode;
+  passDisplays_.Add(*viewPage_);
+  passDisplays_.Add(*statistics_);
+  passDisplays_.Add(sharing_->display());
+  failures_ = new FailureDisplay(
+      capture_, *messages_, *tracePage_, [this] { pgCoder_->setCurrentWidget(setupPage_); }, this);
+  passDisplays_.Add(*failures_);
+  conversation_ = std::make_unique<ReceiverConversation>(
+      ClockOf(options_), handOff_.function(), passDisplays_, stores_, conversationOptions);
+  capture_.SetListener([this](CaptureUser holder) {
+    viewPage_->CaptureSlotChanged(holder);
+    tracePage_->CaptureSlotChanged(holder);
+  });
+
+  BuildAutoScan();
+  // A two-second look at the cheap device scan while Setup is shown: simpler than a watcher on
+  // /dev or a udev monitor, and the same on every system (Windows' list is read the same way).
+  portRefreshTimer_ = new QTimer(this);
+  portRefreshTimer_->setInterval(kPortRefreshMs);
+  connect(portRefreshTimer_, &QTimer::timeout, this, &TfmTop::RefreshPorts);
+  health_ = new HealthStatus(
+      statusBar(), [this] { return conversation_ ? conversation_->health() : LineHealth{}; },
+      ClockOf(options_));
+  health_->SetReplayEnded([this] { return replay_->finished(); });
+  BuildChipField();
+
+  ApplyStartup();
+
+  connect(setupPage_, &SetupPage::portChanged, this,
+          [this](int index) { rules_.SetPortIndex(index); });
+  connect(setupPage_, &SetupPage::baudChanged, this,
+          [this](int index) { rules_.SetBaudIndex(index); });
+  connect(setupPage_, &SetupPage::autoScanClicked, this, &TfmTop::AutoScanClick);
+  connect(setupPage_, &SetupPage::devicePathTyped, this,
+          [this](const QString& path) { ChooseTypedDevice(path.toStdString()); });
+  connect(setupPage_, &SetupPage::chipClicked, this, [this] {
+    conversation_->ToggleChannelCount(secondChip());
+    viewPage_->commandArea().ChipClicked(secondChip());
+    ShowChip();
+  });
+  connect(viewPage_, &ViewPage::sizeToggleRequested, this, &TfmTop::ToggleWindowSize);
+
+  ApplyRemembered();
+  SetLayout(PageLayout::Compact);
+  placement_->RestorePosition();
+  FollowPortsWhileOnSetup();
+}
+
+TfmTop::~TfmTop() { StopTasks(); }
+
+// The page control with its sheets; the Config sheet exists but is never shown.
+void TfmTop::BuildPages() {
   pgCoder_ = new PageControl(this);
   setupPage_ = new SetupPage(pgCoder_);
   viewPage_ = new ViewPage(*this, pgCoder_);
@@ -137,71 +185,7 @@ TfmTop::TfmTop(Options options, QWidget* parent)
         FollowPortsWhileOnSetup();
         sharing_->FollowPage(PageOf(entered));
       });
-  setCentralWidget(pgCoder_);
-  statistics_ = new StatisticsWindow(*messages_, this);
-  replayBar_ = new ReplayBar(
-      [this](ReplaySpeed speed) {
-        conversation_->SetPassIntervalMs(speed == ReplaySpeed::AsFastAsPossible
-                                             ? kFastReplayPassMs
-                                             : ReceiverConversation::kDefaultPassIntervalMs);
-      },
-      this);
-  addToolBar(Qt::BottomToolBarArea, replayBar_);
-  BuildMenus();
-  BuildStatusBar();
-  BuildSharing();
-  sharing_->FollowPage(Page::Setup);
-
-  // The receiver conversation: running and inactive until View or Trace is entered.
-  ReceiverConversation::Options conversationOptions;
-  conversationOptions.hostMode = startup_.hostMode;
-  passDisplays_.Add(*viewPage_);
-  passDisplays_.Add(*statistics_);
-  passDisplays_.Add(sharing_->display());
-  conversation_ = std::make_unique<ReceiverConversation>(
-      ClockOf(options_), handOff_.function(), passDisplays_, stores_, conversationOptions);
-  capture_.SetListener([this](CaptureUser holder) {
-    viewPage_->CaptureSlotChanged(holder);
-    tracePage_->CaptureSlotChanged(holder);
-  });
-
-  scanTimer_ = new QTimer(this);
-  scanTimer_->setSingleShot(true);
-  connect(scanTimer_, &QTimer::timeout, this, &TfmTop::AutoScanStep);
-  // A two-second look at the cheap device scan while Setup is shown: simpler than a watcher on
-  // /dev or a udev monitor, and the same on every system (Windows' list is read the same way).
-  portRefreshTimer_ = new QTimer(this);
-  portRefreshTimer_->setInterval(kPortRefreshMs);
-  connect(portRefreshTimer_, &QTimer::timeout, this, &TfmTop::RefreshPorts);
-  health_ = new HealthStatus(
-      statusBar(), [this] { return conversation_ ? conversation_->health() : LineHealth{}; },
-      ClockOf(options_));
-  health_->SetReplayEnded([this] { return replay_ != nullptr && replay_->finished(); });
-  BuildChipField();
-
-  ApplyStartup();
-
-  connect(setupPage_, &SetupPage::portChanged, this,
-          [this](int index) { rules_.SetPortIndex(index); });
-  connect(setupPage_, &SetupPage::baudChanged, this,
-          [this](int index) { rules_.SetBaudIndex(index); });
-  connect(setupPage_, &SetupPage::autoScanClicked, this, &TfmTop::AutoScanClick);
-  connect(setupPage_, &SetupPage::devicePathTyped, this,
-          [this](const QString& path) { ChooseTypedDevice(path.toStdString()); });
-  connect(setupPage_, &SetupPage::chipClicked, this, [this] {
-    conversation_->ToggleChannelCount(secondChip());
-    viewPage_->commandArea().ChipClicked(secondChip());
-    ShowChip();
-  });
-  connect(viewPage_, &ViewPage::sizeToggleRequested, this, &TfmTop::ToggleWindowSize);
-
-  ApplyRemembered();
-  SetWindowSize(kCompactWidth, kCompactHeight);
-  RestorePosition();
-  FollowPortsWhileOnSetup();
 }
-
-TfmTop::~TfmTop() { StopTasks(); }
 
 void TfmTop::ApplyStartup() {
   setupPage_->SetHostMode(startup_.hostMode);
@@ -236,14 +220,10 @@ void TfmTop::ApplyRemembered() {
     tracePage_->ttff().SetLastMode(static_cast<TestType>(r.ttffMode + 1));
   }
   if (!r.imageFolder.empty()) upgradePage_->SetImageFolder(r.imageFolder);
-  places_ = r.windows;
+  placement_->Restore(r.windows);
 }
 
 Remembered TfmTop::CollectRemembered() {
-  KeepUserPlace();
-  if (!layout_.empty()) {
-    places_[layout_] = {pos().x(), pos().y(), size().width(), size().height()};
-  }
   Remembered r = settings_.remembered;
   r.baudRate = BaudRateAt(rules_.baudIndex());
   r.chip = secondChip() ? "K900" : "K700";
@@ -254,7 +234,7 @@ Remembered TfmTop::CollectRemembered() {
   r.ttffCycles = tracePage_->ttff().cycles();
   r.ttffMode = static_cast<int>(tracePage_->ttff().lastMode()) - 1;
   r.imageFolder = upgradePage_->imageFolder();
-  r.windows = places_;
+  r.windows = placement_->Collect();
   r.typedPorts = typedPorts_;
   return r;
 }
@@ -282,7 +262,7 @@ void TfmTop::ShowPorts() {
 }
 
 void TfmTop::RefreshPorts() {
-  if (!options_.scanSerialDevices || scan_.running()) return;
+  if (!options_.scanSerialDevices || scan_->running()) return;
   if (ports_.Refresh(FindSerialDevices())) ShowPorts();
 }
 
@@ -299,7 +279,7 @@ void TfmTop::FollowPortsWhileOnSetup() {
 void TfmTop::BuildMenus() {
   QMenu* file = menuBar()->addMenu("&File");
   file->setObjectName("File1");
-  AddReplayEntries(file);
+  replay_->AddMenuEntries(file);
   BuildViewMenu();
   QAction* exit = file->addAction("E&xit");
   exit->setObjectName("Exit1");
@@ -391,8 +371,9 @@ bool TfmTop::ShowPage(const QString& objectName) {
 }
 
 bool TfmTop::OpenPort(int portIndex, int baudRate, bool hostMode, std::string& problem) {
-  if (replay_) {
-    conversation_->AttachPort(std::make_unique<ReplayPort>(replay_, baudRate, ClockOf(options_)));
+  if (replay_->replaying()) {
+    conversation_->AttachPort(
+        std::make_unique<ReplayPort>(replay_->source(), baudRate, ClockOf(options_)));
     health_->PortOpened();
     return true;
   }
@@ -407,7 +388,7 @@ bool TfmTop::OpenPort(int portIndex, int baudRate, bool hostMode, std::string& p
 // Returns once the conversation no longer uses the old port.
 void TfmTop::DiscardPort() {
   conversation_->ClosePort();
-  EndReplay();
+  replay_->End();
   health_->PortClosed();
 }
 
@@ -427,52 +408,7 @@ void TfmTop::SetCaption(const std::string& windowCaption, const std::string& app
   setWindowTitle(QString::fromStdString(windowCaption));
 }
 
-void TfmTop::SetWindowSize(int width, int height) {
-  KeepUserPlace();
-  layout_ = LayoutOf(width);
-  const auto kept = places_.find(layout_);
-  const QSize wanted = kept != places_.end() && kept->second.valid()
-                           ? QSize(kept->second.width, kept->second.height)
-                           : QSize(width, height);
-  // The layouts settle their minimum sizes first, so that a smaller size is taken at once (the
-  // nested layouts ask for it by posted events: taken now, or the expanded View's minimum would
-  // hold "Smaller" at its size); where the contents need more (large fonts), the window keeps
-  // what they need.
-  pgCoder_->currentWidget()->updateGeometry();
-  for (int depth = 0; depth < 8; ++depth) {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-  }
-  if (layout() != nullptr) layout()->activate();
-  const QSize fitted = FitToScreen(wanted);
-  resize(fitted);
-  sizeSet_ = fitted.expandedTo(minimumSize());  // what the window takes, whenever it takes it
-}
-
-void TfmTop::KeepUserPlace() {
-  // A size the program did not give is the user's: it is kept for the layout it was given to.
-  if (layout_.empty() || size() == sizeSet_) return;
-  places_[layout_] = {pos().x(), pos().y(), size().width(), size().height()};
-}
-
-QSize TfmTop::FitToScreen(QSize size) const {
-  const QScreen* shown = screen();
-  if (shown == nullptr) return size;
-  const QSize frame = frameGeometry().size() - geometry().size();  // zero until first shown
-  return size.boundedTo(shown->availableGeometry().size() - frame);
-}
-
-void TfmTop::RestorePosition() {
-  const auto kept = places_.find(layout_);
-  if (kept == places_.end() || !kept->second.valid()) return;
-  const QRect place(kept->second.x, kept->second.y, kept->second.width, kept->second.height);
-  // Only where a screen is now: a monitor unplugged since must not take the window with it.
-  for (const QScreen* s : QGuiApplication::screens()) {
-    if (s->availableGeometry().intersects(place)) {
-      move(place.topLeft());
-      return;
-    }
-  }
-}
+void TfmTop::SetLayout(PageLayout layout) { placement_->Take(layout, secondChip()); }
 
 void TfmTop::ShowExpandButtons(bool showLarge, bool showSmall) {
   viewPage_->ShowSizeButtons(showLarge, showSmall);
@@ -480,7 +416,7 @@ void TfmTop::ShowExpandButtons(bool showLarge, bool showSmall) {
 
 void TfmTop::ClearAutoScanStatus() { setupPage_->ClearScanStatus(); }
 
-void TfmTop::SizeMeasurementGrid(int rows, int, int) {
+void TfmTop::SizeMeasurementGrid(int rows) {
   // The grid takes the height its rows need, not a fixed one.
   viewPage_->SizeGridForChip(rows > 13);
 }
@@ -518,14 +454,33 @@ void TfmTop::ChooseTypedDevice(const std::string& path) {
   rules_.SetPortIndex(*index);
 }
 
-// --- Replay and statistics -----------------------------------------------------------------------
+// --- Replay, auto-scan and statistics -----------------------------------------------------------
 
-void TfmTop::AddReplayEntries(QMenu* file) {
-  QAction* open = file->addAction("Open receive &log...");
-  open->setObjectName("OpenReceiveLog1");
-  connect(open, &QAction::triggered, this, &TfmTop::OpenReceiveLogClick);
-  file->addSeparator();
+void TfmTop::BuildReplay() {
+  ReplayControl::Hooks hooks;
+  hooks.startFolder = [this] { return workPath_; };
+  hooks.pagesFree = [this] { return pgCoder_->tabBar()->isEnabled(); };
+  hooks.showPage = [this](const QString& page) { return ShowPage(page); };
+  hooks.setPassInterval = [this](int ms) { conversation_->SetPassIntervalMs(ms); };
+  replay_ = new ReplayControl(*this, *messages_, std::move(hooks));
 }
+
+void TfmTop::BuildAutoScan() {
+  AutoScanControl::Hooks hooks;
+  hooks.portOpen = [this] { return conversation_->portOpen(); };
+  hooks.portFactory = [this]() -> AutoScan::PortFactory {
+    const std::string path = ports_.DevicePath(rules_.portIndex());
+    const bool host = startup_.hostMode;
+    const std::string name = PortName(rules_.portIndex());
+    return [this, path, host, name](int baudRate, std::string& problem) {
+      return OpenReceiverPort(path, baudRate, host, *messages_, &problem, name);
+    };
+  };
+  hooks.holdPages = [this](bool held) { pgCoder_->tabBar()->setEnabled(!held); };
+  scan_ = new AutoScanControl(ClockOf(options_), *messages_, *setupPage_, std::move(hooks), this);
+}
+
+void TfmTop::AutoScanClick() { scan_->Click(); }
 
 void TfmTop::BuildViewMenu() {
   QMenu* view = menuBar()->addMenu("&View");
@@ -545,82 +500,6 @@ void TfmTop::ShowStatistics() {
   statistics_->activateWindow();
 }
 
-void TfmTop::OpenReceiveLogClick() {
-  const QString start = QString::fromStdString(workPath_);
-  const QString path = chooseReceiveLog_ ? chooseReceiveLog_(start)
-                                         : QFileDialog::getOpenFileName(this, "Open receive log",
-                                                                        start, kReceiveLogFilter);
-  if (!path.isEmpty()) StartReplay(path.toStdString());
-}
-
-bool TfmTop::StartReplay(const std::string& path) {
-  std::string error;
-  std::shared_ptr<ReplaySource> source = ReplaySource::FromFile(path, error);
-  if (!source) {
-    messages_->Show("Cannot replay the receive log: " + error + ".", kErrorTitle);
-    return false;
-  }
-  // A firmware load or an auto-scan holds the pages (and the port) until it ends.
-  if (!pgCoder_->tabBar()->isEnabled()) {
-    messages_->Show(kReplayWaitText, kErrorTitle);
-    return false;
-  }
-  // Through Setup, as a change of port goes: the port in use (or the log before) is closed first.
-  if (!ShowPage("tsSetup")) return false;
-  replay_ = std::move(source);
-  const QString name = QFileInfo(QString::fromStdString(path)).fileName();
-  replayBar_->Attach(replay_, name);
-  if (!ShowPage("tsView")) {
-    EndReplay();
-    return false;
-  }
-  setWindowTitle("Replay - " + name);
-  return true;
-}
-
-void TfmTop::EndReplay() {
-  if (!replay_) return;
-  replay_.reset();
-  replayBar_->Detach();
-}
-
-// --- Auto-scan ----------------------------------------------------------------------------------
-
-void TfmTop::AutoScanClick() {
-  if (scan_.running() || conversation_->portOpen()) return;
-  const std::string path = ports_.DevicePath(rules_.portIndex());
-  const bool host = startup_.hostMode;
-  const std::string name = PortName(rules_.portIndex());
-  auto factory = [this, path, host, name](int baudRate,
-                                          std::string& problem) -> std::unique_ptr<IPort> {
-    return OpenReceiverPort(path, baudRate, host, *messages_, &problem, name);
-  };
-  auto status = [this](const std::string& text, Rgb colour) {
-    setupPage_->SetScanStatus(QString::fromStdString(text), ToQColor(colour));
-  };
-  if (!scan_.Start(factory, status)) return;
-  // No second scan, no other port or rate, no other page while it runs.
-  setupPage_->SetScanRunning(true);
-  pgCoder_->tabBar()->setEnabled(false);
-  AutoScanStep();
-}
-
-void TfmTop::AutoScanStep() {
-  const int waitMs = scan_.Step();
-  if (waitMs >= 0) {
-    scanTimer_->start(waitMs);
-    return;
-  }
-  AutoScanFinished();
-}
-
-void TfmTop::AutoScanFinished() {
-  const AutoScan::Result& result = scan_.result();
-  if (result.outcome == AutoScan::Outcome::Found) setupPage_->SetBaudIndex(result.baudIndex);
-  setupPage_->SetScanRunning(false);
-  pgCoder_->tabBar()->setEnabled(true);
-}
-
 // --- View options -------------------------------------------------------------------------------
 
 void TfmTop::ToggleWindowSize() {
@@ -628,11 +507,7 @@ void TfmTop::ToggleWindowSize() {
   const bool expanded = !viewPage_->expanded();
   viewPage_->SetExpanded(expanded);
   viewPage_->ShowSizeButtons(!expanded, expanded);
-  if (expanded) {
-    SetWindowSize(kExpandedWidth, secondChip() ? kExpandedHeightK900 : kExpandedHeightK700);
-  } else {
-    SetWindowSize(kCompactWidth, kCompactHeight);
-  }
+  SetLayout(expanded ? PageLayout::Expanded : PageLayout::Compact);
 }
 
 void TfmTop::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -649,30 +524,6 @@ QString TfmTop::ChooseLogFile(const QString& startFolder) {
 // --- The conversation's requests -----------------------------------------------------------------
 
 void TfmTop::EnableHostButton() { setupPage_->hostButton()->setEnabled(true); }
-
-void TfmTop::PortFailed() {
-  // The conversation has stopped reading and closed the capture file with every byte received;
-  // the window frees the slot, tells the user once and goes back to Setup, which closes the port.
-  const bool logged = capture_.heldBy(CaptureUser::RawLog);
-  capture_.Released();
-  messages_->Show(logged ? kPortFailedLoggedText : kPortFailedText, kErrorTitle);
-  pgCoder_->setCurrentWidget(setupPage_);
-}
-
-void TfmTop::CaptureFailed(const std::string& reason) {
-  // The conversation closed the file with what it holds. The trace read stops on the receiver
-  // too and tells the user itself; the raw log stops here.
-  const CaptureUser holder = capture_.holder();
-  const std::string path = capture_.path();
-  if (holder == CaptureUser::TraceRead) tracePage_->CaptureFailed(path, reason);
-  capture_.Released();
-  if (holder == CaptureUser::RawLog) {
-    std::error_code error;
-    const uintmax_t size =
-        std::filesystem::is_regular_file(path, error) ? std::filesystem::file_size(path, error) : 0;
-    messages_->Show(RawLogFailedText(path, reason, error ? 0 : size), kErrorTitle);
-  }
-}
 
 void TfmTop::ShowTraceReport(const TraceReport& report) { tracePage_->ShowTraceReport(report); }
 QString TfmTop::shownTraceStatus() const { return tracePage_->shownTraceStatus(); }
@@ -694,7 +545,7 @@ void TfmTop::WriteSettings() {
 void TfmTop::StopTasks() {
   if (tasksStopped_) return;
   tasksStopped_ = true;
-  scanTimer_->stop();
+  scan_->Stop();
   portRefreshTimer_->stop();
   health_->PortClosed();  // its timer reads the conversation
   handOff_.Shutdown();    // no task waits on the window from here on

@@ -2,7 +2,9 @@
 // TfmTop: the main window. It reads the settings and the command line at start-up, owns the
 // receiver conversation (which owns the one serial port), the capture slot and the pages, and
 // lets the page rules (app/page_rules.h) decide what a tab change does to them. Each page's own
-// behaviour lives in its class (SetupPage, ViewPage, UpgradePage, TracePage); this class wires them
+// behaviour lives in its class (SetupPage, ViewPage, UpgradePage, TracePage), and so do the
+// replayed log (ReplayControl), the auto-scan (AutoScanControl), the window's size and place per
+// layout (WindowPlacement) and the line's failures (FailureDisplay); this class wires them
 // together.
 
 #include <QLabel>
@@ -12,18 +14,18 @@
 #include <memory>
 #include <string>
 
-#include "app/auto_scan.h"
 #include "app/capture_slot.h"
 #include "app/page_rules.h"
 #include "app/port_names.h"
 #include "app/settings.h"
 #include "app/startup.h"
-#include "link/replay_port.h"
 #include "model/receiver_stores.h"
 #include "session/pass_fan_out.h"
 #include "session/receiver_conversation.h"
+#include "ui/auto_scan_control.h"
 #include "ui/hand_off.h"
 #include "ui/qt_messages.h"
+#include "ui/replay_control.h"
 #include "ui/view_page.h"
 
 class QMenu;
@@ -40,6 +42,8 @@ class TracePage;
 class ShareControl;
 class StatisticsWindow;
 class ReplayBar;
+class WindowPlacement;
+class FailureDisplay;
 
 class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   Q_OBJECT
@@ -71,13 +75,12 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   void SetLogFileChooser(FileChooser chooser) { chooseLogFile_ = std::move(chooser); }
 
   // File > Open receive log...: the file dialog; tests put a chooser of their own in its place.
-  void SetReceiveLogChooser(FileChooser chooser) { chooseReceiveLog_ = std::move(chooser); }
-  void OpenReceiveLogClick();
-  // Plays a raw receive log in the port's place from the View page (the port in use is closed
-  // first); false, with a message, when the file cannot be read. Entering Setup ends the replay.
-  bool StartReplay(const std::string& path);
-  bool replaying() const { return replay_ != nullptr; }
-  ReplayBar& replayBar() { return *replayBar_; }
+  void SetReceiveLogChooser(FileChooser chooser) { replay_->SetChooser(std::move(chooser)); }
+  void OpenReceiveLogClick() { replay_->OpenClick(); }
+  // Plays a raw receive log in the port's place from the View page (ui/replay_control.h).
+  bool StartReplay(const std::string& path) { return replay_->Start(path); }
+  bool replaying() const { return replay_->replaying(); }
+  ReplayBar& replayBar() { return replay_->bar(); }
   // View > Statistics...
   void ShowStatistics();
   StatisticsWindow& statisticsWindow() { return *statistics_; }
@@ -100,7 +103,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   ReceiverConversation& conversation() override { return *conversation_; }
   ReceiverStores& stores() override { return stores_; }
   bool portOpen() const { return conversation_->portOpen(); }
-  bool autoScanRunning() const { return scan_.running(); }
+  bool autoScanRunning() const { return scan_->running(); }
   ViewPage& viewPage() { return *viewPage_; }
   ShareControl& sharing() { return *sharing_; }
   HealthStatus& healthStatus() { return *health_; }
@@ -123,8 +126,6 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   void SetStatusPanel(int panel, const QString& text) override;
   QString ChooseLogFile(const QString& startFolder) override;
   void EnableHostButton() override;
-  void PortFailed() override;
-  void CaptureFailed(const std::string& reason) override;
   void ShowTraceReport(const TraceReport& report) override;
   QString shownTraceStatus() const override;
   void TraceRecordArrived() override;
@@ -137,20 +138,21 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   void SetLoaderIdle() override;
   void LeaveExpandedView() override;
   void SetCaption(const std::string& windowCaption, const std::string& applicationTitle) override;
-  void SetWindowSize(int width, int height) override;
+  void SetLayout(PageLayout layout) override;
   void ShowExpandButtons(bool showLarge, bool showSmall) override;
   void ClearStatusMessage() override { SetStatusPanel(2, QString()); }
   void ClearAutoScanStatus() override;
-  void SizeMeasurementGrid(int rows, int height, int width) override;
+  void SizeMeasurementGrid(int rows) override;
   void SetUpgradeChipControls(bool pmonK700Enabled, bool pmonK900Enabled,
                               const std::string& loadAddress) override;
   bool SecondChipSelected() const override { return secondChip(); }
   std::string TitleText() const override;
 
+  void BuildPages();
   void BuildMenus();
-  void AddReplayEntries(QMenu* file);
   void BuildViewMenu();
-  void EndReplay();
+  void BuildReplay();
+  void BuildAutoScan();
   void BuildDisplayMenu();  // main_window_display.cpp
   void BuildStatusBar();
   void BuildSharing();
@@ -162,14 +164,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   Remembered CollectRemembered();
   void ShowPorts();
   void FollowPortsWhileOnSetup();
-  // Window sizes: each page layout starts at its own size; a size the user gave a
-  // layout is kept for it, across tab changes and runs; never beyond the available screen.
-  void KeepUserPlace();
-  QSize FitToScreen(QSize size) const;
-  void RestorePosition();
   Page PageOf(QWidget* page) const;
-  void AutoScanStep();
-  void AutoScanFinished();
   void StopTasks();
   bool MayQuit();  // false: a load runs and the user keeps it
 
@@ -185,24 +180,21 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   FileChooser chooseLogFile_;
   ReceiverStores stores_;
   WindowHandOff handOff_;
-  ShareControl* sharing_;    // a child of the window, outlives the conversation
-  PassFanOut passDisplays_;  // the View page, the Statistics window and the share server
+  ShareControl* sharing_;  // a child of the window, outlives the conversation
+  // The View page, the Statistics window, the share server and the failures.
+  PassFanOut passDisplays_;
+  FailureDisplay* failures_ = nullptr;
   StatisticsWindow* statistics_;
-  ReplayBar* replayBar_;
-  std::shared_ptr<ReplaySource> replay_;  // the log in the port's place; null: the serial port
-  FileChooser chooseReceiveLog_;
+  ReplayControl* replay_ = nullptr;
   std::unique_ptr<ReceiverConversation> conversation_;
   bool tasksStopped_ = false;
   PageRules rules_;
   CaptureSlot capture_;
-  AutoScan scan_;
-  QTimer* scanTimer_;
+  AutoScanControl* scan_ = nullptr;
   QTimer* portRefreshTimer_;
   HealthStatus* health_ = nullptr;
-  std::map<std::string, WindowPlace> places_;  // by page layout
-  std::map<int, std::string> typedPorts_;      // device paths typed into cbPort, by port index
-  std::string layout_;                         // the layout whose size the window has
-  QSize sizeSet_;                              // the size the program gave it
+  std::unique_ptr<WindowPlacement> placement_;
+  std::map<int, std::string> typedPorts_;  // device paths typed into cbPort, by port index
 
   PageControl* pgCoder_;
   SetupPage* setupPage_;

@@ -5,7 +5,6 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTableWidget>
-#include <QTimer>
 
 #include "commands/store_files.h"
 #include "ui/chart_style.h"
@@ -13,6 +12,7 @@
 #include "ui/command_area.h"
 #include "ui/echo_view.h"
 #include "ui/readout_label.h"
+#include "ui/reply_fields_view.h"
 #include "ui/sky_view.h"
 #include "ui/view_page.h"
 #include "ui/widget_text.h"
@@ -28,15 +28,7 @@ void ViewPage::ShowPass(const PassValue& pass) {
   if (pass.navigation) ShowNavigation(*pass.navigation, pass.seconds);
   if (pass.binaryNavigation) ShowNavigation(*pass.binaryNavigation, pass.seconds);
   if (pass.hostAnswered) host_.EnableHostButton();
-  if (pass.portFailed) {
-    // The conversation waits inside the hand-off: the message box and the return to Setup (which
-    // switches it off) must run after it has returned.
-    QTimer::singleShot(0, this, [this] { host_.PortFailed(); });
-  }
-  if (pass.captureFailure) {
-    QTimer::singleShot(
-        0, this, [this, reason = pass.captureFailure->reason] { host_.CaptureFailed(reason); });
-  }
+  // A failed port or capture is the window's failure display's (ui/failure_display.h).
 }
 
 void ViewPage::ShowNavigation(const NavigationUpdate& update, int64_t seconds) {
@@ -89,38 +81,39 @@ void ViewPage::ShowMeasurement(const TNavRecord& record) {
 }
 
 void ViewPage::ShowReply(const ReplyEvent& reply) {
+  ReplyFieldsView& fields = commands_->replyFields();
   switch (reply.kind) {
     case ReplyKind::Ack:
     case ReplyKind::Nack:
       commands_->ShowAcknowledgement(reply.kind == ReplyKind::Ack);
       break;
     case ReplyKind::Revision:
-      commands_->ShowRevision(MakeRevisionView(reply.as<RevisionBlock>(), host_.secondChip()));
+      fields.ShowRevision(MakeRevisionView(reply.as<RevisionBlock>(), host_.secondChip()));
       break;
     case ReplyKind::ClockOffset:
-      commands_->ShowClockOffset(MakeClockOffsetText(reply.as<ClockOffsetValue>().offset));
+      fields.ShowClockOffset(MakeClockOffsetText(reply.as<ClockOffsetValue>().offset));
       break;
     case ReplyKind::SelfTest:
-      commands_->ShowSelfTest(
+      fields.ShowSelfTest(
           MakeSelfTestView(reply.as<SelfTestWords>().words, commands_->keptTestItem()));
       break;
     case ReplyKind::Ephemeris:
-      commands_->ShowEphsProgress(EphemerisProgress(*reply.as<EphemerisSnapshot>()));
+      fields.ShowEphsProgress(EphemerisProgress(*reply.as<EphemerisSnapshot>()));
       break;
     case ReplyKind::Almanac:
-      commands_->ShowAlmcProgress(AlmanacProgress(*reply.as<AlmanacSnapshot>()));
+      fields.ShowAlmcProgress(AlmanacProgress(*reply.as<AlmanacSnapshot>()));
       break;
     case ReplyKind::ModuleId:
-      commands_->ShowModuleId(MakeModuleIdText(reply.as<ModuleIds>().ids, commands_->idChoice()));
+      fields.ShowModuleId(MakeModuleIdText(reply.as<ModuleIds>().ids, fields.idChoice()));
       break;
     case ReplyKind::CustomizedId:
-      commands_->ShowCustomizedId(reply.as<CustomizedIdText>().text);
+      fields.ShowCustomizedId(reply.as<CustomizedIdText>().text);
       break;
     case ReplyKind::NavSettings:
-      commands_->ShowReport(MakeNavSettingsReport(reply.as<ReplyPayload>().bytes));
+      fields.ShowReport(MakeNavSettingsReport(reply.as<ReplyPayload>().bytes));
       break;
     case ReplyKind::SysSettings:
-      commands_->ShowReport(MakeSysSettingsReport(reply.as<ReplyPayload>().bytes));
+      fields.ShowReport(MakeSysSettingsReport(reply.as<ReplyPayload>().bytes));
       break;
     case ReplyKind::TraceStatusFull:
     case ReplyKind::TraceStatusShort: {
@@ -128,12 +121,12 @@ void ViewPage::ShowReply(const ReplyEvent& reply) {
       const TraceReport report = reply.kind == ReplyKind::TraceStatusFull
                                      ? MakeFullTraceReport(reply.as<TraceStatus>(), shown)
                                      : MakeShortTraceReport(reply.as<TraceStatus>(), shown);
-      commands_->ShowTraceReport(report);
+      fields.ShowTraceReport(report);
       host_.ShowTraceReport(report);
       break;
     }
     case ReplyKind::TestResult:
-      commands_->ShowTestResult(MakeTestResultView(reply.as<TestVerdict>().failed));
+      fields.ShowTestResult(MakeTestResultView(reply.as<TestVerdict>().failed));
       break;
     case ReplyKind::TraceRecord:
       host_.TraceRecordArrived();

@@ -53,10 +53,6 @@ class ViewPageHost {
   // The log file dialog; an empty result means cancelled.
   virtual QString ChooseLogFile(const QString& startFolder) = 0;
   virtual void EnableHostButton() = 0;
-  // Called after the hand-off that reported the failure has returned.
-  virtual void PortFailed() = 0;
-  // The capture file could not be written and is closed (after the hand-off, as PortFailed).
-  virtual void CaptureFailed(const std::string& reason) { (void)reason; }
   // The last panel of sbStatus.
   virtual void ShowStatusMessage(const QString& text) { SetStatusPanel(2, text); }
   // Trace status fields of the Trace page.

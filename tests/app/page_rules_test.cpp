@@ -38,18 +38,17 @@ class RecordingHost final : public IPageHost {
   void SetCaption(const std::string& caption, const std::string& title) override {
     calls.push_back("caption '" + caption + "' '" + title + "'");
   }
-  void SetWindowSize(int w, int h) override {
-    calls.push_back("size " + std::to_string(w) + "x" + std::to_string(h));
+  void SetLayout(PageLayout layout) override {
+    calls.push_back(layout == PageLayout::Compact    ? "layout compact"
+                    : layout == PageLayout::Expanded ? "layout expanded"
+                                                     : "layout pages");
   }
   void ShowExpandButtons(bool large, bool small) override {
     calls.push_back(std::string("buttons ") + (large ? "L" : "-") + (small ? "S" : "-"));
   }
   void ClearStatusMessage() override { calls.push_back("clear status"); }
   void ClearAutoScanStatus() override { calls.push_back("clear scan"); }
-  void SizeMeasurementGrid(int rows, int height, int width) override {
-    calls.push_back("grid " + std::to_string(rows) + " " + std::to_string(height) + " " +
-                    std::to_string(width));
-  }
+  void SizeMeasurementGrid(int rows) override { calls.push_back("grid " + std::to_string(rows)); }
   void SetUpgradeChipControls(bool k700, bool k900, const std::string& address) override {
     calls.push_back(std::string("chip ") + (k700 ? "K700" : "-") + " " + (k900 ? "K900" : "-") +
                     " " + address);
@@ -90,8 +89,8 @@ TEST_F(PageRulesTest, LeavingSetupForViewOpensThePortAndStartsMonitoring) {
   rules.SetPortIndex(2);
   EXPECT_EQ(Change(Page::View),
             (Calls{"monitoring off", "open 2 4800", "caption 'C3-VetraViewer' 'C3-VetraViewer'",
-                   "clear status", "buttons L-", "reset 4800", "monitoring on", "grid 13 225 679",
-                   "buttons L-", "compact", "size 282x405"}));
+                   "clear status", "buttons L-", "reset 4800", "monitoring on", "grid 13",
+                   "buttons L-", "compact", "layout compact"}));
   EXPECT_EQ(rules.current(), Page::View);
   EXPECT_TRUE(rules.portOpen());
   EXPECT_TRUE(rules.monitoringActive());
@@ -123,8 +122,8 @@ TEST_F(PageRulesTest, ViewToUpgradeStopsMonitoringAndResetsTheLoaderRate) {
   rules.SetBaudIndex(2);
   Change(Page::View);
   EXPECT_EQ(Change(Page::Upgrade),
-            (Calls{"monitoring off", "size 282x405", "buttons --", "clear status",
-                   "chip K700 - 20000000", "reset 115200", "size 300x405"}));
+            (Calls{"monitoring off", "layout compact", "buttons --", "clear status",
+                   "chip K700 - 20000000", "reset 115200", "layout pages"}));
   EXPECT_FALSE(rules.monitoringActive());
 }
 
@@ -133,12 +132,11 @@ TEST_F(PageRulesTest, TraceToUpgradeAlsoStopsMonitoringBeforeTheLoaderTakesThePo
   Change(Page::Trace);
   EXPECT_TRUE(rules.monitoringActive());
   EXPECT_EQ(Change(Page::Upgrade), (Calls{"monitoring off", "clear status", "chip - K900 21000000",
-                                          "reset 115200", "size 300x405"}));
+                                          "reset 115200", "layout pages"}));
   EXPECT_FALSE(host.monitoring);
   // Back from Upgrade: the loader is stopped first, then the port is set for monitoring.
-  EXPECT_EQ(Change(Page::Trace),
-            (Calls{"monitoring off", "loader idle", "clear status", "reset 4800", "monitoring on",
-                   "grid 17 293 679", "size 300x405"}));
+  EXPECT_EQ(Change(Page::Trace), (Calls{"monitoring off", "loader idle", "clear status",
+                                        "reset 4800", "monitoring on", "grid 17", "layout pages"}));
 }
 
 TEST_F(PageRulesTest, EnteringSetupDiscardsThePort) {
@@ -147,7 +145,7 @@ TEST_F(PageRulesTest, EnteringSetupDiscardsThePort) {
   Change(Page::Upgrade);
   EXPECT_EQ(Change(Page::Setup),
             (Calls{"monitoring off", "loader idle", "clear status", "discard",
-                   "caption '' 'Vetra Viewer'", "clear scan", "size 300x405"}));
+                   "caption '' 'Vetra Viewer'", "clear scan", "layout pages"}));
   EXPECT_FALSE(rules.portOpen());
   // Leaving Setup again opens a new port with the choices as they are now.
   rules.SetPortIndex(1);

@@ -31,6 +31,7 @@
 #include "ui/main_window.h"
 #include "ui/statistics_window.h"
 #include "ui/ttff_panel.h"
+#include "ui/window_placement.h"
 
 namespace vetra::ui {
 namespace {
@@ -277,6 +278,27 @@ TEST_F(DeskTest, EveryPageLayoutFitsA1366x768ScreenAndA1920x1080ScreenAt200Perce
   }
   window->ShowStatistics();
   fits(window->statisticsWindow(), "Statistics");
+}
+
+// Each layout's start size, and its name in the settings file (a name changed would lose every
+// user's remembered places).
+TEST(WindowPlacementTest, EachLayoutHasItsStartSizeAndItsSettingsName) {
+  const struct {
+    PageLayout layout;
+    bool secondChip;
+    QSize size;
+    std::string key;
+  } rows[] = {
+      {PageLayout::Compact, false, {282, 405}, "compact"},
+      {PageLayout::Compact, true, {282, 405}, "compact"},
+      {PageLayout::Expanded, false, {720, 645}, "expanded"},
+      {PageLayout::Expanded, true, {720, 713}, "expanded"},
+      {PageLayout::Pages, false, {300, 405}, "pages"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(StartSize(row.layout, row.secondChip), row.size) << row.key << " " << row.secondChip;
+    EXPECT_EQ(LayoutKey(row.layout), row.key);
+  }
 }
 
 // Smaller gives the compact window (282x405, or what its contents need) whatever the expanded
