@@ -4,17 +4,12 @@
 #include <filesystem>
 
 #include "ui/texts.h"
-#include "ui/trace_page.h"
 
 namespace vetra::ui {
 
-FailureDisplay::FailureDisplay(CaptureSlot& capture, IMessages& messages, TracePage& tracePage,
-                               std::function<void()> backToSetup, QObject* parent)
-    : QObject(parent),
-      capture_(capture),
-      messages_(messages),
-      tracePage_(tracePage),
-      backToSetup_(std::move(backToSetup)) {}
+FailureDisplay::FailureDisplay(CaptureSlot& capture, IMessages& messages, Hooks hooks,
+                               QObject* parent)
+    : QObject(parent), capture_(capture), messages_(messages), hooks_(std::move(hooks)) {}
 
 void FailureDisplay::ShowPass(const PassValue& pass) {
   if (pass.portFailed) QTimer::singleShot(0, this, [this] { PortFailed(); });
@@ -28,13 +23,13 @@ void FailureDisplay::PortFailed() {
   const bool logged = capture_.heldBy(CaptureUser::RawLog);
   capture_.Released();
   messages_.Show(logged ? kPortFailedLoggedText : kPortFailedText, kErrorTitle);
-  backToSetup_();
+  hooks_.backToSetup();
 }
 
 void FailureDisplay::CaptureFailed(const std::string& reason) {
   const CaptureUser holder = capture_.holder();
   const std::string path = capture_.path();
-  if (holder == CaptureUser::TraceRead) tracePage_.CaptureFailed(path, reason);
+  if (holder == CaptureUser::TraceRead) hooks_.traceCaptureFailed(path, reason);
   capture_.Released();
   if (holder == CaptureUser::RawLog) {
     std::error_code error;

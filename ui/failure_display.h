@@ -16,14 +16,15 @@
 
 namespace vetra::ui {
 
-class TracePage;
-
 class FailureDisplay : public QObject, public IPassDisplay {
   Q_OBJECT
  public:
-  // backToSetup: the Setup page shown, which closes the port.
-  FailureDisplay(CaptureSlot& capture, IMessages& messages, TracePage& tracePage,
-                 std::function<void()> backToSetup, QObject* parent = nullptr);
+  struct Hooks {
+    std::function<void()> backToSetup;  // the Setup page shown, which closes the port
+    // The trace read's file failed: the Trace page stops the read and tells the user.
+    std::function<void(const std::string& path, const std::string& reason)> traceCaptureFailed;
+  };
+  FailureDisplay(CaptureSlot& capture, IMessages& messages, Hooks hooks, QObject* parent = nullptr);
 
   void ShowPass(const PassValue& pass) override;
 
@@ -36,8 +37,7 @@ class FailureDisplay : public QObject, public IPassDisplay {
  private:
   CaptureSlot& capture_;
   IMessages& messages_;
-  TracePage& tracePage_;
-  std::function<void()> backToSetup_;
+  Hooks hooks_;
 };
 
 }  // namespace vetra::ui

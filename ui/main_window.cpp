@@ -95,8 +95,12 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   passDisplays_.Add(*viewPage_);
   passDisplays_.Add(*statistics_);
   passDisplays_.Add(sharing_->display());
-  failures_ = new FailureDisplay(
-      capture_, *messages_, *tracePage_, [this] { pgCoder_->setCurrentWidget(setupPage_); }, this);
+  FailureDisplay::Hooks failureHooks;
+  failureHooks.backToSetup = [this] { pgCoder_->setCurrentWidget(setupPage_); };
+  failureHooks.traceCaptureFailed = [this](const std::string& path, const std::string& reason) {
+    tracePage_->CaptureFailed(path, reason);
+  };
+  failures_ = new FailureDisplay(capture_, *messages_, std::move(failureHooks), this);
   passDisplays_.Add(*failures_);
   conversation_ = std::make_unique<ReceiverConversation>(
       ClockOf(options_), handOff_.function(), passDisplays_, stores_, conversationOptions);
