@@ -158,6 +158,7 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   passDisplays_.Add(*viewPage_);
   passDisplays_.Add(*statistics_);
   passDisplays_.Add(sharing_->display());
+  passDisplays_.Add(tracePage_->ttff().passDisplay());
   conversation_ = std::make_unique<ReceiverConversation>(
       ClockOf(options_), handOff_.function(), passDisplays_, stores_, conversationOptions);
   capture_.SetListener([this](CaptureUser holder) {

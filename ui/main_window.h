@@ -185,8 +185,9 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   FileChooser chooseLogFile_;
   ReceiverStores stores_;
   WindowHandOff handOff_;
-  ShareControl* sharing_;    // a child of the window, outlives the conversation
-  PassFanOut passDisplays_;  // the View page, the Statistics window and the share server
+  ShareControl* sharing_;  // a child of the window, outlives the conversation
+  PassFanOut
+      passDisplays_;  // the View page, the Statistics window, the share server, the TTFF test
   StatisticsWindow* statistics_;
   ReplayBar* replayBar_;
   std::shared_ptr<ReplaySource> replay_;  // the log in the port's place; null: the serial port
