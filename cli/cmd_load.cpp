@@ -72,7 +72,7 @@ class TerminalLoadDisplay final : public ILoadDisplay {
       std::fflush(stdout);
     }
     state_ = view.state;
-    if (view.state > kLoadReady) started_ = true;
+    if (view.state != LoadState::NeedSetup && view.state != LoadState::Ready) started_ = true;
     changed_.notify_all();
   }
   void InitProgress(int maximum) override {
@@ -108,14 +108,14 @@ class TerminalLoadDisplay final : public ILoadDisplay {
     verdict_.reset();
   }
 
-  // Waits until the load has ended (a verdict, the loader back in state 1 or stopped); an
+  // Waits until the load has ended (a verdict, the loader back in Ready or stopped); an
   // interruption stops it first. Returns the verdict ("" when none).
   std::string WaitForEnd(TLoadTask& task) {
     std::unique_lock lock(mutex_);
     bool stopping = false;
     while (true) {
-      const bool idle = state_ == kLoadReady || state_ == kLoadStopped;
-      if (started_ && idle && (verdict_ || state_ == kLoadStopped)) break;
+      const bool idle = state_ == LoadState::Ready || state_ == LoadState::Stopped;
+      if (started_ && idle && (verdict_ || state_ == LoadState::Stopped)) break;
       if (interrupted_ && !stopping) {
         stopping = true;
         lock.unlock();
@@ -126,7 +126,7 @@ class TerminalLoadDisplay final : public ILoadDisplay {
       changed_.wait(lock);
     }
     EndBar();
-    if (state_ == kLoadStopped) return "STOP!";
+    if (state_ == LoadState::Stopped) return "STOP!";
     return verdict_.value_or("");
   }
 
@@ -152,7 +152,7 @@ class TerminalLoadDisplay final : public ILoadDisplay {
   std::optional<std::chrono::steady_clock::time_point> firstStep_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  int state_ = kLoadNeedSetup;
+  LoadState state_ = LoadState::NeedSetup;
   bool started_ = false;
   int maximum_ = 0;
   int position_ = 0;
@@ -221,7 +221,7 @@ int Load(const LoadArgs& args) {
       image, monitor, SystemClock::instance(), [](const std::function<void()>& fn) { fn(); },
       display);
   task.SetPort(port);
-  task.SetStateQuiet(kLoadReady);
+  task.SetStateQuiet(LoadState::Ready);
 
   GoRequest request;
   request.imagePath = args.image;

@@ -90,12 +90,27 @@ class LiveStatus {
   std::string shown_;
 };
 
+// The test hears the receiver's passes while it exists.
+class PassesTo {
+ public:
+  PassesTo(ReceiverSession& session, IPassDisplay& display) : session_(session) {
+    session_.ShowPassesTo(&display);
+  }
+  ~PassesTo() { session_.ShowPassesTo(nullptr); }
+  PassesTo(const PassesTo&) = delete;
+  PassesTo& operator=(const PassesTo&) = delete;
+
+ private:
+  ReceiverSession& session_;
+};
+
 int RunTtff(const TtffArgs& args) {
   ReceiverSession session(kProgram);
   if (const int opened = session.Open(args.port, args.baud); opened != 0) return opened;
 
   ConversationTtffMonitor monitor(session.conversation());
   TtffCampaign test(monitor, SystemClock::instance());
+  const PassesTo heard(session, test);
   test.panel().cyclesText = std::to_string(args.cycles);
   test.panel().waitTimeText = std::to_string(args.waitSeconds);
   const TestType type = ModeOf(args.mode);

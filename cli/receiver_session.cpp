@@ -165,8 +165,14 @@ void ReceiverSession::Captured(int count, uint64_t recordsFound, bool writeFaile
   changed_.notify_all();
 }
 
+void ReceiverSession::ShowPassesTo(IPassDisplay* display) {
+  std::lock_guard lock(mutex_);
+  alsoShowTo_ = display;
+}
+
 void ReceiverSession::ShowPass(const PassValue& pass) {
   std::lock_guard lock(mutex_);
+  if (alsoShowTo_ != nullptr) alsoShowTo_->ShowPass(pass);
   bool changed = false;
   if (!pass.fixes.empty()) {
     state_.lastFix = pass.fixes.back();

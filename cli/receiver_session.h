@@ -88,6 +88,10 @@ class ReceiverSession final : private IPassDisplay {
   // True when nothing valid has arrived since Open.
   bool LineShowsNothingValid() const;
 
+  // Hands every pass value on to display as well (nullptr: to none), on the conversation's
+  // thread; once it returns, a display set before is no longer called.
+  void ShowPassesTo(IPassDisplay* display);
+
   SessionState Snapshot() const;
   bool interrupted() const;
   bool portFailed() const;
@@ -124,7 +128,8 @@ class ReceiverSession final : private IPassDisplay {
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   SessionState state_;
-  std::stop_source stop_;  // replaced by ClearInterrupt; guarded by mutex_
+  std::stop_source stop_;               // replaced by ClearInterrupt; guarded by mutex_
+  IPassDisplay* alsoShowTo_ = nullptr;  // guarded by mutex_
 
   bool captureStarted_ = false;  // StopCapture has a capture to end
   std::unique_ptr<ReceiverConversation> conversation_;

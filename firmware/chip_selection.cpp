@@ -35,14 +35,14 @@ BoxClickOutcome MonitorBoxClicked(UpgradeChoice& choice, Chip box, bool checked,
     if (!ready) self.red = true;
     outcome.setState = true;
     const bool loadable = image.size() > 0 && monitor.size() > 0;
-    outcome.loaderState = loadable ? 1 : 0;
+    outcome.loaderState = loadable ? LoadState::Ready : LoadState::NeedSetup;
     outcome.stateText = loadable ? "Standby" : "setup";
     outcome.writeEnabled = loadable;
     outcome.portBaud = kMonitorBaud;
   } else {
     if (image.size() > 0) {
       outcome.setState = true;
-      outcome.loaderState = 1;
+      outcome.loaderState = LoadState::Ready;
       outcome.stateText = "Standby";
       outcome.writeEnabled = true;
     }

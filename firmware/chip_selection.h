@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "firmware/firmware_image.h"
+#include "firmware/load_states.h"
 #include "model/chip.h"
 
 namespace vetra {
@@ -50,9 +51,9 @@ int EnterUpgradePage(UpgradeChoice& choice, Chip chip);
 
 // What a click on a boot-monitor box asks of the rest of the page and of the loader.
 struct BoxClickOutcome {
-  bool setState = false;       // when true: loader state (quietly), lbState text and Write enabling
-  int loaderState = 0;         // 0 or 1
-  std::string_view stateText;  // "setup" or "Standby"
+  bool setState = false;  // when true: loader state (quietly), lbState text and Write enabling
+  LoadState loaderState = LoadState::NeedSetup;  // NeedSetup or Ready
+  std::string_view stateText;                    // "setup" or "Standby"
   bool writeEnabled = false;
   int portBaud = 0;  // the port is reset to this rate, 8 data bits, no parity, 1 stop bit
 };

@@ -18,15 +18,13 @@ ImageChoice ChooseImageFile(const std::string& path, FirmwareImage& image, Image
   view.lastFolder = FolderOf(path);
   imagePath = path;
   if (ReadyAfterImageRead(choice, monitor)) {
-    task.SetStateQuiet(kLoadReady);
+    task.SetStateQuiet(LoadState::Ready);
     result.standby = true;
   }
   return result;
 }
 
-bool LoadRunning(int lastStateShown) {
-  return lastStateShown > kLoadReady && lastStateShown < kLoadProgramOk;
-}
+bool LoadRunning(LoadState lastStateShown) { return LoadInDialogue(lastStateShown); }
 
 std::string WriteQuestion(const GoRequest& request, int32_t imageSize) {
   const std::string name = Utf8Text(Utf8Path(request.imagePath).filename());
@@ -47,10 +45,10 @@ std::string WriteQuestion(const GoRequest& request, int32_t imageSize) {
 
 GoResult GoClick(const GoRequest& request, FirmwareImage& image, ImageFileView& view,
                  TLoadTask& task, IPort* port, IClock& clock) {
-  const int shown = task.lastStateShown();
+  const LoadState shown = task.lastStateShown();
   // A stopped loader ("STOP!") starts anew; any other state past "Standby" is a load to stop,
   // whether or not its image file is still there.
-  if (shown > kLoadReady && shown != kLoadStopped) {
+  if (!LoadIdle(shown)) {
     task.SetActive(false);
     clock.sleepMs(100);
     return GoResult::Stopped;

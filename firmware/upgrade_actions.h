@@ -22,7 +22,7 @@ inline constexpr const char* kWrongFileTitle = "Error";
 
 // bbBrowseClick / Load1Click after the dialog returned path. True when the image was read: path
 // becomes imagePath (the "FWPath" setting). When the readiness rule then allows a load, the loader
-// is put into state 1 quietly and `standby` is set: the page shows "Standby" and enables Write.
+// is put into Ready quietly and `standby` is set: the page shows "Standby" and enables Write.
 struct ImageChoice {
   bool read = false;
   bool standby = false;
@@ -53,9 +53,9 @@ inline constexpr const char* kWriteQuestionTitle = "Write firmware";
 // "Write fw.bin into the receiver?" with the image's size, the chip and the way in.
 std::string WriteQuestion(const GoRequest& request, int32_t imageSize);
 
-// True while a load runs and has not reached its verdict: from its first state through the
-// revision check (states 2 to 13); "Program OK!" and "STOP!" are verdicts.
-bool LoadRunning(int lastStateShown);
+// True while a load runs and has not reached its verdict: a dialogue with the receiver is under
+// way; "Program OK!" and "STOP!" are verdicts.
+bool LoadRunning(LoadState lastStateShown);
 
 // The Write button. port may be null (no port: the load fails on its first write).
 GoResult GoClick(const GoRequest& request, FirmwareImage& image, ImageFileView& view,

@@ -66,7 +66,10 @@ struct PassValue {
   // the NMEA sentences read whole, without line ends: what sharing and the statistics read.
   std::vector<Epoch> epochs;
   std::vector<std::string> sentences;
-  int64_t seconds = 0;        // the conversation's wall clock when the pass read the port
+  int64_t seconds = 0;  // the conversation's wall clock when the pass read the port
+  // The number of the last monitoring restart request taken before the pass read the port
+  // (ReceiverConversation::RestartMonitoring): records older than a restart come with less.
+  uint64_t monitoringRestarts = 0;
   int channelCount = 12;      // the C/N0 chart's horizontal range
   bool hostAnswered = false;  // a lone 'U' was answered: the "Host" button is enabled
   bool portFailed = false;    // reading stopped, the capture closed with every byte received

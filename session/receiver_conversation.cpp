@@ -129,9 +129,10 @@ void ReceiverConversation::SetActive(bool active) {
 
 // --- Requests and published copies --------------------------------------------------------------
 
-void ReceiverConversation::RestartMonitoring() {
+uint64_t ReceiverConversation::RestartMonitoring() {
   std::lock_guard lock(requestMutex_);
   restartRequested_ = true;
+  return ++restartRequests_;
 }
 
 void ReceiverConversation::ToggleChannelCount(bool secondChipSelected) {
@@ -142,16 +143,6 @@ void ReceiverConversation::ToggleChannelCount(bool secondChipSelected) {
 TNavRecord ReceiverConversation::DisplayCopy() const {
   std::lock_guard lock(publishedMutex_);
   return published_.display;
-}
-
-void ReceiverConversation::CopyToDisplay(bool fromBinary) {
-  std::lock_guard lock(publishedMutex_);
-  published_.display = fromBinary ? published_.binary : published_.nmea;
-}
-
-void ReceiverConversation::SetDisplayRestartCounter(int32_t value) {
-  std::lock_guard lock(publishedMutex_);
-  published_.display.restartCounter = value;
 }
 
 int ReceiverConversation::channelCount() const {
@@ -167,8 +158,6 @@ LineHealth ReceiverConversation::health() const {
 void ReceiverConversation::Publish(const std::optional<NavigationUpdate>& navigation) {
   std::lock_guard lock(publishedMutex_);
   if (navigation) published_.display = navigation->record;
-  published_.nmea = nmea_.record();
-  published_.binary = binary_.record();
   published_.channelCount = channelCount_;
   published_.health = health_;
 }
@@ -180,6 +169,7 @@ void ReceiverConversation::TakeRequests() {
   {
     std::lock_guard lock(requestMutex_);
     restart = std::exchange(restartRequested_, false);
+    if (restart) restartsTaken_ = restartRequests_;
     toggles.swap(channelToggles_);
   }
   for (const bool secondChip : toggles) {
@@ -269,7 +259,8 @@ void ReceiverConversation::RunPass() {
   TakeRequests();
   if (!active_) {
     exchanges_.EndAll(ExchangeOutcome::Cancelled, kNotMonitored);
-    Deliver(PassValue{});
+    PassValue idle;
+    Deliver(idle);
     SleepMs(kIdleSleepMs);
     return;
   }
@@ -406,7 +397,8 @@ void ReceiverConversation::Parse(int count, PassValue& pass) {
   if (binary.source == DisplaySource::Binary) pass.binaryNavigation = std::move(binary);
 }
 
-void ReceiverConversation::Deliver(const PassValue& pass) {
+void ReceiverConversation::Deliver(PassValue& pass) {
+  pass.monitoringRestarts = restartsTaken_;
   auto finished = exchanges_.TakeFinished();
   if (!pass.HasNews() && finished.empty()) return;
   handOff_([&] {

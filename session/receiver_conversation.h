@@ -23,9 +23,10 @@
 // to the completion given to Post, which runs with the next hand-off, after ShowPass.
 //
 // Window actions are requests that the thread takes at the start of its next pass (a monitoring
-// restart, the channel count, exchanges). What callers read back is published by the thread under
-// a plain lock around values (the display copy, the parsers' records, the channel count, the
-// health counters); CopyToDisplay and SetDisplayRestartCounter work on that published copy.
+// restart, the channel count, exchanges). Each monitoring restart request has a number, and every
+// pass value says how many were taken before its bytes were read, so a display can tell the
+// records read after a restart from older ones. What callers read back is published by the thread
+// under a plain lock around values (the display copy, the channel count, the health counters).
 //
 // The hand-off stays the blocking one: the thread waits until the display has shown the pass, so
 // it never runs ahead of a slow window and never holds more than one pass value; nothing in the
@@ -104,7 +105,9 @@ class ReceiverConversation final : public IFrameWriter {
   // no pass touches it until the next SetActive(true).
   void SetActive(bool active);
   bool active() const { return active_; }
-  void RestartMonitoring();  // request: the line reset and drained, both parsers' records reset
+  // Request: the line reset and drained, both parsers' records reset. Returns the request's
+  // number; pass values whose monitoringRestarts is at least that were read after it was taken.
+  uint64_t RestartMonitoring();
   void ToggleChannelCount(bool secondChipSelected);  // request: 12 <-> 16 (16 with the K900)
   // The pause between passes (100 ms, as the receiver's tools poll). A replayed log played as
   // fast as possible asks for shorter passes; a live port keeps the default.
@@ -113,8 +116,6 @@ class ReceiverConversation final : public IFrameWriter {
 
   // --- Published copies, as the thread left them at the end of its last pass.
   TNavRecord DisplayCopy() const;
-  void CopyToDisplay(bool fromBinary);  // TBinary's (true) or TNmea's (false) record
-  void SetDisplayRestartCounter(int32_t value);
   int channelCount() const;
   LineHealth health() const;
 
@@ -146,8 +147,6 @@ class ReceiverConversation final : public IFrameWriter {
  private:
   struct Published {
     TNavRecord display;
-    TNavRecord nmea;
-    TNavRecord binary;
     int channelCount = 12;
     LineHealth health;
   };
@@ -160,7 +159,7 @@ class ReceiverConversation final : public IFrameWriter {
   void StopOnPortFailure(PassValue& pass);
   void WriteLog(const uint8_t* bytes, int count, PassValue& pass);
   void Publish(const std::optional<NavigationUpdate>& navigation);
-  void Deliver(const PassValue& pass);
+  void Deliver(PassValue& pass);
   void SleepMs(int milliseconds);
   void Run(std::stop_token stop);
 
@@ -177,6 +176,7 @@ class ReceiverConversation final : public IFrameWriter {
   EpochStream epochs_;  // the same bytes as epochs, for sharing and the statistics
   ExchangeQueue exchanges_;
   bool lineResetDue_ = false;
+  uint64_t restartsTaken_ = 0;  // the number of the last monitoring restart request taken
   int channelCount_;
   unsigned heartbeat_ = 0;
   LineHealth health_;
@@ -185,6 +185,7 @@ class ReceiverConversation final : public IFrameWriter {
   // Requests, taken at the start of a pass.
   std::mutex requestMutex_;
   bool restartRequested_ = false;
+  uint64_t restartRequests_ = 0;      // numbers the requests
   std::vector<bool> channelToggles_;  // the second chip selected, per toggle
 
   mutable std::mutex publishedMutex_;

@@ -1,8 +1,8 @@
 #pragma once
-// The start-up time test's view of the receiver conversation: its published display copy and
-// requests, and its queue for the restart frame. What became of the frame arrives later (on the
-// window thread in the desktop program, on the conversation's thread in `vetra ttff`), so it is
-// kept under a lock of its own until the test asks.
+// The start-up time test's requests to the receiver conversation, and its queue for the restart
+// frame (the test hears the receiver through the pass values). What became of the frame arrives
+// later (on the window thread in the desktop program, on the conversation's thread in `vetra
+// ttff`), so it is kept under a lock of its own until the test asks.
 
 #include <memory>
 #include <mutex>
@@ -18,12 +18,7 @@ class ConversationTtffMonitor final : public ITtffMonitor {
   explicit ConversationTtffMonitor(ReceiverConversation& conversation)
       : conversation_(conversation) {}
 
-  TNavRecord DisplayCopy() override { return conversation_.DisplayCopy(); }
-  void CopyToDisplay() override { conversation_.CopyToDisplay(false); }
-  void RestartMonitoring() override { conversation_.RestartMonitoring(); }
-  void SetDisplayRestartCounter(int32_t value) override {
-    conversation_.SetDisplayRestartCounter(value);
-  }
+  uint64_t RestartMonitoring() override { return conversation_.RestartMonitoring(); }
 
   void SendRestart(std::span<const uint8_t> frame, int delayMs) override {
     uint64_t number = 0;

@@ -70,8 +70,7 @@ void TtffCampaign::Tick() {
         Restart();
         break;
       case TtffState::Revision:
-        monitor_.CopyToDisplay();
-        if (monitor_.DisplayCopy().restartCounter != 0) {
+        if (Heard().restartCounter != 0) {
           state_ = TtffState::FirstRmc;
           again = true;
         } else if (++seconds_ > kRevisionTicks) {
@@ -82,16 +81,15 @@ void TtffCampaign::Tick() {
         }
         break;
       case TtffState::FirstRmc:
-        monitor_.CopyToDisplay();
-        if (monitor_.DisplayCopy().speedKmh != -1) {
-          monitor_.RestartMonitoring();
+        if (Heard().speedKmh != -1) {
+          RestartMonitoring();
           panel_.gpsStatus = "Fixing.....";
           seconds_ = 1;
           state_ = TtffState::Counting;
         }
         break;
       case TtffState::Counting:
-        CountTick();
+        CountTick(Heard());
         break;
       case TtffState::Pause:
         if (++waitCount_ >= WaitTimeFromText(panel_.waitTimeText)) {
@@ -114,7 +112,6 @@ void TtffCampaign::Restart() {
   panel_.testStatus = "0";
   panel_.testCycle = "Cycle " + std::to_string(cycle_);
   seconds_ = 0;
-  monitor_.SetDisplayRestartCounter(0);
   TtffCycle record;
   record.cycle = cycle_;
   record.mode = type_;
@@ -122,7 +119,34 @@ void TtffCampaign::Restart() {
   cycles_.push_back(record);
   SendTestRestart(type_);
   NoteRestartNotSent();
-  monitor_.RestartMonitoring();
+  RestartMonitoring();
+}
+
+// From here on only passes read after the restart count; until one arrives the record is reset,
+// as the conversation's own is.
+void TtffCampaign::RestartMonitoring() {
+  const uint64_t number = monitor_.RestartMonitoring();
+  std::lock_guard lock(passesMutex_);
+  passes_.awaitedRestart = number;
+  ResetNavRecord(passes_.nmea);
+}
+
+void TtffCampaign::ShowPass(const PassValue& pass) {
+  std::lock_guard lock(passesMutex_);
+  if (pass.binaryNavigation) {
+    passes_.shown = pass.binaryNavigation->record;
+  } else if (pass.navigation) {
+    passes_.shown = pass.navigation->record;
+  }
+  if (pass.monitoringRestarts < passes_.awaitedRestart) return;
+  if (pass.navigation && pass.navigation->source == DisplaySource::Nmea) {
+    passes_.nmea = pass.navigation->record;
+  }
+}
+
+TNavRecord TtffCampaign::Heard() const {
+  std::lock_guard lock(passesMutex_);
+  return passes_.nmea;
 }
 
 // A restart frame that did not go out is recorded against its cycle, however late it is known.
@@ -136,15 +160,13 @@ void TtffCampaign::NoteRestartNotSent() {
   }
 }
 
-void TtffCampaign::CountTick() {
+void TtffCampaign::CountTick(const TNavRecord& heard) {
   ++seconds_;
-  monitor_.CopyToDisplay();
-  const TNavRecord display = monitor_.DisplayCopy();
-  if (display.fixIndicator != 5) {
+  if (heard.fixIndicator != 5) {
     TtffCycle* current = Current();
     current->firstFixSeconds = seconds_;
-    current->latitudeDeg = display.exact.latitudeDeg;
-    current->longitudeDeg = display.exact.longitudeDeg;
+    current->latitudeDeg = heard.exact.latitudeDeg;
+    current->longitudeDeg = heard.exact.longitudeDeg;
     if (seconds_ >= kEarlyFixSeconds || type_ == TestType::Hot) {
       panel_.gpsStatusColour = TextColour::Red;
       panel_.gpsStatus = "Fix";
@@ -179,9 +201,13 @@ void TtffCampaign::EndCycle() {
 }
 
 bool TtffCampaign::SendTestRestart(TestType type) {
-  const TNavRecord display = monitor_.DisplayCopy();
+  TNavRecord shown;
+  {
+    std::lock_guard lock(passesMutex_);
+    shown = passes_.shown;
+  }
   const auto frame =
-      BuildTestRestartFrame(type, clock_.nowSeconds(), display.latitudeDeg, display.longitudeDeg);
+      BuildTestRestartFrame(type, clock_.nowSeconds(), shown.latitudeDeg, shown.longitudeDeg);
   monitor_.SendRestart(frame, kSendDelayMs);
   panel_.lastSendError = monitor_.RestartNotSent();
   return panel_.lastSendError.empty();

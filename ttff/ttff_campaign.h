@@ -4,8 +4,8 @@
 //
 // One cycle, tick by tick (TtffState):
 //   0 begin       counters to zero, cycle 1; on at once to 1
-//   1 restart     "Restart....." in green, the display copy's restart counter to 0, the restart
-//                 frame (300 ms after it was built), then the monitoring restart
+//   1 restart     "Restart....." in green, the restart frame (300 ms after it was built), then
+//                 the monitoring restart
 //   2 revision    waits for the receiver's revision sentence; after four ticks without one the
 //                 restart is repeated (a frame every five ticks)
 //   3 first RMC   waits for a speed; then "Fixing.....", Seconds := 1
@@ -14,13 +14,20 @@
 //   5 pause       csWaitTime ticks
 //   6 cycle end   the mode's field shows the running mean ("%5.1fs"); the next cycle or the end
 //
-// The test runs on the window thread and reaches the receiver conversation only through
-// ITtffMonitor; the conversation writes the restart frame on its own thread.
+// The test runs on the window thread and sends its requests to the receiver conversation through
+// ITtffMonitor; the conversation writes the restart frame on its own thread. What the receiver
+// says reaches the test as pass values (it is a display of passes like the View page): the NMEA
+// parser's record read after the test's last monitoring restart decides each tick, and the last
+// position shown goes into the restart frame. Passes read before that restart was taken, and the
+// binary parser's records, decide nothing. ShowPass may run on another thread than Tick (the
+// conversation's own, in `vetra ttff`), so what the passes said is kept under a lock of its own
+// and each tick reads it once.
 // Beyond the mean it keeps every restart (first-fix time or why it did not count) for the
 // statistics and the CSV of ttff_statistics.h.
 
 #include <array>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,21 +35,21 @@
 #include <span>
 
 #include "model/nav_record.h"
+#include "session/pass_value.h"
 #include "ttff/restart_frame.h"
 #include "ttff/ttff_statistics.h"
 #include "util/clock.h"
 
 namespace vetra {
 
-// What the test needs of the receiver conversation: its published display copy, its requests,
-// and the queue that writes the restart frame.
+// What the test asks of the receiver conversation: its requests, and the queue that writes the
+// restart frame.
 class ITtffMonitor {
  public:
   virtual ~ITtffMonitor() = default;
-  virtual TNavRecord DisplayCopy() = 0;
-  virtual void CopyToDisplay() = 0;  // the NMEA parser's record into the display copy
-  virtual void RestartMonitoring() = 0;
-  virtual void SetDisplayRestartCounter(int32_t value) = 0;
+  // The line reset and both parsers' records reset at the next pass; returns the request's number,
+  // which the passes read after it carry (PassValue::monitoringRestarts).
+  virtual uint64_t RestartMonitoring() = 0;
   // Queues the restart frame, to go no sooner than delayMs from now.
   virtual void SendRestart(std::span<const uint8_t> frame, int delayMs) = 0;
   // Why the restart frame sent last did not go out ("no port", the port's message); empty when
@@ -81,7 +88,7 @@ struct TtffPanel {
   std::string lastSendError;       // why the last restart frame did not go out ("" when it went)
 };
 
-class TtffCampaign {
+class TtffCampaign final : public IPassDisplay {
  public:
   static constexpr int kEarlyFixSeconds = 10;
   static constexpr int kRevisionTicks = 3;  // Seconds above this: restart again
@@ -94,6 +101,11 @@ class TtffCampaign {
   void ButtonClicked(TestType type);
   // tmrTestTimer: one step.
   void Tick();
+  // Every pass of the receiver conversation, from any one thread.
+  void ShowPass(const PassValue& pass) override;
+  // The NMEA parser's record as the passes read after the test's last monitoring restart left it
+  // (reset until one arrives).
+  TNavRecord Heard() const;
 
   // Builds the restart frame and queues it to go 300 ms later. False when it is known not to have
   // gone (no port; with a fake monitor, a failed write); the panel's lastSendError says why. A
@@ -117,7 +129,8 @@ class TtffCampaign {
  private:
   static int Index(TestType type) { return static_cast<int>(type) - 1; }
   void Restart();
-  void CountTick();
+  void RestartMonitoring();
+  void CountTick(const TNavRecord& heard);
   void EndCycle();
   void NoteRestartNotSent();
   TtffCycle* Current() { return cycles_.empty() ? nullptr : &cycles_.back(); }
@@ -132,6 +145,16 @@ class TtffCampaign {
   int totalSeconds_ = 0;
   int waitCount_ = 0;
   std::vector<TtffCycle> cycles_;
+
+  // What the passes said.
+  struct FromPasses {
+    FromPasses() { ResetNavRecord(nmea); }
+    TNavRecord nmea;              // the NMEA parser's record since the awaited restart
+    TNavRecord shown;             // the last record any pass handed to the display: its position
+    uint64_t awaitedRestart = 0;  // passes that carry less were read before the last restart
+  };
+  mutable std::mutex passesMutex_;
+  FromPasses passes_;
 };
 
 }  // namespace vetra

@@ -95,6 +95,7 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   passDisplays_.Add(*viewPage_);
   passDisplays_.Add(*statistics_);
   passDisplays_.Add(sharing_->display());
+  passDisplays_.Add(tracePage_->ttff().passDisplay());
   FailureDisplay::Hooks failureHooks;
   failureHooks.backToSetup = [this] { pgCoder_->setCurrentWidget(setupPage_); };
   failureHooks.traceCaptureFailed = [this](const std::string& path, const std::string& reason) {

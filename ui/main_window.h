@@ -181,7 +181,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   ReceiverStores stores_;
   WindowHandOff handOff_;
   ShareControl* sharing_;  // a child of the window, outlives the conversation
-  // The View page, the Statistics window, the share server and the failures.
+  // The View page, the Statistics window, the share server, the TTFF test and the failures.
   PassFanOut passDisplays_;
   FailureDisplay* failures_ = nullptr;
   StatisticsWindow* statistics_;

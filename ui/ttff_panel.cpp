@@ -29,10 +29,7 @@ class TtffPanel::Monitor final : public ITtffMonitor {
  public:
   explicit Monitor(std::function<ReceiverConversation&()> conversation)
       : conversation_(std::move(conversation)) {}
-  TNavRecord DisplayCopy() override { return Made().DisplayCopy(); }
-  void CopyToDisplay() override { Made().CopyToDisplay(); }
-  void RestartMonitoring() override { Made().RestartMonitoring(); }
-  void SetDisplayRestartCounter(int32_t value) override { Made().SetDisplayRestartCounter(value); }
+  uint64_t RestartMonitoring() override { return Made().RestartMonitoring(); }
   void SendRestart(std::span<const uint8_t> frame, int delayMs) override {
     Made().SendRestart(frame, delayMs);
   }

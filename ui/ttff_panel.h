@@ -5,7 +5,7 @@
 // median, maximum, standard deviation, the valid count "L of M", a plot of the cycles and a CSV
 // export.
 //
-// The test's rules are the core's (ttff/ttff_test.h). tmrTest steps it once a second on the
+// The test's rules are the core's (ttff/ttff_campaign.h). tmrTest steps it once a second on the
 // window thread; tests switch the timer off and call Tick themselves.
 
 #include <QWidget>
@@ -53,6 +53,8 @@ class TtffPanel : public QWidget {
   void SetCsvFileChooser(FileChooser chooser) { chooseCsv_ = std::move(chooser); }
 
   const TtffCampaign& test() const { return *test_; }
+  // The test hears the receiver as a display of the conversation's passes.
+  IPassDisplay& passDisplay() { return *test_; }
 
   // Remembered between runs: the cycle count and the mode of the last test started (its button
   // has the focus at the next start).

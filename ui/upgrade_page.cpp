@@ -195,14 +195,13 @@ void UpgradePage::BrowseClick() {
                       messages != nullptr ? *messages : silent);
   ShowImageView();
   if (result.standby) {
-    SetText(lbState_, std::string(LoadPageText(kLoadReady)));
+    SetText(lbState_, std::string(LoadPageText(LoadState::Ready)));
     sbGo_->setEnabled(true);
   }
 }
 
 void UpgradePage::GoClick() {
-  const int shown = loader_->lastStateShown();
-  const bool idle = shown <= kLoadReady || shown == kLoadStopped;
+  const bool idle = LoadIdle(loader_->lastStateShown());
   if (idle) {
     // Write resets the port on this thread: no loader pass may use it meanwhile.
     ReleaseLoaderPort();

@@ -39,7 +39,7 @@ TEST(MonitorBoxes, CheckingWithTheFilePresentMakesItReady) {
   EXPECT_FALSE(page.choice.k700.red);
   EXPECT_EQ(page.monitor.size(), 500);
   EXPECT_TRUE(outcome.setState);
-  EXPECT_EQ(outcome.loaderState, 1);
+  EXPECT_EQ(outcome.loaderState, LoadState::Ready);
   EXPECT_EQ(outcome.stateText, "Standby");
   EXPECT_TRUE(outcome.writeEnabled);
   EXPECT_EQ(outcome.portBaud, 115'200);
@@ -54,7 +54,7 @@ TEST(MonitorBoxes, MissingK900FileIsNotReadyEvenAfterTheK700MonitorWasLoaded) {
   EXPECT_EQ(page.choice.k900.caption, "PMON K900(not ready)");
   EXPECT_TRUE(page.choice.k900.red);
   EXPECT_EQ(page.monitor.size(), 0);
-  EXPECT_EQ(outcome.loaderState, 0);
+  EXPECT_EQ(outcome.loaderState, LoadState::NeedSetup);
   EXPECT_EQ(outcome.stateText, "setup");
   EXPECT_FALSE(outcome.writeEnabled);
   // The K700 box is unchecked and back to its plain caption.
@@ -78,7 +78,7 @@ TEST(MonitorBoxes, NoImageMeansSetupEvenWithAReadyMonitor) {
   page.folder.WritePattern("mpdK900.srec", 10);
   const auto outcome = page.Click(Chip::K900, true);
   EXPECT_EQ(page.choice.k900.caption, "PMON K900(ready)");
-  EXPECT_EQ(outcome.loaderState, 0);
+  EXPECT_EQ(outcome.loaderState, LoadState::NeedSetup);
   EXPECT_FALSE(outcome.writeEnabled);
 }
 
@@ -90,7 +90,7 @@ TEST(MonitorBoxes, UncheckingSwitchesToTheFirmwareRateAndStandbyOnlyWithAnImage)
   page.image.set_size(1024);
   outcome = page.Click(Chip::K700, false);
   EXPECT_TRUE(outcome.setState);
-  EXPECT_EQ(outcome.loaderState, 1);
+  EXPECT_EQ(outcome.loaderState, LoadState::Ready);
   EXPECT_EQ(outcome.stateText, "Standby");
   EXPECT_TRUE(outcome.writeEnabled);
   EXPECT_EQ(outcome.portBaud, 9600);

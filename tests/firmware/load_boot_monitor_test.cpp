@@ -26,7 +26,7 @@ TEST(BootMonitorLoad, ThreeThousandByteFileGoesAsThreePiecesAndPasses) {
   test::FillMonitor(h.monitor, 2'500);
   MonitorReceiver receiver(h.port, 2'500, 3 * 1024);
   h.task.Start(true);
-  ASSERT_TRUE(h.Reaches(kLoadProgramOk, 1'000));
+  ASSERT_TRUE(h.Reaches(LoadState::ProgramOk, 1'000));
 
   const auto writes = h.port.writes();
   std::vector<size_t> sizes;
@@ -45,7 +45,9 @@ TEST(BootMonitorLoad, ThreeThousandByteFileGoesAsThreePiecesAndPasses) {
   // The monitor reported the XOR of the 1,536 words with its bytes swapped; the host agreed.
   EXPECT_EQ(ImageXorSum(h.image), WordXor(receiver.image));
 
-  EXPECT_EQ(h.display.states, (std::vector<int>{2, 3, 4, 5, 6, 14}));
+  EXPECT_EQ(h.display.states, (std::vector<LoadState>{LoadState::StartPmon, LoadState::CheckPmon,
+                                                      LoadState::PmonErase, LoadState::PmonSend,
+                                                      LoadState::CheckCode, LoadState::ProgramOk}));
   EXPECT_EQ(h.display.result, "PASS!");
   EXPECT_EQ(h.display.resultColour, ResultColour::Green);
   EXPECT_EQ(h.display.progressMax, 3);
@@ -60,7 +62,7 @@ TEST(BootMonitorLoad, DoneReplySplitOverTwoReadsWithAnEmptyReadBetweenIsRecognis
   MonitorReceiver receiver(h.port, 100, 2 * 1024);
   receiver.doneReply = "junk";  // the test answers itself
   h.task.Start(true);
-  ASSERT_TRUE(h.Reaches(kLoadCheckCode, 1'000));
+  ASSERT_TRUE(h.Reaches(LoadState::CheckCode, 1'000));
   const uint16_t sum = WordXor(receiver.image);
   char digits[5];
   std::snprintf(digits, sizeof digits, "%04x", (sum >> 8 | sum << 8) & 0xFFFF);  // lower case too
@@ -69,7 +71,7 @@ TEST(BootMonitorLoad, DoneReplySplitOverTwoReadsWithAnEmptyReadBetweenIsRecognis
   h.Passes(1);  // an empty read: the reply is still open, its deadline not passed
   h.port.QueueRead("E" + std::string(digits) + ">");
   h.Passes(1);
-  EXPECT_EQ(h.task.GetState(), kLoadProgramOk);
+  EXPECT_EQ(h.task.GetState(), LoadState::ProgramOk);
   EXPECT_EQ(h.display.result, "PASS!");
 }
 
@@ -80,7 +82,7 @@ TEST(BootMonitorLoad, AbandonedBracketIsGivenUpAfterThreeSecondsThenMpdIsRecogni
   MonitorReceiver receiver(h.port, 10, 1024);
   receiver.answerMpd = false;
   h.task.Start(true);
-  ASSERT_TRUE(h.Reaches(kLoadCheckPmon));
+  ASSERT_TRUE(h.Reaches(LoadState::CheckPmon));
   h.port.QueueRead("<noise without end");
   h.Passes(1);
   EXPECT_TRUE(h.task.scanner().inReply());
@@ -89,7 +91,7 @@ TEST(BootMonitorLoad, AbandonedBracketIsGivenUpAfterThreeSecondsThenMpdIsRecogni
   EXPECT_FALSE(h.task.scanner().inReply());
   h.port.QueueRead("<MPD>");
   h.Passes(1);
-  EXPECT_EQ(h.task.GetState(), kLoadPmonErase);
+  EXPECT_EQ(h.task.GetState(), LoadState::PmonErase);
   EXPECT_EQ(h.port.writes().back(), Text("E"));
 }
 
@@ -100,10 +102,10 @@ TEST(BootMonitorLoad, OverLongReplyIsDroppedAndTheNextReplyCounts) {
   MonitorReceiver receiver(h.port, 10, 1024);
   receiver.answerMpd = false;
   h.task.Start(true);
-  ASSERT_TRUE(h.Reaches(kLoadCheckPmon));
+  ASSERT_TRUE(h.Reaches(LoadState::CheckPmon));
   h.port.QueueRead("<" + std::string(40, 'x') + "> <MPD>");
   h.Passes(1);
-  EXPECT_EQ(h.task.GetState(), kLoadPmonErase);
+  EXPECT_EQ(h.task.GetState(), LoadState::PmonErase);
   EXPECT_EQ(h.task.scanner().droppedReplies(), 1u);
 }
 
@@ -122,7 +124,7 @@ TEST(BootMonitorLoad, StopWhileSendingTheImageEndsAtStop) {
     }
   };
   h.task.Start(true);
-  ASSERT_TRUE(h.Reaches(kLoadStopped, 1'000));
+  ASSERT_TRUE(h.Reaches(LoadState::Stopped, 1'000));
   EXPECT_EQ(receiver.image.size(), 10u * 1024u);  // no piece after the request
   EXPECT_EQ(h.display.pageText, "STOP!");
   EXPECT_TRUE(h.display.pagesEnabled);  // stopped is idle: the tabs come back

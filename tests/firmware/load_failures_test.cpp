@@ -1,4 +1,4 @@
-// Every way a load can fail ends in state 1 with a red verdict, at the right time.
+// Every way a load can fail ends in Ready with a red verdict, at the right time.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -17,8 +17,8 @@ struct FailureRow {
   bool monitorMode;
   // Scripts the receiver; returns what must live as long as the load.
   std::function<std::shared_ptr<void>(LoaderHarness&)> script;
-  int waitingState;    // the state that waits in vain
-  int timeoutSeconds;  // 0: the failure comes at once
+  LoadState waitingState;  // the state that waits in vain
+  int timeoutSeconds;      // 0: the failure comes at once
   const char* verdict;
 };
 
@@ -35,30 +35,30 @@ std::shared_ptr<void> Firmware(LoaderHarness& h, FirmwareReceiver::Options optio
 const FailureRow kFailures[] = {
     {"no MPD reply", true,
      [](LoaderHarness& h) { return Monitor(h, [](MonitorReceiver& r) { r.answerMpd = false; }); },
-     kLoadCheckPmon, 10, "PMON FAIL!"},
+     LoadState::CheckPmon, 10, "PMON FAIL!"},
     {"no ERASE reply", true,
      [](LoaderHarness& h) { return Monitor(h, [](MonitorReceiver& r) { r.answerErase = false; }); },
-     kLoadPmonErase, 10, "ERASE FAIL!"},
+     LoadState::PmonErase, 10, "ERASE FAIL!"},
     {"DONE with five digits is no DONE", true,
      [](LoaderHarness& h) {
        return Monitor(h, [](MonitorReceiver& r) { r.doneReply = "<DONE12345>"; });
      },
-     kLoadCheckCode, 5, "CHK SUM FAIL!"},
+     LoadState::CheckCode, 5, "CHK SUM FAIL!"},
     {"checksum differs", true,
      [](LoaderHarness& h) {
        return Monitor(h, [](MonitorReceiver& r) { r.wrongChecksum = true; });
      },
-     kLoadCheckCode, 0, "CHK SUM FAIL!"},
+     LoadState::CheckCode, 0, "CHK SUM FAIL!"},
     {"start refused", false, [](LoaderHarness& h) { return Firmware(h, {.refuse = true}); },
-     kLoadWaitAck, 0, "LOAD FAIL!"},
+     LoadState::WaitAck, 0, "LOAD FAIL!"},
     {"no start acknowledge", false,
-     [](LoaderHarness& h) { return Firmware(h, {.acknowledge = false}); }, kLoadWaitAck, 10,
+     [](LoaderHarness& h) { return Firmware(h, {.acknowledge = false}); }, LoadState::WaitAck, 10,
      "LOAD FAIL!"},
     {"erase not confirmed", false,
-     [](LoaderHarness& h) { return Firmware(h, {.confirmErase = false}); }, kLoadErase, 20,
+     [](LoaderHarness& h) { return Firmware(h, {.confirmErase = false}); }, LoadState::Erase, 20,
      "ERASE FAIL!"},
     {"no data request", false, [](LoaderHarness& h) { return Firmware(h, {.requestsToSend = 0}); },
-     kLoadWaitRequest, 4, "SEND FAIL!"},
+     LoadState::WaitRequest, 4, "SEND FAIL!"},
 };
 
 TEST(LoadFailures, EachEndsInStandbyWithItsRedVerdictAtItsTime) {
@@ -71,8 +71,8 @@ TEST(LoadFailures, EachEndsInStandbyWithItsRedVerdictAtItsTime) {
     h.task.Start(row.monitorMode);
     if (row.timeoutSeconds == 0) {
       ASSERT_TRUE(h.RunUntil(
-          [&] { return h.task.GetState() == kLoadReady && !h.display.results.empty(); }, 50))
-          << h.task.GetState() << " " << testing::PrintToString(h.display.results);
+          [&] { return h.task.GetState() == LoadState::Ready && !h.display.results.empty(); }, 50))
+          << LoadPageText(h.task.GetState()) << " " << testing::PrintToString(h.display.results);
     } else {
       ASSERT_TRUE(h.Reaches(row.waitingState));
       h.Passes(5);
@@ -85,11 +85,11 @@ TEST(LoadFailures, EachEndsInStandbyWithItsRedVerdictAtItsTime) {
       h.clock.advanceSeconds(1);
       h.Passes(2);
     }
-    EXPECT_EQ(h.task.GetState(), kLoadReady);
+    EXPECT_EQ(h.task.GetState(), LoadState::Ready);
     EXPECT_EQ(h.display.results, std::vector<std::string>{row.verdict});
     EXPECT_EQ(h.display.resultColour, ResultColour::Red);
     EXPECT_EQ(h.display.pageText, "Standby");
-    EXPECT_EQ(h.display.states.back(), kLoadReady);
+    EXPECT_EQ(h.display.states.back(), LoadState::Ready);
     EXPECT_TRUE(h.display.pagesEnabled);
     EXPECT_GE(h.display.writeReleases, 1);
   }
@@ -128,7 +128,7 @@ TEST(LoadFailures, WriteThatFailsEndsTheLoadAtOnceWithSendFail) {
     ASSERT_TRUE(h.RunUntil(
         [&] { return !h.display.results.empty() && h.display.results.back() == "SEND FAIL!"; },
         5'000));
-    EXPECT_EQ(h.task.GetState(), kLoadReady);
+    EXPECT_EQ(h.task.GetState(), LoadState::Ready);
     EXPECT_EQ(h.display.resultColour, ResultColour::Red);
     // Nothing more is written after the failing write.
     h.Passes(50);
@@ -142,10 +142,10 @@ TEST(LoadFailures, ReadErrorEndsTheLoadRedAndNeverSpins) {
   test::FillImage(h.image, 16 * 1024);
   FirmwareReceiver receiver(h.port, {.acknowledge = false});
   h.task.Start(false);
-  ASSERT_TRUE(h.Reaches(kLoadWaitAck));
+  ASSERT_TRUE(h.Reaches(LoadState::WaitAck));
   h.port.QueueReadError();
   h.Passes(1);
-  EXPECT_EQ(h.task.GetState(), kLoadReady);
+  EXPECT_EQ(h.task.GetState(), LoadState::Ready);
   EXPECT_EQ(h.display.result, "READ FAIL!");
   EXPECT_EQ(h.display.resultColour, ResultColour::Red);
 
@@ -163,17 +163,17 @@ TEST(LoadFailures, APortThatFailsDuringProgramOkEndsTheHoldOnTime) {
   test::FillMonitor(h.monitor, 2'000);
   MonitorReceiver receiver(h.port, 2'000, 1024);
   h.task.Start(true);
-  ASSERT_TRUE(h.Reaches(kLoadProgramOk));
+  ASSERT_TRUE(h.Reaches(LoadState::ProgramOk));
   for (int i = 0; i < 30; ++i) h.port.QueueReadError();
   h.clock.advanceSeconds(2);
   h.Passes(2);
-  EXPECT_EQ(h.task.GetState(), kLoadReady);
+  EXPECT_EQ(h.task.GetState(), LoadState::Ready);
   EXPECT_EQ(h.display.results, std::vector<std::string>{"PASS!"});
 }
 
 TEST(LoadFailures, ReadErrorPassPausesAHundredMilliseconds) {
   LoaderHarness h;
-  h.task.SetStateQuiet(kLoadReady);
+  h.task.SetStateQuiet(LoadState::Ready);
   h.task.SetActive(true);
   for (int i = 0; i < 10; ++i) h.port.QueueReadError();
   const int64_t start = h.clock.nowSeconds();  // the fake clock starts on a whole second

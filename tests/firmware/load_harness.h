@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,11 @@
 #include "firmware/load_task.h"
 #include "support/fake_clock.h"
 #include "support/loader_port.h"
+
+namespace vetra {
+// A state in a failed expectation: its page text.
+inline void PrintTo(LoadState state, std::ostream* os) { *os << LoadPageText(state); }
+}  // namespace vetra
 
 namespace vetra::test {
 
@@ -61,7 +67,7 @@ class RecordingDisplay final : public ILoadDisplay {
     return changed_.wait_for(lock, limit, pred);
   }
 
-  std::vector<int> states;  // every notified state, in order
+  std::vector<LoadState> states;  // every notified state, in order
   std::string statusText;
   std::string pageText = "Setup!";
   bool pagesEnabled = true;
@@ -110,7 +116,7 @@ struct LoaderHarness {
   void Passes(int count) {
     for (int i = 0; i < count; ++i) task.RunPass();
   }
-  bool Reaches(int state, int maxPasses = 200'000) {
+  bool Reaches(LoadState state, int maxPasses = 200'000) {
     return RunUntil([&] { return task.GetState() == state; }, maxPasses);
   }
 

@@ -26,11 +26,11 @@ TEST(LoaderIdle, ReadsNothingInStateZeroOrWhileInactiveInStateOne) {
   LoaderHarness h;
   h.Passes(20);
   EXPECT_EQ(h.port.rxCalls(), 0);
-  h.task.SetStateQuiet(kLoadReady);
+  h.task.SetStateQuiet(LoadState::Ready);
   h.Passes(20);
   EXPECT_EQ(h.port.rxCalls(), 0);
   EXPECT_TRUE(h.display.states.empty());  // quiet: no notification
-  EXPECT_EQ(h.task.GetState(), kLoadReady);
+  EXPECT_EQ(h.task.GetState(), LoadState::Ready);
 }
 
 struct WriteButton {
@@ -52,7 +52,7 @@ TEST(WriteButtonPress, StartsReadsTheFileAgainAndResetsThePortForTheRunningFirmw
   EXPECT_EQ(w.h.image.size(), 3072);
   EXPECT_EQ(w.view.loadSizeText, "3");
   EXPECT_EQ(w.h.port.resets(), std::vector<int>{9600});
-  ASSERT_TRUE(w.h.Reaches(kLoadProgramOk));
+  ASSERT_TRUE(w.h.Reaches(LoadState::ProgramOk));
   EXPECT_EQ(w.h.port.resets(), (std::vector<int>{9600, 115'200, 9600}));
   EXPECT_EQ(receiver.data.size(), 3072u);
 }
@@ -63,7 +63,7 @@ TEST(WriteButtonPress, MonitorPathLeavesThePortAlone) {
   EXPECT_EQ(w.Press(), GoResult::Started);
   EXPECT_TRUE(w.h.port.resets().empty());
   w.h.Passes(1);
-  EXPECT_EQ(w.h.task.GetState(), kLoadCheckPmon);
+  EXPECT_EQ(w.h.task.GetState(), LoadState::CheckPmon);
 }
 
 TEST(WriteButtonPress, UnreadableImageDoesNothingAtAll) {
@@ -74,26 +74,26 @@ TEST(WriteButtonPress, UnreadableImageDoesNothingAtAll) {
   EXPECT_TRUE(w.h.port.resets().empty());
   EXPECT_TRUE(w.h.port.writes().empty());
   EXPECT_TRUE(w.h.display.states.empty());
-  EXPECT_EQ(w.h.task.GetState(), kLoadNeedSetup);
+  EXPECT_EQ(w.h.task.GetState(), LoadState::NeedSetup);
 }
 
 TEST(WriteButtonPress, DuringProgramOkStopsTheTask) {
   WriteButton w(1'024);
   FirmwareReceiver receiver(w.h.port, {});
   w.Press();
-  ASSERT_TRUE(w.h.Reaches(kLoadProgramOk));
+  ASSERT_TRUE(w.h.Reaches(LoadState::ProgramOk));
   EXPECT_EQ(w.Press(), GoResult::Stopped);
   w.h.Passes(1);
-  EXPECT_EQ(w.h.task.GetState(), kLoadStopped);
+  EXPECT_EQ(w.h.task.GetState(), LoadState::Stopped);
   EXPECT_EQ(w.h.display.pageText, "STOP!");
   EXPECT_EQ(w.h.display.statusText, "STOP!");
   // Stopped stays stopped while inactive: no time-out takes it back, and re-entering "STOP!" on
   // every pass hands nothing more to the window.
   w.h.clock.advanceSeconds(30);
   w.h.Passes(10);
-  EXPECT_EQ(w.h.task.GetState(), kLoadStopped);
+  EXPECT_EQ(w.h.task.GetState(), LoadState::Stopped);
   const auto& states = w.h.display.states;
-  EXPECT_EQ(std::count(states.begin(), states.end(), kLoadStopped), 1);
+  EXPECT_EQ(std::count(states.begin(), states.end(), LoadState::Stopped), 1);
 }
 
 TEST(LoaderThread, AfterAStopRequestNothingIsHandedToTheWindow) {
@@ -113,10 +113,10 @@ TEST(WriteButtonPress, AfterStopStartsANewLoadFromStandby) {
   WriteButton w(40 * 1024);
   FirmwareReceiver receiver(w.h.port, {});
   w.Press();
-  ASSERT_TRUE(w.h.Reaches(kLoadWaitRequest));
+  ASSERT_TRUE(w.h.Reaches(LoadState::WaitRequest));
   EXPECT_EQ(w.Press(), GoResult::Stopped);
   w.h.Passes(3);
-  ASSERT_EQ(w.h.task.GetState(), kLoadStopped);
+  ASSERT_EQ(w.h.task.GetState(), LoadState::Stopped);
   EXPECT_EQ(w.h.display.writeReleases, 1);
 
   // The next press is a new load, not another stop; it goes straight from "STOP!" to its first
@@ -126,10 +126,10 @@ TEST(WriteButtonPress, AfterStopStartsANewLoadFromStandby) {
   w.h.Passes(1);
   const auto& states = w.h.display.states;
   ASSERT_GE(states.size(), 3u);
-  EXPECT_EQ(std::vector<int>(states.end() - 3, states.end()),
-            (std::vector<int>{kLoadStopped, kLoadStart, kLoadWaitAck}));
+  EXPECT_EQ(std::vector<LoadState>(states.end() - 3, states.end()),
+            (std::vector<LoadState>{LoadState::Stopped, LoadState::Start, LoadState::WaitAck}));
   EXPECT_EQ(w.h.display.writeReleases, 1);
-  ASSERT_TRUE(w.h.Reaches(kLoadProgramOk));
+  ASSERT_TRUE(w.h.Reaches(LoadState::ProgramOk));
   EXPECT_EQ(second.data.size(), 40u * 1024u);
   EXPECT_EQ(w.h.display.result, "PASS!");
 }
@@ -138,21 +138,21 @@ TEST(WriteButtonPress, StopsARunningLoadWhoseImageFileIsGone) {
   WriteButton w(40 * 1024);
   FirmwareReceiver receiver(w.h.port, {});
   w.Press();
-  ASSERT_TRUE(w.h.Reaches(kLoadWaitRequest));
+  ASSERT_TRUE(w.h.Reaches(LoadState::WaitRequest));
   std::filesystem::remove(w.request.imagePath);
   EXPECT_EQ(w.Press(), GoResult::Stopped);
   w.h.Passes(1);
-  EXPECT_EQ(w.h.task.GetState(), kLoadStopped);
+  EXPECT_EQ(w.h.task.GetState(), LoadState::Stopped);
 }
 
 TEST(WriteButtonPress, StopRequestDropsAStartNotYetTaken) {
   LoaderHarness h;
   test::FillImage(h.image, 1024);
-  h.task.SetStateQuiet(kLoadReady);
+  h.task.SetStateQuiet(LoadState::Ready);
   h.task.Start(false);
   h.task.SetActive(false);
   h.Passes(5);
-  EXPECT_EQ(h.task.GetState(), kLoadReady);
+  EXPECT_EQ(h.task.GetState(), LoadState::Ready);
   EXPECT_TRUE(h.port.writes().empty());
 }
 
@@ -165,7 +165,7 @@ TEST(WriteButtonPress, LoadUsesTheImageAsItWasAtStart) {
   // The window reads another file meanwhile.
   test::FillImage(h.image, 1024);
   h.image.buffer()[0] ^= 0xFF;
-  ASSERT_TRUE(h.Reaches(kLoadProgramOk));
+  ASSERT_TRUE(h.Reaches(LoadState::ProgramOk));
   EXPECT_EQ(receiver.data, expected);
 }
 
@@ -181,7 +181,7 @@ TEST(FileButton, BadFileShowsWrongFileAndChangesNothing) {
   EXPECT_FALSE(result.read);
   EXPECT_EQ(messages.shown, std::vector<std::string>{"Wrong file! / Error"});
   EXPECT_EQ(imagePath, "old.bin");
-  EXPECT_EQ(h.task.GetState(), kLoadNeedSetup);
+  EXPECT_EQ(h.task.GetState(), LoadState::NeedSetup);
 }
 
 TEST(FileButton, GoodFileMakesTheLoaderReadyUnlessACheckedBoxLacksItsMonitor) {
@@ -216,7 +216,7 @@ TEST(FileButton, GoodFileMakesTheLoaderReadyUnlessACheckedBoxLacksItsMonitor) {
     EXPECT_EQ(view.lastFolder, folder.path());
     EXPECT_EQ(view.loadSizeText, "5");
     EXPECT_EQ(result.standby, row.standby);
-    EXPECT_EQ(h.task.GetState(), row.standby ? kLoadReady : kLoadNeedSetup);
+    EXPECT_EQ(h.task.GetState(), row.standby ? LoadState::Ready : LoadState::NeedSetup);
   }
 }
 
@@ -230,7 +230,7 @@ TEST(LoaderThread, RunsALoadOnItsOwnThread) {
   EXPECT_EQ(h.display.results.back(), "PASS!");
   // "Program OK!" is held for a second of the (fake) clock, then the loader stands by.
   ASSERT_TRUE(h.display.WaitFor(
-      [&] { return !h.display.states.empty() && h.display.states.back() == kLoadReady; },
+      [&] { return !h.display.states.empty() && h.display.states.back() == LoadState::Ready; },
       std::chrono::seconds(30)));
   h.task.SetActive(false);
   h.task.SetPort(nullptr);  // waits until no pass uses the port

@@ -61,7 +61,7 @@ TEST(RunningFirmwareLoad, FortyKilobytesStopAfterSixteenAndThirtyTwoOnlyAndPass)
   test::FillImage(h.image, 40 * 1024);
   FirmwareReceiver receiver(h.port, {});
   h.task.Start(false, 0x21000000, 9600);
-  ASSERT_TRUE(h.Reaches(kLoadProgramOk));
+  ASSERT_TRUE(h.Reaches(LoadState::ProgramOk));
 
   EXPECT_EQ(h.display.result, "PASS!");
   EXPECT_EQ(h.display.resultColour, ResultColour::Green);
@@ -82,7 +82,11 @@ TEST(RunningFirmwareLoad, FortyKilobytesStopAfterSixteenAndThirtyTwoOnlyAndPass)
   EXPECT_EQ(h.port.resets(), (std::vector<int>{115'200, 9600}));
 
   // The states in order: 7, 8, 9, then 10 and 11 twice, 10, the check, 14.
-  EXPECT_EQ(h.display.states, (std::vector<int>{7, 8, 9, 10, 11, 10, 11, 10, 12, 14}));
+  EXPECT_EQ(h.display.states,
+            (std::vector<LoadState>{
+                LoadState::Start, LoadState::WaitAck, LoadState::Erase, LoadState::SendData,
+                LoadState::WaitRequest, LoadState::SendData, LoadState::WaitRequest,
+                LoadState::SendData, LoadState::CheckCrc, LoadState::ProgramOk}));
   // Progress: 40 KiB / 128 = 320 -> a step every 384 bytes, not at offset 0; full at "PASS!".
   EXPECT_EQ(h.task.progressStep(), 384);
   EXPECT_EQ(h.display.progressMax, 128);
@@ -90,7 +94,7 @@ TEST(RunningFirmwareLoad, FortyKilobytesStopAfterSixteenAndThirtyTwoOnlyAndPass)
 
   // The one second of "Program OK!" then back to "Standby", still active, the bar still full.
   h.clock.advanceSeconds(2);
-  ASSERT_TRUE(h.Reaches(kLoadReady, 10));
+  ASSERT_TRUE(h.Reaches(LoadState::Ready, 10));
   EXPECT_EQ(h.display.pageText, "Standby");
   EXPECT_TRUE(h.display.pagesEnabled);
   EXPECT_TRUE(h.task.active());
@@ -109,8 +113,8 @@ TEST(RunningFirmwareLoad, PassOnlyWhenTheRestartedReceiverReportsItsRevision) {
     int queries;
     const char* verdict;
     ResultColour colour;
-    std::vector<int> states;  // from the last piece on
-    int64_t verdictAfterMs;   // at least this long after the last piece
+    std::vector<LoadState> states;  // from the last piece on
+    int64_t verdictAfterMs;         // at least this long after the last piece
   };
   const Row rows[] = {
       {"reports after its restart",
@@ -118,21 +122,21 @@ TEST(RunningFirmwareLoad, PassOnlyWhenTheRestartedReceiverReportsItsRevision) {
        0,
        "PASS!",
        ResultColour::Green,
-       {kLoadCheckCrc, kLoadProgramOk},
+       {LoadState::CheckCrc, LoadState::ProgramOk},
        0},
       {"answers when asked",
        Revision::OnlyWhenAsked,
        1,
        "PASS!",
        ResultColour::Green,
-       {kLoadCheckCrc, kLoadCheckRevision, kLoadProgramOk},
+       {LoadState::CheckCrc, LoadState::CheckRevision, LoadState::ProgramOk},
        5'000},
       {"silent after the last piece",
        Revision::Never,
        1,
        "NOT CONFIRMED",
        ResultColour::Amber,
-       {kLoadCheckCrc, kLoadCheckRevision, kLoadReady},
+       {LoadState::CheckCrc, LoadState::CheckRevision, LoadState::Ready},
        15'000},
   };
   for (const Row& row : rows) {
@@ -141,7 +145,7 @@ TEST(RunningFirmwareLoad, PassOnlyWhenTheRestartedReceiverReportsItsRevision) {
     test::FillImage(h.image, 2 * 1024);
     FirmwareReceiver receiver(h.port, {.revision = row.revision});
     h.task.Start(false, 0x20000000, 9600);
-    ASSERT_TRUE(h.Reaches(kLoadCheckCrc));
+    ASSERT_TRUE(h.Reaches(LoadState::CheckCrc));
     const int64_t lastPiece = h.clock.nowMs();
     const size_t shownBefore = h.display.states.size() - 1;
     ASSERT_TRUE(h.RunUntil([&] { return !h.display.results.empty(); }));
@@ -149,8 +153,8 @@ TEST(RunningFirmwareLoad, PassOnlyWhenTheRestartedReceiverReportsItsRevision) {
     EXPECT_LT(h.clock.nowMs() - lastPiece, row.verdictAfterMs + 2'000);
     EXPECT_EQ(h.display.results, std::vector<std::string>{row.verdict});
     EXPECT_EQ(h.display.resultColour, row.colour);
-    EXPECT_EQ(std::vector<int>(h.display.states.begin() + static_cast<ptrdiff_t>(shownBefore),
-                               h.display.states.end()),
+    EXPECT_EQ(std::vector<LoadState>(h.display.states.begin() + static_cast<ptrdiff_t>(shownBefore),
+                                     h.display.states.end()),
               row.states);
     EXPECT_EQ(h.port.resets(), (std::vector<int>{115'200, 9600}));
     EXPECT_EQ(receiver.queries, row.queries);
@@ -171,7 +175,7 @@ TEST(RunningFirmwareLoad, ASentenceCutOffByTheRateSwitchDoesNotHideTheAcknowledg
   FirmwareReceiver receiver(h.port, {});
   h.port.QueueRead(test::Sentence("GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1") + "$G");
   h.task.Start(false);
-  ASSERT_TRUE(h.Reaches(kLoadProgramOk, 1'000)) << testing::PrintToString(h.display.states);
+  ASSERT_TRUE(h.Reaches(LoadState::ProgramOk, 1'000)) << testing::PrintToString(h.display.states);
   EXPECT_EQ(h.display.result, "PASS!");
   EXPECT_EQ(receiver.data.size(), 1024u);
 }
@@ -181,11 +185,11 @@ TEST(RunningFirmwareLoad, SendsWithoutPausingWhileSendingData) {
   test::FillImage(h.image, 16 * 1024);
   FirmwareReceiver receiver(h.port, {});
   h.task.Start(false);
-  ASSERT_TRUE(h.Reaches(kLoadSendData));
+  ASSERT_TRUE(h.Reaches(LoadState::SendData));
   const int sleepsBefore = h.clock.sleeps();
   const int64_t before = h.clock.nowMs();
-  ASSERT_TRUE(h.Reaches(kLoadCheckCrc));
-  // 256 chunks, no time passing: the passes of state 10 sleep 0 ms.
+  ASSERT_TRUE(h.Reaches(LoadState::CheckCrc));
+  // 256 chunks, no time passing: the passes of SendData sleep 0 ms.
   EXPECT_EQ(h.clock.nowMs(), before);
   EXPECT_GE(h.clock.sleeps() - sleepsBefore, 255);
   EXPECT_EQ(receiver.data.size(), 16u * 1024u);
@@ -198,7 +202,7 @@ TEST(RunningFirmwareLoad, StateTextsFollowTheLoad) {
   FirmwareReceiver receiver(h.port, {.acknowledge = false});
   h.task.Start(false);
   h.Passes(1);
-  EXPECT_EQ(h.task.GetState(), kLoadWaitAck);
+  EXPECT_EQ(h.task.GetState(), LoadState::WaitAck);
   EXPECT_EQ(h.display.statusText, "Wait for response...");
   EXPECT_EQ(h.display.pageText, "Wait ...");
   EXPECT_FALSE(h.display.pagesEnabled);

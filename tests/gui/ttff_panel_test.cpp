@@ -32,11 +32,8 @@ class TtffPanelTest : public PagesWindowTest {
     panel_->UseManualTicks(true);
   }
 
-  // What the conversation has decoded since the last restart of its records.
-  TNavRecord Decoded() {
-    window_->conversation().CopyToDisplay(false);
-    return window_->conversation().DisplayCopy();
-  }
+  // What the test has heard from the passes since its last monitoring restart.
+  TNavRecord Decoded() { return panel_->test().Heard(); }
 
   // One tick, given once the state it runs in has what it waits for.
   void StepWhenReady() {

@@ -23,10 +23,10 @@ using Action = std::function<void(LoadBench&)>;
 struct FaultCase {
   const char* name;
   LoadSetup setup;
-  Action before;                      // switched on before Write
-  int skipState = 0;                  // once the loader waits in this state ...
-  int skipSeconds = 0;                // ... its clock moves ahead by this much
-  std::vector<std::string> verdicts;  // what the result label may say (red)
+  Action before;                               // switched on before Write
+  LoadState skipState = LoadState::NeedSetup;  // once the loader waits in this state ...
+  int skipSeconds = 0;                         // ... its clock moves ahead by this much
+  std::vector<std::string> verdicts;           // what the result label may say (red)
 };
 
 void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
@@ -41,7 +41,7 @@ TEST_P(LoadFault, EndsInItsRedVerdictAndTheLoaderIsReadyAgain) {
   ASSERT_EQ(bench.Prepare(), "");
   if (c.before) c.before(bench);
   ASSERT_EQ(bench.Write(), GoResult::Started);
-  if (c.skipState != 0) {
+  if (c.skipState != LoadState::NeedSetup) {
     ASSERT_TRUE(bench.WaitForState(c.skipState)) << testing::PrintToString(bench.States());
     bench.clock.Skip(c.skipSeconds);
   }
@@ -51,8 +51,8 @@ TEST_P(LoadFault, EndsInItsRedVerdictAndTheLoaderIsReadyAgain) {
       << ", result \"" << bench.Result() << "\"";
   EXPECT_THAT(c.verdicts, testing::Contains(bench.Result()));
   EXPECT_EQ(bench.Colour(), ResultColour::Red);
-  const std::vector<int> states = bench.States();
-  EXPECT_EQ(std::count(states.begin(), states.end(), kLoadProgramOk), 0);
+  const std::vector<LoadState> states = bench.States();
+  EXPECT_EQ(std::count(states.begin(), states.end(), LoadState::ProgramOk), 0);
   EXPECT_TRUE(bench.task->active());  // ready for the next Write, not stopped
 }
 
@@ -92,28 +92,28 @@ void DropAfterFirstBlock(LoadBench& b) {
 
 const FaultCase kFaults[] = {
     // Boot monitor.
-    {"MonitorDoesNotAnswer", Monitor(), Silence, kLoadCheckPmon, 11, {"PMON FAIL!"}},
+    {"MonitorDoesNotAnswer", Monitor(), Silence, LoadState::CheckPmon, 11, {"PMON FAIL!"}},
     {"EraseNeverConfirmed",
      Monitor(),
      SilentFrom(sim::LoadStep::MonitorErase),
-     kLoadPmonErase,
+     LoadState::PmonErase,
      11,
      {"ERASE FAIL!"}},
     {"ChecksumNeverReported",
      Monitor(),
      SilentFrom(sim::LoadStep::MonitorChecksum),
-     kLoadCheckCode,
+     LoadState::CheckCode,
      6,
      {"CHK SUM FAIL!"}},
-    {"WrongChecksumReported", Monitor(), CorruptChecksums, 0, 0, {"CHK SUM FAIL!"}},
+    {"WrongChecksumReported", Monitor(), CorruptChecksums, {}, 0, {"CHK SUM FAIL!"}},
     {"MonitorLineDroppedMidImage",
      Monitor(8'192),
      DropMidImage,
-     0,
+     {},
      0,
      {"SEND FAIL!", "READ FAIL!"}},
     // Running firmware.
-    {"StartRefused", Firmware(), Refuse, 0, 0, {"LOAD FAIL!"}},
+    {"StartRefused", Firmware(), Refuse, {}, 0, {"LOAD FAIL!"}},
     {"WrongLoadAddressRefused",
      [] {
        LoadSetup setup = Firmware(3'000, Chip::K900);
@@ -121,25 +121,25 @@ const FaultCase kFaults[] = {
        return setup;
      }(),
      {},
-     0,
+     {},
      0,
      {"LOAD FAIL!"}},
-    {"FirmwareDoesNotAnswer", Firmware(), Silence, kLoadWaitAck, 11, {"LOAD FAIL!"}},
+    {"FirmwareDoesNotAnswer", Firmware(), Silence, LoadState::WaitAck, 11, {"LOAD FAIL!"}},
     // The start frame is acknowledged; the erase frame is not.
     {"EraseNotConfirmed",
      Firmware(),
      SilentFrom(sim::LoadStep::FirmwareErase),
-     kLoadErase,
+     LoadState::Erase,
      21,
      {"ERASE FAIL!"}},
     // The data request after 16 KiB comes with a wrong checksum: the loader must not take it.
     {"DataRequestWithWrongChecksum",
      Firmware(20'000),
      CorruptDataRequests,
-     kLoadWaitRequest,
+     LoadState::WaitRequest,
      5,
      {"SEND FAIL!"}},
-    {"FirmwareLineDroppedAfter16KiB", Firmware(20'000), DropAfterFirstBlock, 0, 0, {"READ FAIL!"}},
+    {"FirmwareLineDroppedAfter16KiB", Firmware(20'000), DropAfterFirstBlock, {}, 0, {"READ FAIL!"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Receiver, LoadFault, testing::ValuesIn(kFaults), CaseName);
@@ -151,7 +151,7 @@ TEST(LoadAfterFault, TheNextWriteLoadsOnceTheReceiverAnswers) {
   ASSERT_EQ(bench.Prepare(), "");
   Silence(bench);
   ASSERT_EQ(bench.Write(), GoResult::Started);
-  ASSERT_TRUE(bench.WaitForState(kLoadWaitAck));
+  ASSERT_TRUE(bench.WaitForState(LoadState::WaitAck));
   ASSERT_TRUE(bench.receiver->WaitForCommands(1, std::chrono::seconds(5)));
   bench.clock.Skip(11);
   ASSERT_TRUE(bench.WaitForVerdictAndStandby());

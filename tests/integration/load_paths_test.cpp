@@ -18,7 +18,7 @@ namespace {
 struct PathCase {
   const char* name;
   LoadSetup setup;
-  std::vector<int> states;  // what the loader shows from Write to success
+  std::vector<LoadState> states;  // what the loader shows from Write to success
 };
 
 void PrintTo(const PathCase& c, std::ostream* os) { *os << c.name; }
@@ -38,8 +38,8 @@ TEST_P(LoadPath, EndsInPassWithTheReceiverHoldingThePaddedImage) {
       << bench.receiver->commandCount() << " commands taken, "
       << bench.receiver->garbledBytesReceived() << " bytes heard at a wrong rate";
   EXPECT_EQ(bench.Colour(), ResultColour::Green);
-  EXPECT_TRUE(bench.WaitForState(kLoadProgramOk));
-  std::vector<int> shown = bench.States();
+  EXPECT_TRUE(bench.WaitForState(LoadState::ProgramOk));
+  std::vector<LoadState> shown = bench.States();
   if (shown.size() > c.states.size()) shown.resize(c.states.size());  // "Standby" may follow
   EXPECT_EQ(shown, c.states);
   // Through the running firmware the line went back to the receiver's rate for its report.
@@ -71,11 +71,15 @@ LoadSetup Setup(Chip chip, bool bootMonitor, size_t imageBytes) {
   return setup;
 }
 
-const std::vector<int> kMonitorStates = {2, 3, 4, 5, 6, 14};
+using enum LoadState;
+const std::vector<LoadState> kMonitorStates = {StartPmon, CheckPmon, PmonErase,
+                                               PmonSend,  CheckCode, ProgramOk};
 // After the last piece: "check CRC" until the restarted receiver reports its revision.
-const std::vector<int> kFirmwareStates = {7, 8, 9, 10, 12, 14};
+const std::vector<LoadState> kFirmwareStates = {Start,    WaitAck,  Erase,
+                                                SendData, CheckCrc, ProgramOk};
 // 20,000 bytes pad to 20 KiB: one stop for a data request after 16 KiB, none after the last byte.
-const std::vector<int> kFirmwareStatesWithRequest = {7, 8, 9, 10, 11, 10, 12, 14};
+const std::vector<LoadState> kFirmwareStatesWithRequest = {
+    Start, WaitAck, Erase, SendData, WaitRequest, SendData, CheckCrc, ProgramOk};
 
 INSTANTIATE_TEST_SUITE_P(
     BothPathsBothChips, LoadPath,

@@ -172,7 +172,7 @@ class LoadBench {
         image, monitor, clock, [](const std::function<void()>& fn) { fn(); }, display);
     task->SetPort(port.get());
     if (!ReadImageFile(imagePath, image, view)) return "image file not read";
-    task->SetStateQuiet(kLoadReady);
+    task->SetStateQuiet(LoadState::Ready);
     return {};
   }
 
@@ -189,7 +189,7 @@ class LoadBench {
   }
 
   // Waits until the loader has shown state at least once since the record began.
-  bool WaitForState(int state, std::chrono::seconds limit = std::chrono::seconds(10)) {
+  bool WaitForState(LoadState state, std::chrono::seconds limit = std::chrono::seconds(10)) {
     return display.WaitFor(
         [&] {
           return std::find(display.states.begin(), display.states.end(), state) !=
@@ -200,7 +200,8 @@ class LoadBench {
   // Waits until the loader's last state shown is "Standby".
   bool WaitForStandby(std::chrono::seconds limit = std::chrono::seconds(10)) {
     return display.WaitFor(
-        [&] { return !display.states.empty() && display.states.back() == kLoadReady; }, limit);
+        [&] { return !display.states.empty() && display.states.back() == LoadState::Ready; },
+        limit);
   }
   // Waits for a verdict in the result label.
   bool WaitForVerdict(std::chrono::seconds limit = std::chrono::seconds(15)) {
@@ -211,7 +212,7 @@ class LoadBench {
     return display.WaitFor(
         [&] {
           return !display.result.empty() && !display.states.empty() &&
-                 display.states.back() == kLoadReady;
+                 display.states.back() == LoadState::Ready;
         },
         limit);
   }
@@ -234,7 +235,7 @@ class LoadBench {
   ResultColour Colour() {
     return Displayed([&] { return display.resultColour; });
   }
-  std::vector<int> States() {
+  std::vector<LoadState> States() {
     return Displayed([&] { return display.states; });
   }
 

@@ -322,6 +322,7 @@ TEST_F(ConversationPass, RestartMonitoringResetsThePortAndDiscardsWhatWasQueued)
   port.QueueRead(kGga);
   Passes(1);
   ASSERT_EQ(conversation->DisplayCopy().fixMode, 2);
+  EXPECT_EQ(display.last().monitoringRestarts, 0u);
 
   conversation->RestartMonitoring();  // a request: taken, with the line reset, by the next pass
   EXPECT_TRUE(port.resets().empty());
@@ -346,6 +347,9 @@ TEST_F(ConversationPass, RestartMonitoringResetsThePortAndDiscardsWhatWasQueued)
   port.QueueRead(kGga);
   Passes(1);
   EXPECT_EQ(display.Count("nav nmea"), 1);
+  // Each pass says which restart request it was read after.
+  EXPECT_EQ(display.last().monitoringRestarts, 1u);
+  EXPECT_EQ(conversation->RestartMonitoring(), 2u);
 }
 
 TEST_F(ConversationPass, RawLogHoldsExactlyTheReceivedBytes) {
@@ -424,7 +428,7 @@ TEST_F(ConversationPass, HandOffsLeaveTheRecordsAndThePortFree) {
   int handOffs = 0;
   display.onPass = [&] {
     std::thread([&] {
-      conversation->CopyToDisplay(true);
+      (void)conversation->DisplayCopy();
       conversation->RestartMonitoring();
       conversation->SetActive(false);
       EXPECT_NE(conversation->LendPort(), nullptr);
@@ -894,7 +898,7 @@ TEST(ConversationThreads, WindowOperationsRaceThePassesSafely) {
           conversation->RestartMonitoring();
           break;
         case 1:
-          conversation->CopyToDisplay(i % 2 == 0);
+          seen += conversation->channelCount();
           break;
         case 2:
           seen += conversation->DisplayCopy().hour;

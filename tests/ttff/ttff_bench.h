@@ -1,8 +1,8 @@
 #pragma once
 // The start-up time test under test: the fake receiver conversation (a parser record the scripted
-// receiver fills, the display copy the test reads, and a queue that writes the restart frame at
-// once after its delay to the scripted port), the fake clock, and a receiver that answers each
-// restart frame tick by tick.
+// receiver fills and that is handed to the test as a pass value before each tick, monitoring
+// restarts taken at once, and a queue that writes the restart frame at once after its delay to
+// the scripted port), the fake clock, and a receiver that answers each restart frame tick by tick.
 
 #include <deque>
 #include <exception>
@@ -17,21 +17,18 @@ namespace vetra::test {
 
 class FakeMonitor final : public ITtffMonitor {
  public:
-  FakeMonitor() {
+  FakeMonitor() { ResetNavRecord(parser); }
+  uint64_t RestartMonitoring() override {
     ResetNavRecord(parser);
-    display = parser;
+    return ++restarts;
   }
-  TNavRecord DisplayCopy() override { return display; }
-  void CopyToDisplay() override {
-    display = parser;
-    copies++;
+  // The pass the conversation hands over: the NMEA parser's record, after every restart so far.
+  PassValue Pass() const {
+    PassValue pass;
+    pass.navigation = NavigationUpdate{parser, DisplaySource::Nmea};
+    pass.monitoringRestarts = restarts;
+    return pass;
   }
-  void RestartMonitoring() override {
-    ResetNavRecord(parser);
-    display = parser;
-    restarts++;
-  }
-  void SetDisplayRestartCounter(int32_t value) override { display.restartCounter = value; }
   // As the conversation writes it: after its delay, whole, or why not.
   void SendRestart(std::span<const uint8_t> frame, int delayMs) override {
     if (clock != nullptr) clock->sleepMs(delayMs);
@@ -50,10 +47,8 @@ class FakeMonitor final : public ITtffMonitor {
   }
   std::string RestartNotSent() override { return notSent; }
 
-  TNavRecord parser;   // what the NMEA parser has decoded since its last reset
-  TNavRecord display;  // the display copy
-  int copies = 0;
-  int restarts = 0;
+  TNavRecord parser;  // what the NMEA parser has decoded since its last reset
+  uint64_t restarts = 0;
   IClock* clock = nullptr;
   IPort* port = nullptr;
   std::string notSent;
@@ -117,6 +112,7 @@ struct TtffBench {
   // One timer tick, with what the receiver sent during the second before it.
   void Tick() {
     receiver.BeforeTick(tick, monitor.parser);
+    test.ShowPass(monitor.Pass());
     test.Tick();
     ++tick;
   }

@@ -34,7 +34,8 @@ TEST(TtffButtons, StartHidesTheOtherTwoAndStopBringsThemBack) {
 
 TEST(TtffCycles, RestartTickShowsGreenRestartAndSendsTheFrameThenRestartsMonitoring) {
   TtffBench b;
-  b.monitor.display.restartCounter = 7;
+  b.monitor.parser.restartCounter = 7;  // a revision sentence from before the test
+  b.test.ShowPass(b.monitor.Pass());
   b.test.ButtonClicked(TestType::Hot);
   b.Tick();
   const TtffPanel& p = b.test.panel();
@@ -44,9 +45,39 @@ TEST(TtffCycles, RestartTickShowsGreenRestartAndSendsTheFrameThenRestartsMonitor
   EXPECT_EQ(p.testStatusColour, TextColour::Green);
   EXPECT_EQ(p.testCycle, "Cycle 1");
   EXPECT_EQ(b.frameTicks, std::vector<int>{0});
-  EXPECT_EQ(b.monitor.restarts, 1);
-  EXPECT_EQ(b.monitor.display.restartCounter, 0);
+  EXPECT_EQ(b.monitor.restarts, 1u);
+  EXPECT_EQ(b.test.Heard().restartCounter, 0);
   EXPECT_EQ(b.test.state(), TtffState::Revision);
+}
+
+// A tick decides from the NMEA records read after the test's last monitoring restart: a pass read
+// before that restart was taken, or one with only the binary parser's record, tells nothing.
+TEST(TtffCycles, OnlyNmeaPassesReadAfterTheLastRestartDecide) {
+  TtffBench b;
+  b.test.ButtonClicked(TestType::Hot);
+  b.Tick();  // monitoring restart number 1
+  PassValue fixed = b.monitor.Pass();
+  fixed.navigation->record.restartCounter = 1;
+  fixed.navigation->record.speedKmh = 0;
+  fixed.navigation->record.fixIndicator = 0;
+  PassValue old = fixed;
+  old.monitoringRestarts = 0;
+  PassValue binary = fixed;
+  binary.navigation->source = DisplaySource::Binary;
+  for (const PassValue& pass : {old, binary}) b.test.ShowPass(pass);
+  b.test.Tick();
+  EXPECT_EQ(b.test.state(), TtffState::Revision);
+
+  b.test.ShowPass(fixed);
+  b.test.Tick();  // revision and RMC: counting, after monitoring restart number 2
+  ASSERT_EQ(b.test.state(), TtffState::Counting);
+  b.test.ShowPass(fixed);  // still read before restart 2
+  b.test.Tick();
+  EXPECT_EQ(b.test.panel().gpsStatus, "Fixing.....");
+  fixed.monitoringRestarts = 2;
+  b.test.ShowPass(fixed);
+  b.test.Tick();
+  EXPECT_EQ(b.test.panel().gpsStatus, "Fix");
 }
 
 TEST(TtffCycles, WithoutARevisionSentenceTheRestartRepeatsEveryFiveTicksInCycleOne) {

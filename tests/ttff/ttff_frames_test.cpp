@@ -52,11 +52,15 @@ TEST(TestRestartFrame, PositionIsTruncatedTowardZeroAsAMagnitude) {
   EXPECT_EQ(round[16] | round[17] << 8, 18000);
 }
 
-TEST(SendTestRestart, BuildsWithTheDisplayPositionThenWaitsThenWrites) {
+TEST(SendTestRestart, BuildsWithThePositionShownLastThenWaitsThenWrites) {
   test::TtffBench b;
   b.clock.advanceMs(800);  // 06:07:08.8: the 300 ms wait crosses into :09
-  b.monitor.display.latitudeDeg = 49.225f;
-  b.monitor.display.longitudeDeg = 123.1f;
+  PassValue pass = b.monitor.Pass();
+  pass.navigation->record.latitudeDeg = 1.0f;
+  pass.binaryNavigation = pass.navigation;  // the binary record is the one shown last
+  pass.binaryNavigation->record.latitudeDeg = 49.225f;
+  pass.binaryNavigation->record.longitudeDeg = 123.1f;
+  b.test.ShowPass(pass);
   int64_t writtenAt = 0;
   b.port.onWrite = [&](const std::vector<uint8_t>&) { writtenAt = b.clock.nowSeconds(); };
   ASSERT_TRUE(b.test.SendTestRestart(TestType::Warm));

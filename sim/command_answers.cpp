@@ -1,13 +1,11 @@
-// The running firmware's answers to the host's commands: what each command changes, which values
-// it refuses (NACK), and the replies of the queries (ACK first, then the reply frame).
 
 #include <algorithm>
 #include <cmath>
 
 #include "link/frame.h"
+#include "sim/command_answers.h"
 #include "sim/nav_frames.h"
 #include "sim/payload_fields.h"
-#include "sim/receiver_module.h"
 
 namespace vetra::sim {
 
@@ -78,28 +76,10 @@ RestartKind KindOfRestartMode(uint8_t mode, bool& known) {
 
 }  // namespace
 
-void ReceiverModule::Ack(uint8_t id) { SendFrame(kClassAck, id, {}); }
-void ReceiverModule::Nack(uint8_t id) { SendFrame(kClassNack, id, {}); }
+void CommandAnswers::Ack(uint8_t id) { state_.SendFrame(kClassAck, id, {}); }
+void CommandAnswers::Nack(uint8_t id) { state_.SendFrame(kClassNack, id, {}); }
 
-void ReceiverModule::HandleCommand(const CommandFrame& frame, double nowS) {
-  if (observer_) observer_(frame);
-  if (faults_->ignoreCommands.load()) return;
-  if (faults_->nackAll.load()) {
-    Nack(frame.id);
-    return;
-  }
-  if (frame.frameClass == kClassCommand && frame.id == 0x72) {
-    StartFirmwareLoad(frame, nowS);
-    return;
-  }
-  if (frame.frameClass == kClassCommand && frame.id == 0x73 && mode_ == Mode::LoadStarting) {
-    if (!LoadSilentAt(LoadStep::FirmwareErase)) EraseForLoad(nowS);
-    return;
-  }
-  if (!ApplyCommand(frame, nowS)) Nack(frame.id);
-}
-
-bool ReceiverModule::ApplyCommand(const CommandFrame& frame, double nowS) {
+bool CommandAnswers::Apply(const CommandFrame& frame, double nowS) {
   const PayloadReader p(frame.payload);
   const uint8_t id = frame.id;
   if (frame.frameClass == kClassUserCommand) {
@@ -113,7 +93,7 @@ bool ReceiverModule::ApplyCommand(const CommandFrame& frame, double nowS) {
       const RestartKind kind = KindOfRestartMode(p.U8(1), known);
       if (!known) return false;
       Ack(id);
-      Reboot(nowS, kind);
+      firmware_.Reboot(nowS, kind);
       return true;
     }
     case 0x02: {  // Configure IO: port, baud code
@@ -121,10 +101,10 @@ bool ReceiverModule::ApplyCommand(const CommandFrame& frame, double nowS) {
       if (p.U8(0) > 1 || baud == 0) return false;
       Ack(id);
       if (p.U8(0) == 1) {
-        settings_.com2Baud = baud;
-      } else if (baud != settings_.baud) {
-        settings_.baud = baud;
-        ChangeLineRate(baud, true);  // the ACK still goes out at the old rate
+        state_.settings.com2Baud = baud;
+      } else if (baud != state_.settings.baud) {
+        state_.settings.baud = baud;
+        state_.ChangeLineRate(baud, true);  // the ACK still goes out at the old rate
       }
       return true;
     }
@@ -132,45 +112,45 @@ bool ReceiverModule::ApplyCommand(const CommandFrame& frame, double nowS) {
       double a = 0;
       double f = 0;
       if (!EllipsoidOf(p.U16(0), a, f)) return false;
-      settings_.ellipsoidIndex = p.U16(0);
-      settings_.semiMajorAxisM = a;
-      settings_.inverseFlattening = f;
-      settings_.datumDx = p.I16(2);
-      settings_.datumDy = p.I16(4);
-      settings_.datumDz = p.I16(6);
+      state_.settings.ellipsoidIndex = p.U16(0);
+      state_.settings.semiMajorAxisM = a;
+      state_.settings.inverseFlattening = f;
+      state_.settings.datumDx = p.I16(2);
+      state_.settings.datumDy = p.I16(4);
+      state_.settings.datumDz = p.I16(6);
       Ack(id);
       return true;
     }
     case 0x04: {  // Configure NMEA: checksum flag, RMC VTG GGA GSA GSV GLL ZDA periods
-      settings_.nmeaChecksum = p.U8(0) != 0;
-      for (int i = 0; i < kNmeaSentenceCount; ++i) settings_.periods[i] = p.U8(1 + i);
+      state_.settings.nmeaChecksum = p.U8(0) != 0;
+      for (int i = 0; i < kNmeaSentenceCount; ++i) state_.settings.periods[i] = p.U8(1 + i);
       Ack(id);
       return true;
     }
     case 0x05: {  // Query Firmware Revision
       Ack(id);
-      SendFrame(kClassReply, kReplyRevision, RevisionPayload(revision_));
+      state_.SendFrame(kClassReply, kReplyRevision, RevisionPayload(state_.revision));
       return true;
     }
     case 0x06: {  // Clock Offset: a non-zero offset sets it; the reply gives the one in use
-      if (p.I32(0) != 0) settings_.clockOffset = static_cast<uint16_t>(p.I32(0));
+      if (p.I32(0) != 0) state_.settings.clockOffset = static_cast<uint16_t>(p.I32(0));
       Ack(id);
       std::vector<uint8_t> reply;
-      PayloadWriter(reply).U16(settings_.clockOffset);
-      SendFrame(kClassReply, kReplyClockOffset, reply);
+      PayloadWriter(reply).U16(state_.settings.clockOffset);
+      state_.SendFrame(kClassReply, kReplyClockOffset, reply);
       return true;
     }
     case 0x07: {  // Perform Built-In-Test: item
       Ack(id);
-      SendFrame(kClassReply, kReplyBuiltInTest, BuiltInTestPayload(p.U8(0)));
+      state_.SendFrame(kClassReply, kReplyBuiltInTest, BuiltInTestPayload(p.U8(0)));
       return true;
     }
     case 0x08: {  // Set Factory Default: "MXTR"
       if (p.U8(0) != 'M' || p.U8(1) != 'X' || p.U8(2) != 'T' || p.U8(3) != 'R') return false;
       Ack(id);
-      const int oldBaud = settings_.baud;
-      settings_ = DefaultSettings(options_);
-      if (settings_.baud != oldBaud) ChangeLineRate(settings_.baud, true);
+      const int oldBaud = state_.settings.baud;
+      state_.settings = DefaultSettings(state_.options);
+      if (state_.settings.baud != oldBaud) state_.ChangeLineRate(state_.settings.baud, true);
       return true;
     }
     case 0x09: {  // Read Ephemeris: satellite (0 all)
@@ -196,7 +176,7 @@ bool ReceiverModule::ApplyCommand(const CommandFrame& frame, double nowS) {
     }
     case 0x0D: {  // Set ID: kind, ID
       if (p.U8(0) > 1) return false;
-      settings_.moduleIds[p.U8(0)] = p.I32(1);
+      state_.settings.moduleIds[p.U8(0)] = p.I32(1);
       Ack(id);
       return true;
     }
@@ -206,28 +186,28 @@ bool ReceiverModule::ApplyCommand(const CommandFrame& frame, double nowS) {
       std::vector<uint8_t> reply;
       PayloadWriter w(reply);
       w.U8(p.U8(0));
-      w.I32(settings_.moduleIds[p.U8(0)]);
-      SendFrame(kClassReply, kReplyModuleId, reply);
+      w.I32(state_.settings.moduleIds[p.U8(0)]);
+      state_.SendFrame(kClassReply, kReplyModuleId, reply);
       return true;
     }
     case 0x0F: {  // Set DOP mask: mode, GDOP, PDOP, HDOP
       if (p.U8(0) > 3) return false;
-      settings_.dopMaskMode = p.U8(0);
-      settings_.gdopLimit = p.U8(1);
-      settings_.pdopLimit = p.U8(2);
-      settings_.hdopLimit = p.U8(3);
+      state_.settings.dopMaskMode = p.U8(0);
+      state_.settings.gdopLimit = p.U8(1);
+      state_.settings.pdopLimit = p.U8(2);
+      state_.settings.hdopLimit = p.U8(3);
       Ack(id);
       return true;
     }
     case 0x10: {  // Set Elevation Mask: degrees
       if (p.U8(0) > 90) return false;
-      settings_.elevationMaskDeg = p.U8(0);
+      state_.settings.elevationMaskDeg = p.U8(0);
       Ack(id);
       return true;
     }
     case 0x11: {  // DGPS Control: 0 disable, 1 WAAS/EGNOS
       if (p.U8(0) > 1) return false;
-      settings_.dgps = p.U8(0);
+      state_.settings.dgps = p.U8(0);
       Ack(id);
       return true;
     }
@@ -235,9 +215,9 @@ bool ReceiverModule::ApplyCommand(const CommandFrame& frame, double nowS) {
       if ((p.U8(0) != 0 && p.U8(0) != 2) || p.U8(1) > 3 || p.U8(2) < 1 || p.U8(2) > 16) {
         return false;
       }
-      settings_.ppsMode = p.U8(0);
-      settings_.ppsWidthCode = p.U8(1);
-      settings_.ppsMultiplier = p.U8(2);
+      state_.settings.ppsMode = p.U8(0);
+      state_.settings.ppsWidthCode = p.U8(1);
+      state_.settings.ppsMultiplier = p.U8(2);
       Ack(id);
       return true;
     }
@@ -245,14 +225,14 @@ bool ReceiverModule::ApplyCommand(const CommandFrame& frame, double nowS) {
       const uint8_t com0 = p.U8(0) & 0x0F;
       const uint8_t com1 = p.U8(0) >> 4;
       if (com0 > 3 || com1 > 3) return false;
-      settings_.output = static_cast<OutputFormat>(com0);
-      settings_.com2Output = static_cast<OutputFormat>(com1);
+      state_.settings.output = static_cast<OutputFormat>(com0);
+      state_.settings.com2Output = static_cast<OutputFormat>(com1);
       Ack(id);
       return true;
     }
     case 0x14: {  // Power Save: sleep time, deep sleep
-      settings_.powerSaveSeconds = p.I16(0);
-      settings_.deepSleep = p.U8(2) != 0;
+      state_.settings.powerSaveSeconds = p.I16(0);
+      state_.settings.deepSleep = p.U8(2) != 0;
       Ack(id);
       return true;
     }
@@ -261,32 +241,33 @@ bool ReceiverModule::ApplyCommand(const CommandFrame& frame, double nowS) {
         Ack(id);
         std::vector<uint8_t> reply;
         PayloadWriter w(reply);
-        w.U8(static_cast<uint8_t>(settings_.customizedId.size()));
-        w.Text(settings_.customizedId, 32, 0);
-        SendFrame(kClassReply, kReplyCustomizedId, reply);
+        w.U8(static_cast<uint8_t>(state_.settings.customizedId.size()));
+        w.Text(state_.settings.customizedId, 32, 0);
+        state_.SendFrame(kClassReply, kReplyCustomizedId, reply);
         return true;
       }
       if (p.U8(0) != 1 || p.U8(1) > 32) return false;
-      settings_.customizedId.assign(frame.payload.begin() + 2, frame.payload.begin() + 2 + p.U8(1));
+      state_.settings.customizedId.assign(frame.payload.begin() + 2,
+                                          frame.payload.begin() + 2 + p.U8(1));
       Ack(id);
       return true;
     }
     case 0x17: {  // Query Navigation Setting
       Ack(id);
-      SendFrame(kClassReply, kReplyNavSettings, NavigationSettingsPayload(settings_));
+      state_.SendFrame(kClassReply, kReplyNavSettings, NavigationSettingsPayload(state_.settings));
       return true;
     }
     case 0x18: {  // Query System Setting
       Ack(id);
-      SendFrame(kClassReply, kReplySysSettings, SystemSettingsPayload(settings_));
+      state_.SendFrame(kClassReply, kReplySysSettings, SystemSettingsPayload(state_.settings));
       return true;
     }
     case 0x19: {  // Set Locale: update flag, zone hour, minute, second, DST adjust
-      settings_.localizedTime = p.U8(0) != 0;
-      settings_.zoneHours = p.I8(1);
-      settings_.zoneMinutes = p.I8(2);
-      settings_.zoneSeconds = p.I8(3);
-      settings_.dstAdjustHours = p.I8(4);
+      state_.settings.localizedTime = p.U8(0) != 0;
+      state_.settings.zoneHours = p.I8(1);
+      state_.settings.zoneMinutes = p.I8(2);
+      state_.settings.zoneSeconds = p.I8(3);
+      state_.settings.dstAdjustHours = p.I8(4);
       Ack(id);
       return true;
     }
@@ -294,19 +275,19 @@ bool ReceiverModule::ApplyCommand(const CommandFrame& frame, double nowS) {
       const double a = p.F64(0);
       const double f = p.F64(8);
       if (!(a > 6.3e6 && a < 6.4e6) || !(f > 250 && f < 350)) return false;
-      settings_.ellipsoidIndex = kUserEllipsoid;
-      settings_.semiMajorAxisM = a;
-      settings_.inverseFlattening = f;
-      settings_.datumDx = p.I16(16);
-      settings_.datumDy = p.I16(18);
-      settings_.datumDz = p.I16(20);
+      state_.settings.ellipsoidIndex = kUserEllipsoid;
+      state_.settings.semiMajorAxisM = a;
+      state_.settings.inverseFlattening = f;
+      state_.settings.datumDx = p.I16(16);
+      state_.settings.datumDy = p.I16(18);
+      state_.settings.datumDz = p.I16(20);
       Ack(id);
       return true;
     }
     case 0x1C: {  // Customized LED: which LED, four pattern words
       if (p.U8(0) > 1) return false;
-      settings_.ledSelect = p.U8(0);
-      for (int i = 0; i < 4; ++i) settings_.ledPatterns[p.U8(0)][i] = p.U32(1 + 4 * i);
+      state_.settings.ledSelect = p.U8(0);
+      for (int i = 0; i < 4; ++i) state_.settings.ledPatterns[p.U8(0)][i] = p.U32(1 + 4 * i);
       Ack(id);
       return true;
     }
@@ -314,19 +295,19 @@ bool ReceiverModule::ApplyCommand(const CommandFrame& frame, double nowS) {
       if (p.size() == 1) {
         if (p.U8(0) > 1) return false;
         Ack(id);
-        p.U8(0) == 1 ? trace_.StartRecording() : trace_.StopRecording();
+        p.U8(0) == 1 ? state_.trace.StartRecording() : state_.trace.StopRecording();
         return true;
       }
       Ack(id);
       if (p.U8(0) & 0x01) {
-        TraceSetup setup = trace_.setup();
+        TraceSetup setup = state_.trace.setup();
         setup.minDistanceM = p.U16(2);
         setup.minTimeS = p.U16(4);
-        trace_.Configure(setup);
-        trace_.StartRecording();
-        trace_.SetTimeToLog(p.U16(6), nowS);
+        state_.trace.Configure(setup);
+        state_.trace.StartRecording();
+        state_.trace.SetTimeToLog(p.U16(6), nowS);
       } else {
-        trace_.StopRecording();
+        state_.trace.StopRecording();
       }
       return true;
     }
@@ -340,16 +321,16 @@ bool ReceiverModule::ApplyCommand(const CommandFrame& frame, double nowS) {
         baud = kTraceBauds[p.U8(1)];
       } else {
         if (p.U8(5) > 3) return false;
-        start = !trace_.reading();
+        start = !state_.trace.reading();
         from = p.U16(2);
         baud = kTraceBauds[p.U8(5)];
       }
       Ack(id);
       if (start) {
         // Records share the line with the usual output: half of the requested rate at most.
-        trace_.StartReading(from, std::min(baud, lineBaud_) / 20, nowS);
+        state_.trace.StartReading(from, std::min(baud, state_.lineBaud) / 20, nowS);
       } else {
-        trace_.StopReading();
+        state_.trace.StopReading();
       }
       return true;
     }
@@ -357,15 +338,16 @@ bool ReceiverModule::ApplyCommand(const CommandFrame& frame, double nowS) {
       switch (p.U8(0)) {
         case 0:
           Ack(id);
-          SendFrame(kClassReply, kReplyTraceStatus, trace_.StatusPayload());
+          state_.SendFrame(kClassReply, kReplyTraceStatus, state_.trace.StatusPayload());
           return true;
         case 1:
           Ack(id);
-          trace_.Clear();
+          state_.trace.Clear();
           return true;
         case 2:
           Ack(id);
-          SendFrame(kClassReply, kReplyTraceStatusFull, trace_.StatusWithSetupPayload());
+          state_.SendFrame(kClassReply, kReplyTraceStatusFull,
+                           state_.trace.StatusWithSetupPayload());
           return true;
         case 3: {
           TraceSetup setup;
@@ -373,13 +355,13 @@ bool ReceiverModule::ApplyCommand(const CommandFrame& frame, double nowS) {
           setup.minDistanceM = p.U16(2);
           setup.minTimeS = p.U16(4);
           setup.minSpeedRaw = p.U16(6);
-          trace_.Configure(setup);
+          state_.trace.Configure(setup);
           Ack(id);
           return true;
         }
         case 4:
           Ack(id);
-          SendFrame(kClassReply, kReplyTraceTest, trace_.TestPayload());
+          state_.SendFrame(kClassReply, kReplyTraceTest, state_.trace.TestPayload());
           return true;
         default:
           return false;
@@ -387,26 +369,26 @@ bool ReceiverModule::ApplyCommand(const CommandFrame& frame, double nowS) {
     }
     case 0x20: {  // Update Rate: 1..5 Hz
       if (p.U8(0) < 1 || p.U8(0) > 5) return false;
-      settings_.updateRateHz = p.U8(0);
+      state_.settings.updateRateHz = p.U8(0);
       Ack(id);
       return true;
     }
     case 0x21: {  // Set GPIO: mask, value
-      settings_.gpioMask = p.U32(0);
-      settings_.gpioValue = p.U32(4);
+      state_.settings.gpioMask = p.U32(0);
+      state_.settings.gpioValue = p.U32(4);
       Ack(id);
       return true;
     }
     case 0x73:  // erase frame outside a firmware load
       return false;
     case 0xE1: {  // Block Sats: action, PRN mask
-      const bool k900 = options_.chip == Chip::K900;
+      const bool k900 = state_.options.chip == Chip::K900;
       const uint8_t action = p.U8(0);
       if (action > (k900 ? 4 : 2)) return false;
       const uint32_t mask = p.U32(1);
       const bool disable = k900 ? action == 1 : action == 2;
-      if (action == 0) settings_.blockedSatellites &= ~mask;
-      if (disable) settings_.blockedSatellites |= mask;
+      if (action == 0) state_.settings.blockedSatellites &= ~mask;
+      if (disable) state_.settings.blockedSatellites |= mask;
       Ack(id);
       return true;
     }
@@ -415,9 +397,9 @@ bool ReceiverModule::ApplyCommand(const CommandFrame& frame, double nowS) {
   }
 }
 
-void ReceiverModule::SendEphemerides(uint8_t prn, double nowS) {
-  const int64_t utcMs = UtcMsAt(nowS);
-  const EpochReport report = ReportAt(nowS, utcMs);
+void CommandAnswers::SendEphemerides(uint8_t prn, double nowS) {
+  const int64_t utcMs = state_.UtcMsAt(nowS);
+  const EpochReport report = firmware_.ReportAt(nowS, utcMs);
   std::vector<int> prns;
   for (const ChannelReport& c : report.channels) {
     if (c.tracked && c.prn <= 32 && (prn == 0 || c.prn == prn)) prns.push_back(c.prn);
@@ -430,31 +412,31 @@ void ReceiverModule::SendEphemerides(uint8_t prn, double nowS) {
     w.U8(static_cast<uint8_t>(prns.size()));
     w.U8(static_cast<uint8_t>(satellite));
     std::vector<uint8_t> data;
-    FillData(data, options_.seed, satellite, 120);
+    FillData(data, state_.options.seed, satellite, 120);
     data[0] = static_cast<uint8_t>(data[0] | 0x01);  // valid
     data[4] = static_cast<uint8_t>(gps.week);
     data[5] = static_cast<uint8_t>(gps.week >> 8);
     for (int i = 0; i < 4; ++i) data[60 + i] = static_cast<uint8_t>(toe >> (8 * i));
     p.insert(p.end(), data.begin(), data.end());
-    SendFrame(kClassReply, kReplyEphemeris, p);
+    state_.SendFrame(kClassReply, kReplyEphemeris, p);
   }
 }
 
-void ReceiverModule::SendAlmanacs(double nowS) {
-  const std::vector<int> prns = model_.ConstellationPrns();
-  const GpsTime gps = GpsFromUtcMs(UtcMsAt(nowS));
+void CommandAnswers::SendAlmanacs(double nowS) {
+  const std::vector<int> prns = firmware_.ConstellationPrns();
+  const GpsTime gps = GpsFromUtcMs(state_.UtcMsAt(nowS));
   for (int satellite : prns) {
     std::vector<uint8_t> p;
     PayloadWriter w(p);
     w.U8(static_cast<uint8_t>(prns.size()));
     w.U8(static_cast<uint8_t>(satellite));
     std::vector<uint8_t> data;
-    FillData(data, options_.seed ^ 0x55u, satellite, 48);
+    FillData(data, state_.options.seed ^ 0x55u, satellite, 48);
     data[0] = static_cast<uint8_t>(data[0] | 0x01);  // valid
     data[44] = static_cast<uint8_t>(gps.week);
     data[45] = static_cast<uint8_t>(gps.week >> 8);
     p.insert(p.end(), data.begin(), data.end());
-    SendFrame(kClassReply, kReplyAlmanac, p);
+    state_.SendFrame(kClassReply, kReplyAlmanac, p);
   }
 }
 

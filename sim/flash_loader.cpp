@@ -17,9 +17,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "sim/flash_loader.h"
 #include "sim/nmea_sentences.h"
 #include "sim/payload_fields.h"
-#include "sim/receiver_module.h"
 
 namespace vetra::sim {
 
@@ -63,116 +63,116 @@ uint16_t ImageCrc(const std::vector<uint8_t>& image) {
 
 }  // namespace
 
-void ReceiverModule::SendMonitorReply(std::string_view text) {
-  if (faults_->ignoreCommands.load()) return;
-  SendText("<");
-  SendText(text);
-  SendText(">");
+void FlashLoader::SendMonitorReply(std::string_view text) {
+  if (state_.faults->ignoreCommands.load()) return;
+  state_.SendText("<");
+  state_.SendText(text);
+  state_.SendText(">");
 }
 
-bool ReceiverModule::StartFirmwareLoad(const CommandFrame& frame, double nowS) {
+bool FlashLoader::Start(const CommandFrame& frame, double nowS) {
   const PayloadReader p(frame.payload);
   const size_t kib = p.U16(3);
   const bool accepted = p.size() == 5 && p.U8(0) == 0x06 &&
-                        p.U16(1) == LoadAddressHigh(options_.chip) && kib >= 1 &&
-                        kib * 1024 <= kMaxImageBytes && !faults_->refuseLoad.load();
-  ChangeLineRate(kLoadBaud, false);
-  output_.HoldForListener(nowS + kStartReplyDelayS + kHostFollowS);
-  const bool checksum = settings_.nmeaChecksum;
-  Schedule(nowS + kStartReplyDelayS, [this, accepted, checksum](double) {
-    SendSentence(MxtrSentence({accepted ? "41" : "4E", "72"}, checksum));
+                        p.U16(1) == LoadAddressHigh(state_.options.chip) && kib >= 1 &&
+                        kib * 1024 <= kMaxImageBytes && !state_.faults->refuseLoad.load();
+  state_.ChangeLineRate(kLoadBaud, false);
+  state_.output.HoldForListener(nowS + kStartReplyDelayS + kHostFollowS);
+  const bool checksum = state_.settings.nmeaChecksum;
+  state_.Schedule(nowS + kStartReplyDelayS, [this, accepted, checksum](double) {
+    state_.SendSentence(MxtrSentence({accepted ? "41" : "4E", "72"}, checksum));
   });
   if (!accepted) {
     // Back to the module's own rate once the refusal has gone out.
-    Schedule(nowS + kStartReplyDelayS + 0.5,
-             [this](double) { ChangeLineRate(settings_.baud, true); });
+    state_.Schedule(nowS + kStartReplyDelayS + 0.5,
+                    [this](double) { state_.ChangeLineRate(state_.settings.baud, true); });
     return false;
   }
-  mode_ = Mode::LoadStarting;
+  state_.mode = ModuleMode::LoadStarting;
   expectedImageSize_ = kib * 1024;
   incoming_.clear();
-  lastByteS_ = nowS;
+  state_.lastByteS = nowS;
   return true;
 }
 
-bool ReceiverModule::LoadSilentAt(LoadStep step) const {
-  const LoadStep from = faults_->loadSilentFrom.load();
+bool FlashLoader::SilentAt(LoadStep step) const {
+  const LoadStep from = state_.faults->loadSilentFrom.load();
   return from != LoadStep::None && step >= from;
 }
 
-void ReceiverModule::EraseForLoad(double nowS) {
-  mode_ = Mode::LoadErasing;
-  const bool checksum = settings_.nmeaChecksum;
-  Schedule(nowS + kFirmwareEraseS, [this, checksum](double atS) {
-    SendSentence(MxtrSentence({"41", "73"}, checksum));
+void FlashLoader::Erase(double nowS) {
+  state_.mode = ModuleMode::LoadErasing;
+  const bool checksum = state_.settings.nmeaChecksum;
+  state_.Schedule(nowS + kFirmwareEraseS, [this, checksum](double atS) {
+    state_.SendSentence(MxtrSentence({"41", "73"}, checksum));
     incoming_.clear();
-    lastByteS_ = atS;
-    mode_ = Mode::LoadReceiving;
+    state_.lastByteS = atS;
+    state_.mode = ModuleMode::LoadReceiving;
   });
 }
 
-void ReceiverModule::ReceiveLoading(std::span<const uint8_t> bytes, double nowS, size_t& used) {
+void FlashLoader::Receive(std::span<const uint8_t> bytes, double nowS, size_t& used) {
   used = 0;
-  switch (mode_) {
-    case Mode::RomWaitMonitor: {
+  switch (state_.mode) {
+    case ModuleMode::RomWaitMonitor: {
       const size_t room = kMaxMonitorBytes - std::min(kMaxMonitorBytes, incoming_.size());
       incoming_.insert(incoming_.end(), bytes.begin(),
                        bytes.begin() + static_cast<std::ptrdiff_t>(std::min(room, bytes.size())));
       used = bytes.size();
       return;
     }
-    case Mode::MonitorReady:
-    case Mode::MonitorDone:
+    case ModuleMode::MonitorReady:
+    case ModuleMode::MonitorDone:
       for (; used < bytes.size(); ++used) {
         const uint8_t b = bytes[used];
         if (b == 'E') {
-          mode_ = Mode::MonitorErasing;
-          Schedule(nowS + kMonitorEraseS, [this](double) {
-            if (!LoadSilentAt(LoadStep::MonitorErase)) SendMonitorReply("ERASE");
+          state_.mode = ModuleMode::MonitorErasing;
+          state_.Schedule(nowS + kMonitorEraseS, [this](double) {
+            if (!SilentAt(LoadStep::MonitorErase)) SendMonitorReply("ERASE");
             incoming_.clear();
-            mode_ = Mode::MonitorReceiving;
+            state_.mode = ModuleMode::MonitorReceiving;
           });
-        } else if (b == 'Z' && mode_ == Mode::MonitorDone) {
-          FinishLoad(nowS);
+        } else if (b == 'Z' && state_.mode == ModuleMode::MonitorDone) {
+          Finish(nowS);
           ++used;
           return;
         }
-        if (mode_ != Mode::MonitorReady && mode_ != Mode::MonitorDone) {
+        if (state_.mode != ModuleMode::MonitorReady && state_.mode != ModuleMode::MonitorDone) {
           used = bytes.size();  // nothing listens while the flash is erased
           return;
         }
       }
       return;
-    case Mode::MonitorErasing:
-    case Mode::LoadErasing:
+    case ModuleMode::MonitorErasing:
+    case ModuleMode::LoadErasing:
       used = bytes.size();
       return;
-    case Mode::MonitorReceiving: {
+    case ModuleMode::MonitorReceiving: {
       const size_t room = kMaxImageBytes - std::min(kMaxImageBytes, incoming_.size());
       incoming_.insert(incoming_.end(), bytes.begin(),
                        bytes.begin() + static_cast<std::ptrdiff_t>(std::min(room, bytes.size())));
       used = bytes.size();
       return;
     }
-    case Mode::LoadReceiving: {
+    case ModuleMode::LoadReceiving: {
       const size_t take = std::min(bytes.size(), expectedImageSize_ - incoming_.size());
       for (size_t i = 0; i < take; ++i) {
         incoming_.push_back(bytes[i]);
         if (incoming_.size() % kDataRequestEvery == 0 && incoming_.size() < expectedImageSize_) {
           // The block is programmed; ask for the next one.
-          const bool checksum = settings_.nmeaChecksum;
-          Schedule(nowS + 0.01, [this, checksum](double) {
-            SendSentence(MxtrSentence({"4D", "21", "DATARQST"}, checksum),
-                         faults_->corruptDataRequests.load());
+          const bool checksum = state_.settings.nmeaChecksum;
+          state_.Schedule(nowS + 0.01, [this, checksum](double) {
+            state_.SendSentence(MxtrSentence({"4D", "21", "DATARQST"}, checksum),
+                                state_.faults->corruptDataRequests.load());
           });
         }
       }
       used = take;
       if (incoming_.size() == expectedImageSize_) {
-        flash_ = std::move(incoming_);
+        state_.flash = std::move(incoming_);
         incoming_.clear();
-        if (options_.onFlashWritten) options_.onFlashWritten(flash_);
-        FinishLoad(nowS);
+        if (state_.options.onFlashWritten) state_.options.onFlashWritten(state_.flash);
+        Finish(nowS);
       }
       return;
     }
@@ -181,36 +181,36 @@ void ReceiverModule::ReceiveLoading(std::span<const uint8_t> bytes, double nowS,
   }
 }
 
-void ReceiverModule::AdvanceLoading(double nowS) {
-  const bool quiet = nowS - lastByteS_ >= kQuietEndsDataS;
-  switch (mode_) {
-    case Mode::RomWaitMonitor:
+void FlashLoader::Advance(double nowS) {
+  const bool quiet = nowS - state_.lastByteS >= kQuietEndsDataS;
+  switch (state_.mode) {
+    case ModuleMode::RomWaitMonitor:
       if (!incoming_.empty() && quiet) {
         incoming_.clear();
         SendMonitorReply("MPD");
-        mode_ = Mode::MonitorReady;
+        state_.mode = ModuleMode::MonitorReady;
       }
       return;
-    case Mode::MonitorReceiving:
+    case ModuleMode::MonitorReceiving:
       if (!incoming_.empty() && quiet) {
         uint16_t sum = BigEndianWordXor(incoming_);
-        if (faults_->corruptChecksums.load()) sum ^= 0x0101;
+        if (state_.faults->corruptChecksums.load()) sum ^= 0x0101;
         char text[16];
         std::snprintf(text, sizeof text, "DONE%04X", sum);
-        if (!LoadSilentAt(LoadStep::MonitorChecksum)) SendMonitorReply(text);
-        flash_ = std::move(incoming_);  // written while it arrived
+        if (!SilentAt(LoadStep::MonitorChecksum)) SendMonitorReply(text);
+        state_.flash = std::move(incoming_);  // written while it arrived
         incoming_.clear();
-        if (options_.onFlashWritten) options_.onFlashWritten(flash_);
-        mode_ = Mode::MonitorDone;
+        if (state_.options.onFlashWritten) state_.options.onFlashWritten(state_.flash);
+        state_.mode = ModuleMode::MonitorDone;
       }
       return;
-    case Mode::LoadStarting:
-    case Mode::LoadErasing:
-    case Mode::LoadReceiving:
-      if (nowS - lastByteS_ >= kLoadAbandonS && scheduled_.empty()) {
+    case ModuleMode::LoadStarting:
+    case ModuleMode::LoadErasing:
+    case ModuleMode::LoadReceiving:
+      if (nowS - state_.lastByteS >= kLoadAbandonS && state_.scheduled.empty()) {
         incoming_.clear();
-        ChangeLineRate(settings_.baud, false);
-        Reboot(nowS, RestartKind::Hot);
+        state_.ChangeLineRate(state_.settings.baud, false);
+        firmware_.Reboot(nowS, RestartKind::Hot);
       }
       return;
     default:
@@ -218,21 +218,21 @@ void ReceiverModule::AdvanceLoading(double nowS) {
   }
 }
 
-void ReceiverModule::FinishLoad(double nowS) {
-  const UtcTime t = UtcFromMs(UtcMsAt(nowS));
-  if (options_.chip == Chip::K900) {
-    revision_.date = static_cast<uint32_t>(t.year * 10000 + t.month * 100 + t.day);
-    revision_.time = static_cast<uint32_t>(t.hour * 10000 + t.minute * 100 + t.second);
+void FlashLoader::Finish(double nowS) {
+  const UtcTime t = UtcFromMs(state_.UtcMsAt(nowS));
+  if (state_.options.chip == Chip::K900) {
+    state_.revision.date = static_cast<uint32_t>(t.year * 10000 + t.month * 100 + t.day);
+    state_.revision.time = static_cast<uint32_t>(t.hour * 10000 + t.minute * 100 + t.second);
   } else {
-    revision_.date =
+    state_.revision.date =
         static_cast<uint32_t>(ToBcd(t.year % 100) << 16 | ToBcd(t.month) << 8 | ToBcd(t.day));
-    revision_.time =
+    state_.revision.time =
         static_cast<uint32_t>(ToBcd(t.hour) << 16 | ToBcd(t.minute) << 8 | ToBcd(t.second));
   }
-  revision_.crc = ImageCrc(flash_);
+  state_.revision.crc = ImageCrc(state_.flash);
   // The new image starts at the module's own rate once the last reply has gone out.
-  ChangeLineRate(settings_.baud, true);
-  Reboot(nowS, RestartKind::Hot);
+  state_.ChangeLineRate(state_.settings.baud, true);
+  firmware_.Reboot(nowS, RestartKind::Hot);
 }
 
 }  // namespace vetra::sim
