@@ -139,6 +139,7 @@ TfmTop::TfmTop(Options options, QWidget* parent)
       });
   setCentralWidget(pgCoder_);
   statistics_ = new StatisticsWindow(*messages_, this);
+  ResolvePortsForTheSecondReceiver();
   replayBar_ = new ReplayBar(
       [this](ReplaySpeed speed) {
         conversation_->SetPassIntervalMs(speed == ReplaySpeed::AsFastAsPossible
@@ -533,6 +534,15 @@ void TfmTop::BuildViewMenu() {
   QAction* statistics = view->addAction("&Statistics...");
   statistics->setObjectName("Statistics1");
   connect(statistics, &QAction::triggered, this, &TfmTop::ShowStatistics);
+}
+
+// A port name typed as the Statistics window's second receiver means the device it means here.
+void TfmTop::ResolvePortsForTheSecondReceiver() {
+  statistics_->SetPortResolver([this](const std::string& name) {
+    const std::optional<int> index = MatchPortName(name);
+    const std::string path = index ? ports_.DevicePath(*index) : std::string();
+    return path.empty() ? name : path;
+  });
 }
 
 void TfmTop::ShowStatistics() {

@@ -185,8 +185,10 @@ StatisticsWindow::StatisticsWindow(IMessages& messages, QWidget* parent, int64_t
   statusBar_ = new QStatusBar(this);
   statusBar_->setObjectName("sbStatistics");
   statusBar_->setSizeGripEnabled(false);
+  statusBar_->addPermanentWidget(new QLabel("This receiver:", statusBar_));
   moduleHealth_ = new HealthStatus(
       statusBar_, [this] { return moduleLine_; }, SystemClock::instance(), "sbModuleHealth");
+  statusBar_->addPermanentWidget(new QLabel("Second receiver:", statusBar_));
   referenceHealth_ = new HealthStatus(
       statusBar_, [this] { return referenceLine_; }, SystemClock::instance(), "sbReferenceHealth");
 
