@@ -21,7 +21,7 @@ constexpr char kGpsdWatch[] = "?WATCH={\"enable\":true,\"nmea\":true}\n";
 class ByteLine {
  public:
   virtual ~ByteLine() = default;
-  virtual bool Open(std::string& error) = 0;
+  virtual bool Open(std::stop_token stop, std::string& error) = 0;
   virtual int Read(uint8_t* buffer, int size, std::string& error) = 0;
 };
 
@@ -38,7 +38,7 @@ class SerialLine final : public ByteLine {
       : name_(source.device),
         port_(false, source.device, source.baud, 8, kOneStopBit, kParityNone, 4096, 4096,
               messages_) {}
-  bool Open(std::string& error) override {
+  bool Open(std::stop_token, std::string& error) override {
     if (port_.Open()) return true;
     error = "cannot open " + name_ + ": " +
             (port_.openReason().empty() ? messages_.last : port_.openReason());
@@ -60,7 +60,7 @@ class SerialLine final : public ByteLine {
 class TcpLine final : public ByteLine {
  public:
   explicit TcpLine(const ReferenceSource& source) : source_(source), socket_(io_) {}
-  bool Open(std::string& error) override {
+  bool Open(std::stop_token stop, std::string& error) override {
     asio::ip::tcp::resolver resolver(io_);
     asio::error_code code;
     const auto endpoints = resolver.resolve(source_.host, std::to_string(source_.port), code);
@@ -73,7 +73,12 @@ class TcpLine final : public ByteLine {
       code = c;
       done = true;
     });
-    io_.run_for(std::chrono::milliseconds(ReferenceReceiver::kConnectTimeoutMs));
+    // In steps, so that Stop need not wait for a host that does not answer.
+    for (int waitedMs = 0;
+         !done && !stop.stop_requested() && waitedMs < ReferenceReceiver::kConnectTimeoutMs;
+         waitedMs += kReadWaitMs) {
+      io_.run_for(std::chrono::milliseconds(kReadWaitMs));
+    }
     if (!done) {
       socket_.close();
       error = source_.name() + " does not answer";
@@ -207,7 +212,7 @@ void ReferenceReceiver::Run(std::stop_token stop) {
     line = std::make_unique<SerialLine>(source_);
   }
   ReferenceUpdate update;
-  if (!line->Open(update.failure)) {
+  if (!line->Open(stop, update.failure)) {
     update.ended = true;
     sink_(std::move(update));
     return;
