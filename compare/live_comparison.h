@@ -31,8 +31,12 @@ class LiveComparison {
 
   void AddTest(const Epoch& epoch) { comparison_->AddTest(epoch); }
   void AddReference(const Epoch& epoch) { comparison_->AddReference(epoch); }
-  // The reference has stopped: the test epochs waiting for it are matched with what there is.
-  void FinishReference() { comparison_->FinishReference(); }
+  // The comparison has stopped: the test epochs waiting for the reference are matched with what
+  // there is.
+  void Finish() {
+    comparison_->FinishReference();
+    comparison_->FinishTest();
+  }
 
   CompareFigures Figures() const { return comparison_->Figures(); }
   const std::vector<ComparedPoint>& points() const { return points_; }  // the matched epochs

@@ -506,7 +506,7 @@ void StatisticsWindow::StopComparing() {
   referenceReceiver_->Stop();
   referenceReceiver_.reset();
   referenceHandOff_.reset();
-  comparison_->FinishReference();
+  comparison_->Finish();
   btCompare_->setText("Compare");
   edSecondReceiver_->setEnabled(true);
   cbReferenceBaud_->setEnabled(true);
