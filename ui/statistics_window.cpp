@@ -535,6 +535,7 @@ void StatisticsWindow::ShowReference(const ReferenceUpdate& update) {
 
 void StatisticsWindow::RefreshComparison() {
   comparisonBox_->setVisible(comparison_ != nullptr);
+  statusBar_->setVisible(comparing());  // the lines' health while they are read
   figures_->setVisible(comparison_ == nullptr);
   if (!comparison_) return;
   const CompareFigures f = comparison_->Figures();
