@@ -63,29 +63,34 @@ class TcpLine final : public ByteLine {
   bool Open(std::stop_token stop, std::string& error) override {
     asio::ip::tcp::resolver resolver(io_);
     asio::error_code code;
-    const auto endpoints = resolver.resolve(source_.host, std::to_string(source_.port), code);
-    if (code) {
-      error = source_.name() + ": " + code.message();
-      return false;
-    }
-    bool done = false;
-    asio::async_connect(socket_, endpoints, [&](const asio::error_code& c, const auto&) {
-      code = c;
-      done = true;
-    });
-    // In steps, so that Stop need not wait for a host that does not answer.
+    bool done = false, unknownHost = false;
+    resolver.async_resolve(source_.host, std::to_string(source_.port),
+                           [&](const asio::error_code& c, const auto& endpoints) {
+                             if (c) {
+                               code = c;
+                               unknownHost = done = true;
+                               return;
+                             }
+                             asio::async_connect(socket_, endpoints,
+                                                 [&](const asio::error_code& c2, const auto&) {
+                                                   code = c2;
+                                                   done = true;
+                                                 });
+                           });
+    // In steps, so that Stop need not wait for a name server or a host that does not answer.
     for (int waitedMs = 0;
          !done && !stop.stop_requested() && waitedMs < ReferenceReceiver::kConnectTimeoutMs;
          waitedMs += kReadWaitMs) {
       io_.run_for(std::chrono::milliseconds(kReadWaitMs));
     }
     if (!done) {
+      resolver.cancel();
       socket_.close();
       error = source_.name() + " does not answer";
       return false;
     }
     if (code) {
-      error = source_.name() + " does not answer: " + code.message();
+      error = source_.name() + (unknownHost ? ": " : " does not answer: ") + code.message();
       return false;
     }
     return true;

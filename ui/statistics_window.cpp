@@ -526,7 +526,8 @@ void StatisticsWindow::ShowReference(const ReferenceUpdate& update) {
   if (update.ended) {
     // The reader has ended by itself: the window says why and frees the controls.
     const QString failure = QString::fromStdString(update.failure);
-    QTimer::singleShot(0, this, [this, failure] {
+    QTimer::singleShot(0, this, [this, failure, ended = referenceReceiver_.get()] {
+      if (referenceReceiver_.get() != ended) return;  // stopped, or another started, meanwhile
       StopComparing();
       SetText(lbCompareState_, failure);
     });

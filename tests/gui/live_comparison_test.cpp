@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <asio.hpp>
 #include <fstream>
 #include <sstream>
 
@@ -79,6 +80,32 @@ TEST_F(LiveComparisonTest, TheWindowComparesTheModuleWithASecondReceiver) {
   }
   EXPECT_EQ(rows, statistics.comparison()->rows());
   EXPECT_GE(exact, 30u);
+}
+
+// A second receiver that cannot be read says why and gives the controls back; a text that names
+// no source is refused with the form it takes.
+TEST(LiveComparisonFailure, ANonAnsweringSourceIsSaidAndTheControlsComeBack) {
+  test::App();
+  test::RecordingMessages messages;
+  StatisticsWindow statistics(messages);
+  EXPECT_FALSE(statistics.CompareWith("host:0", 4800));
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].first, "'host:0' is not host:port (a port from 1 to 65535)");
+
+  uint16_t port = 0;
+  {
+    asio::io_context io;
+    asio::ip::tcp::acceptor closed(io, {asio::ip::make_address("127.0.0.1"), 0});
+    port = closed.local_endpoint().port();
+  }
+  const QString source = QString("127.0.0.1:%1").arg(port);
+  ASSERT_TRUE(statistics.CompareWith(source, 4800));
+  ASSERT_TRUE(test::WaitFor([&] { return !statistics.comparing(); }));
+  EXPECT_TRUE(statistics.findChild<QLabel*>("lbCompareState")
+                  ->text()
+                  .startsWith(source + " does not answer"));
+  EXPECT_TRUE(statistics.findChild<QLineEdit*>("edSecondReceiver")->isEnabled());
+  EXPECT_EQ(statistics.findChild<QPushButton*>("btCompare")->text(), "Compare");
 }
 
 }  // namespace
