@@ -81,7 +81,8 @@ const CommandRegistration registration{
       sub.add_flag("--loop", a->loop, "With --replay: start the log again at its end");
       sub.add_flag("--boot-monitor", a->bootMonitor,
                    "Start in the ROM loader at 115200 baud, waiting for a boot monitor");
-      sub.add_option("--seed", a->seed, "Sky and noise repeat for the same seed (default 1)");
+      sub.add_option("--seed", a->seed,
+                     "Sky, position error and noise repeat for the same seed (default 1)");
       return [a] { return RunSim(*a); };
     }};
 

@@ -32,7 +32,8 @@ MotionModel::MotionModel(uint32_t seed, double startLatitudeDeg, double startLon
                          double speedKmh)
     : startLatitudeDeg_(startLatitudeDeg),
       startLongitudeDeg_(startLongitudeDeg),
-      speedMps_(speedKmh / 3.6) {
+      speedMps_(speedKmh / 3.6),
+      seed_(seed) {
   SeededRandom random(seed);
   std::array<int, 32> prns{};
   std::iota(prns.begin(), prns.end(), 1);
@@ -47,18 +48,47 @@ MotionModel::MotionModel(uint32_t seed, double startLatitudeDeg, double startLon
     o.maxElevationDeg = random.Uniform(25, 88);
     o.wobblePhase = random.Uniform(0, 2 * kPi);
   }
+  // Drawn after the sky, so that a seed keeps the sky it always had.
+  const double biasM = random.Uniform(0.3, 1.5);
+  const double biasDirection = random.Uniform(0, 2 * kPi);
+  error_[0].biasM = biasM * std::sin(biasDirection);
+  error_[1].biasM = biasM * std::cos(biasDirection);
+  error_[2].biasM = random.Uniform(-1.5, 1.5);
+  for (AxisError& axis : error_) {
+    for (Wander& w : axis.wander) {
+      w = {random.Uniform(0.1, 0.4), random.Uniform(40, 300), random.Uniform(0, 2 * kPi)};
+    }
+  }
 }
 
-AntennaPosition MotionModel::PositionAt(double seconds) const {
+double MotionModel::ErrorAt(size_t axisIndex, double utcSeconds) const {
+  const AxisError& axis = error_[axisIndex];
+  double errorM = axis.biasM;
+  for (const Wander& w : axis.wander) {
+    errorM += w.amplitudeM * std::sin(2 * kPi * utcSeconds / w.periodS + w.phase);
+  }
+  // The jitter: fresh for every tenth of a second (the fastest epoch rate), the same when asked
+  // again for the same time.
+  const auto tenth = static_cast<uint32_t>(static_cast<int64_t>(std::floor(utcSeconds * 10.0)));
+  SeededRandom jitter(tenth * 2654435761u ^
+                      (seed_ * 40503u + static_cast<uint32_t>(axisIndex) * 97u + 1u));
+  jitter.Next();
+  return errorM + jitter.Uniform(-0.05, 0.05);
+}
+
+AntennaPosition MotionModel::PositionAt(double utcSeconds) const {
   AntennaPosition p;
   const double omega = speedMps_ / kCircleRadiusM;
-  const double theta = omega * seconds;
-  const double eastM = kCircleRadiusM * std::sin(theta);
-  const double northM = kCircleRadiusM * (std::cos(theta) - 1.0);
+  // The lap in progress, so that the angle keeps its precision.
+  const double lapS = omega > 0 ? 2 * kPi / omega : 1.0;
+  const double theta = omega * std::fmod(utcSeconds, lapS);
+  const double eastM = kCircleRadiusM * std::sin(theta) + ErrorAt(0, utcSeconds);
+  const double northM = kCircleRadiusM * (std::cos(theta) - 1.0) + ErrorAt(1, utcSeconds);
   p.latitudeDeg = startLatitudeDeg_ + northM / kMetresPerDegree;
   p.longitudeDeg =
       startLongitudeDeg_ + eastM / (kMetresPerDegree * std::cos(startLatitudeDeg_ * kDegToRad));
-  p.altitudeM = 70.0 + 5.0 * std::sin(seconds / 60.0);
+  p.altitudeM =
+      70.0 + 5.0 * std::sin(std::fmod(utcSeconds, 120 * kPi) / 60.0) + ErrorAt(2, utcSeconds);
   p.speedKmh = speedMps_ * 3.6;
   if (speedMps_ > 0) {
     double heading = std::atan2(std::cos(theta), -std::sin(theta)) / kDegToRad;

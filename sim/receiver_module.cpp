@@ -156,7 +156,7 @@ void ReceiverModule::FinishReboot(double nowS, double fixAfterS) {
 EpochReport ReceiverModule::ReportAt(double nowS, int64_t utcMs) const {
   EpochReport r;
   r.utcMs = utcMs;
-  r.position = model_.PositionAt(nowS);
+  r.position = model_.PositionAt(static_cast<double>(utcMs) / 1000.0);
   r.zoneHours = state_.settings.zoneHours;
   r.zoneMinutes = state_.settings.zoneMinutes;
   r.clockValue = state_.settings.clockOffset;

@@ -9,10 +9,11 @@
 
 namespace vetra::ui {
 
-HealthStatus::HealthStatus(QStatusBar* bar, std::function<LineHealth()> health, IClock& clock)
+HealthStatus::HealthStatus(QStatusBar* bar, std::function<LineHealth()> health, IClock& clock,
+                           const char* name)
     : QObject(bar), health_(std::move(health)), clock_(clock) {
   sbHealth_ = new BriefLabel(kReplayEndedText, bar);
-  sbHealth_->setObjectName("sbHealth");
+  sbHealth_->setObjectName(name);
   sbHealth_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   bar->addPermanentWidget(sbHealth_, 3);  // most of the bar: the hints are long
   timer_ = new QTimer(this);

@@ -27,7 +27,9 @@ class HealthStatus : public QObject {
   Q_OBJECT
  public:
   // health: the conversation's counters as it published them last.
-  HealthStatus(QStatusBar* bar, std::function<LineHealth()> health, IClock& clock);
+  // name: the field's objectName (a window with two lines names each).
+  HealthStatus(QStatusBar* bar, std::function<LineHealth()> health, IClock& clock,
+               const char* name = "sbHealth");
 
   // Whether the port is a replay that has played its whole log (none: never).
   void SetReplayEnded(std::function<bool()> replayEnded) { replayEnded_ = std::move(replayEnded); }

@@ -83,6 +83,7 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   setCentralWidget(pgCoder_);
   placement_ = std::make_unique<WindowPlacement>(*this, *pgCoder_);
   statistics_ = new StatisticsWindow(*messages_, this);
+  ResolvePortsForTheSecondReceiver();
   BuildReplay();
   BuildMenus();
   BuildStatusBar();
@@ -493,6 +494,15 @@ void TfmTop::BuildViewMenu() {
   QAction* statistics = view->addAction("&Statistics...");
   statistics->setObjectName("Statistics1");
   connect(statistics, &QAction::triggered, this, &TfmTop::ShowStatistics);
+}
+
+// A port name typed as the Statistics window's second receiver means the device it means here.
+void TfmTop::ResolvePortsForTheSecondReceiver() {
+  statistics_->SetPortResolver([this](const std::string& name) {
+    const std::optional<int> index = MatchPortName(name);
+    const std::string path = index ? ports_.DevicePath(*index) : std::string();
+    return path.empty() ? name : path;
+  });
 }
 
 void TfmTop::ShowStatistics() {

@@ -156,6 +156,7 @@ class TfmTop : public QMainWindow, private ViewPageHost, private IPageHost {
   void BuildDisplayMenu();  // main_window_display.cpp
   void BuildStatusBar();
   void BuildSharing();
+  void ResolvePortsForTheSecondReceiver();
   void BuildChipField();
   void ShowChip();  // sbChip: the chip chosen on the Setup page
   void ApplyStartup();

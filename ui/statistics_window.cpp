@@ -1,5 +1,6 @@
 #include "ui/statistics_window.h"
 
+#include <QComboBox>
 #include <QDateTime>
 #include <QEvent>
 #include <QFileDialog>
@@ -11,10 +12,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "app/baud_table.h"
+#include "ui/hand_off.h"
+#include "ui/health_status.h"
 #include "ui/scatter_plot.h"
 #include "ui/texts.h"
 #include "ui/time_plot.h"
@@ -98,6 +103,7 @@ StatisticsWindow::StatisticsWindow(IMessages& messages, QWidget* parent, int64_t
   // Left: the scatter and the figures.
   chScatter_ = new ScatterPlot(this);
   auto* figures = new QGroupBox("Figures", this);
+  figures_ = figures;
   auto* form = new QFormLayout(figures);
   lbStatFixes_ = Figure("lbStatFixes", figures);
   lbStatMean_ = Figure("lbStatMean", figures);
@@ -126,6 +132,7 @@ StatisticsWindow::StatisticsWindow(IMessages& messages, QWidget* parent, int64_t
   auto* left = new QVBoxLayout;
   left->addWidget(chScatter_, 1);
   left->addWidget(figures);
+  left->addWidget(MakeComparisonBox());
 
   // Right: the plots over time and the satellites for the C/N0 plot.
   chErrors_ = new TimePlot("m", this);
@@ -154,9 +161,42 @@ StatisticsWindow::StatisticsWindow(IMessages& messages, QWidget* parent, int64_t
   auto* columns = new QHBoxLayout;
   columns->addLayout(left, 4);
   columns->addLayout(right, 5);
+  // The second receiver, and the health of both lines while comparing.
+  auto* secondRow = new QHBoxLayout;
+  secondRow->addWidget(new QLabel("Compare with", this));
+  edSecondReceiver_ = new QLineEdit(this);
+  edSecondReceiver_->setObjectName("edSecondReceiver");
+  edSecondReceiver_->setPlaceholderText(
+      "a second receiver: serial port (read only) or host:port (gpsd, NMEA over TCP)");
+  secondRow->addWidget(edSecondReceiver_, 1);
+  cbReferenceBaud_ = new QComboBox(this);
+  cbReferenceBaud_->setObjectName("cbReferenceBaud");
+  cbReferenceBaud_->setToolTip("The second receiver's line rate (a serial port)");
+  for (int baud : kBaudRates) cbReferenceBaud_->addItem(QString::number(baud), baud);
+  cbReferenceBaud_->setCurrentIndex(kStartBaudIndex);
+  secondRow->addWidget(cbReferenceBaud_);
+  btCompare_ = new QPushButton("Compare", this);
+  btCompare_->setObjectName("btCompare");
+  secondRow->addWidget(btCompare_);
+  connect(btCompare_, &QPushButton::clicked, this, &StatisticsWindow::CompareClick);
+  connect(edSecondReceiver_, &QLineEdit::returnPressed, this, [this] {
+    if (!comparing()) CompareClick();
+  });
+  statusBar_ = new QStatusBar(this);
+  statusBar_->setObjectName("sbStatistics");
+  statusBar_->setSizeGripEnabled(false);
+  statusBar_->addPermanentWidget(new QLabel("This receiver:", statusBar_));
+  moduleHealth_ = new HealthStatus(
+      statusBar_, [this] { return moduleLine_; }, SystemClock::instance(), "sbModuleHealth");
+  statusBar_->addPermanentWidget(new QLabel("Second receiver:", statusBar_));
+  referenceHealth_ = new HealthStatus(
+      statusBar_, [this] { return referenceLine_; }, SystemClock::instance(), "sbReferenceHealth");
+
   auto* whole = new QVBoxLayout(this);
   whole->addLayout(referenceRow);
+  whole->addLayout(secondRow);
   whole->addLayout(columns, 1);
+  whole->addWidget(statusBar_);
 
   refreshTimer_ = new QTimer(this);
   refreshTimer_->setInterval(kRefreshMs);
@@ -168,7 +208,14 @@ StatisticsWindow::StatisticsWindow(IMessages& messages, QWidget* parent, int64_t
   Refresh();
 }
 
+StatisticsWindow::~StatisticsWindow() { StopComparing(); }
+
 void StatisticsWindow::ShowPass(const PassValue& pass) {
+  if (comparing()) {
+    moduleLine_ = pass.health;
+    for (const Epoch& epoch : pass.epochs) comparison_->AddTest(epoch);
+    if (!pass.epochs.empty()) dirty_ = true;
+  }
   for (const Epoch& epoch : pass.epochs) {
     std::optional<PlotPoint> point = PlotPointOf(epoch);
     if (!point) continue;
@@ -199,6 +246,12 @@ void StatisticsWindow::changeEvent(QEvent* event) {
   if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange) {
     ShowCheckBoxesOnThePalette();
   }
+}
+
+void StatisticsWindow::closeEvent(QCloseEvent* event) {
+  // A closed window reads no second receiver: its port is free for others again.
+  StopComparing();
+  QWidget::closeEvent(event);
 }
 
 void StatisticsWindow::showEvent(QShowEvent* event) {
@@ -256,6 +309,7 @@ void StatisticsWindow::Refresh() {
 
   UpdatePrnList();
   UpdatePlots(shown, offsets);
+  RefreshComparison();
 }
 
 void StatisticsWindow::UpdatePrnList() {
@@ -329,6 +383,7 @@ void StatisticsWindow::ResetClick() {
   }
   model_.Clear();
   history_.Clear();
+  if (comparison_) comparison_ = comparing() ? std::make_unique<LiveComparison>() : nullptr;
   csv_.Clear();
   prnsSeen_.clear();
   lsCn0Satellites_->clear();
@@ -363,17 +418,173 @@ void StatisticsWindow::UseReferenceClick() {
 
 void StatisticsWindow::ExportClick() {
   Refresh();
-  const QString suggested =
-      QString("statistics-%1.csv").arg(QDateTime::currentDateTimeUtc().toString("yyyyMMdd-HHmmss"));
+  const QString suggested = QString(comparison_ ? "comparison-%1.csv" : "statistics-%1.csv")
+                                .arg(QDateTime::currentDateTimeUtc().toString("yyyyMMdd-HHmmss"));
   const QString path =
       chooseCsv_ ? chooseCsv_(suggested)
                  : QFileDialog::getSaveFileName(this, "Export CSV", suggested, "CSV (*.csv)");
   if (path.isEmpty()) return;
   std::string error;
-  if (!csv_.Export(path.toStdString(), statistics_.reference, error)) {
+  const bool written = comparison_ ? comparison_->Export(path.toStdString(), error)
+                                   : csv_.Export(path.toStdString(), statistics_.reference, error);
+  if (!written) {
     messages_.Show("Cannot write " + path.toStdString() + (error.empty() ? "" : ": " + error),
                    kErrorTitle);
   }
+}
+
+// --- The second receiver --------------------------------------------------------------------
+
+QGroupBox* StatisticsWindow::MakeComparisonBox() {
+  comparisonBox_ = new QGroupBox("Comparison: this receiver minus the second receiver", this);
+  comparisonBox_->setObjectName("gbComparison");
+  auto* form = new QFormLayout(comparisonBox_);
+  lbCompareState_ = new QLabel(comparisonBox_);
+  lbCompareState_->setObjectName("lbCompareState");
+  lbCompareState_->setWordWrap(true);
+  lbCompared_ = Figure("lbCompared", comparisonBox_);
+  lbAvailability_ = Figure("lbAvailability", comparisonBox_);
+  lbCompareCep_ = Figure("lbCompareCep", comparisonBox_);
+  lbCompareHorizontal_ = Figure("lbCompareHorizontal", comparisonBox_);
+  lbCompareVertical_ = Figure("lbCompareVertical", comparisonBox_);
+  form->addRow(lbCompareState_);
+  form->addRow("Compared", lbCompared_);
+  form->addRow("Availability", lbAvailability_);
+  form->addRow("CEP50 / CEP95", lbCompareCep_);
+  form->addRow("Horizontal", lbCompareHorizontal_);
+  form->addRow("Vertical (3D)", lbCompareVertical_);
+  comparisonBox_->setVisible(false);
+  return comparisonBox_;
+}
+
+void StatisticsWindow::CompareClick() {
+  if (comparing()) {
+    StopComparing();
+  } else {
+    CompareWith(edSecondReceiver_->text(), cbReferenceBaud_->currentData().toInt());
+  }
+}
+
+bool StatisticsWindow::CompareWith(const QString& text, int baud) {
+  StopComparing();
+  std::string error;
+  std::optional<ReferenceSource> source = ParseReferenceSource(text.toStdString(), baud, error);
+  if (!source) {
+    messages_.Show(error, kStatisticsTitle);
+    edSecondReceiver_->setFocus();
+    return false;
+  }
+  if (!source->tcp() && resolvePort_) source->device = resolvePort_(source->device);
+  edSecondReceiver_->setText(text.trimmed());
+  comparison_ = std::make_unique<LiveComparison>();
+  moduleLine_ = {};
+  referenceLine_ = {};
+  referenceHandOff_ = std::make_unique<WindowHandOff>(this);
+  // The reader waits while the window thread takes its update: nothing is shared.
+  referenceReceiver_ = std::make_unique<ReferenceReceiver>(
+      *source, [this, handOff = referenceHandOff_->function()](ReferenceUpdate update) {
+        handOff([&] { ShowReference(update); });
+      });
+  referenceReceiver_->Start();
+  SetText(lbCompareState_,
+          QString("Comparing with %1").arg(QString::fromStdString(source->name())));
+  btCompare_->setText("Stop comparing");
+  edSecondReceiver_->setEnabled(false);
+  cbReferenceBaud_->setEnabled(false);
+  for (HealthStatus* health : {moduleHealth_, referenceHealth_}) {
+    health->PortOpened();
+    health->SetMonitoring(true);
+  }
+  dirty_ = true;
+  Refresh();
+  return true;
+}
+
+void StatisticsWindow::StopComparing() {
+  if (!referenceReceiver_) return;
+  referenceHandOff_->Shutdown();  // before the join: a reader waiting on the window is let go
+  referenceReceiver_->Stop();
+  referenceReceiver_.reset();
+  referenceHandOff_.reset();
+  comparison_->Finish();
+  btCompare_->setText("Compare");
+  edSecondReceiver_->setEnabled(true);
+  cbReferenceBaud_->setEnabled(true);
+  moduleHealth_->PortClosed();
+  referenceHealth_->PortClosed();
+  if (lbCompareState_->text().startsWith("Comparing with")) {
+    SetText(lbCompareState_, lbCompareState_->text().replace("Comparing with", "Compared with"));
+  }
+  dirty_ = true;
+}
+
+void StatisticsWindow::ShowReference(const ReferenceUpdate& update) {
+  if (!comparison_) return;
+  referenceLine_ = update.health;
+  for (const Epoch& epoch : update.epochs) comparison_->AddReference(epoch);
+  if (!update.epochs.empty()) dirty_ = true;
+  if (update.ended) {
+    // The reader has ended by itself: the window says why and frees the controls.
+    const QString failure = QString::fromStdString(update.failure);
+    QTimer::singleShot(0, this, [this, failure, ended = referenceReceiver_.get()] {
+      if (referenceReceiver_.get() != ended) return;  // stopped, or another started, meanwhile
+      StopComparing();
+      SetText(lbCompareState_, failure);
+    });
+  }
+}
+
+void StatisticsWindow::RefreshComparison() {
+  comparisonBox_->setVisible(comparison_ != nullptr);
+  statusBar_->setVisible(comparing());  // the lines' health while they are read
+  figures_->setVisible(comparison_ == nullptr);
+  if (!comparison_) return;
+  const CompareFigures f = comparison_->Figures();
+  SetText(lbCompared_, QString("%1 of %2 epochs (%3 without a reference; reference %4 epochs)")
+                           .arg(f.compared)
+                           .arg(f.testEpochs)
+                           .arg(f.unmatched)
+                           .arg(f.referenceEpochs));
+  SetText(lbAvailability_,
+          f.availability ? QString("%1 %").arg(*f.availability * 100, 0, 'f', 2) : QString("-"));
+  auto metres = [](double m) { return QString::fromStdString(MetresText(m)); };
+  if (f.horizontal) {
+    SetText(lbCompareCep_, metres(f.horizontal->cep50M) + " / " + metres(f.horizontal->cep95M));
+    SetText(lbCompareHorizontal_, QString("mean %1, RMS %2, largest %3")
+                                      .arg(metres(f.horizontal->meanM), metres(f.horizontal->rmsM),
+                                           metres(f.horizontal->maxM)));
+  } else {
+    SetText(lbCompareCep_, QString("-"));
+    SetText(lbCompareHorizontal_, QString("-"));
+  }
+  SetText(lbCompareVertical_,
+          f.vertical
+              ? QString("mean %1, RMS %2").arg(metres(f.vertical->meanM), metres(f.vertical->rmsM))
+              : QString("-"));
+
+  // The scatter and the error plot show the errors from the second receiver.
+  const std::vector<ComparedPoint>& all = comparison_->points();
+  std::vector<QPointF> points;
+  for (size_t i : Thinned(all.size(), kMostScatterPoints)) {
+    points.emplace_back(all[i].eastM, all[i].northM);
+  }
+  std::vector<ScatterPlot::Circle> circles;
+  if (f.horizontal) {
+    circles.push_back(
+        {f.horizontal->cep50M, "CEP50 " + metres(f.horizontal->cep50M), SeriesColour(2)});
+    circles.push_back(
+        {f.horizontal->cep95M, "CEP95 " + metres(f.horizontal->cep95M), SeriesColour(1)});
+  }
+  chScatter_->SetData(std::move(points), std::move(circles));
+  TimePlot::Series horizontal{"horizontal error", SeriesColour(0), {}};
+  TimePlot::Series vertical{"vertical error (3D)", SeriesColour(1), {}};
+  const double start = all.empty() ? 0 : all.front().timeS;
+  for (size_t i : Thinned(all.size(), kMostPlotPoints)) {
+    const ComparedPoint& p = all[i];
+    horizontal.points.emplace_back(p.timeS - start, std::hypot(p.eastM, p.northM));
+    vertical.points.emplace_back(p.timeS - start, p.upM);
+  }
+  chErrors_->SetSeries({std::move(horizontal), std::move(vertical)});
 }
 
 }  // namespace vetra::ui

@@ -13,21 +13,36 @@
 // figures), the plots from a FixHistory (the last hour at full rate, a thinned history before),
 // and the CSV rows wait in a temporary file (CsvSpool) until Export.
 //
+// The reference can also be a second receiver (Compare with): a serial port, read only, or a TCP
+// source (host:port of a gpsd server or of an NMEA stream), read by a ReferenceReceiver on its own
+// thread, whose updates reach the window thread through a WindowHandOff of their own. While it
+// compares, the module's epochs and the reference's go into a LiveComparison: the scatter shows
+// the east/north error of the module from the reference with the CEP50 and CEP95 circles, the
+// error plot the horizontal and vertical error over time, the Comparison box the figures of
+// `vetra compare`, and Export CSV writes the rows of `vetra compare --csv`. The window's status
+// bar shows the health of both lines. Stopping keeps what was compared until Reset.
+//
 // Passes only collect fixes; the figures and plots are computed again twice a second at most
 // while the window is shown, so a log replayed as fast as possible does not load the window.
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 
+#include "compare/live_comparison.h"
+#include "compare/reference_receiver.h"
 #include "session/pass_value.h"
 #include "statistics/csv_spool.h"
 #include "statistics/fix_history.h"
 #include "statistics/position_statistics.h"
 #include "util/messages.h"
 
+class QComboBox;
+class QGroupBox;
 class QLabel;
+class QStatusBar;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -35,8 +50,10 @@ class QTimer;
 
 namespace vetra::ui {
 
+class HealthStatus;
 class ScatterPlot;
 class TimePlot;
+class WindowHandOff;
 
 class StatisticsWindow : public QWidget, public IPassDisplay {
   Q_OBJECT
@@ -46,6 +63,7 @@ class StatisticsWindow : public QWidget, public IPassDisplay {
   // exactFixes: how many fixes the percentiles are exact for (StatisticsModel).
   StatisticsWindow(IMessages& messages, QWidget* parent = nullptr,
                    int64_t exactFixes = StatisticsModel::kExactFixes);
+  ~StatisticsWindow() override;  // stops comparing
 
   void ShowPass(const PassValue& pass) override;
 
@@ -56,6 +74,17 @@ class StatisticsWindow : public QWidget, public IPassDisplay {
   void ExportClick();
   void SetCsvFileChooser(FileChooser chooser) { chooseCsv_ = std::move(chooser); }
 
+  // The second receiver. A port name (COM1...) becomes its device through the resolver.
+  using PortResolver = std::function<std::string(const std::string& name)>;
+  void SetPortResolver(PortResolver resolver) { resolvePort_ = std::move(resolver); }
+  // Starts comparing with source (a serial port or host:port; a serial port at baud); false after
+  // telling the user why when the text is no source.
+  bool CompareWith(const QString& source, int baud);
+  void CompareClick();  // btCompare: starts with edSecondReceiver's text, or stops
+  void StopComparing();
+  bool comparing() const { return referenceReceiver_ != nullptr; }
+  const LiveComparison* comparison() const { return comparison_.get(); }
+
   int64_t fixCount() const { return model_.fixes(); }
   const FixHistory& history() const { return history_; }
   const PositionStatistics& statistics() const { return statistics_; }
@@ -63,12 +92,16 @@ class StatisticsWindow : public QWidget, public IPassDisplay {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;  // palette changes
 
  private:
   void UpdatePrnList();
   void ShowCheckBoxesOnThePalette();
   void UpdatePlots(const std::vector<size_t>& shown, const std::vector<EnuOffset>& offsets);
+  QGroupBox* MakeComparisonBox();
+  void ShowReference(const ReferenceUpdate& update);  // window thread
+  void RefreshComparison();
 
   IMessages& messages_;
   FileChooser chooseCsv_;
@@ -80,6 +113,12 @@ class StatisticsWindow : public QWidget, public IPassDisplay {
   std::set<int> prnsSeen_;
   bool dirty_ = false;
 
+  PortResolver resolvePort_;
+  std::unique_ptr<LiveComparison> comparison_;
+  std::unique_ptr<WindowHandOff> referenceHandOff_;
+  std::unique_ptr<ReferenceReceiver> referenceReceiver_;
+  LineHealth moduleLine_, referenceLine_;
+
   QLabel *lbStatFixes_, *lbStatMean_, *lbStatReference_, *lbCep50_, *lbCep95_, *lb2Drms_,
       *lbHorizontalRms_, *lbVerticalRms_, *lbMaxError_, *lbStatNote_;
   QLineEdit* edReference_;
@@ -87,6 +126,15 @@ class StatisticsWindow : public QWidget, public IPassDisplay {
   ScatterPlot* chScatter_;
   TimePlot *chErrors_, *chDop_, *chCn0History_;
   QTimer* refreshTimer_;
+
+  QLineEdit* edSecondReceiver_;
+  QComboBox* cbReferenceBaud_;
+  QPushButton* btCompare_;
+  QGroupBox *figures_, *comparisonBox_;
+  QLabel *lbCompareState_, *lbCompared_, *lbAvailability_, *lbCompareCep_, *lbCompareHorizontal_,
+      *lbCompareVertical_;
+  QStatusBar* statusBar_;
+  HealthStatus *moduleHealth_, *referenceHealth_;
 };
 
 }  // namespace vetra::ui

@@ -137,6 +137,32 @@ TEST(ReceiverOutput, SameSeedSameSkyOtherSeedOtherSky) {
   EXPECT_NE(prns(one), prns(other));
 }
 
+// Two receivers on one antenna: the same path at the same UTC time, whenever each was started,
+// each off by its own seed's error.
+TEST(ReceiverOutput, OtherSeedOtherPositionErrorOnTheSameAntenna) {
+  SimOptions one;
+  SimOptions other;
+  other.seed = 7;
+  const auto at = [](const SimOptions& o, int64_t startMs, int64_t utcMs) {
+    return ReceiverModule(o, startMs)
+        .ReportAt(static_cast<double>(utcMs - startMs) / 1000.0, utcMs)
+        .position;
+  };
+  const int64_t t = kStartUtcMs + 60000;
+  const AntennaPosition a = at(one, kStartUtcMs, t);
+  const AntennaPosition again = at(one, kStartUtcMs - 17000, t);
+  const AntennaPosition b = at(other, kStartUtcMs, t);
+  EXPECT_EQ(a.latitudeDeg, again.latitudeDeg);
+  EXPECT_EQ(a.longitudeDeg, again.longitudeDeg);
+  EXPECT_EQ(a.altitudeM, again.altitudeM);
+  const double north = (b.latitudeDeg - a.latitudeDeg) * 111320;
+  const double east =
+      (b.longitudeDeg - a.longitudeDeg) * 111320 * std::cos(a.latitudeDeg * 3.14159265 / 180);
+  const double apartM = std::hypot(north, east, b.altitudeM - a.altitudeM);
+  EXPECT_GT(apartM, 0.1);
+  EXPECT_LT(apartM, 8.0);
+}
+
 TEST(ReceiverOutput, BinaryOutputPerChip) {
   struct Row {
     Chip chip;
