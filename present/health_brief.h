@@ -1,6 +1,6 @@
 #pragma once
 // The line's health in a few characters, for a status bar too narrow for the hint or the counters
-// (the compact window is 282 pixels wide): one coloured state word or figure, the whole text in
+// (the compact window's): one coloured state word or figure, the whole text in
 // the tooltip.
 //
 //   the replay has played the whole log  "Replay ended"  (grey; also the full text: the silence

@@ -9,9 +9,8 @@
 
 namespace vetra::ui {
 
-HealthStatus::HealthStatus(QStatusBar* bar, std::function<LineHealth()> health, IClock& clock,
-                           const char* name)
-    : QObject(bar), health_(std::move(health)), clock_(clock) {
+HealthStatus::HealthStatus(QStatusBar* bar, IClock& clock, const char* name)
+    : QObject(bar), clock_(clock) {
   sbHealth_ = new BriefLabel(kReplayEndedText, bar);
   sbHealth_->setObjectName(name);
   sbHealth_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -23,7 +22,7 @@ HealthStatus::HealthStatus(QStatusBar* bar, std::function<LineHealth()> health, 
 
 void HealthStatus::PortOpened() {
   open_ = true;
-  meter_.Start(health_(), clock_.nowMs());
+  meter_.Start(health_, clock_.nowMs());
   timer_->start();
   Tick();
 }
@@ -32,7 +31,7 @@ void HealthStatus::SetMonitoring(bool monitoring) {
   if (monitoring == monitoring_) return;
   monitoring_ = monitoring;
   // Listening starts again: the silence before it (the loader's page) is not the receiver's.
-  if (open_) meter_.Start(health_(), clock_.nowMs());
+  if (open_) meter_.Start(health_, clock_.nowMs());
   Tick();
 }
 
@@ -48,7 +47,7 @@ void HealthStatus::PortClosed() {
 
 void HealthStatus::Tick() {
   if (!open_) return;
-  LineHealthReading reading = meter_.Read(health_(), clock_.nowMs());
+  LineHealthReading reading = meter_.Read(health_, clock_.nowMs());
   if (!monitoring_) reading.hint.clear();
   brief_ = BriefHealth(reading, replayEnded_ && replayEnded_());
   const bool warning = brief_.full != HealthCountersText(reading);

@@ -14,6 +14,7 @@
 
 #include "present/health_brief.h"
 #include "session/line_health.h"
+#include "session/pass_value.h"
 #include "util/clock.h"
 
 class QStatusBar;
@@ -23,13 +24,16 @@ namespace vetra::ui {
 
 class BriefLabel;
 
-class HealthStatus : public QObject {
+class HealthStatus : public QObject, public IPassDisplay {
   Q_OBJECT
  public:
-  // health: the conversation's counters as it published them last.
   // name: the field's objectName (a window with two lines names each).
-  HealthStatus(QStatusBar* bar, std::function<LineHealth()> health, IClock& clock,
-               const char* name = "sbHealth");
+  HealthStatus(QStatusBar* bar, IClock& clock, const char* name = "sbHealth");
+
+  // The line's counters as the latest pass (or the second receiver's latest update) carried them;
+  // the field shows them at its next tick.
+  void ShowHealth(const LineHealth& health) { health_ = health; }
+  void ShowPass(const PassValue& pass) override { ShowHealth(pass.health); }
 
   // Whether the port is a replay that has played its whole log (none: never).
   void SetReplayEnded(std::function<bool()> replayEnded) { replayEnded_ = std::move(replayEnded); }
@@ -45,7 +49,7 @@ class HealthStatus : public QObject {
   const HealthBrief& brief() const { return brief_; }
 
  private:
-  std::function<LineHealth()> health_;
+  LineHealth health_;
   std::function<bool()> replayEnded_;
   IClock& clock_;
   LineHealthMeter meter_;

@@ -117,9 +117,8 @@ TfmTop::TfmTop(Options options, QWidget* parent)
   portRefreshTimer_ = new QTimer(this);
   portRefreshTimer_->setInterval(kPortRefreshMs);
   connect(portRefreshTimer_, &QTimer::timeout, this, &TfmTop::RefreshPorts);
-  health_ = new HealthStatus(
-      statusBar(), [this] { return conversation_ ? conversation_->health() : LineHealth{}; },
-      ClockOf(options_));
+  health_ = new HealthStatus(statusBar(), ClockOf(options_));
+  passDisplays_.Add(*health_);  // the counters of every pass
   health_->SetReplayEnded([this] { return replay_->finished(); });
   BuildChipField();
 

@@ -186,11 +186,9 @@ StatisticsWindow::StatisticsWindow(IMessages& messages, QWidget* parent, int64_t
   statusBar_->setObjectName("sbStatistics");
   statusBar_->setSizeGripEnabled(false);
   statusBar_->addPermanentWidget(new QLabel("This receiver:", statusBar_));
-  moduleHealth_ = new HealthStatus(
-      statusBar_, [this] { return moduleLine_; }, SystemClock::instance(), "sbModuleHealth");
+  moduleHealth_ = new HealthStatus(statusBar_, SystemClock::instance(), "sbModuleHealth");
   statusBar_->addPermanentWidget(new QLabel("Second receiver:", statusBar_));
-  referenceHealth_ = new HealthStatus(
-      statusBar_, [this] { return referenceLine_; }, SystemClock::instance(), "sbReferenceHealth");
+  referenceHealth_ = new HealthStatus(statusBar_, SystemClock::instance(), "sbReferenceHealth");
 
   auto* whole = new QVBoxLayout(this);
   whole->addLayout(referenceRow);
@@ -212,7 +210,7 @@ StatisticsWindow::~StatisticsWindow() { StopComparing(); }
 
 void StatisticsWindow::ShowPass(const PassValue& pass) {
   if (comparing()) {
-    moduleLine_ = pass.health;
+    moduleHealth_->ShowHealth(pass.health);
     for (const Epoch& epoch : pass.epochs) comparison_->AddTest(epoch);
     if (!pass.epochs.empty()) dirty_ = true;
   }
@@ -477,8 +475,8 @@ bool StatisticsWindow::CompareWith(const QString& text, int baud) {
   if (!source->tcp() && resolvePort_) source->device = resolvePort_(source->device);
   edSecondReceiver_->setText(text.trimmed());
   comparison_ = std::make_unique<LiveComparison>();
-  moduleLine_ = {};
-  referenceLine_ = {};
+  moduleHealth_->ShowHealth({});
+  referenceHealth_->ShowHealth({});
   referenceHandOff_ = std::make_unique<WindowHandOff>(this);
   // The reader waits while the window thread takes its update: nothing is shared.
   referenceReceiver_ = std::make_unique<ReferenceReceiver>(
@@ -520,7 +518,7 @@ void StatisticsWindow::StopComparing() {
 
 void StatisticsWindow::ShowReference(const ReferenceUpdate& update) {
   if (!comparison_) return;
-  referenceLine_ = update.health;
+  referenceHealth_->ShowHealth(update.health);
   for (const Epoch& epoch : update.epochs) comparison_->AddReference(epoch);
   if (!update.epochs.empty()) dirty_ = true;
   if (update.ended) {

@@ -117,7 +117,6 @@ class StatisticsWindow : public QWidget, public IPassDisplay {
   std::unique_ptr<LiveComparison> comparison_;
   std::unique_ptr<WindowHandOff> referenceHandOff_;
   std::unique_ptr<ReferenceReceiver> referenceReceiver_;
-  LineHealth moduleLine_, referenceLine_;
 
   QLabel *lbStatFixes_, *lbStatMean_, *lbStatReference_, *lbCep50_, *lbCep95_, *lb2Drms_,
       *lbHorizontalRms_, *lbVerticalRms_, *lbMaxError_, *lbStatNote_;

@@ -44,9 +44,9 @@ TEST(HealthStatusBar, HintsForASilentPortAndAWrongRate) {
   test::App();
   QStatusBar bar;
   test::FakeClock clock;
-  LineHealth counters;
-  HealthStatus status(
-      &bar, [&] { return counters; }, clock);
+  PassValue pass;  // the counters arrive in every pass
+  LineHealth& counters = pass.health;
+  HealthStatus status(&bar, clock);
   auto* field = bar.findChild<QLabel*>("sbHealth");
   ASSERT_NE(field, nullptr);
   status.PortOpened();
@@ -61,6 +61,7 @@ TEST(HealthStatusBar, HintsForASilentPortAndAWrongRate) {
   for (int s = 0; s < LineHealthMeter::kHintSeconds + 1; ++s) {
     clock.advanceSeconds(1);
     counters.bytesRead += 480;
+    status.ShowPass(pass);
     status.Tick();
   }
   EXPECT_EQ(status.hint(), kWrongRateHint);
