@@ -83,7 +83,7 @@ TEST_F(LiveComparisonTest, TheWindowComparesTheModuleWithASecondReceiver) {
 }
 
 // A second receiver that cannot be read says why and gives the controls back; a text that names
-// no source is refused with the form it takes.
+// no source is refused with a message that says what a source looks like.
 TEST(LiveComparisonFailure, ANonAnsweringSourceIsSaidAndTheControlsComeBack) {
   test::App();
   test::RecordingMessages messages;
