@@ -1,6 +1,6 @@
 // The reference receiver read live: a virtual receiver on a pseudo-terminal (listened to, never
 // written to), an NMEA stream and a gpsd server on TCP that close, a host:port that does not
-// answer.
+// answer, and the real servers a user points it at: another `vetra share` and gpsd itself.
 #include "compare/reference_receiver.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +11,10 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <regex>
 #include <thread>
 
+#include "cli_process.h"
 #include "epoch/epoch_stream.h"
 #include "sim/virtual_receiver.h"
 
@@ -140,6 +142,62 @@ TEST(ReferenceReceiver, TcpSourcesThatCloseGiveTheirEpochsAndSaySo) {
     EXPECT_EQ(updates.epochs().size(), expected) << row.what;
     if (!row.greeting.empty()) {
       EXPECT_EQ(server.request(), "?WATCH={\"enable\":true,\"nmea\":true}\n");
+    }
+  }
+}
+
+// A virtual receiver shared by `vetra share`; the second receiver is read from share's gpsd
+// port, and from a real gpsd that reads share's NMEA feed as its device (tcp://).
+TEST(ReferenceReceiver, ReadsAnotherVetraShareAndARealGpsd) {
+  sim::SimOptions options;
+  options.baud = 9600;
+  options.firstFixSeconds = 0;
+  sim::VirtualReceiver receiver(options);
+  ASSERT_TRUE(receiver.Start()) << receiver.error();
+  CliProcess share({"share", "--port", receiver.devicePath(), "--baud", "9600", "--listen",
+                    "127.0.0.1:0", "--nmea-listen", "127.0.0.1:0"});
+  const std::regex bound(
+      "gpsd protocol on 127\\.0\\.0\\.1:(\\d+)\\n.*NMEA on 127\\.0\\.0\\.1:(\\d+)\\n");
+  std::smatch ports;
+  ASSERT_TRUE(share.WaitForOutput(
+      [&](const std::string&, const std::string& err) {
+        return std::regex_search(err, ports, bound);
+      },
+      20s))
+      << share.err();
+  const uint16_t sharePort = static_cast<uint16_t>(std::stoi(ports[1].str()));
+  const std::string nmeaFeed = "tcp://127.0.0.1:" + ports[2].str();
+  // gpsd takes a port number; a free one is asked of the system and handed on.
+  const uint16_t gpsdPort = [] {
+    asio::io_context io;
+    asio::ip::tcp::acceptor probe(io, {asio::ip::make_address("127.0.0.1"), 0});
+    return probe.local_endpoint().port();
+  }();
+  CliProcess gpsd(VETRA_GPSD,
+                  {"-N", "-n", "-b", "-D", "3", "-S", std::to_string(gpsdPort), nmeaFeed}, "");
+  ASSERT_TRUE(gpsd.WaitForOutput(
+      [&](const std::string&, const std::string& err) {
+        return err.find("listening on port " + std::to_string(gpsdPort)) != std::string::npos;
+      },
+      20s))
+      << gpsd.err();
+
+  struct Row {
+    const char* what;
+    uint16_t port;
+  };
+  for (const Row& row : {Row{"vetra share", sharePort}, Row{"gpsd", gpsdPort}}) {
+    Updates updates;
+    ReferenceReceiver reader({"", "127.0.0.1", row.port, 0}, updates.sink());
+    reader.Start();
+    EXPECT_TRUE(updates.WaitFor(
+        [](const auto& epochs, const auto& last) { return last.ended || Fixes(epochs) >= 2; }));
+    reader.Stop();
+    ASSERT_GE(Fixes(updates.epochs()), 2u) << row.what << ": " << updates.last().failure;
+    for (const Epoch& epoch : updates.epochs()) {
+      if (epoch.hasFix()) {
+        EXPECT_NEAR(epoch.latitudeDeg, 49.28, 0.05) << row.what;  // the virtual receiver's circle
+      }
     }
   }
 }
